@@ -1,0 +1,27 @@
+// HID access through the kernel's hidraw nodes.
+#pragma once
+
+#include <string>
+
+#include "device/HidBackend.h"
+#include "platform/SysfsHidEnumerator.h"
+
+namespace ivra {
+
+class LinuxHidBackend final : public IHidBackend {
+public:
+    explicit LinuxHidBackend(std::string sysRoot = "/sys", std::string devRoot = "/dev");
+
+    bool Enumerate(std::vector<HidInterfaceEntry>& out) override;
+    std::unique_ptr<IHidNode> Open(const std::string& path, bool wantRead, bool wantWrite,
+                                   HidOpenError& error) override;
+    bool IsPresent(const std::string& path) override;
+
+private:
+    // The node behind a path, when it still belongs to the path's instance.
+    bool ResolveNode(const std::string& path, std::string& nodePath, std::string& nodeName);
+
+    SysfsHidEnumerator sysfs_;
+};
+
+}  // namespace ivra
