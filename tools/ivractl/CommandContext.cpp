@@ -1,0 +1,39 @@
+#include "CommandContext.h"
+
+#include <ostream>
+
+#include <json/writer.h>
+
+#include "platform/LinuxHidBackend.h"
+
+namespace ivra::cli {
+
+CommandContext::CommandContext(GlobalOptions options, std::ostream& out, std::ostream& err)
+    : options_(std::move(options)), out_(out), err_(err) {}
+
+CommandContext::~CommandContext() = default;
+
+IHidBackend* CommandContext::Backend() {
+    if (backend_) return backend_.get();
+    if (options_.simulate.empty()) {
+        backend_ = std::make_shared<LinuxHidBackend>();
+        return backend_.get();
+    }
+    std::string error;
+    backend_ = MakeSimulatedBackend(options_.simulate, error);
+    if (!backend_) err_ << "ivractl: --simulate: " << error << "\n";
+    return backend_.get();
+}
+
+int UsageError(CommandContext& context, const std::string& message, const char* help) {
+    context.err() << "ivractl: " << message << "\n\n" << help;
+    return kExitUsage;
+}
+
+void WriteJsonLine(std::ostream& out, const Json::Value& root) {
+    Json::StreamWriterBuilder builder;
+    builder["indentation"] = "";
+    out << Json::writeString(builder, root) << "\n";
+}
+
+}  // namespace ivra::cli

@@ -1,0 +1,64 @@
+// What every ivractl command works with: the global options, the HID
+// backend they chose (real hidraw or simulated devices) and the catalogue.
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <json/value.h>
+
+#include "device/DeviceCatalogue.h"
+#include "device/HidBackend.h"
+
+namespace ivra::cli {
+
+// Exit statuses.
+constexpr int kExitDone = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+struct GlobalOptions {
+    std::string simulate;  // comma list of KIND[:FILE]; empty = real devices
+    std::string kind;      // a kind name of the catalogue, or empty for all
+    std::string dataDir;
+    bool debug = false;
+    bool json = false;
+};
+
+class CommandContext {
+public:
+    CommandContext(GlobalOptions options, std::ostream& out, std::ostream& err);
+    ~CommandContext();
+
+    const GlobalOptions& options() const { return options_; }
+    std::ostream& out() { return out_; }
+    std::ostream& err() { return err_; }
+    const DeviceCatalogue& catalogue() const { return DeviceCatalogue::Shipped(); }
+
+    // The backend the options chose; null (with the reason on err) when the
+    // simulation cannot be set up.
+    IHidBackend* Backend();
+    bool Simulated() const { return !options_.simulate.empty(); }
+
+private:
+    GlobalOptions options_;
+    std::ostream& out_;
+    std::ostream& err_;
+    std::shared_ptr<IHidBackend> backend_;
+};
+
+// A usage error: the message and the help text of the level it belongs to.
+int UsageError(CommandContext& context, const std::string& message, const char* help);
+
+int RunHidCommand(CommandContext& context, const std::vector<std::string>& args);
+int RunDeviceCommand(CommandContext& context, const std::vector<std::string>& args);
+
+// One JSON document on one line.
+void WriteJsonLine(std::ostream& out, const Json::Value& root);
+
+// Builds the simulated devices named by `spec`; null and a reason on failure.
+std::shared_ptr<IHidBackend> MakeSimulatedBackend(const std::string& spec, std::string& error);
+
+}  // namespace ivra::cli

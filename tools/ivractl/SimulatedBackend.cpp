@@ -1,0 +1,13 @@
+#include "CommandContext.h"
+#include "sim/SimHidBackend.h"
+#include "sim/SimulateOption.h"
+
+namespace ivra::cli {
+
+std::shared_ptr<IHidBackend> MakeSimulatedBackend(const std::string& spec, std::string& error) {
+    auto backend = std::make_shared<sim::SimHidBackend>();
+    if (!sim::PlugSimulatedDevices(spec, *backend, error)) return nullptr;
+    return backend;
+}
+
+}  // namespace ivra::cli
