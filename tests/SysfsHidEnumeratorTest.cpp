@@ -5,7 +5,7 @@
 
 #include <thread>
 
-#include "FakeSysfsTree.h"
+#include "sim/FakeSysfsTree.h"
 #include "device/HidPathMarkers.h"
 #include "platform/HidrawNode.h"
 #include "platform/LinuxHidBackend.h"
@@ -20,7 +20,7 @@ const std::vector<uint8_t> kBootMouse = {
     0x09, 0x30, 0x09, 0x31, 0x15, 0x81, 0x25, 0x7F, 0x75, 0x08, 0x95, 0x02, 0x81, 0x06, 0xC0};
 
 TEST(SysfsHidEnumeratorTest, OneEntryPerTopLevelCollection) {
-    test::FakeSysfsTree tree;
+    sim::FakeSysfsTree tree;
     tree.AddNode(2, 0x320F, 0x506A, 0, sim::KeyboardInterface0Descriptor());
     const std::string instance = tree.AddNode(10, 0x320F, 0x506A, 1, sim::KeyboardInterface1Descriptor());
     tree.AddNode(3, 0x046D, 0xC077, 0, kBootMouse);
@@ -53,7 +53,7 @@ TEST(SysfsHidEnumeratorTest, OneEntryPerTopLevelCollection) {
 }
 
 TEST(SysfsHidEnumeratorTest, VanishedNodesAreSkippedAndReusedNumbersAreNotPresent) {
-    test::FakeSysfsTree tree;
+    sim::FakeSysfsTree tree;
     tree.AddNode(0, 0x320F, 0x506A, 1, sim::KeyboardInterface1Descriptor());
     tree.AddNode(1, 0x046D, 0xC077, 0, kBootMouse);
     LinuxHidBackend backend(tree.sysRoot(), tree.devRoot());

@@ -1,5 +1,6 @@
 #include "CommandContext.h"
 
+#include <cstdlib>
 #include <ostream>
 
 #include <json/writer.h>
@@ -16,7 +17,11 @@ CommandContext::~CommandContext() = default;
 IHidBackend* CommandContext::Backend() {
     if (backend_) return backend_.get();
     if (options_.simulate.empty()) {
-        backend_ = std::make_shared<LinuxHidBackend>();
+        // The roots can be moved for tests and for running inside a container.
+        const char* sysRoot = std::getenv("IVRA_SYSFS_ROOT");
+        const char* devRoot = std::getenv("IVRA_DEV_ROOT");
+        backend_ = std::make_shared<LinuxHidBackend>(sysRoot ? sysRoot : "/sys",
+                                                     devRoot ? devRoot : "/dev");
         return backend_.get();
     }
     std::string error;

@@ -1,4 +1,4 @@
-#include "FakeSysfsTree.h"
+#include "sim/FakeSysfsTree.h"
 
 #include <cstdio>
 #include <fstream>
@@ -8,7 +8,7 @@
 
 namespace fs = std::filesystem;
 
-namespace ivra::test {
+namespace ivra::sim {
 namespace {
 
 void WriteFile(const fs::path& file, const std::string& content) {
@@ -73,4 +73,4 @@ void FakeSysfsTree::RemoveDevice(int node) {
     if (!ec) fs::remove_all(target, ec);
 }
 
-}  // namespace ivra::test
+}  // namespace ivra::sim

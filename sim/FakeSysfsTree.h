@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace ivra::test {
+namespace ivra::sim {
 
 class FakeSysfsTree {
 public:
@@ -36,4 +36,4 @@ private:
     int nextInstance_ = 1;
 };
 
-}  // namespace ivra::test
+}  // namespace ivra::sim

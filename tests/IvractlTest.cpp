@@ -1,0 +1,139 @@
+// End-to-end runs of the built ivractl.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "sim/FakeSysfsTree.h"
+
+namespace ivra {
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class IvractlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/ivractl-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+    // Runs ivractl with the arguments (a shell word list) and an optional
+    // environment prefix.
+    CliRun Ivractl(const std::string& args, const std::string& env = "") {
+        const std::string out = dir_ + "/out", err = dir_ + "/err";
+        const std::string command = env + " '" + std::string(IVRACTL_PATH) + "' " + args + " >'" +
+                                    out + "' 2>'" + err + "' </dev/null";
+        CliRun run;
+        const int raw = std::system(command.c_str());
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = Slurp(out);
+        run.err = Slurp(err);
+        return run;
+    }
+    std::string WriteFile(const std::string& name, const std::string& content) {
+        const std::string path = dir_ + "/" + name;
+        std::ofstream(path) << content;
+        return path;
+    }
+    std::string dir_;
+};
+
+TEST_F(IvractlTest, ParsesADescriptorAsJson) {
+    const CliRun run = Ivractl("--json hid parse '" + std::string(IVRA_FIXTURE_DIR) +
+                            "/hid-descriptors/WheelMouse.hex'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "{\"collections\":[{\"feature\":[],\"index\":0,\"input\":[{\"bytes\":5,\"id\":0}],"
+              "\"output\":[],\"usage\":2,\"usagePage\":1}]}\n");
+
+    const CliRun text = Ivractl("hid parse " + WriteFile("kb.hex", "0x05,0x0C, 0x09,0x01, 0xA1,0x01, 0x85,0x03, "
+                                                                "0x75,0x10, 0x95,0x01, 0x81,0x00, 0xC0"));
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(text.out, "collection 0: usage page 0x000C, usage 0x0001\n  input: id 3 (3 bytes)\n"
+                        "  output: none\n  feature: none\n");
+
+    const CliRun bad = Ivractl("hid parse " + WriteFile("bad.hex", "05 01 09 02 a1 01"));
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("not a valid report descriptor"), std::string::npos);
+    EXPECT_EQ(Ivractl("hid parse " + dir_).status, 1);  // a folder is no descriptor
+}
+
+TEST_F(IvractlTest, UsageErrorsExitWithTwo) {
+    for (const char* args : {"", "frobnicate", "device", "device list extra", "hid parse",
+                             "--kind toaster device list", "--simulate"}) {
+        const CliRun run = Ivractl(args);
+        EXPECT_EQ(run.status, 2) << args;
+        EXPECT_FALSE(run.err.empty()) << args;
+    }
+    for (const char* args : {"--help", "device --help", "hid parse --help"}) {
+        const CliRun run = Ivractl(args);
+        EXPECT_EQ(run.status, 0) << args;
+        EXPECT_NE(run.out.find("Usage: ivractl"), std::string::npos) << args;
+    }
+}
+
+TEST_F(IvractlTest, ListsAndReadsTheSimulatedKeyboard) {
+    const CliRun list = Ivractl("--simulate keyboard --json device list");
+    ASSERT_EQ(list.status, 0) << list.err;
+    EXPECT_NE(list.out.find("\"slot\":0"), std::string::npos);
+    EXPECT_NE(list.out.find("\"slot\":1"), std::string::npos);
+    EXPECT_NE(list.out.find("&col04#"), std::string::npos);
+
+    const std::string file = WriteFile("kb.json", R"({"infoBlock": "a1 b2 c3"})");
+    const CliRun info = Ivractl("--simulate keyboard:" + file + " --debug device info");
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("information block: a1 b2 c3 00"), std::string::npos) << info.out;
+    EXPECT_NE(info.err.find("命令\n04 01 00 01"), std::string::npos);
+    EXPECT_NE(info.err.find("返回"), std::string::npos);
+    EXPECT_EQ(Ivractl("--simulate keyboard device info").err, "");  // no debug lines unasked
+}
+
+TEST_F(IvractlTest, DeviceFailuresAreExplained) {
+    const CliRun denied = Ivractl("--simulate keyboard:" + WriteFile("d.json", R"({"permissionDenied": true})") +
+                               " device info");
+    EXPECT_EQ(denied.status, 1);
+    EXPECT_NE(denied.err.find("permission denied"), std::string::npos) << denied.err;
+    EXPECT_NE(denied.err.find("70-ivra-wireless-manager.rules"), std::string::npos);
+
+    const CliRun refused = Ivractl("--simulate keyboard:" +
+                               WriteFile("s.json", R"({"faults": [{"command": 3, "kind": "status"}]})") +
+                               " device info");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("status 0xFF"), std::string::npos) << refused.err;
+
+    const CliRun unknown = Ivractl("--simulate toaster device list");
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_NE(unknown.err.find("toaster"), std::string::npos);
+}
+
+TEST_F(IvractlTest, SaysSoWhenNoDeviceIsPresent) {
+    sim::FakeSysfsTree tree;
+    const std::string env = "IVRA_SYSFS_ROOT='" + tree.sysRoot() + "' IVRA_DEV_ROOT='" + tree.devRoot() + "'";
+    const CliRun list = Ivractl("device list", env);
+    EXPECT_EQ(list.status, 0);
+    EXPECT_EQ(list.out, "No supported device found (0 HID collections present, none of them served).\n");
+    const CliRun info = Ivractl("device info", env);
+    EXPECT_EQ(info.status, 1);
+}
+
+}  // namespace
+}  // namespace ivra
