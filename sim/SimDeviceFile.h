@@ -1,0 +1,30 @@
+// Loading a simulated device's memory, identity details and faults from a
+// JSON file (format: sim/README.md). Every problem is reported as a message
+// naming the file and the key; nothing throws.
+#pragma once
+
+#include <string>
+
+namespace Json {
+class Value;
+}
+
+namespace ivra::sim {
+
+class SimCommandFirmware;
+class SimDevice;
+
+// Applies a parsed document to the device and its firmware. On failure
+// nothing is changed and `error` says which key is wrong and why.
+bool ApplySimDeviceJson(const Json::Value& root, SimDevice& device,
+                        SimCommandFirmware& firmware, std::string& error);
+
+// Parses JSON text and applies it.
+bool LoadSimDeviceText(const std::string& text, SimDevice& device,
+                       SimCommandFirmware& firmware, std::string& error);
+
+// Reads a file and applies it; messages start with the file name.
+bool LoadSimDeviceFile(const std::string& path, SimDevice& device,
+                       SimCommandFirmware& firmware, std::string& error);
+
+}  // namespace ivra::sim

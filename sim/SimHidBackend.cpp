@@ -1,0 +1,269 @@
+#include "sim/SimHidBackend.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+#include "device/HidReportDescriptor.h"
+#include "sim/SimAttachment.h"
+#include "sim/SimBackendState.h"
+#include "sim/SimDevice.h"
+#include "sim/SimHidNode.h"
+#include "sim/SimReportQueue.h"
+
+namespace ivra::sim {
+
+namespace {
+
+constexpr const char kNodePrefix[] = "/sim/hidraw";
+
+// Reads an unsigned number in the given base spanning exactly [begin, end).
+bool ParseNumber(const std::string& text, size_t begin, size_t end, int base,
+                 unsigned long& value) {
+    if (begin >= end || end > text.size() || end - begin > 8) return false;
+    const std::string part = text.substr(begin, end - begin);
+    for (char c : part) {
+        const auto u = static_cast<unsigned char>(c);
+        if (base == 16 ? std::isxdigit(u) == 0 : std::isdigit(u) == 0) return false;
+    }
+    value = std::strtoul(part.c_str(), nullptr, base);
+    return true;
+}
+
+struct ParsedPath {
+    unsigned long hidraw = 0;
+    unsigned long vendorId = 0;
+    unsigned long productId = 0;
+    unsigned long instance = 0;
+};
+
+// "/sim/hidrawN#markers#SIM:VVVV:PPPP.IIII"
+bool ParsePath(const std::string& path, ParsedPath& out) {
+    const size_t prefixLength = sizeof kNodePrefix - 1;
+    if (path.compare(0, prefixLength, kNodePrefix) != 0) return false;
+    const size_t firstHash = path.find('#');
+    const size_t lastHash = path.rfind('#');
+    if (firstHash == std::string::npos || lastHash == firstHash) return false;
+    if (!ParseNumber(path, prefixLength, firstHash, 10, out.hidraw)) return false;
+    const std::string tail = path.substr(lastHash + 1);
+    if (tail.size() != 18 || tail.compare(0, 4, "SIM:") != 0 || tail[8] != ':' ||
+        tail[13] != '.') {
+        return false;
+    }
+    return ParseNumber(tail, 4, 8, 16, out.vendorId) &&
+           ParseNumber(tail, 9, 13, 16, out.productId) &&
+           ParseNumber(tail, 14, 18, 16, out.instance);
+}
+
+std::string FormatPath(unsigned hidraw, const HidAttributes& attributes,
+                       uint16_t interfaceNumber, size_t collectionCount, uint32_t collection,
+                       uint32_t instance) {
+    char text[128];
+    int n = std::snprintf(text, sizeof text, "%s%u#vid_%04x&pid_%04x&mi_%02x", kNodePrefix,
+                          hidraw, attributes.vendorId, attributes.productId,
+                          interfaceNumber & 0xFFu);
+    if (collectionCount > 1) {
+        n += std::snprintf(text + n, sizeof text - static_cast<size_t>(n), "&col%02x",
+                           collection & 0xFFu);
+    }
+    std::snprintf(text + n, sizeof text - static_cast<size_t>(n), "#SIM:%04X:%04X.%04X",
+                  attributes.vendorId, attributes.productId, instance & 0xFFFFu);
+    return text;
+}
+
+}  // namespace
+
+struct SimHidBackend::Shared {
+    mutable std::mutex mutex;
+    std::vector<Plugged> plugged;
+    SimDeviceId nextId = 1;
+    uint32_t nextInstance = 1;
+};
+
+SimHidBackend::SimHidBackend()
+    : state_(std::make_shared<SimBackendState>()), shared_(std::make_shared<Shared>()) {}
+
+SimHidBackend::~SimHidBackend() {
+    std::vector<Plugged> plugged;
+    {
+        std::lock_guard lock(shared_->mutex);
+        plugged.swap(shared_->plugged);
+    }
+    for (const Plugged& p : plugged) {
+        p.attachment->Detach();
+        p.attachment->Device()->DetachFrom(p.attachment.get());
+    }
+}
+
+SimDeviceId SimHidBackend::Plug(std::shared_ptr<SimDevice> device) {
+    if (!device) return kNoSimDevice;
+    std::lock_guard lock(shared_->mutex);
+    if (device->IsPlugged()) return kNoSimDevice;
+
+    std::vector<unsigned> taken;
+    for (const Plugged& p : shared_->plugged) {
+        for (const SimAttachment::Node& node : p.attachment->Nodes()) {
+            taken.push_back(node.hidrawNumber);
+        }
+    }
+    std::vector<SimAttachment::Node> nodes;
+    for (const SimInterface& iface : device->Interfaces()) {
+        unsigned number = 0;
+        while (std::find(taken.begin(), taken.end(), number) != taken.end()) ++number;
+        taken.push_back(number);
+        nodes.push_back({iface.number, number});
+    }
+
+    const SimDeviceId id = shared_->nextId++;
+    const uint32_t instance = shared_->nextInstance;
+    shared_->nextInstance = shared_->nextInstance >= 0xFFFF ? 1 : shared_->nextInstance + 1;
+    std::weak_ptr<Shared> weakShared = shared_;
+    auto attachment = std::make_shared<SimAttachment>(device, instance, std::move(nodes),
+                                                      [weakShared, id] {
+                                                          if (auto s = weakShared.lock()) {
+                                                              UnplugIn(*s, id);
+                                                          }
+                                                      });
+    if (!device->Attach(attachment)) return kNoSimDevice;
+    shared_->plugged.push_back({id, std::move(attachment)});
+    return id;
+}
+
+bool SimHidBackend::UnplugIn(Shared& shared, SimDeviceId id) {
+    std::shared_ptr<SimAttachment> attachment;
+    {
+        std::lock_guard lock(shared.mutex);
+        auto it = std::find_if(shared.plugged.begin(), shared.plugged.end(),
+                               [id](const Plugged& p) { return p.id == id; });
+        if (it == shared.plugged.end()) return false;
+        attachment = std::move(it->attachment);
+        shared.plugged.erase(it);
+    }
+    // Outside the backend's lock: failing the queues takes their own locks.
+    attachment->Detach();
+    attachment->Device()->DetachFrom(attachment.get());
+    return true;
+}
+
+bool SimHidBackend::Unplug(SimDeviceId id) {
+    return UnplugIn(*shared_, id);
+}
+
+SimDeviceId SimHidBackend::IdOf(const SimDevice& device) const {
+    std::lock_guard lock(shared_->mutex);
+    for (const Plugged& p : shared_->plugged) {
+        if (p.attachment->Device().get() == &device) return p.id;
+    }
+    return kNoSimDevice;
+}
+
+void SimHidBackend::SetInstantTimeouts(bool on) {
+    state_->SetInstantTimeouts(on);
+}
+
+bool SimHidBackend::InstantTimeouts() const {
+    return state_->InstantTimeouts();
+}
+
+size_t SimHidBackend::BlockedReaders() const {
+    return state_->BlockedReaders();
+}
+
+bool SimHidBackend::WaitForBlockedReaders(size_t count, int timeoutMs) const {
+    return state_->WaitForBlockedReaders(count, timeoutMs);
+}
+
+bool SimHidBackend::Enumerate(std::vector<HidInterfaceEntry>& out) {
+    out.clear();
+    std::vector<std::shared_ptr<SimAttachment>> attachments;
+    {
+        std::lock_guard lock(shared_->mutex);
+        for (const Plugged& p : shared_->plugged) attachments.push_back(p.attachment);
+    }
+    for (const auto& attachment : attachments) {
+        const SimDevice& device = *attachment->Device();
+        const HidAttributes attributes = device.Attributes();
+        for (const SimAttachment::Node& node : attachment->Nodes()) {
+            const SimInterface* iface = device.FindInterface(node.interfaceNumber);
+            HidReportDescriptor parsed;
+            if (iface == nullptr ||
+                !ParseReportDescriptor(iface->descriptor.data(), iface->descriptor.size(),
+                                       parsed) ||
+                parsed.collections.empty()) {
+                // A node whose descriptor says nothing still shows up, as
+                // one collection without a usage.
+                parsed.collections.assign(1, HidTopLevelCollection{});
+            }
+            const size_t count = parsed.collections.size();
+            for (size_t i = 0; i < count; ++i) {
+                const HidTopLevelCollection& collection = parsed.collections[i];
+                HidInterfaceEntry entry;
+                entry.attributes = attributes;
+                entry.interfaceNumber = node.interfaceNumber;
+                entry.collectionNumber = count > 1 ? static_cast<uint16_t>(i + 1) : 0;
+                entry.usagePage = collection.usagePage;
+                entry.usage = collection.usage;
+                entry.path = FormatPath(node.hidrawNumber, attributes, node.interfaceNumber,
+                                        count, entry.collectionNumber,
+                                        attachment->Instance());
+                out.push_back(std::move(entry));
+            }
+        }
+    }
+    return true;
+}
+
+bool SimHidBackend::Resolve(const std::string& path,
+                            std::shared_ptr<SimAttachment>& attachment,
+                            uint16_t& interfaceNumber) const {
+    ParsedPath parsed;
+    if (!ParsePath(path, parsed)) return false;
+    std::lock_guard lock(shared_->mutex);
+    for (const Plugged& p : shared_->plugged) {
+        for (const SimAttachment::Node& node : p.attachment->Nodes()) {
+            if (node.hidrawNumber != parsed.hidraw) continue;
+            // The node number alone may have been handed to another device
+            // since: the instance and identity must match too.
+            const HidAttributes attributes = p.attachment->Device()->Attributes();
+            if (p.attachment->Instance() != parsed.instance ||
+                attributes.vendorId != parsed.vendorId ||
+                attributes.productId != parsed.productId || !p.attachment->IsPresent()) {
+                return false;
+            }
+            attachment = p.attachment;
+            interfaceNumber = node.interfaceNumber;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::unique_ptr<IHidNode> SimHidBackend::Open(const std::string& path, bool wantRead,
+                                              bool wantWrite, HidOpenError& error) {
+    std::shared_ptr<SimAttachment> attachment;
+    uint16_t interfaceNumber = 0;
+    if (!Resolve(path, attachment, interfaceNumber)) {
+        error = HidOpenError::NotFound;
+        return nullptr;
+    }
+    if (attachment->Device()->PermissionDenied()) {
+        error = HidOpenError::PermissionDenied;
+        return nullptr;
+    }
+    auto queue = std::make_shared<SimReportQueue>(state_);
+    if (!attachment->AddQueue(interfaceNumber, queue)) {
+        error = HidOpenError::NotFound;  // unplugged in between
+        return nullptr;
+    }
+    error = HidOpenError::None;
+    return std::make_unique<SimHidNode>(std::move(attachment), interfaceNumber,
+                                        std::move(queue), wantRead, wantWrite);
+}
+
+bool SimHidBackend::IsPresent(const std::string& path) {
+    std::shared_ptr<SimAttachment> attachment;
+    uint16_t interfaceNumber = 0;
+    return Resolve(path, attachment, interfaceNumber);
+}
+
+}  // namespace ivra::sim

@@ -1,0 +1,78 @@
+// A HID backend whose devices are simulated in-process. Devices can be
+// plugged and unplugged at run time from any thread; enumeration, paths,
+// opening and reading behave like Linux hidraw (see SimHidNode).
+//
+// Paths look like
+//   /sim/hidraw3#vid_320f&pid_506a&mi_01&col04#SIM:320F:506A.0002
+// with one hidraw node per interface (the lowest free number, as the kernel
+// picks minors) and the attach instance last; the instance grows on every
+// plug, so a path enumerated before a re-plug no longer opens.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "device/HidBackend.h"
+
+namespace ivra::sim {
+
+class SimAttachment;
+class SimBackendState;
+class SimDevice;
+
+using SimDeviceId = uint32_t;
+constexpr SimDeviceId kNoSimDevice = 0;
+
+class SimHidBackend final : public IHidBackend {
+public:
+    SimHidBackend();
+    // Unplugs every device: handles still open answer Failed from then on.
+    ~SimHidBackend() override;
+    SimHidBackend(const SimHidBackend&) = delete;
+    SimHidBackend& operator=(const SimHidBackend&) = delete;
+
+    // Plugs a device in. Returns the id of this plugged-in period, or
+    // kNoSimDevice when the device is already plugged in (here or elsewhere).
+    SimDeviceId Plug(std::shared_ptr<SimDevice> device);
+    // Unplugs: every read blocked on the device's handles wakes with Failed
+    // and its paths stop being present. False when the id is not plugged.
+    bool Unplug(SimDeviceId id);
+    // The id of the device's current plugged-in period, or kNoSimDevice.
+    SimDeviceId IdOf(const SimDevice& device) const;
+
+    // Instant timing: a read with a finite time-out on an empty queue times
+    // out at once instead of waiting, so tests of time-out paths run fast.
+    void SetInstantTimeouts(bool on);
+    bool InstantTimeouts() const;
+
+    // Readers currently blocked in ReadReport on any handle of this backend.
+    size_t BlockedReaders() const;
+    // Waits (at most timeoutMs) until at least `count` readers are blocked.
+    bool WaitForBlockedReaders(size_t count, int timeoutMs) const;
+
+    bool Enumerate(std::vector<HidInterfaceEntry>& out) override;
+    std::unique_ptr<IHidNode> Open(const std::string& path, bool wantRead, bool wantWrite,
+                                   HidOpenError& error) override;
+    bool IsPresent(const std::string& path) override;
+
+private:
+    struct Plugged {
+        SimDeviceId id;
+        std::shared_ptr<SimAttachment> attachment;
+    };
+    struct Shared;
+
+    // The attachment and interface a path names, when still plugged in.
+    bool Resolve(const std::string& path, std::shared_ptr<SimAttachment>& attachment,
+                 uint16_t& interfaceNumber) const;
+    static bool UnplugIn(Shared& shared, SimDeviceId id);
+
+    std::shared_ptr<SimBackendState> state_;
+    std::shared_ptr<Shared> shared_;
+};
+
+}  // namespace ivra::sim

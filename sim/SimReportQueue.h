@@ -1,0 +1,58 @@
+// The input report queue of one open handle, as hidraw keeps one per open
+// file: every report the device emits on the interface is copied into every
+// handle's queue, and a full queue drops the new report.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "device/HidBackend.h"
+#include "sim/SimBackendState.h"
+
+namespace ivra::sim {
+
+class SimReportQueue {
+public:
+    // hidraw's ring holds 64 slots, one of which always stays empty.
+    static constexpr size_t kCapacity = 63;
+
+    explicit SimReportQueue(std::shared_ptr<SimBackendState> backendState);
+
+    // Queues a copy of the report; returns false when the queue was full and
+    // the report was dropped.
+    bool Push(const uint8_t* data, size_t length);
+
+    // Takes the oldest report (truncated to capacity, like read(2) on hidraw).
+    // Waits up to timeoutMs (negative: no limit); when the backend's instant
+    // timing is on, a finite wait on an empty queue times out at once.
+    // Reports already queued are still handed out after the device is gone;
+    // once the queue is empty a gone device answers Failed.
+    HidIoResult Read(uint8_t* buffer, size_t capacity, size_t& got, int timeoutMs);
+
+    void Discard();
+    // Sticky: wakes every reader, and every later Read answers Aborted.
+    void Abort();
+    // The device went away: wakes every reader waiting on an empty queue.
+    void Fail();
+
+    bool IsAborted() const;
+    bool IsFailed() const;
+    size_t Size() const;
+    size_t DroppedCount() const;
+
+private:
+    std::shared_ptr<SimBackendState> backendState_;
+    mutable std::mutex mutex_;
+    std::condition_variable cv_;
+    std::deque<std::vector<uint8_t>> reports_;
+    bool aborted_ = false;
+    bool failed_ = false;
+    size_t dropped_ = 0;
+};
+
+}  // namespace ivra::sim
