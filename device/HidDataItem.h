@@ -12,7 +12,10 @@
 namespace ivra {
 
 constexpr int32_t kHidStatusSuccess = 0x00110000;        // HIDP_STATUS_SUCCESS
+constexpr int32_t kHidStatusInvalidReportLength = static_cast<int32_t>(0xC0110003);
 constexpr int32_t kHidStatusUsageNotFound = static_cast<int32_t>(0xC0110004);
+constexpr int32_t kHidStatusValueOutOfRange = static_cast<int32_t>(0xC0110005);
+constexpr int32_t kHidStatusBadLogPhyValues = static_cast<int32_t>(0xC0110006);
 constexpr int32_t kHidStatusIncompatibleReportId = static_cast<int32_t>(0xC011000A);
 
 struct HidDataItem {
