@@ -38,12 +38,10 @@ bool IsKnownKindName(std::string_view kindName) {
 }
 
 std::filesystem::path UserDataRoot(const std::filesystem::path& overrideRoot) {
-    std::filesystem::path base = overrideRoot;
-    if (base.empty()) {
-        base = Environment("XDG_DATA_HOME");
-        // The XDG rules ignore a relative value.
-        if (!base.is_absolute()) base.clear();
-    }
+    if (!overrideRoot.empty()) return overrideRoot;
+    std::filesystem::path base = Environment("XDG_DATA_HOME");
+    // The XDG rules ignore a relative value.
+    if (!base.is_absolute()) base.clear();
     if (base.empty()) {
         std::filesystem::path home = Environment("HOME");
         if (home.empty()) home = "/tmp";

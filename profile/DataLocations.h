@@ -18,9 +18,8 @@ constexpr const char* kProductFolderName = "Ivra Wireless Manager 1.0";
 // The kind names that have data folders and default data files.
 bool IsKnownKindName(std::string_view kindName);
 
-// The user's data root, "…/Ivra Wireless Manager 1.0". `overrideRoot`, when
-// not empty, replaces the XDG base folder (the product folder is still added
-// beneath it).
+// The user's data root, "…/Ivra Wireless Manager 1.0", which holds one
+// folder per device kind. `overrideRoot`, when not empty, is used instead.
 std::filesystem::path UserDataRoot(const std::filesystem::path& overrideRoot = {});
 
 // The data folder of one device kind below `dataRoot`, created (with every

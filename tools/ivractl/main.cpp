@@ -28,6 +28,9 @@ constexpr const char* kHelp =
     "  hid parse FILE     the collections and report lengths of a report descriptor\n"
     "  device list        the present HID collections that the catalogue serves\n"
     "  device info        read the information block of each served device\n"
+    "  profile VERB       the profiles of a kind (default keyboard): list, select N,\n"
+    "                     add, copy, delete, rename NAME, import FILE, export FILE,\n"
+    "                     reset\n"
     "\n"
     "Exit status: 0 done, 1 refused or failed, 2 usage error.\n";
 
@@ -97,6 +100,7 @@ int main(int argc, char** argv) {
     CommandContext context(options, std::cout, std::cerr);
     if (noun == "hid") return RunHidCommand(context, rest);
     if (noun == "device") return RunDeviceCommand(context, rest);
+    if (noun == "profile") return RunProfileCommand(context, rest);
     std::cerr << "ivractl: unknown command \"" << noun << "\"\n\n" << kHelp;
     return kExitUsage;
 }
