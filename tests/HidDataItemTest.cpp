@@ -28,10 +28,11 @@ HidTopLevelCollection ParseCollection(const std::vector<uint8_t>& bytes, size_t 
 
 // A Generic Desktop application collection around `body`.
 std::vector<uint8_t> InApplication(std::vector<uint8_t> body) {
-    std::vector<uint8_t> bytes = {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01};
-    bytes.insert(bytes.end(), body.begin(), body.end());
-    bytes.push_back(0xC0);
-    return bytes;
+    // Built front to back: GCC 12 misreads an insert into the braced list
+    // as an overflow at -O2.
+    body.insert(body.begin(), {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01});
+    body.push_back(0xC0);
+    return body;
 }
 
 std::vector<uint8_t> ReadFixture(const std::string& name) {
