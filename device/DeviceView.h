@@ -1,0 +1,45 @@
+// What a device object needs from its page: the buttons of its "SelectPanel",
+// the function tab layouts and the power panel. The GUI's page widget
+// implements it; tests and ivractl use HeadlessDeviceView. Calls come from
+// the owner thread, except RefreshPage-driven calls that a kind makes from
+// its listener thread: an implementation marshals those itself.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ivra {
+
+// A control on the page, as the view numbers them; kNoControl = none.
+using ControlHandle = int32_t;
+constexpr ControlHandle kNoControl = -1;
+
+struct PageChild {
+    ControlHandle handle = kNoControl;
+    std::string className;  // "DeviceKeyButton" for key and light buttons
+    std::string name;       // "key_12", "light_3", ...
+};
+
+class IDeviceView {
+public:
+    virtual ~IDeviceView() = default;
+
+    // The children of the page's first "SelectPanel"; false when the page
+    // has none.
+    virtual bool SelectPanelChildren(std::vector<PageChild>& children) = 0;
+    virtual bool IsControlVisible(ControlHandle button) = 0;
+    // Shows a light button lit with a colour (0xGGBBRR packed as green << 16 |
+    // blue << 8 | red) and a brightness level.
+    virtual void SetLightButton(ControlHandle button, bool on, uint32_t colour, uint8_t level) = 0;
+
+    // Whether the tab layout exists, and selecting one of its tabs.
+    virtual bool HasTabLayout(const std::string& name) = 0;
+    virtual void SelectTab(const std::string& layoutName, int tab) = 0;
+
+    // The 6-byte power record shown on the device's power panel.
+    virtual void ShowPowerStatus(const std::array<uint8_t, 6>& record) = 0;
+};
+
+}  // namespace ivra

@@ -1,0 +1,102 @@
+#include "device/SelectorEntry.h"
+
+#include "device/KestrelUSBDevice.h"
+#include "device/TimerService.h"
+#include "platform/DebugOutput.h"
+
+namespace ivra {
+
+SelectorEntry::SelectorEntry(CKestrelUSBDevice& device, ITimerService& timers,
+                             ISelectorEntryHost& host)
+    : device_(device), timers_(timers), host_(host) {}
+
+SelectorEntry::~SelectorEntry() { timers_.KillTimers(this); }
+
+bool SelectorEntry::Open() const { return device_.commandTransport.open.load(); }
+
+bool SelectorEntry::OnReceiver() const { return device_.commandTransport.receiverMode.load(); }
+
+void SelectorEntry::StartTimer(int id, uint32_t ms) {
+    timers_.SetTimer(this, id, ms, [this, id] {
+        switch (id) {
+            case entry_timer::kLightFrame: OnLightFrameTimer(); break;
+            case entry_timer::kConnect: OnConnectTimer(); break;
+            case entry_timer::kReadBack: OnReadBackTimer(); break;
+            case entry_timer::kTimer1003: device_.OnTimer1003(); break;
+            case entry_timer::kTimer1004: device_.OnTimer1004(); break;
+            case entry_timer::kPowerStatus: OnPowerStatusTimer(); break;
+            case entry_timer::kLinkWatch: OnLinkWatchTimer(); break;
+            default: break;
+        }
+    });
+}
+
+void SelectorEntry::KillTimer(int id) { timers_.KillTimer(this, id); }
+
+void SelectorEntry::StopTimers() { timers_.KillTimers(this); }
+
+void SelectorEntry::StartLinkWatch(uint32_t ms) {
+    if (Open()) StartTimer(entry_timer::kLinkWatch, ms);
+}
+
+void SelectorEntry::OnLightFrameTimer() {
+    device_.PushLightFrame();
+    if (Open()) {
+        StartTimer(entry_timer::kLightFrame, OnReceiver() ? entry_delay::kLightFrameReceiverMs
+                                                          : entry_delay::kLightFrameCableMs);
+    }
+}
+
+void SelectorEntry::OnConnectTimer() {
+    if (OnReceiver() && Open()) {
+        if (!device_.QueryLink()) {
+            failedLinkCount_ = (failedLinkCount_ + 1) % 20;
+            if (Shown()) {
+                SetVisible(false);
+                host_.OnLinkState(*this, false);
+            }
+            StartTimer(entry_timer::kConnect, entry_delay::kLinkRetryMs);
+            return;
+        }
+        host_.OnLinkState(*this, true);
+    }
+    device_.SyncOnConnect();
+    host_.OnSynchronised(*this);
+    failedLinkCount_ = 0;
+    StartTimer(entry_timer::kLightFrame, entry_delay::kLightFrameCableMs);
+    if (device_.batteryPowered && Open()) {
+        StartTimer(entry_timer::kPowerStatus, entry_delay::kFirstPowerStatusMs);
+    }
+    if (OnReceiver()) StartTimer(entry_timer::kLinkWatch, entry_delay::kLinkWatchStartMs);
+}
+
+void SelectorEntry::OnReadBackTimer() { device_.ReadBackSettings(); }
+
+void SelectorEntry::OnPowerStatusTimer() {
+    device_.RefreshPowerStatus();
+    if (device_.batteryPowered) StartTimer(entry_timer::kPowerStatus, entry_delay::kPowerStatusMs);
+}
+
+void SelectorEntry::OnLinkWatchTimer() {
+    if (OnReceiver()) {
+        const bool linked = device_.QueryLink();
+        if (linked && !Shown()) {
+            host_.OnLinkState(*this, true);
+            if (device_.batteryPowered) device_.RefreshPowerStatus();
+            DebugLine(kLinkRegainedLine);
+            // The device may have been switched off or reset while the link
+            // was down: synchronise it again, which also restarts this watch.
+            StartConnect();
+            return;
+        }
+        if (!linked && Shown()) {
+            host_.OnLinkState(*this, false);
+            DebugLine(kLinkLostLine);
+        }
+        StartTimer(entry_timer::kLinkWatch, entry_delay::kLinkWatchMs);
+    } else if (Open()) {
+        DebugLine(kLinkWatchOnCableLine);
+    }
+}
+
+}  // namespace ivra

@@ -1,0 +1,7 @@
+#include "mouse/KestrelMousePadDevice.h"
+
+namespace ivra {
+
+CKestrelMousePadDevice::~CKestrelMousePadDevice() { Shutdown(); }
+
+}  // namespace ivra
