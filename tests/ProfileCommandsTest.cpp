@@ -1,0 +1,96 @@
+// ivractl profile, end to end over a temporary data root.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "ProfileTestFolder.h"
+#include "profile/JsonHelpers.h"
+
+namespace ivra {
+namespace {
+
+using testing::ProfileTestFolder;
+
+struct CommandRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class ProfileCommandsTest : public ::testing::Test {
+protected:
+    CommandRun Ivractl(const std::string& args) const {
+        const auto out = folder.Root() / "stdout";
+        const auto err = folder.Root() / "stderr";
+        const std::string command = std::string("'") + IVRACTL_PATH + "' --data-dir '" +
+                                    (folder.Root() / "data").string() + "' " + args + " >'" +
+                                    out.string() + "' 2>'" + err.string() + "'";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readjsonFile(out), readjsonFile(err)};
+    }
+
+    ProfileTestFolder folder;
+};
+
+TEST_F(ProfileCommandsTest, VerbsPrintTheResultingList) {
+    struct Step {
+        std::string args;
+        int status;
+        std::string out;
+    };
+    const auto exported = (folder.Root() / "exported.json").string();
+    const Step steps[] = {
+        {"profile list", 0, "* 1  profile1\n"},
+        {"profile add", 0, "  1  profile1\n* 2  profile2\n"},
+        {"profile rename 'My Work'", 0, "  1  profile1\n* 2  My Work\n"},
+        {"profile copy", 0, "  1  profile1\n* 2  My Work\n  3  My Work copy\n"},
+        {"profile select 1", 0, "* 1  profile1\n  2  My Work\n  3  My Work copy\n"},
+        {"profile rename 'my work'", 1, ""},
+        {"profile rename '  '", 1, ""},
+        {"profile select 4", 1, ""},
+        {"profile export '" + exported + "'", 0, "* 1  profile1\n  2  My Work\n  3  My Work copy\n"},
+        {"profile import '" + exported + "'", 0,
+         "* 1  profile1\n  2  My Work\n  3  My Work copy\n  4  profile1(1)\n"},
+        {"profile import /dev/null", 1, ""},
+        {"profile delete", 0, "* 1  My Work\n  2  My Work copy\n  3  profile1(1)\n"},
+        {"profile reset", 0, "* 1  My Work\n  2  My Work copy\n  3  profile1(1)\n"},
+        {"--kind mouse profile list", 0, "* 1  profile1\n"},
+        {"profile select x", 2, ""},
+        {"profile frobnicate", 2, ""},
+        {"profile add extra", 2, ""},
+    };
+    for (const Step& step : steps) {
+        const CommandRun run = Ivractl(step.args);
+        EXPECT_EQ(run.status, step.status) << step.args << "\n" << run.err;
+        EXPECT_EQ(run.out, step.out) << step.args;
+        if (step.status != 0) {
+            EXPECT_FALSE(run.err.empty()) << step.args;
+        }
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder.Root() / "data" / "mouse"));
+
+    const CommandRun json = Ivractl("--json profile list");
+    ASSERT_EQ(json.status, 0);
+    const Json::Value root = ParseJson(json.out);
+    EXPECT_EQ(root["kind"], "keyboard");
+    ASSERT_EQ(root["profiles"].size(), 3u);
+    EXPECT_EQ(root["profiles"][0]["name"], "My Work");
+    EXPECT_EQ(root["profiles"][0]["selected"], true);
+    EXPECT_EQ(root["profiles"][1]["selected"], false);
+}
+
+TEST_F(ProfileCommandsTest, BrokenListIsReportedAndKept) {
+    ASSERT_EQ(Ivractl("profile add").status, 0);
+    const auto list = folder.Root() / "data" / "keyboard" / "ProfileList.ini";
+    folder.WriteText(list, "{\"profilelist\": [");
+    const CommandRun run = Ivractl("profile list");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("kept as"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "* 1  profile1\n  2  profile2\n");
+}
+
+}  // namespace
+}  // namespace ivra

@@ -1,0 +1,70 @@
+// A temporary data folder for profile tests, with a default data file, removed
+// when the test ends.
+#pragma once
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <json/value.h>
+
+#include "profile/JsonHelpers.h"
+
+namespace ivra::testing {
+
+class ProfileTestFolder {
+public:
+    ProfileTestFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "ivra-profile-XXXXXX").string();
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        root_ = ::mkdtemp(name.data());
+        data_ = root_ / "keyboard";
+        std::filesystem::create_directories(data_);
+        defaults_ = root_ / "default.Json";
+        Json::Value defaults(Json::objectValue);
+        defaults["profilename"] = "";
+        defaults["profileUUID"] = "";
+        Json::Value section(Json::objectValue);
+        section["KeyList"][0]["Assignment"] = 0x100100;
+        section["KeyList"][0]["DefaultAssignment"] = 0x100100;
+        section["CustomEQNameInfo"] = "factory";
+        defaults["Device"][0] = section;
+        WriteJson(defaults_, defaults);
+    }
+    ~ProfileTestFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(root_, ec);
+    }
+    ProfileTestFolder(const ProfileTestFolder&) = delete;
+    ProfileTestFolder& operator=(const ProfileTestFolder&) = delete;
+
+    const std::filesystem::path& Root() const { return root_; }
+    const std::filesystem::path& Data() const { return data_; }
+    const std::filesystem::path& Defaults() const { return defaults_; }
+
+    void WriteText(const std::filesystem::path& path, const std::string& text) const {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+    }
+
+    // Names of the files in the data folder, sorted.
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(data_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    std::filesystem::path root_;
+    std::filesystem::path data_;
+    std::filesystem::path defaults_;
+};
+
+}  // namespace ivra::testing
