@@ -43,7 +43,7 @@ TEST(ProfileCrashSafetyTest, KilledWriterLeavesEveryFileWhole) {
     ProfileTestFolder folder;
     const ProfileStoreSetup setup{folder.Data(), folder.Defaults(), 1};
     std::mt19937 random(20240611);
-    std::uniform_int_distribution<int> delayMicros(2000, 60000);
+    std::uniform_int_distribution<int> delayMicros(5000, 150000);
     Json::ArrayIndex mostProfiles = 0;
     for (int round = 0; round < 20; ++round) {
         const pid_t child = ::fork();
@@ -72,7 +72,7 @@ TEST(ProfileCrashSafetyTest, KilledWriterLeavesEveryFileWhole) {
         ASSERT_TRUE(reader.LoadProfileList());
         EXPECT_TRUE(reader.TakeNotices().empty()) << round;
     }
-    EXPECT_GT(mostProfiles, 3u);  // the writer got far enough to matter
+    EXPECT_GT(mostProfiles, 3u) << "the writer did not get far enough to matter";
 }
 
 }  // namespace
