@@ -223,6 +223,11 @@ bool CKestrelUSBDevice::WriteKeyAssignments(int /*block*/) { return false; }
 
 int CKestrelUSBDevice::WriteSettings(int, int, int, int, int) { return 0; }
 
+bool CKestrelUSBDevice::QueryReceiverLinkOfTransport() {
+    return commandTransport.open.load() && commandTransport.receiverMode.load() &&
+           commandTransport.QueryReceiverLink();
+}
+
 // ---- Identity and data locations -------------------------------------------
 
 void CKestrelUSBDevice::SetIdentity(const DeviceSlot& slot) {

@@ -190,6 +190,10 @@ public:
     void OnEventCode(uint16_t code, bool receiverChannel);
 
 protected:
+    // The keyboard's and the mouse's link query: true when the command
+    // transport is open, in receiver mode, and the receiver says linked.
+    bool QueryReceiverLinkOfTransport();
+
     // The line the kind's listeners write when they end.
     virtual const char* ListenerExitLine() const { return kCableListenerExitLine; }
     // Events 0x10xx / 0x11xx: the profile (and, for the mouse, DPI stage)

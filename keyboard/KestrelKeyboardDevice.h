@@ -14,6 +14,8 @@ public:
     using CKestrelUSBDevice::CKestrelUSBDevice;
     ~CKestrelKeyboardDevice() override;
 
+    bool QueryLink() override { return QueryReceiverLinkOfTransport(); }
+
     const char* ClassName() const override { return "KestrelKeyboardDevice"; }
 
     // A key event reported by the keyboard: (code - 0x0500, 1) for 0x05xx,

@@ -14,6 +14,8 @@ public:
     using CKestrelUSBDevice::CKestrelUSBDevice;
     ~CKestrelMouseDevice() override;
 
+    bool QueryLink() override { return QueryReceiverLinkOfTransport(); }
+
     const char* ClassName() const override { return "KestrelMouseDevice"; }
 
     std::atomic<int> activeDpiStage{0};

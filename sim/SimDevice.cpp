@@ -60,4 +60,14 @@ std::shared_ptr<SimAttachment> SimDevice::CurrentAttachment() const {
     return attachment_;
 }
 
+void SimDevice::SetScript(std::vector<SimScriptStep> steps) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    script_ = std::move(steps);
+}
+
+std::vector<SimScriptStep> SimDevice::Script() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return script_;
+}
+
 }  // namespace ivra::sim

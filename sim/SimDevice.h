@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "device/HidBackend.h"
+#include "sim/SimScript.h"
 
 namespace ivra::sim {
 
@@ -43,6 +44,11 @@ public:
 
     bool IsPlugged() const;
 
+    // What happens to the device while a program runs (a device file's
+    // "script"); played by SimScriptRunner.
+    void SetScript(std::vector<SimScriptStep> steps);
+    std::vector<SimScriptStep> Script() const;
+
     // Sends one input report, as it appears on the wire: starting with the
     // report id when the interface's descriptor numbers its reports. Returns
     // false when the device is not plugged in (the report is lost).
@@ -72,6 +78,7 @@ private:
     const std::vector<SimInterface> interfaces_;
     std::atomic<bool> permissionDenied_{false};
     std::shared_ptr<SimAttachment> attachment_;
+    std::vector<SimScriptStep> script_;
 };
 
 }  // namespace ivra::sim

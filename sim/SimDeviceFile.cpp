@@ -2,6 +2,7 @@
 
 #include <json/json.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <optional>
@@ -150,6 +151,7 @@ struct Pending {
     std::vector<SimFault> faults;
     std::optional<uint16_t> versionNumber;
     std::optional<bool> permissionDenied;
+    std::optional<std::vector<SimScriptStep>> script;
 };
 
 bool ReadDocument(Checker& check, const Json::Value& root, Pending& out) {
@@ -157,7 +159,7 @@ bool ReadDocument(Checker& check, const Json::Value& root, Pending& out) {
     if (!root.isObject()) return check.Fail("(top level)", "must be an object");
     if (!check.OnlyKeys(root, "",
                         {"infoBlock", "data", "keyTable", "power", "versionNumber",
-                         "permissionDenied", "receiverLinked", "faults"})) {
+                         "permissionDenied", "receiverLinked", "faults", "script"})) {
         return false;
     }
     std::vector<uint8_t> bytes;
@@ -205,6 +207,21 @@ bool ReadDocument(Checker& check, const Json::Value& root, Pending& out) {
         if (!check.Bool(root["receiverLinked"], "receiverLinked", flag)) return false;
         out.memory.receiverLinked = flag;
     }
+    if (root.isMember("script")) {
+        std::vector<SimScriptStep> steps;
+        std::string why;
+        if (!ParseSimScript(root["script"], steps, why)) {
+            // The parser names the step's key as `key "script[2].do": ...`.
+            const size_t open = why.find('"');
+            const size_t close = why.find('"', open + 1);
+            if (open == std::string::npos || close == std::string::npos) {
+                return check.Fail("script", why);
+            }
+            const size_t text = std::min(why.size(), close + 3);
+            return check.Fail(why.substr(open + 1, close - open - 1), why.substr(text));
+        }
+        out.script = std::move(steps);
+    }
     if (root.isMember("faults")) {
         const Json::Value& faults = root["faults"];
         if (!faults.isArray()) return check.Fail("faults", "must be an array");
@@ -241,6 +258,7 @@ bool ApplySimDeviceJson(const Json::Value& root, SimDevice& device,
     for (const SimFault& fault : pending.faults) firmware.Faults().Add(fault);
     if (pending.versionNumber) device.SetVersionNumber(*pending.versionNumber);
     if (pending.permissionDenied) device.SetPermissionDenied(*pending.permissionDenied);
+    if (pending.script) device.SetScript(std::move(*pending.script));
     error.clear();
     return true;
 }

@@ -1,0 +1,391 @@
+// Discovery, hot plug, cable/receiver switching and the selector entry's
+// timers, against simulated devices and injected catalogue rows. The scan
+// passes and the timers run on the test thread (a manual clock moves time),
+// except where the scan thread itself is under test.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "device/DeviceModel.h"
+#include "device/UiLoop.h"
+#include "keyboard/KestrelKeyboardDevice.h"
+#include "platform/DebugOutput.h"
+#include "sim/ManualClock.h"
+#include "sim/SimHidBackend.h"
+#include "sim/SimKeyboard.h"
+#include "sim/SimReceiver.h"
+
+namespace ivra {
+namespace {
+
+using sim::kKeyboardProductId;
+using sim::kKeyboardVendorId;
+using sim::kReceiverProductId;
+
+constexpr size_t kCableCommandSlot = 0;
+constexpr size_t kCableEventSlot = 1;
+constexpr size_t kReceiverCommandSlot = 2;
+constexpr size_t kReceiverEventSlot = 3;
+
+// The keyboard by cable (slots 0, 1) and through its receiver (2, 3),
+// partners of each other, as the shipped tables would list a receiver.
+DeviceCatalogue KeyboardCatalogue(uint16_t eventUsagePage = 0x000C) {
+    std::vector<DeviceSlot> slots = {
+        {kKeyboardVendorId, kKeyboardProductId, 1, 4, kind::kKeyboard, kRoleCommand, 0, 0xFF1C, 0x0092, 1, 2, {}},
+        {kKeyboardVendorId, kKeyboardProductId, 1, 3, kind::kKeyboard, kRoleEvent, 0, eventUsagePage, 0x0001, 1, 3, {}},
+        {kKeyboardVendorId, kReceiverProductId, 1, 4, kind::kKeyboardReceiver, kRoleCommand, 0, 0xFF1C, 0x0092, 1, 0, {}},
+        {kKeyboardVendorId, kReceiverProductId, 1, 3, kind::kKeyboardReceiver, kRoleEvent, 0, 0x000C, 0x0001, 1, 1, {}},
+    };
+    std::vector<DeviceOptionRow> options = {
+        {"option.xml", "tabs", "device_power_switch", "keyboard", 0, kKeyboardVendorId,
+         kKeyboardProductId, kind::kKeyboard, 0},
+    };
+    std::vector<DevicePageRow> pages = {{126, 126, 0, -1, "keyboard.xml", "norvo_light"}};
+    return DeviceCatalogue(std::move(slots), std::move(options), std::move(pages), {});
+}
+
+// Counts what the selector entry's timers ask of the device.
+class CountingKeyboard final : public CKestrelKeyboardDevice {
+public:
+    using CKestrelKeyboardDevice::CKestrelKeyboardDevice;
+    ~CountingKeyboard() override { Shutdown(); }
+    void SyncOnConnect() override { ++syncs; }
+    void ReadBackSettings() override { ++readBacks; }
+    std::atomic<int> syncs{0};
+    std::atomic<int> readBacks{0};
+};
+
+// What the model reported, with a way to await what the listener threads
+// report.
+class Recorder final : public IDeviceModelObserver {
+public:
+    void OnSlotBound(int index, const DeviceSlot&) override { Add("bound " + std::to_string(index)); }
+    void OnSlotReleased(int index, const DeviceSlot&) override {
+        Add("released " + std::to_string(index));
+    }
+    void OnEntryChanged(const SelectorEntry&, bool shown, bool) override {
+        Add(shown ? "shown" : "hidden");
+    }
+    void OnLinkState(const SelectorEntry&, bool linked) override {
+        Add(linked ? "linked" : "link lost");
+    }
+    void OnAccessDenied(const DeviceSlot&) override { Add("denied"); }
+    void OnDeviceEvent(const CKestrelUSBDevice&, uint16_t code, bool) override {
+        Add("event " + std::to_string(code));
+    }
+
+    size_t Count(const std::string& what) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return static_cast<size_t>(std::count(log_.begin(), log_.end(), what));
+    }
+    std::vector<std::string> Take() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return std::exchange(log_, {});
+    }
+    bool WaitFor(const std::string& what, int timeoutMs = 5000) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+            return std::find(log_.begin(), log_.end(), what) != log_.end();
+        });
+    }
+
+private:
+    void Add(std::string what) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        log_.push_back(std::move(what));
+        changed_.notify_all();
+    }
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::string> log_;
+};
+
+class DeviceModelTest : public ::testing::Test {
+protected:
+    explicit DeviceModelTest(DeviceCatalogue rows = KeyboardCatalogue())
+        : catalogue_(std::move(rows)),
+          model_(backend_, catalogue_, loop_, loop_, clock_,
+                 [](const DeviceOptionRow&, IHidBackend& backend, IClock& clock) {
+                     return std::make_unique<CountingKeyboard>(backend, clock);
+                 }) {
+        backend_.SetInstantTimeouts(true);
+        model_.SetObserver(&recorder_);
+        model_.BuildPages();
+    }
+    ~DeviceModelTest() override { model_.SetObserver(nullptr); }
+
+    void Pass() {
+        ASSERT_EQ(model_.Scanner().RunPass(), ScanPassResult::Done);
+        loop_.Pump();
+    }
+    void Advance(uint64_t ms) {
+        clock_.Advance(ms);
+        loop_.Pump();
+    }
+    CountingKeyboard& Keyboard() {
+        return static_cast<CountingKeyboard&>(*model_.Pages().at(0).device);
+    }
+    SelectorEntry& Entry() { return *model_.Pages().at(0).entry; }
+    CDeviceTransport& Transport() { return Keyboard().commandTransport; }
+    bool Bound(size_t slot) { return model_.Slots().At(slot).connected == 1; }
+
+    sim::ManualClock clock_;
+    UiLoop loop_{clock_};
+    sim::SimHidBackend backend_;
+    DeviceCatalogue catalogue_;
+    Recorder recorder_;
+    DeviceModel model_;
+    std::shared_ptr<sim::SimKeyboard> keyboard_ = std::make_shared<sim::SimKeyboard>();
+    std::shared_ptr<sim::SimReceiver> receiver_ = std::make_shared<sim::SimReceiver>(keyboard_);
+};
+
+TEST_F(DeviceModelTest, NothingPresentShowsTheNoDeviceNoticeAfterTheFirstPass) {
+    EXPECT_FALSE(model_.Strip().NoDeviceNoticeShown());
+    Pass();
+    EXPECT_TRUE(model_.Strip().NoDeviceNoticeShown());
+    EXPECT_FALSE(Entry().Shown());
+}
+
+TEST_F(DeviceModelTest, KeyboardArrivalBindsBothCollectionsInOnePassAndSynchronises) {
+    backend_.Plug(keyboard_);
+    Pass();
+
+    EXPECT_TRUE(Bound(kCableCommandSlot));
+    EXPECT_TRUE(Bound(kCableEventSlot));
+    EXPECT_FALSE(Bound(kReceiverCommandSlot));
+    EXPECT_EQ(recorder_.Count("shown"), 1u);
+    EXPECT_TRUE(Entry().Shown());
+    EXPECT_TRUE(Entry().IsSelected());
+    EXPECT_FALSE(model_.Strip().NoDeviceNoticeShown());
+    EXPECT_TRUE(Transport().open);
+    EXPECT_TRUE(Transport().channelA.IsOpen());
+    EXPECT_FALSE(Transport().channelB.IsOpen());
+    EXPECT_FALSE(Transport().receiverMode);
+    EXPECT_EQ(Transport().chunkSize, 56);
+    EXPECT_TRUE(Keyboard().EventChannelOpen(false));
+    EXPECT_TRUE(Keyboard().ListenerRunning(false));
+    EXPECT_EQ(loop_.TimerRemainingMs(&Entry(), entry_timer::kConnect), 500);
+
+    Advance(499);
+    EXPECT_EQ(Keyboard().syncs, 0);
+    Advance(1);
+    EXPECT_EQ(Keyboard().syncs, 1);
+    EXPECT_TRUE(loop_.IsTimerSet(&Entry(), entry_timer::kLightFrame));
+    EXPECT_FALSE(loop_.IsTimerSet(&Entry(), entry_timer::kLinkWatch));
+
+    // A second pass with every served collection bound changes nothing.
+    Pass();
+    EXPECT_EQ(recorder_.Count("bound 0") + recorder_.Count("bound 1"), 2u);
+}
+
+TEST_F(DeviceModelTest, UnplugReportsBothSlotsAndHidesTheEntry) {
+    backend_.Plug(keyboard_);
+    Pass();
+    Advance(500);
+    recorder_.Take();
+
+    backend_.Unplug(backend_.IdOf(*keyboard_));
+    Pass();
+
+    const std::vector<std::string> log = recorder_.Take();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "released 0"), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "released 1"), 1);
+    EXPECT_FALSE(Entry().Shown());
+    EXPECT_TRUE(model_.Strip().NoDeviceNoticeShown());
+    EXPECT_FALSE(Transport().open);
+    EXPECT_FALSE(Transport().channelA.IsOpen());
+    EXPECT_FALSE(Keyboard().EventChannelOpen(false));
+    EXPECT_FALSE(Keyboard().ListenerRunning(false));
+    // No timer keeps driving a device that is gone.
+    EXPECT_FALSE(loop_.IsTimerSet(&Entry(), entry_timer::kLightFrame));
+
+    // Plugged in again, it comes back.
+    backend_.Plug(keyboard_);
+    Pass();
+    EXPECT_TRUE(Entry().Shown());
+    EXPECT_TRUE(Transport().open);
+}
+
+class UsagePageMismatchTest : public DeviceModelTest {
+protected:
+    UsagePageMismatchTest() : DeviceModelTest(KeyboardCatalogue(0x0001)) {}
+};
+
+TEST_F(UsagePageMismatchTest, CollectionWithOtherUsagePageIsNeverBound) {
+    backend_.Plug(keyboard_);
+    for (int pass = 0; pass < 3; ++pass) Pass();
+    EXPECT_TRUE(Bound(kCableCommandSlot));
+    EXPECT_FALSE(Bound(kCableEventSlot));
+    EXPECT_FALSE(Keyboard().EventChannelOpen(false));
+}
+
+TEST_F(DeviceModelTest, CableArrivingWhileReceiverIsBoundSwitchesToItAndBack) {
+    backend_.Plug(receiver_);
+    Pass();
+    ASSERT_TRUE(Bound(kReceiverCommandSlot));
+    ASSERT_TRUE(Bound(kReceiverEventSlot));
+    EXPECT_TRUE(Transport().receiverMode);
+    EXPECT_EQ(Transport().chunkSize, 24);
+    EXPECT_TRUE(Transport().channelB.IsOpen());
+    EXPECT_TRUE(Keyboard().EventChannelOpen(true));
+    EXPECT_FALSE(Entry().Shown()) << "hidden until the link is confirmed";
+    Advance(500);
+    EXPECT_TRUE(Entry().Shown());
+    EXPECT_EQ(Keyboard().syncs, 1);
+
+    backend_.Plug(keyboard_);
+    Pass();
+    EXPECT_TRUE(Bound(kCableCommandSlot));
+    EXPECT_TRUE(Transport().open);
+    EXPECT_FALSE(Transport().receiverMode);
+    EXPECT_EQ(Transport().chunkSize, 56);
+    EXPECT_TRUE(Transport().channelA.IsOpen());
+    EXPECT_TRUE(Keyboard().EventChannelOpen(false));
+    // Commands now go over the cable.
+    const uint64_t forwarded = receiver_->ForwardedFrames();
+    uint8_t block[kInfoBlockSize];
+    EXPECT_EQ(Transport().ReadInfoBlock(block), result::kSuccess);
+    EXPECT_EQ(receiver_->ForwardedFrames(), forwarded);
+    Advance(500);
+    EXPECT_EQ(Keyboard().syncs, 2);
+
+    backend_.Unplug(backend_.IdOf(*keyboard_));
+    Pass();
+    EXPECT_TRUE(Transport().open);
+    EXPECT_TRUE(Transport().receiverMode);
+    EXPECT_EQ(Transport().chunkSize, 24);
+    EXPECT_TRUE(Entry().Shown());
+    EXPECT_EQ(loop_.TimerRemainingMs(&Entry(), entry_timer::kLinkWatch), 2000);
+    EXPECT_EQ(Transport().ReadInfoBlock(block), result::kSuccess);
+    EXPECT_GT(receiver_->ForwardedFrames(), forwarded);
+}
+
+TEST_F(DeviceModelTest, ReceiverLinkThatStopsAnsweringHidesTheEntryAndResynchronises) {
+    receiver_->SetLinked(false);
+    backend_.Plug(receiver_);
+    Pass();
+    Advance(500);  // the first link query fails
+    EXPECT_FALSE(Entry().Shown());
+    EXPECT_EQ(Entry().FailedLinkCount(), 1);
+    EXPECT_EQ(Keyboard().syncs, 0);
+
+    receiver_->SetLinked(true);
+    Advance(3000);
+    EXPECT_TRUE(Entry().Shown());
+    EXPECT_EQ(Keyboard().syncs, 1);
+    EXPECT_EQ(Entry().FailedLinkCount(), 0);
+
+    // Lost while synchronised: the link watch hides it ...
+    receiver_->SetLinked(false);
+    Advance(2000);
+    EXPECT_FALSE(Entry().Shown());
+    EXPECT_EQ(recorder_.Count("link lost"), 1u);
+    // ... and brings it back synchronised once the link answers again.
+    receiver_->SetLinked(true);
+    Advance(3000);
+    EXPECT_TRUE(Entry().Shown());
+    Advance(500);
+    EXPECT_EQ(Keyboard().syncs, 2);
+}
+
+TEST_F(DeviceModelTest, DeniedInterfaceIsRetriedAndToldOnce) {
+    keyboard_->SetPermissionDenied(true);
+    backend_.Plug(keyboard_);
+    for (int pass = 0; pass < 3; ++pass) Pass();
+    EXPECT_FALSE(Bound(kCableCommandSlot));
+    EXPECT_EQ(recorder_.Count("denied"), 2u) << "once for each served collection's path";
+
+    keyboard_->SetPermissionDenied(false);
+    Pass();
+    EXPECT_TRUE(Bound(kCableCommandSlot));
+    EXPECT_EQ(recorder_.Count("denied"), 2u);
+}
+
+TEST_F(DeviceModelTest, ListenerActsOnEvents) {
+    backend_.Plug(keyboard_);
+    Pass();
+    ASSERT_TRUE(backend_.WaitForBlockedReaders(1, 5000));
+
+    keyboard_->EmitEvent(kEventReadBackRequest);
+    ASSERT_TRUE(recorder_.WaitFor("event 1025"));
+    Advance(50);
+    EXPECT_EQ(Keyboard().readBacks, 1);
+
+    keyboard_->EmitEvent(0x1003);
+    ASSERT_TRUE(recorder_.WaitFor("event 4099"));
+    EXPECT_EQ(Keyboard().activeProfileIndex, 3);
+
+    keyboard_->EmitEvent(0x0512);
+    keyboard_->EmitEvent(0x0607);
+    ASSERT_TRUE(recorder_.WaitFor("event 1543"));
+    EXPECT_EQ(Keyboard().lastOperationValue, 7);
+    EXPECT_EQ(Keyboard().lastOperationType, 2);
+}
+
+// ---- Threads ---------------------------------------------------------------
+
+class ThreadedDeviceModelTest : public ::testing::Test {
+protected:
+    ThreadedDeviceModelTest() {
+        backend_.SetInstantTimeouts(true);
+        model_.SetObserver(&recorder_);
+        model_.BuildPages();
+    }
+    ~ThreadedDeviceModelTest() override {
+        model_.StopScan();
+        loopThread_ = {};
+        model_.SetObserver(nullptr);
+    }
+    void StartLoop() {
+        loopThread_ = std::jthread([this](std::stop_token stop) { loop_.Run(stop); });
+    }
+
+    UiLoop loop_;
+    sim::SimHidBackend backend_;
+    DeviceCatalogue catalogue_ = KeyboardCatalogue();
+    Recorder recorder_;
+    DeviceModel model_{backend_, catalogue_, loop_, loop_};
+    std::shared_ptr<sim::SimKeyboard> keyboard_ = std::make_shared<sim::SimKeyboard>();
+    std::jthread loopThread_;
+};
+
+TEST_F(ThreadedDeviceModelTest, ScanThreadReportsArrivalAndRemoval) {
+    StartLoop();
+    ASSERT_TRUE(model_.StartScan());
+    backend_.Plug(keyboard_);
+    ASSERT_TRUE(recorder_.WaitFor("shown"));
+    ASSERT_TRUE(recorder_.WaitFor("bound 1"));
+    backend_.Unplug(backend_.IdOf(*keyboard_));
+    ASSERT_TRUE(recorder_.WaitFor("hidden"));
+    ASSERT_TRUE(recorder_.WaitFor("released 1"));
+}
+
+TEST_F(ThreadedDeviceModelTest, StopDoesNotDeadlockWhileAnArrivalWaitsForTheOwner) {
+    // The owner thread never runs: the scan thread's arrival waits for it.
+    ASSERT_TRUE(model_.StartScan());
+    backend_.Plug(keyboard_);
+    for (int i = 0; i < 5000 && model_.Slots().At(kCableCommandSlot).connected == 0; ++i) {
+        std::this_thread::yield();
+    }
+    std::vector<std::string> lines;
+    std::mutex linesMutex;
+    SetDebugSink([&](std::string_view line) {
+        std::lock_guard<std::mutex> lock(linesMutex);
+        lines.emplace_back(line);
+    });
+    model_.StopScan();
+    SetDebugSink({});
+    EXPECT_FALSE(model_.Scanner().Running());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), kScanExitLine), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), kThreadEndedLine), lines.end());
+}
+
+}  // namespace
+}  // namespace ivra
