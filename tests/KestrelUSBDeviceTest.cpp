@@ -1,0 +1,213 @@
+// The device base object's page binding, level steps and function tabs, and
+// the worker thread pattern its listeners run on.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <tuple>
+
+#include "device/HeadlessDeviceView.h"
+#include "device/KestrelUSBDevice.h"
+#include "device/UiLoop.h"
+#include "device/WorkerThread.h"
+#include "platform/DebugOutput.h"
+#include "sim/SimHidBackend.h"
+#include "sim/SimKeyboard.h"
+
+namespace ivra {
+namespace {
+
+class DeviceTest : public ::testing::Test {
+protected:
+    sim::SimHidBackend backend_;
+    CKestrelUSBDevice device_{backend_};
+};
+
+TEST_F(DeviceTest, LevelSteps) {
+    struct Case {
+        bool up;
+        int modeOrFine;
+        uint8_t from;
+        uint8_t to;
+    };
+    const Case cases[] = {
+        {false, 0, 12, 8},    {false, 0, 0, 0},    {false, 0, 2, 0},  // no wrap below 0
+        {false, 0, 200, 160}, {false, 0, 100, 70}, {false, 0, 40, 30}, {false, 0, 20, 12},
+        {false, 29, 200, 120}, {false, 29, 100, 50}, {false, 29, 40, 20}, {false, 29, 16, 15},
+        {false, 29, 0, 0},    {false, 1, 16, 15},   {false, 1, 200, 160},
+        {true, 1, 200, 255},  {true, 1, 0, 0},      {true, 1, 5, 10},  {true, 1, 12, 22},
+        {true, 1, 20, 35},    {true, 1, 100, 125},  {true, 0, 0, 0},   {true, 0, 16, 20},
+        {true, 0, 20, 28},    {true, 0, 240, 24},  // additions wrap at 256
+    };
+    for (const Case& c : cases) {
+        device_.keyLevels[5] = c.from;
+        const uint8_t got = c.up ? device_.StepKeyLevelUp(5, c.modeOrFine)
+                                 : device_.StepKeyLevelDown(5, c.modeOrFine);
+        EXPECT_EQ(got, c.to) << (c.up ? "up " : "down ") << c.modeOrFine << " from " << int(c.from);
+        EXPECT_EQ(device_.keyLevels[5], c.to);
+    }
+    EXPECT_EQ(device_.StepKeyLevelUp(126, 1), 0) << "a key outside the table changes nothing";
+}
+
+TEST_F(DeviceTest, LevelRingRotatesAndMarksLevels) {
+    for (size_t i = 0; i < kLevelRingSize; ++i) device_.levelRing[i] = static_cast<uint8_t>(i);
+    device_.RotateLevelRing(true);
+    EXPECT_EQ(device_.levelRing[0], kLevelRingSize - 1);
+    EXPECT_EQ(device_.levelRing[1], 0);
+    device_.RotateLevelRing(false);
+    EXPECT_EQ(device_.levelRing[0], 0);
+    device_.FillMarkedLevels();
+    EXPECT_EQ(device_.keyLevels[0], 0);
+    EXPECT_EQ(device_.keyLevels[8], 255);
+    EXPECT_EQ(device_.keyLevels[9], 0) << "only the first nine positions";
+    device_.ResetKeyLevels();
+    EXPECT_EQ(device_.keyLevels[8], 0);
+    EXPECT_EQ(device_.levelRing[3], 0);
+}
+
+TEST_F(DeviceTest, BindPageControls) {
+    HeadlessDeviceView view({{10, "DeviceKeyButton", "KEY_3"},
+                             {11, "DeviceKeyButton", "key_130"},
+                             {12, "DeviceKeyButton", "light_1"},
+                             {13, "Label", "key_4"}});
+    device_.view = &view;
+    device_.pageXml = "keyboard.xml";
+    device_.keyButtons.assign(126, kNoControl);
+    device_.SetLedCount(2);
+    device_.BindPageControls();
+    EXPECT_EQ(device_.keyButtons[3], 10);
+    EXPECT_EQ(device_.keyButtons[4], kNoControl);
+    EXPECT_EQ(std::count(device_.keyButtons.begin(), device_.keyButtons.end(), 11), 0);
+    EXPECT_EQ(device_.lightButtons[1], 12);
+    ASSERT_TRUE(view.LightButton(12).has_value());
+    EXPECT_EQ(view.LightButton(12)->colour, 0xFFFFFFu);
+    EXPECT_EQ(view.LightButton(12)->level, 255);
+
+    // Without a "SelectPanel" nothing is bound; the lists keep their length.
+    HeadlessDeviceView bare;
+    CKestrelUSBDevice other(backend_);
+    other.view = &bare;
+    other.pageXml = "keyboard.xml";
+    other.keyButtons.assign(126, kNoControl);
+    other.BindPageControls();
+    EXPECT_EQ(other.keyButtons.size(), 126u);
+    EXPECT_EQ(std::count(other.keyButtons.begin(), other.keyButtons.end(), kNoControl), 126);
+}
+
+TEST_F(DeviceTest, SetLedCountWithTheSameCountOnlyClears) {
+    device_.SetLedCount(3);
+    device_.lightButtons[1] = 7;
+    device_.SetLedColour(1, 0x11223344);
+    device_.ledFrames[2][0] = 9;
+    device_.SetLedCount(3);
+    EXPECT_EQ(device_.lightButtons[1], 7);
+    uint32_t colour = 1;
+    device_.GetLedColour(colour, 1);
+    EXPECT_EQ(colour, 0u);
+    EXPECT_EQ(device_.ledFrames[2][0], 0);
+    device_.GetLedColour(colour, 3);
+    EXPECT_EQ(colour, 0u);
+}
+
+TEST_F(DeviceTest, ShowFunctionTab) {
+    // (kind, type) -> tab of the function switch, tab of the key function switch
+    const std::tuple<uint32_t, int, int, int> cases[] = {
+        {kind::kKeyboard, 4, 3, -1}, {kind::kHeadset, 4, 0, 2}, {kind::kMouse, 3, 1, -1},
+        {kind::kMouse, 8, 1, -1},    {kind::kKeyboard, 5, 2, -1}, {kind::kKeyboard, 2, 0, 1},
+        {kind::kKeyboard, 6, 0, 1},  {kind::kKeyboard, 7, 0, 2}, {kind::kKeyboard, 1, 0, 0},
+    };
+    for (const auto& [deviceKind, type, functionTab, keyTab] : cases) {
+        auto view = HeadlessDeviceView::WithButtons(0, 0);
+        CKestrelUSBDevice device(backend_);
+        device.view = view.get();
+        device.kind = deviceKind;
+        device.ShowFunctionTab(type);
+        EXPECT_EQ(device.GetFunctionTab(), type);
+        EXPECT_EQ(view->SelectedTab("device_function_switch"), functionTab) << deviceKind << "/" << type;
+        EXPECT_EQ(view->SelectedTab("device_key_function_switch"), keyTab) << deviceKind << "/" << type;
+    }
+}
+
+TEST_F(DeviceTest, ListenerBlockedInAnInfiniteReadEndsWhenTheChannelCloses) {
+    auto keyboard = std::make_shared<sim::SimKeyboard>();
+    backend_.Plug(keyboard);
+    std::vector<HidInterfaceEntry> entries;
+    ASSERT_TRUE(backend_.Enumerate(entries));
+    std::string eventPath;
+    for (const auto& entry : entries) {
+        if (entry.usagePage == 0x000C) eventPath = entry.path;
+    }
+    ASSERT_FALSE(eventPath.empty());
+    ASSERT_TRUE(device_.OpenEventChannel(false, eventPath));
+    ASSERT_TRUE(backend_.WaitForBlockedReaders(1, 5000));
+
+    std::vector<std::string> lines;
+    SetDebugSink([&](std::string_view line) { lines.emplace_back(line); });
+    device_.CloseEventChannel(false);
+    SetDebugSink({});
+    EXPECT_FALSE(device_.ListenerRunning(false));
+    EXPECT_FALSE(device_.EventChannelOpen(false));
+    EXPECT_EQ(lines, (std::vector<std::string>{kCableListenerExitLine, kThreadEndedLine}));
+}
+
+TEST(WorkerThreadTest, StopThatOverrunsItsBoundWritesTheTimeOutAndStillJoins) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool release = false;
+    bool timedOutLine = false;
+    SetDebugSink([&](std::string_view line) {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (line == kThreadTimedOutLine) timedOutLine = true;
+        changed.notify_all();
+    });
+    WorkerThread worker("worker ended", 10);
+    bool inPass = false;
+    // A pass that ignores the stop until the test lets it go.
+    ASSERT_TRUE(worker.Start([&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        inPass = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return release; });
+        return true;
+    }));
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(5), [&] { return inPass; }));
+    }
+    WorkerStopOutcome outcome = WorkerStopOutcome::NotRunning;
+    std::thread stopper([&] { outcome = worker.Stop(); });
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(5), [&] { return timedOutLine; }));
+        release = true;
+        changed.notify_all();
+    }
+    stopper.join();
+    SetDebugSink({});
+    EXPECT_EQ(outcome, WorkerStopOutcome::TimedOut);
+    EXPECT_FALSE(worker.Running());
+}
+
+TEST(UiLoopTest, SendGivesUpWhenStoppedBeforeTheOwnerTookItUp) {
+    UiLoop loop;  // owned by this thread, which does not pump
+    std::stop_source stop;
+    std::atomic<bool> ran{false};
+    bool sent = true;
+    std::thread sender([&] { sent = loop.Send([&] { ran = true; }, stop.get_token()); });
+    stop.request_stop();
+    sender.join();
+    EXPECT_FALSE(sent);
+    loop.Pump();
+    EXPECT_FALSE(ran) << "a task its sender gave up on never runs";
+
+    std::stop_source live;
+    std::thread second([&] { sent = loop.Send([&] { ran = true; }, live.get_token()); });
+    while (!ran) loop.Pump();
+    second.join();
+    EXPECT_TRUE(sent);
+}
+
+}  // namespace
+}  // namespace ivra
