@@ -1,6 +1,9 @@
 #include "platform/SysfsHidEnumerator.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -65,11 +68,17 @@ SysfsHidEnumerator::SysfsHidEnumerator(std::string sysRoot, std::string devRoot)
     : sysRoot_(std::move(sysRoot)), devRoot_(std::move(devRoot)) {}
 
 std::string SysfsHidEnumerator::CurrentInstance(const std::string& nodeName) const {
-    std::error_code ec;
-    const fs::path device =
-        fs::canonical(fs::path(sysRoot_) / "class" / "hidraw" / nodeName / "device", ec);
-    if (ec) return {};
-    return device.filename().string();
+    // One readlink per node: this runs for every node on every scan pass.
+    const std::string link = sysRoot_ + "/class/hidraw/" + nodeName + "/device";
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+    if (n <= 0) return {};
+    std::string_view text(target, static_cast<size_t>(n));
+    const size_t slash = text.rfind('/');
+    if (slash != std::string_view::npos) text.remove_prefix(slash + 1);
+    // A dangling link is a device that is going away.
+    if (::access(link.c_str(), F_OK) != 0) return {};
+    return std::string(text);
 }
 
 bool SysfsHidEnumerator::ReadNode(const std::string& nodeName, SysfsHidNodeInfo& info) const {
@@ -115,28 +124,49 @@ bool SysfsHidEnumerator::Enumerate(std::vector<HidInterfaceEntry>& out) const {
         return a.size() != b.size() ? a.size() < b.size() : a < b;
     });
 
+    std::lock_guard<std::mutex> lock(cacheMutex_);
+    for (auto& [key, node] : cache_) node.seen = false;
     for (const std::string& name : names) {
-        SysfsHidNodeInfo info;
-        if (!ReadNode(name, info)) continue;  // vanished mid-walk
-        HidReportDescriptor descriptor;
-        if (!ParseReportDescriptor(info.reportDescriptor.data(), info.reportDescriptor.size(),
-                                   descriptor)) {
-            continue;
+        const std::string instance = CurrentInstance(name);
+        if (instance.empty()) continue;  // vanished mid-walk
+        const std::string key = name + "#" + instance;
+        auto it = cache_.find(key);
+        if (it == cache_.end()) {
+            // A node that cannot be read or parsed is remembered as serving
+            // nothing, rather than re-read on every pass.
+            CachedNode node;
+            if (!CollectionsOf(name, instance, node.entries)) node.entries.clear();
+            it = cache_.emplace(key, std::move(node)).first;
         }
-        const std::string nodePath = devRoot_ + "/" + name;
-        const size_t count = descriptor.collections.size();
-        for (size_t i = 0; i < count; ++i) {
-            const HidTopLevelCollection& collection = descriptor.collections[i];
-            HidInterfaceEntry entry;
-            entry.attributes = info.attributes;
-            entry.interfaceNumber = info.interfaceNumber;
-            entry.collectionNumber = count > 1 ? static_cast<uint16_t>(i + 1) : 0;
-            entry.usagePage = collection.usagePage;
-            entry.usage = collection.usage;
-            entry.path = MakeInterfacePath(nodePath, info.attributes, entry.interfaceNumber,
-                                           entry.collectionNumber, info.instance);
-            out.push_back(std::move(entry));
-        }
+        it->second.seen = true;
+        out.insert(out.end(), it->second.entries.begin(), it->second.entries.end());
+    }
+    std::erase_if(cache_, [](const auto& entry) { return !entry.second.seen; });
+    return true;
+}
+
+bool SysfsHidEnumerator::CollectionsOf(const std::string& nodeName, const std::string& instance,
+                                       std::vector<HidInterfaceEntry>& out) const {
+    SysfsHidNodeInfo info;
+    if (!ReadNode(nodeName, info) || info.instance != instance) return false;
+    HidReportDescriptor descriptor;
+    if (!ParseReportDescriptor(info.reportDescriptor.data(), info.reportDescriptor.size(),
+                               descriptor)) {
+        return false;
+    }
+    const std::string nodePath = devRoot_ + "/" + nodeName;
+    const size_t count = descriptor.collections.size();
+    for (size_t i = 0; i < count; ++i) {
+        const HidTopLevelCollection& collection = descriptor.collections[i];
+        HidInterfaceEntry entry;
+        entry.attributes = info.attributes;
+        entry.interfaceNumber = info.interfaceNumber;
+        entry.collectionNumber = count > 1 ? static_cast<uint16_t>(i + 1) : 0;
+        entry.usagePage = collection.usagePage;
+        entry.usage = collection.usage;
+        entry.path = MakeInterfacePath(nodePath, info.attributes, entry.interfaceNumber,
+                                       entry.collectionNumber, info.instance);
+        out.push_back(std::move(entry));
     }
     return true;
 }

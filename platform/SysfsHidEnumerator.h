@@ -10,6 +10,8 @@
 // The roots are parameters so tests can walk a fake tree.
 #pragma once
 
+#include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -43,8 +45,21 @@ public:
     const std::string& devRoot() const { return devRoot_; }
 
 private:
+    // The collections of one attach instance. A node's instance changes
+    // whenever a device comes or goes, so what was read of an instance stays
+    // true while the instance exists: the scan, which enumerates every
+    // 100 ms, reads and parses each device once instead of on every pass.
+    struct CachedNode {
+        std::vector<HidInterfaceEntry> entries;
+        bool seen = false;  // during the current pass
+    };
+    bool CollectionsOf(const std::string& nodeName, const std::string& instance,
+                       std::vector<HidInterfaceEntry>& out) const;
+
     std::string sysRoot_;
     std::string devRoot_;
+    mutable std::mutex cacheMutex_;
+    mutable std::map<std::string, CachedNode> cache_;  // by node name + instance
 };
 
 // The path text of one collection of a node.

@@ -69,8 +69,12 @@ TEST(SysfsHidEnumeratorTest, VanishedNodesAreSkippedAndReusedNumbersAreNotPresen
     EXPECT_FALSE(backend.IsPresent(before[0].path));
 
     // The node number comes back for another device: the old path stays gone.
-    tree.ReplaceNode(1, 0x046D, 0xC077, kBootMouse);
+    tree.ReplaceNode(1, 0x046D, 0xC078, kBootMouse);
     EXPECT_FALSE(backend.IsPresent(before[4].path));
+    ASSERT_TRUE(backend.Enumerate(after));  // what was read of the old device is not reused
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_EQ(after[0].attributes.productId, 0xC078);
+    EXPECT_TRUE(backend.IsPresent(after[0].path));
     HidOpenError error = HidOpenError::None;
     EXPECT_EQ(backend.Open(before[4].path, true, false, error), nullptr);
     EXPECT_EQ(error, HidOpenError::NotFound);
