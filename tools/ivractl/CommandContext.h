@@ -54,6 +54,7 @@ int UsageError(CommandContext& context, const std::string& message, const char* 
 
 int RunHidCommand(CommandContext& context, const std::vector<std::string>& args);
 int RunDeviceCommand(CommandContext& context, const std::vector<std::string>& args);
+int RunDeviceWatch(CommandContext& context, const std::vector<std::string>& args);
 int RunProfileCommand(CommandContext& context, const std::vector<std::string>& args);
 
 // One JSON document on one line.

@@ -19,6 +19,8 @@ constexpr const char* kDeviceHelp =
     "         usage, path\n"
     "  info   for each served command collection: begin a session, read the\n"
     "         34-byte information block, end the session, and print the block\n"
+    "  watch  print devices arriving and leaving, link changes and device events\n"
+    "         as they happen, until Ctrl+C (device watch --help)\n"
     "\n"
     "--kind NAME limits both to one kind of device; --simulate uses simulated ones.\n";
 
@@ -212,6 +214,9 @@ int RunDeviceCommand(CommandContext& context, const std::vector<std::string>& ar
         return kExitDone;
     }
     if (args.empty()) return UsageError(context, "device: missing verb", kDeviceHelp);
+    if (args[0] == "watch") {
+        return RunDeviceWatch(context, std::vector<std::string>(args.begin() + 1, args.end()));
+    }
     if (args.size() > 1) {
         return UsageError(context, "device " + args[0] + ": unexpected argument \"" + args[1] + "\"",
                           kDeviceHelp);
