@@ -42,8 +42,11 @@ void SelectorEntry::StartLinkWatch(uint32_t ms) {
 void SelectorEntry::OnLightFrameTimer() {
     device_.PushLightFrame();
     if (Open()) {
-        StartTimer(entry_timer::kLightFrame, OnReceiver() ? entry_delay::kLightFrameReceiverMs
-                                                          : entry_delay::kLightFrameCableMs);
+        // While the program does not control the lights a frame pushes
+        // nothing: pump at the slow rate instead of waking 200 times a second.
+        const bool slow = OnReceiver() || !device_.lightControlEnabled.load();
+        StartTimer(entry_timer::kLightFrame,
+                   slow ? entry_delay::kLightFrameReceiverMs : entry_delay::kLightFrameCableMs);
     }
 }
 

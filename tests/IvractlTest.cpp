@@ -135,5 +135,31 @@ TEST_F(IvractlTest, SaysSoWhenNoDeviceIsPresent) {
     EXPECT_EQ(info.status, 1);
 }
 
+TEST_F(IvractlTest, WatchFollowsAScriptedUnplugAndReplugAndEndsOnSigterm) {
+    const std::string file = WriteFile("watch.json", R"({"script": [
+        {"atMs": 100, "do": "unplug"}, {"atMs": 250, "do": "plug"},
+        {"atMs": 450, "do": "event", "code": 4097}]})");
+    const CliRun run = Ivractl("--simulate keyboard:" + file + " device watch --for-ms 800");
+    ASSERT_EQ(run.status, 0) << run.err;
+    size_t at = 0;
+    for (const char* expected : {"shown    keyboard (selected)", "removed  slot 0 keyboard cable commands",
+                                 "hidden   keyboard", "arrived  slot 0", "shown    keyboard",
+                                 "event    keyboard 0x1001 (cable)", "stopped"}) {
+        const size_t found = run.out.find(expected, at);
+        ASSERT_NE(found, std::string::npos) << expected << " in\n" << run.out;
+        at = found;
+    }
+
+    const CliRun term = Ivractl("--simulate keyboard device watch", "timeout --preserve-status -s TERM 0.3");
+    EXPECT_EQ(term.status, 0) << term.err;
+    EXPECT_NE(term.out.find("stopped"), std::string::npos) << term.out;
+
+    const CliRun bad = Ivractl("--simulate keyboard:" +
+                               WriteFile("bad.json", R"({"script": [{"atMs": 1, "do": "explode"}]})") +
+                               " device watch");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("script[0].do"), std::string::npos) << bad.err;
+}
+
 }  // namespace
 }  // namespace ivra
