@@ -19,9 +19,6 @@ int RemainingMs(bool infinite, SteadyClock::time_point deadline) {
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-// Reports longer than this are not HID reports we could deliver.
-constexpr size_t kMaxReportBytes = 4096;
-
 }  // namespace
 
 CHidChannel::CHidChannel(IHidBackend& backend) : backend_(backend) {}
