@@ -13,7 +13,7 @@
 
 #include <json/value.h>
 
-#include "profile/KeyRecord.h"
+#include "keys/KeyRecord.h"
 
 namespace ivra {
 
