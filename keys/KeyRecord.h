@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "keys/Assignment.h"
+
 namespace ivra {
 
 struct AssignmentSlot {
@@ -28,12 +30,22 @@ struct AssignmentSlot {
         return slot;
     }
 
+    ivra::Assignment Bytes() const { return {type, byte1, byte2}; }
+    void SetBytes(ivra::Assignment assignment) {
+        type = assignment.type;
+        byte1 = assignment.byte1;
+        byte2 = assignment.byte2;
+    }
+
     bool operator==(const AssignmentSlot&) const = default;
 };
 
 struct KeyRecord {
     AssignmentSlot current;
     AssignmentSlot defaults;
+
+    // Restoring the key's default copies the default slot over the current one.
+    void RestoreDefault() { current = defaults; }
 
     bool operator==(const KeyRecord&) const = default;
 };
