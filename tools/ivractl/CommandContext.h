@@ -56,6 +56,8 @@ int RunHidCommand(CommandContext& context, const std::vector<std::string>& args)
 int RunDeviceCommand(CommandContext& context, const std::vector<std::string>& args);
 int RunDeviceWatch(CommandContext& context, const std::vector<std::string>& args);
 int RunProfileCommand(CommandContext& context, const std::vector<std::string>& args);
+int RunKeyCommand(CommandContext& context, const std::vector<std::string>& args);
+int RunMacroCommand(CommandContext& context, const std::vector<std::string>& args);
 
 // One JSON document on one line.
 void WriteJsonLine(std::ostream& out, const Json::Value& root);

@@ -31,6 +31,9 @@ constexpr const char* kHelp =
     "  profile VERB       the profiles of a kind (default keyboard): list, select N,\n"
     "                     add, copy, delete, rename NAME, import FILE, export FILE,\n"
     "                     reset\n"
+    "  key VERB           key assignments: name HEX, decode INT, encode HEX\n"
+    "  macro VERB         the macros of a kind (default keyboard): list, add,\n"
+    "                     rename I NAME, delete I, show I, import FILE, export I FILE\n"
     "\n"
     "Exit status: 0 done, 1 refused or failed, 2 usage error.\n";
 
@@ -101,6 +104,8 @@ int main(int argc, char** argv) {
     if (noun == "hid") return RunHidCommand(context, rest);
     if (noun == "device") return RunDeviceCommand(context, rest);
     if (noun == "profile") return RunProfileCommand(context, rest);
+    if (noun == "key") return RunKeyCommand(context, rest);
+    if (noun == "macro") return RunMacroCommand(context, rest);
     std::cerr << "ivractl: unknown command \"" << noun << "\"\n\n" << kHelp;
     return kExitUsage;
 }
