@@ -1,0 +1,141 @@
+// ivractl key and macro, end to end over a temporary data root.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "ProfileTestFolder.h"
+#include "profile/JsonHelpers.h"
+
+namespace ivra {
+namespace {
+
+using testing::ProfileTestFolder;
+
+struct CommandRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+struct Step {
+    std::string args;
+    int status;
+    std::string out;
+};
+
+class KeyMacroCommandsTest : public ::testing::Test {
+protected:
+    CommandRun Ivractl(const std::string& args) const {
+        const auto out = folder.Root() / "stdout";
+        const auto err = folder.Root() / "stderr";
+        const std::string command = std::string("'") + IVRACTL_PATH + "' --data-dir '" + Data().string() + "' " +
+                                    args + " >'" + out.string() + "' 2>'" + err.string() + "'";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readjsonFile(out), readjsonFile(err)};
+    }
+
+    void Run(const std::vector<Step>& steps) const {
+        for (const Step& step : steps) {
+            const CommandRun run = Ivractl(step.args);
+            EXPECT_EQ(run.status, step.status) << step.args << "\n" << run.err;
+            EXPECT_EQ(run.out, step.out) << step.args;
+            if (step.status != 0) {
+                EXPECT_FALSE(run.err.empty()) << step.args;
+            }
+        }
+    }
+
+    std::filesystem::path Data() const { return folder.Root() / "data"; }
+
+    ProfileTestFolder folder;
+};
+
+TEST_F(KeyMacroCommandsTest, KeyVerbsConvertAndNameAssignments) {
+    Run({
+        {"key decode 1048832", 0, "10 01 00\n"},
+        {"key encode '12 25 FD'", 0, "1189373\n"},
+        {"key encode 0x200112", 0, "2097426\n"},
+        {"key encode 1:2:3", 0, "66051\n"},
+        {"key name 200112", 0, "Left Ctrl+O\n"},
+        {"key name 201000", 0, "Right Ctrl\n"},
+        {"--kind mouse key name 100100", 0, "Left Button\n"},
+        {"--kind mouse key name 720300", 0, "Recoil Pattern 4\n"},
+        {"key name 700000", 1, ""},  // no macro 0 yet
+        {"key name 2000FF", 1, ""},
+        {"key decode 16777216", 2, ""},
+        {"key decode -1", 2, ""},
+        {"key encode 1234567", 2, ""},
+        {"key encode -12", 2, ""},
+        {"key encode '10 01'", 2, ""},
+        {"key name", 2, ""},
+        {"key frobnicate 1", 2, ""},
+    });
+    const CommandRun json = Ivractl("--json key name 200112");
+    ASSERT_EQ(json.status, 0);
+    const Json::Value root = ParseJson(json.out);
+    EXPECT_EQ(root["name"], "Left Ctrl+O");
+    EXPECT_EQ(root["integer"], 0x200112);
+    EXPECT_EQ(root["assignment"], "20 01 12");
+    ASSERT_EQ(root["languageKeys"].size(), 2u);
+    EXPECT_EQ(root["languageKeys"][0], "keyboard_key_LCtrl");
+}
+
+TEST_F(KeyMacroCommandsTest, MacroVerbsPrintTheResultingList) {
+    const auto exported = (folder.Root() / "exported.mac").string();
+    const auto source = folder.Root() / "source.mac";
+    folder.WriteText(source, R"({"Events": [{"Type": 10, "Button": 4, "Action": "down", "Delay": "300"},
+                                            {"Type": 10, "Button": 4, "Action": "Down", "Delay": "70000"}]})");
+    Run({
+        {"macro list", 0, ""},
+        {"macro add", 0, "  0  macro_1\n"},
+        {"macro add", 0, "  0  macro_1\n  1  macro_2\n"},
+        {"macro rename 1 Sprint", 0, "  0  macro_1\n  1  Sprint\n"},
+        {"macro rename 0 SPRINT", 1, ""},
+        {"macro import '" + source.string() + "'", 0, "  0  macro_1\n  1  Sprint\n  2  macro_2\n"},
+        {"macro import /dev/null", 1, ""},
+    });
+    const std::string id = ParseJson(Ivractl("--json macro list").out)["macros"][2]["id"].asString();
+    Run({
+        {"macro show 2", 0,
+         "macro_2 (" + id + "), 2 events\n"
+         "     #  Type  Button Action  Delay  Device\n"
+         "     0    10       4 down      300  2C 01 8A 04\n"
+         "     1    10       4 Down    65535  FF FF 0A 04\n"},
+        {"macro export 2 '" + exported + "'", 0, "  0  macro_1\n  1  Sprint\n  2  macro_2\n"},
+        {"macro export 0 '" + exported + "'", 1, ""},  // nothing saved yet
+        {"key name 700100", 0, "Sprint\n"},
+        {"macro delete 0", 0, "  0  Sprint\n  1  macro_2\n"},
+        {"macro delete 5", 1, ""},
+        {"macro show x", 2, ""},
+        {"macro rename 1", 2, ""},
+        {"--kind mouse macro list", 0, ""},
+    });
+    EXPECT_EQ(readjsonFile(exported), readjsonFile(source));
+
+    const CommandRun json = Ivractl("--json macro show 1");
+    ASSERT_EQ(json.status, 0);
+    const Json::Value root = ParseJson(json.out);
+    EXPECT_EQ(root["name"], "macro_2");
+    ASSERT_EQ(root["events"].size(), 2u);
+    EXPECT_EQ(root["events"][0]["device"], "2C 01 8A 04");
+    EXPECT_EQ(root["events"][1]["Delay"], "65535");
+}
+
+TEST_F(KeyMacroCommandsTest, DeleteReportsTheProfilesItFixed) {
+    ASSERT_EQ(Ivractl("macro add").status, 0);
+    Json::Value profile(Json::objectValue);
+    profile["Device"][0]["KeyList"][0]["Assignment"] = 0x700000;
+    profile["Device"][0]["KeyList"][0]["DefaultAssignment"] = 0x100100;
+    const auto file = Data() / "keyboard" / "2021_01_01_00_00_00_001.Json";
+    ASSERT_TRUE(WriteJson(file, profile));
+    const CommandRun run = Ivractl("macro delete 0");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("2021_01_01_00_00_00_001.Json"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadJson(file)["Device"][0]["KeyList"][0]["Assignment"].asInt(), 0x100100);
+}
+
+}  // namespace
+}  // namespace ivra
