@@ -1,0 +1,302 @@
+#include "shell/MainWnd.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QProcess>
+#include <QScreen>
+#include <QSystemTrayIcon>
+
+#include "device/DeviceSlot.h"
+#include "platform/DebugOutput.h"
+#include "shell/AppIcon.h"
+#include "shell/WindowMessages.h"
+
+namespace ivra::shell {
+namespace {
+
+constexpr int kTimerFitToMonitor = 1011;
+constexpr int kTimerTrayMenu = 1032;
+constexpr int kWindowWidth = 1000;
+constexpr int kWindowHeight = 640;
+const char* const kProductName = "Ivra Wireless Manager 1.0";
+
+std::string Utf8(const QString& text) { return text.toStdString(); }
+
+}  // namespace
+
+std::atomic<bool>& CMainWnd::ProcessingEnabled() {
+    static std::atomic<bool> enabled{true};
+    return enabled;
+}
+
+CMainWnd::CMainWnd(IHidBackend& backend, const DeviceCatalogue& catalogue)
+    : backend_(backend), catalogue_(catalogue) {
+    setWindowTitle(QString::fromUtf8(kProductName));
+    setWindowIcon(AppIcon());
+}
+
+CMainWnd::~CMainWnd() {
+    if (model_) model_->StopScan();
+    model_.reset();
+}
+
+void CMainWnd::InitWindow() {
+    DebugLine("InitWindow");
+    CreateTray();
+}
+
+void CMainWnd::CreateTray() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    tray_ = new QSystemTrayIcon(AppIcon(), this);
+    tray_->setToolTip(QString::fromUtf8(kProductName));
+    trayMenu_ = new QMenu(this);
+    QAction* exitAction = trayMenu_->addAction(tr("Exit"));
+    exitAction->setObjectName(QStringLiteral("exit"));
+    connect(exitAction, &QAction::triggered, this, &CMainWnd::ExitProgram);
+    tray_->setContextMenu(trayMenu_);
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason != QSystemTrayIcon::Trigger) return;
+        RefreshNoDeviceLink();
+        if (isVisible() && !isMinimized()) {
+            hide();
+        } else {
+            FitToMonitor();
+            RaiseWindow();
+        }
+    });
+    tray_->show();
+}
+
+void CMainWnd::Notify(dui::TNotifyUI& msg) {
+    const QString name = dui::ControlName(msg.pSender);
+    if (msg.sType != QLatin1String("timer")) DebugLine(Utf8(msg.sType + QLatin1Char(' ') + name));
+
+    if (msg.sType == QLatin1String("windowinit")) {
+        OnWindowInit();
+    } else if (msg.sType == QLatin1String("click")) {
+        OnClick(msg.pSender, name);
+    } else if (msg.sType == QLatin1String("selectchanged")) {
+        auto* option = qobject_cast<QAbstractButton*>(msg.pSender);
+        OnSelectChanged(msg.pSender, name, option == nullptr || option->isChecked());
+    } else if (msg.sType == QLatin1String("timer")) {
+        if (msg.wParam == kTimerFitToMonitor) {
+            FitToMonitor();
+            update();
+        }
+    } else if (msg.sType == QLatin1String("itemselect") || msg.sType == QLatin1String("killfocus") ||
+               msg.sType == QLatin1String("valuechanged") ||
+               msg.sType == QLatin1String("movevaluechanged") || msg.sType == QLatin1String("return")) {
+        emit Unrouted(msg.sType, name, Route::None);
+    }
+}
+
+void CMainWnd::OnWindowInit() {
+    if (initialised_) return;
+    initialised_ = true;
+    // Other programs learn that we control the lights.
+    emit LightControlChanged(lightControl_);
+
+    model_ = std::make_unique<DeviceModel>(backend_, catalogue_, owner_, timers_);
+    model_->SetObserver(this);
+    model_->BuildPages();
+    RefreshNoDeviceLink();
+    show();
+    if (!model_->StartScan()) DebugLine("抓取设备线程启动失败");
+    GetPaintManager().SetTimer(this, kTimerFitToMonitor, 100);
+}
+
+void CMainWnd::OnClick(QWidget* sender, const QString& name) {
+    const RouteTarget target = RouteClick(Utf8(name));
+    switch (target.route) {
+        case Route::CloseMainWindow: HideToTray(); break;
+        case Route::Minimise: showMinimized(); break;
+        case Route::Maximise: showMaximized(); break;
+        case Route::Restore: showNormal(); break;
+        case Route::LightControlToggle: SetLightControl(!lightControl_); break;
+        case Route::SelectPreviousEntry:
+            if (model_) model_->Strip().SelectPrevious();
+            break;
+        case Route::SelectNextEntry:
+            if (model_) model_->Strip().SelectNext();
+            break;
+        case Route::WindowsDeviceSettings: {
+            // The desktop's own keyboard (0) or mouse (1) settings; any other
+            // number opens nothing.
+            if (target.number == 0 || target.number == 1) {
+                const QString panel = target.number == 0 ? QStringLiteral("keyboard") : QStringLiteral("mouse");
+                if (!QProcess::startDetached(QStringLiteral("gnome-control-center"), {panel})) {
+                    DebugLine("no desktop settings program found");
+                }
+            }
+            break;
+        }
+        default:
+            Q_UNUSED(sender);
+            emit Unrouted(QStringLiteral("click"), name, target.route);
+            break;
+    }
+}
+
+void CMainWnd::OnSelectChanged(QWidget*, const QString& name, bool selected) {
+    const RouteTarget target = RouteSelectChanged(Utf8(name));
+    switch (target.route) {
+        case Route::FunctionTab:
+            if (selected) {
+                if (CKestrelUSBDevice* device = SelectedDevice()) device->ShowFunctionTab(target.number);
+            }
+            break;
+        default: emit Unrouted(QStringLiteral("selectchanged"), name, target.route); break;
+    }
+}
+
+CKestrelUSBDevice* CMainWnd::SelectedDevice() {
+    if (!model_) return nullptr;
+    const int index = model_->Strip().SelectedIndex();
+    if (index < 0) return nullptr;
+    return &model_->Strip().At(static_cast<size_t>(index)).Device();
+}
+
+bool CMainWnd::HandleMessage(uint message, quintptr wParam, qintptr lParam) {
+    switch (message) {
+        case message::kInstance: {
+            char line[96];
+            std::snprintf(line, sizeof line, "软件标示 %u，%zx%zx", message, static_cast<size_t>(wParam),
+                          static_cast<size_t>(lParam));
+            DebugLine(line);
+            RaiseWindow();
+            return true;
+        }
+        case message::kLightControlSet:
+            if (wParam != 1) return true;
+            if (lParam == 0 || lParam == 1) {
+                SetLightControl(lParam == 1);
+            } else {
+                ApplyLightControlToDevices();
+            }
+            return true;
+        case message::kSuspend:
+            ProcessingEnabled() = false;
+            if (model_) {
+                for (const DeviceModel::Page& page : model_->Pages()) page.device->lightControlEnabled = false;
+            }
+            return true;
+        case message::kResume:
+            ProcessingEnabled() = true;
+            ApplyLightControlToDevices();
+            return true;
+        case message::kShowProgress:
+            if (QWidget* progress = GetPaintManager().FindControl(QStringLiteral("setting_progress"))) {
+                progress->show();
+            }
+            return true;
+        default: break;
+    }
+    return false;
+}
+
+void CMainWnd::SetLightControl(bool on) {
+    lightControl_ = on;
+    if (auto* label = GetPaintManager().Find<QLabel>(QStringLiteral("control_light_status"))) {
+        label->setText(on ? QStringLiteral("控制灯光") : QStringLiteral("不控制灯光"));
+    } else if (auto* button = GetPaintManager().Find<QAbstractButton>(QStringLiteral("control_light_status"))) {
+        button->setText(on ? QStringLiteral("控制灯光") : QStringLiteral("不控制灯光"));
+    }
+    emit LightControlChanged(on);
+    ApplyLightControlToDevices();
+}
+
+void CMainWnd::ApplyLightControlToDevices() {
+    if (!model_) return;
+    for (const DeviceModel::Page& page : model_->Pages()) {
+        page.device->lightControlEnabled = lightControl_;
+        if (lightControl_ && CableKindOf(page.device->Identity().kind) == kind::kKeyboard) {
+            page.device->commandTransport.SendCommand28();
+        }
+    }
+}
+
+void CMainWnd::RefreshNoDeviceLink() {
+    QWidget* notice = GetPaintManager().FindControl(QStringLiteral("No_device_Link"));
+    if (notice == nullptr) return;
+    notice->setVisible(!model_ || !model_->Strip().AnyShown());
+}
+
+void CMainWnd::RaiseWindow() {
+    RefreshNoDeviceLink();
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void CMainWnd::FitToMonitor() {
+    const bool wasVisible = isVisible() && !isMinimized();
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen != nullptr) {
+        const QRect area = screen->availableGeometry();
+        settingsDpi_ = area.width() > 1500 && area.height() > 960 ? 144 : 96;
+    }
+    resize(GetPaintManager().Scale(kWindowWidth), GetPaintManager().Scale(kWindowHeight));
+    CenterWindow();
+    if (!wasVisible) hide();
+}
+
+void CMainWnd::HideToTray() {
+    // Without a tray the window could not be brought back: minimise instead.
+    if (tray_ && QSystemTrayIcon::isSystemTrayAvailable()) {
+        hide();
+    } else {
+        showMinimized();
+    }
+}
+
+void CMainWnd::ExitProgram() {
+    quitting_ = true;
+    DebugLine("退出测试");
+    hide();
+    if (model_) model_->StopScan();
+    model_.reset();
+    if (tray_) tray_->hide();
+    QApplication::quit();
+}
+
+void CMainWnd::closeEvent(QCloseEvent* event) {
+    if (quitting_) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    HideToTray();
+}
+
+void CMainWnd::OnEntryChanged(const SelectorEntry&, bool, bool) { RefreshNoDeviceLink(); }
+
+void CMainWnd::OnNoDeviceNotice(bool shown) {
+    if (QWidget* notice = GetPaintManager().FindControl(QStringLiteral("No_device_Link"))) {
+        notice->setVisible(shown);
+    }
+}
+
+void CMainWnd::OnRaiseRequested() { RaiseWindow(); }
+
+void CMainWnd::OnAccessDenied(const DeviceSlot& candidate) {
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "no access to the device %04x:%04x (%s): install the udev rule "
+                  "70-ivra-wireless-manager.rules",
+                  candidate.vendorId, candidate.productId, candidate.path.c_str());
+    DebugLine(line);
+    if (tray_) {
+        tray_->showMessage(QString::fromUtf8(kProductName),
+                           tr("A supported device is connected, but this user may not open it. "
+                              "Install the udev rule 70-ivra-wireless-manager.rules (see the README), "
+                              "then plug the device in again."));
+    }
+}
+
+}  // namespace ivra::shell

@@ -1,0 +1,90 @@
+// The main window: owns the skin's control tree, the tray icon, the device
+// model (pages, selector entries, scan thread), and routes every
+// notification and message to the part of the program that handles it.
+// Closing it only hides it; the tray menu's "exit" ends the program.
+#pragma once
+
+#include <QPointer>
+#include <atomic>
+#include <memory>
+
+#include "device/DeviceCatalogue.h"
+#include "device/DeviceModel.h"
+#include "device/DeviceModelObserver.h"
+#include "shell/NotificationRoutes.h"
+#include "shell/QtOwnerThread.h"
+#include "shell/QtTimerService.h"
+#include "shell/dui/WindowImplBase.h"
+
+class QLabel;
+class QMenu;
+class QSystemTrayIcon;
+
+namespace ivra::shell {
+
+class CMainWnd : public dui::WindowImplBase, public IDeviceModelObserver {
+    Q_OBJECT
+public:
+    CMainWnd(IHidBackend& backend, const DeviceCatalogue& catalogue);
+    ~CMainWnd() override;
+
+    QString GetWindowClassName() const override { return QStringLiteral("MainWnd"); }
+    void InitWindow() override;
+    void Notify(dui::TNotifyUI& msg) override;
+    bool HandleMessage(uint message, quintptr wParam, qintptr lParam) override;
+
+    // Brings the window forward: shown, restored, raised. Best effort on
+    // Wayland, where a program may not take the focus.
+    void RaiseWindow();
+    // Restores the window's size (1000 x 640 at 96 DPI) and centres it.
+    void FitToMonitor();
+    void RefreshNoDeviceLink();
+    // Stops the device threads; the program then quits.
+    void ExitProgram();
+
+    bool LightControl() const { return lightControl_; }
+    void SetLightControl(bool on);
+    int SettingsDpi() const { return settingsDpi_; }
+    DeviceModel* Model() { return model_.get(); }
+
+    // Cleared while the system sleeps: hook and game messages are dropped.
+    static std::atomic<bool>& ProcessingEnabled();
+
+    // IDeviceModelObserver
+    void OnEntryChanged(const SelectorEntry& entry, bool shown, bool selected) override;
+    void OnNoDeviceNotice(bool shown) override;
+    void OnRaiseRequested() override;
+    void OnAccessDenied(const DeviceSlot& candidate) override;
+
+signals:
+    // The program's light-control state, for other programs (D-Bus).
+    void LightControlChanged(bool on);
+    // Routed to a part that is not built into this window yet.
+    void Unrouted(const QString& type, const QString& control, Route route);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void OnWindowInit();
+    void OnClick(QWidget* sender, const QString& name);
+    void OnSelectChanged(QWidget* sender, const QString& name, bool selected);
+    void HideToTray();
+    void ApplyLightControlToDevices();
+    void CreateTray();
+    CKestrelUSBDevice* SelectedDevice();
+
+    IHidBackend& backend_;
+    const DeviceCatalogue& catalogue_;
+    QtOwnerThread owner_;
+    QtTimerService timers_;
+    std::unique_ptr<DeviceModel> model_;
+    QPointer<QSystemTrayIcon> tray_;
+    QPointer<QMenu> trayMenu_;
+    bool lightControl_ = true;
+    bool quitting_ = false;
+    bool initialised_ = false;
+    int settingsDpi_ = 96;
+};
+
+}  // namespace ivra::shell

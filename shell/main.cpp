@@ -1,0 +1,73 @@
+// ivra-wireless-manager: the configuration program's window.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <cstdio>
+#include <memory>
+
+#include "device/DeviceCatalogue.h"
+#include "platform/DebugOutput.h"
+#include "platform/LinuxHidBackend.h"
+#include "profile/DataLocations.h"
+#include "shell/MainWnd.h"
+#include "shell/PrivateFonts.h"
+#include "shell/SingleInstance.h"
+#include "shell/WindowMessages.h"
+#include "sim/SimHidBackend.h"
+#include "sim/SimulateOption.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ivra Wireless Manager 1.0"));
+    QApplication::setQuitOnLastWindowClosed(false);  // the program lives on in the tray
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Configures Ivra keyboards, mice, mouse pads and headsets."));
+    parser.addHelpOption();
+    const QCommandLineOption simulate(QStringLiteral("simulate"),
+                                      QStringLiteral("Use simulated devices: a comma list of KIND or KIND:FILE."),
+                                      QStringLiteral("kinds"));
+    const QCommandLineOption debug(QStringLiteral("debug"), QStringLiteral("Write the debug lines to stderr."));
+    parser.addOption(simulate);
+    parser.addOption(debug);
+    parser.process(app);
+    if (parser.isSet(debug)) ivra::EnableDebugToStderr(true);
+
+    const QString programFolder = QString::fromStdString(ivra::ProgramFolder().string());
+    ivra::shell::PrivateFonts fonts(programFolder);
+
+    ivra::shell::SingleInstance instance(QStringLiteral("ivra-wireless-manager"));
+    switch (instance.Acquire()) {
+        case ivra::shell::SingleInstance::Role::Secondary: return 0;  // the running one comes forward
+        case ivra::shell::SingleInstance::Role::Failed:
+            std::fprintf(stderr, "ivra-wireless-manager: %s; running without the single-instance check\n",
+                         qPrintable(instance.ErrorString()));
+            break;
+        case ivra::shell::SingleInstance::Role::Primary: break;
+    }
+
+    std::unique_ptr<ivra::IHidBackend> backend;
+    if (parser.isSet(simulate)) {
+        auto simulated = std::make_unique<ivra::sim::SimHidBackend>();
+        std::string error;
+        if (!ivra::sim::PlugSimulatedDevices(parser.value(simulate).toStdString(), *simulated, error)) {
+            std::fprintf(stderr, "ivra-wireless-manager: --simulate: %s\n", error.c_str());
+            return 2;
+        }
+        backend = std::move(simulated);
+    } else {
+        backend = std::make_unique<ivra::LinuxHidBackend>();
+    }
+
+    ivra::shell::CMainWnd window(*backend, ivra::DeviceCatalogue::Shipped());
+    QString error;
+    // Without its skin the window would be an empty frame holding the
+    // single-instance lock: say why and stop instead.
+    if (!window.Create(QDir(programFolder).filePath(QStringLiteral("skin")), QStringLiteral("main.ui"), &error)) {
+        std::fprintf(stderr, "ivra-wireless-manager: cannot load the skin: %s\n", qPrintable(error));
+        return 1;
+    }
+    QObject::connect(&instance, &ivra::shell::SingleInstance::RaiseRequested, &window,
+                     [&window] { window.PostMessage(ivra::shell::message::kInstance, 0, 1); });
+    return app.exec();
+}
