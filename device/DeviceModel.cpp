@@ -20,7 +20,6 @@ DeviceModel::DeviceModel(IHidBackend& backend, const DeviceCatalogue& catalogue,
                          DeviceFactory deviceFactory, ViewFactory viewFactory)
     : backend_(backend),
       catalogue_(catalogue),
-      owner_(owner),
       timers_(timers),
       clock_(clock),
       deviceFactory_(std::move(deviceFactory)),

@@ -98,7 +98,6 @@ private:
 
     IHidBackend& backend_;
     const DeviceCatalogue& catalogue_;
-    IOwnerThread& owner_;
     ITimerService& timers_;
     IClock& clock_;
     DeviceFactory deviceFactory_;
