@@ -9,10 +9,13 @@
 #include "platform/DebugOutput.h"
 #include "platform/LinuxHidBackend.h"
 #include "profile/DataLocations.h"
+#include "shell/MainWindowCommands.h"
 #include "shell/MainWnd.h"
 #include "shell/PrivateFonts.h"
 #include "shell/SingleInstance.h"
 #include "shell/WindowMessages.h"
+#include "shell/dbus/ManagerService.h"
+#include "shell/dbus/SleepWatcher.h"
 #include "sim/SimHidBackend.h"
 #include "sim/SimulateOption.h"
 
@@ -69,5 +72,23 @@ int main(int argc, char** argv) {
     }
     QObject::connect(&instance, &ivra::shell::SingleInstance::RaiseRequested, &window,
                      [&window] { window.PostMessage(ivra::shell::message::kInstance, 0, 1); });
+
+    // Other programs reach us on the session bus; without one we run on.
+    ivra::shell::MainWindowCommands commands(window);
+    ivra::dbus::ManagerService service(commands, ivra::DeviceCatalogue::Shipped());
+    service.StartOnSessionBus();
+    QObject::connect(&window, &ivra::shell::CMainWnd::LightControlChanged, &service,
+                     &ivra::dbus::ManagerService::NotifyLightControl);
+
+    // Before the machine sleeps the lights go off; a delay inhibitor holds
+    // the sleep until that is done.
+    ivra::dbus::SleepWatcher sleep;
+    sleep.StartOnSystemBus();
+    QObject::connect(&sleep, &ivra::dbus::SleepWatcher::Suspending, &window, [&](quint64 cycle) {
+        window.SendMessage(ivra::shell::message::kSuspend, 0, 0);
+        sleep.LightsOffSent(cycle);
+    });
+    QObject::connect(&sleep, &ivra::dbus::SleepWatcher::Resumed, &window,
+                     [&window] { window.SendMessage(ivra::shell::message::kResume, 0, 0); });
     return app.exec();
 }
