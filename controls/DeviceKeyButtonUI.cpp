@@ -1,0 +1,183 @@
+#include "controls/DeviceKeyButtonUI.h"
+
+#include <QDynamicPropertyChangeEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include "controls/ControlNotify.h"
+
+namespace ivra::controls {
+namespace {
+
+const QColor kLegend(0xD8, 0xDC, 0xE6);
+const QColor kLegendDisabled(0x6A, 0x70, 0x80);
+const QColor kHover(0x7C, 0x86, 0x9C);
+const QColor kSelection(0x3D, 0xA5, 0xFF);
+const QColor kKeySetMark(0xFF, 0xB0, 0x3A);
+
+}  // namespace
+
+CDeviceKeyButtonUI::CDeviceKeyButtonUI(QWidget* parent) : QPushButton(parent) {
+    setAttribute(Qt::WA_Hover);
+    setCursor(Qt::PointingHandCursor);
+}
+
+QColor CDeviceKeyButtonUI::SelectionColour() { return kSelection; }
+
+void CDeviceKeyButtonUI::SetLightImage(const QString& shape) {
+    lightImage_ = shape;
+    update();
+}
+
+void CDeviceKeyButtonUI::SetKeySetImage(const QString& mark) {
+    keySetImage_ = mark;
+    update();
+}
+
+void CDeviceKeyButtonUI::SetHideKeySetImage(bool hide) {
+    if (hideKeySetImage_ == hide) return;
+    hideKeySetImage_ = hide;
+    update();
+}
+
+void CDeviceKeyButtonUI::SetLight(bool on, const QColor& colour, int level) {
+    const int clamped = qBound(0, level, 255);
+    if (lightOn_ == on && lightColour_ == colour && lightLevel_ == clamped) return;
+    lightOn_ = on;
+    lightColour_ = colour;
+    lightLevel_ = clamped;
+    update();
+}
+
+void CDeviceKeyButtonUI::SetSelected(bool selected) {
+    if (selected_ == selected) return;
+    selected_ = selected;
+    update();
+}
+
+bool CDeviceKeyButtonUI::event(QEvent* e) {
+    if (e->type() == QEvent::DynamicPropertyChange) {
+        const QByteArray name = static_cast<QDynamicPropertyChangeEvent*>(e)->propertyName();
+        if (name == "lightimage") {
+            SetLightImage(property("lightimage").toString());
+        } else if (name == "keysetimage") {
+            SetKeySetImage(property("keysetimage").toString());
+        } else {
+            update();
+        }
+    }
+    return QPushButton::event(e);
+}
+
+QColor CDeviceKeyButtonUI::PropertyColour(const char* name, const QColor& fallback) const {
+    const QVariant value = property(name);
+    if (!value.isValid()) return fallback;
+    const QColor colour(value.toString().trimmed());
+    return colour.isValid() ? colour : fallback;
+}
+
+void CDeviceKeyButtonUI::PaintLight(QPainter& painter, const QRectF& cap, qreal radius) const {
+    // The level scales the LED's intensity: 0 is dark whatever the colour.
+    QColor lit = lightColour_;
+    lit.setAlpha(lightLevel_);
+    if (lightImage_ == QLatin1String("dot")) {
+        const qreal d = qMin(cap.width(), cap.height()) * 0.45;
+        QRadialGradient glow(cap.center(), d);
+        glow.setColorAt(0.0, lit);
+        QColor edge = lit;
+        edge.setAlpha(0);
+        glow.setColorAt(1.0, edge);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(glow);
+        painter.drawEllipse(cap.center(), d, d);
+        return;
+    }
+    if (lightImage_ == QLatin1String("bar")) {
+        const qreal h = qMax<qreal>(3.0, cap.height() * 0.14);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(lit);
+        painter.drawRoundedRect(QRectF(cap.left() + 3, cap.bottom() - h - 2, cap.width() - 6, h), h / 2, h / 2);
+        return;
+    }
+    // "keycap": the cap itself glows, brightest at its centre.
+    const QRectF inner = cap.adjusted(2, 2, -2, -2);
+    QLinearGradient fill(inner.topLeft(), inner.bottomLeft());
+    QColor top = lit;
+    top.setAlpha(lightLevel_ * 3 / 4);
+    fill.setColorAt(0.0, top);
+    fill.setColorAt(0.55, lit);
+    fill.setColorAt(1.0, top);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(inner, qMax<qreal>(1.0, radius - 1), qMax<qreal>(1.0, radius - 1));
+}
+
+void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF cap = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
+    const qreal radius = qMin<qreal>(6.0, qMin(cap.width(), cap.height()) / 5.0);
+
+    const QColor background = PropertyColour("bkcolor", QColor());
+    const QColor border = PropertyColour("bordercolor", QColor());
+    if (background.isValid()) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(background);
+        painter.drawRoundedRect(cap, radius, radius);
+    }
+    if (lightOn_ && !lightImage_.isEmpty()) PaintLight(painter, cap, radius);
+    if (border.isValid()) {
+        painter.setPen(QPen(border, 1.0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(cap, radius, radius);
+    }
+    if (isDown()) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(255, 255, 255, 40));
+        painter.drawRoundedRect(cap, radius, radius);
+    }
+
+    if (!text().isEmpty()) {
+        painter.setPen(PropertyColour("textcolor", isEnabled() ? kLegend : kLegendDisabled));
+        painter.setFont(font());
+        painter.drawText(rect().adjusted(2, 1, -2, -1), Qt::AlignCenter | Qt::TextWordWrap, text());
+    }
+
+    if (selected_) {
+        painter.setPen(QPen(kSelection, 2.0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(cap.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    } else if (underMouse() && isEnabled()) {
+        painter.setPen(QPen(kHover, 1.0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(cap, radius, radius);
+    }
+
+    if (!hideKeySetImage_ && !keySetImage_.isEmpty()) {
+        // A changed key carries a small corner mark.
+        const qreal size = qMax<qreal>(6.0, qMin(cap.width(), cap.height()) * 0.28);
+        QPainterPath corner;
+        corner.moveTo(cap.right() - size, cap.top());
+        corner.lineTo(cap.right() - radius / 2, cap.top());
+        corner.lineTo(cap.right(), cap.top() + radius / 2);
+        corner.lineTo(cap.right(), cap.top() + size);
+        corner.closeSubpath();
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(kKeySetMark);
+        painter.drawPath(corner);
+    }
+}
+
+void CDeviceKeyButtonUI::mouseDoubleClickEvent(QMouseEvent* e) {
+    // Disabled buttons never get here: Qt keeps input from them.
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) {
+        setDown(true);
+        NotifyFrom(this, QStringLiteral("dbclick"));
+        e->accept();
+        return;
+    }
+    QPushButton::mouseDoubleClickEvent(e);
+}
+
+}  // namespace ivra::controls

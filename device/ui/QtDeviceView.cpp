@@ -1,0 +1,198 @@
+#include "device/ui/QtDeviceView.h"
+
+#include <QColor>
+#include <QEvent>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QThread>
+#include <QWidget>
+
+#include "controls/DeviceKeyButtonUI.h"
+#include "controls/SelectPanelUI.h"
+#include "shell/dui/PaintManager.h"
+
+namespace ivra::ui {
+namespace {
+
+// The control's own visibility flag: hidden only when hidden on purpose, so a
+// page that is not on screen yet still counts its buttons as visible.
+bool OwnFlagVisible(const QWidget* control) {
+    return !(control->testAttribute(Qt::WA_WState_ExplicitShowHide) && control->testAttribute(Qt::WA_WState_Hidden));
+}
+
+std::string ClassOf(const QWidget* control) {
+    if (auto* button = qobject_cast<const controls::CDeviceKeyButtonUI*>(control)) {
+        return button->GetClass().toStdString();
+    }
+    if (auto* panel = qobject_cast<const controls::CSelectPanelUI*>(control)) return panel->GetClass().toStdString();
+    return control->metaObject()->className();
+}
+
+// The first selection panel below the page, nearest first.
+controls::CSelectPanelUI* FindSelectPanel(QWidget* page) {
+    QList<QWidget*> level = {page};
+    while (!level.isEmpty()) {
+        QList<QWidget*> next;
+        for (QWidget* w : level) {
+            if (auto* panel = qobject_cast<controls::CSelectPanelUI*>(w)) return panel;
+            next += w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        }
+        level = next;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+QtDeviceView::QtDeviceView(QWidget* page, QObject* parent) : QObject(parent), page_(page) {
+    if (page == nullptr) return;
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        if (qobject_cast<QStackedWidget*>(w) || qobject_cast<QTabWidget*>(w)) {
+            if (!w->objectName().isEmpty()) tabLayouts_.insert(w->objectName().toLower().toStdString());
+        }
+    }
+    panel_ = FindSelectPanel(page);
+    hasPanel_ = panel_ != nullptr;
+    if (panel_ == nullptr) return;
+    const QList<QWidget*> children = panel_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    visible_ = std::make_unique<std::atomic<bool>[]>(static_cast<size_t>(children.size()));
+    for (QWidget* child : children) {
+        const auto handle = static_cast<ControlHandle>(controls_.size());
+        controls_.emplace_back(child);
+        children_.push_back({handle, ClassOf(child), child->objectName().toStdString()});
+        visible_[static_cast<size_t>(handle)] = OwnFlagVisible(child);
+        child->installEventFilter(this);
+    }
+}
+
+QtDeviceView::~QtDeviceView() {
+    for (const QPointer<QWidget>& control : controls_) {
+        if (control) control->removeEventFilter(this);
+    }
+}
+
+bool QtDeviceView::OnUiThread() const { return QThread::currentThread() == thread(); }
+
+bool QtDeviceView::SelectPanelChildren(std::vector<PageChild>& children) {
+    if (!hasPanel_) return false;
+    children = children_;
+    return true;
+}
+
+bool QtDeviceView::IsControlVisible(ControlHandle button) {
+    if (button < 0 || static_cast<size_t>(button) >= controls_.size()) return false;
+    return visible_[static_cast<size_t>(button)].load();
+}
+
+QWidget* QtDeviceView::Control(ControlHandle button) const {
+    if (button < 0 || static_cast<size_t>(button) >= controls_.size()) return nullptr;
+    return controls_[static_cast<size_t>(button)];
+}
+
+controls::CDeviceKeyButtonUI* QtDeviceView::KeyButton(ControlHandle button) const {
+    return qobject_cast<controls::CDeviceKeyButtonUI*>(Control(button));
+}
+
+QColor QtDeviceView::UnpackColour(uint32_t colour) {
+    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 16) & 0xFF),
+                  static_cast<int>((colour >> 8) & 0xFF));
+}
+
+void QtDeviceView::ApplyLight(ControlHandle button, const LightState& state) {
+    if (controls::CDeviceKeyButtonUI* key = KeyButton(button)) {
+        key->SetLight(state.on, UnpackColour(state.colour), state.level);
+    }
+}
+
+void QtDeviceView::ApplyTab(const std::string& layoutName, int tab) {
+    QWidget* layout = dui::PaintManager::FindSubControlByName(page_, QString::fromStdString(layoutName));
+    if (auto* stack = qobject_cast<QStackedWidget*>(layout)) {
+        if (tab >= 0 && tab < stack->count()) stack->setCurrentIndex(tab);
+    } else if (auto* tabs = qobject_cast<QTabWidget*>(layout)) {
+        if (tab >= 0 && tab < tabs->count()) tabs->setCurrentIndex(tab);
+    }
+}
+
+void QtDeviceView::SetLightButton(ControlHandle button, bool on, uint32_t colour, uint8_t level) {
+    const LightState state{on, colour, level};
+    if (OnUiThread()) {
+        {
+            // A newer state supersedes one still queued for the button.
+            std::lock_guard<std::mutex> lock(queueMutex_);
+            queuedLights_.erase(button);
+        }
+        ApplyLight(button, state);
+        return;
+    }
+    std::lock_guard<std::mutex> lock(queueMutex_);
+    queuedLights_[button] = state;
+    if (!flushQueued_) {
+        flushQueued_ = true;
+        QMetaObject::invokeMethod(this, &QtDeviceView::FlushQueued, Qt::QueuedConnection);
+    }
+}
+
+bool QtDeviceView::HasTabLayout(const std::string& name) {
+    QString lower = QString::fromStdString(name).toLower();
+    return tabLayouts_.count(lower.toStdString()) != 0;
+}
+
+void QtDeviceView::SelectTab(const std::string& layoutName, int tab) {
+    if (OnUiThread()) {
+        ApplyTab(layoutName, tab);
+        return;
+    }
+    std::lock_guard<std::mutex> lock(queueMutex_);
+    queuedTabs_.emplace_back(layoutName, tab);
+    if (!flushQueued_) {
+        flushQueued_ = true;
+        QMetaObject::invokeMethod(this, &QtDeviceView::FlushQueued, Qt::QueuedConnection);
+    }
+}
+
+void QtDeviceView::ShowPowerStatus(const PowerStatus& record) {
+    if (OnUiThread()) {
+        if (powerSink_) powerSink_(record);
+        return;
+    }
+    std::lock_guard<std::mutex> lock(queueMutex_);
+    queuedPower_.push_back(record);
+    if (!flushQueued_) {
+        flushQueued_ = true;
+        QMetaObject::invokeMethod(this, &QtDeviceView::FlushQueued, Qt::QueuedConnection);
+    }
+}
+
+void QtDeviceView::SetPowerStatusSink(std::function<void(const PowerStatus&)> sink) { powerSink_ = std::move(sink); }
+
+void QtDeviceView::FlushQueued() {
+    std::map<ControlHandle, LightState> lights;
+    std::vector<std::pair<std::string, int>> tabs;
+    std::vector<PowerStatus> power;
+    {
+        std::lock_guard<std::mutex> lock(queueMutex_);
+        lights.swap(queuedLights_);
+        tabs.swap(queuedTabs_);
+        power.swap(queuedPower_);
+        flushQueued_ = false;
+    }
+    for (const auto& [button, state] : lights) ApplyLight(button, state);
+    for (const auto& [layoutName, tab] : tabs) ApplyTab(layoutName, tab);
+    if (powerSink_ && !power.empty()) powerSink_(power.back());
+}
+
+bool QtDeviceView::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::ShowToParent || type == QEvent::HideToParent || type == QEvent::Show ||
+        type == QEvent::Hide) {
+        for (size_t i = 0; i < controls_.size(); ++i) {
+            if (controls_[i] == watched) {
+                visible_[i] = OwnFlagVisible(controls_[i]);
+                break;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace ivra::ui

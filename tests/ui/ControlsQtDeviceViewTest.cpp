@@ -1,0 +1,179 @@
+// A keyboard device object bound to a built keyboard page through its Qt
+// view: its key and light buttons are found, its colours show on the
+// buttons, its function tabs switch, and calls from other threads arrive on
+// the UI thread without waiting for it.
+#include <gtest/gtest.h>
+
+#include <QStackedWidget>
+#include <QTest>
+#include <thread>
+
+#include "QtPrinters.h"
+#include "SkinTestWindow.h"
+#include "controls/DeviceKeyButtonUI.h"
+#include "device/ui/QtDeviceView.h"
+#include "keyboard/KestrelKeyboardDevice.h"
+#include "sim/SimHidBackend.h"
+
+namespace ivra::testing {
+namespace {
+
+using controls::CDeviceKeyButtonUI;
+using ui::QtDeviceView;
+
+constexpr int kKeyboardLeds = 126;
+constexpr size_t kKeysOnPicture = 98;  // the positions of the keyboard's key matrix
+
+uint32_t Led(int red, int green, int blue, int brightness) {
+    return static_cast<uint32_t>(red) | static_cast<uint32_t>(green) << 8 | static_cast<uint32_t>(blue) << 16 |
+           static_cast<uint32_t>(brightness) << 24;
+}
+
+class QtDeviceViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString error;
+        ASSERT_TRUE(window.Create(SkinFolder(), "XML\\DeviceXml\\keyboarddevice.xml", &error)) << error.toStdString();
+        view = std::make_unique<QtDeviceView>(window.GetPaintManager().GetRoot());
+        device.view = view.get();
+        device.pageXml = "XML\\DeviceXml\\keyboarddevice.xml";
+        device.kind = kind::kKeyboard;
+        device.keyButtons.assign(kKeyboardLeds, kNoControl);
+        device.SetLedCount(kKeyboardLeds);
+        // No frames are streamed to a device through its receiver, so the
+        // light pump only paints.
+        device.commandTransport.receiverMode = true;
+        device.BindPageControls();
+    }
+    void TearDown() override { device.Shutdown(); }
+
+    CDeviceKeyButtonUI* LightButton(int led) { return view->KeyButton(device.lightButtons[static_cast<size_t>(led)]); }
+
+    SkinTestWindow window;
+    std::unique_ptr<QtDeviceView> view;
+    sim::SimHidBackend backend;
+    CKestrelKeyboardDevice device{backend};
+};
+
+TEST_F(QtDeviceViewTest, TheDeviceFindsItsKeyAndLightButtons) {
+    struct Case {
+        int position;
+        bool onPicture;
+    };
+    // Positions the picture shows, and ones this keyboard has no key for.
+    const Case cases[] = {{0, true}, {34, true}, {108, true}, {119, true}, {125, false}, {13, false}, {111, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.position);
+        const ControlHandle key = device.keyButtons[static_cast<size_t>(c.position)];
+        const ControlHandle light = device.lightButtons[static_cast<size_t>(c.position)];
+        EXPECT_EQ(key != kNoControl, c.onPicture);
+        EXPECT_EQ(light != kNoControl, c.onPicture);
+        if (!c.onPicture) continue;
+        EXPECT_EQ(view->Control(key)->objectName(), QStringLiteral("key_%1").arg(c.position));
+        EXPECT_EQ(view->Control(light)->objectName(), QStringLiteral("light_%1").arg(c.position));
+        // Binding switches every light button on, white at full level.
+        CDeviceKeyButtonUI* button = view->KeyButton(light);
+        EXPECT_TRUE(button->IsLightOn());
+        EXPECT_EQ(button->LightColour(), QColor(255, 255, 255));
+        EXPECT_EQ(button->LightLevel(), 255);
+    }
+    EXPECT_EQ(std::count_if(device.keyButtons.begin(), device.keyButtons.end(),
+                            [](ControlHandle h) { return h != kNoControl; }),
+              static_cast<long>(kKeysOnPicture));
+}
+
+TEST_F(QtDeviceViewTest, ColoursSetOnTheDeviceShowOnTheLightButtons) {
+    device.SetLedColour(64, Led(255, 0, 0, 200));    // A
+    device.SetLedColour(65, Led(0, 128, 255, 255));  // S
+    device.SetLedColour(108, Led(10, 20, 30, 0));    // space, dark
+    device.PushLightFrame();
+    EXPECT_EQ(LightButton(64)->LightColour(), QColor(255, 0, 0));
+    EXPECT_EQ(LightButton(64)->LightLevel(), 200);
+    EXPECT_EQ(LightButton(65)->LightColour(), QColor(0, 128, 255));
+    EXPECT_EQ(LightButton(108)->LightColour(), QColor(10, 20, 30));
+    EXPECT_EQ(LightButton(108)->LightLevel(), 0);
+
+    // A hidden light button is left as it is.
+    LightButton(65)->hide();
+    EXPECT_FALSE(view->IsControlVisible(device.lightButtons[65]));
+    device.SetLedColour(65, Led(1, 2, 3, 4));
+    device.PushLightFrame();
+    EXPECT_EQ(LightButton(65)->LightColour(), QColor(0, 128, 255));
+    LightButton(65)->show();
+    EXPECT_TRUE(view->IsControlVisible(device.lightButtons[65]));
+
+    // With the program's light control off nothing is painted.
+    device.lightControlEnabled = false;
+    device.SetLedColour(64, Led(0, 255, 0, 255));
+    device.PushLightFrame();
+    EXPECT_EQ(LightButton(64)->LightColour(), QColor(255, 0, 0));
+}
+
+TEST_F(QtDeviceViewTest, FunctionTabsSwitchByName) {
+    auto* functions = window.GetPaintManager().Find<QStackedWidget>("device_function_switch");
+    auto* keyFunctions = window.GetPaintManager().Find<QStackedWidget>("device_key_function_switch");
+    ASSERT_NE(functions, nullptr);
+    ASSERT_NE(keyFunctions, nullptr);
+    struct Case {
+        int type;
+        int function;
+        int keyFunction;  // -1: not looked at
+    };
+    const Case cases[] = {{2, 0, 1}, {3, 1, -1}, {5, 2, -1}, {4, 3, -1}, {1, 0, 0}, {7, 0, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        device.ShowFunctionTab(c.type);
+        EXPECT_EQ(functions->currentIndex(), c.function);
+        if (c.keyFunction >= 0) {
+            EXPECT_EQ(keyFunctions->currentIndex(), c.keyFunction);
+        }
+    }
+    view->SelectTab("device_function_switch", 9);
+    EXPECT_EQ(functions->currentIndex(), 0) << "a tab that does not exist changes nothing";
+    EXPECT_FALSE(view->HasTabLayout("device_switch"));
+}
+
+TEST_F(QtDeviceViewTest, CallsFromOtherThreadsAreQueuedToTheUiThread) {
+    const ControlHandle a = device.lightButtons[64];
+    std::array<uint8_t, 6> seenPower{};
+    int powerCalls = 0;
+    view->SetPowerStatusSink([&](const QtDeviceView::PowerStatus& record) {
+        seenPower = record;
+        ++powerCalls;
+    });
+    std::thread worker([&] {
+        // Questions are answered at once from the view's own record.
+        std::vector<PageChild> children;
+        EXPECT_TRUE(view->SelectPanelChildren(children));
+        EXPECT_EQ(children.size(), 2 * kKeysOnPicture);
+        EXPECT_TRUE(view->IsControlVisible(a));
+        EXPECT_TRUE(view->HasTabLayout("DEVICE_FUNCTION_SWITCH"));
+        view->SetLightButton(a, true, 0x00FF00 /* green */, 90);
+        view->SetLightButton(a, true, 0x0000FF /* red */, 100);  // the later one wins
+        view->SelectTab("device_function_switch", 1);
+        view->ShowPowerStatus({1, 2, 3, 4, 5, 6});
+    });
+    worker.join();
+    // Nothing has happened yet: the UI thread has not run its queue.
+    EXPECT_EQ(view->KeyButton(a)->LightColour(), QColor(255, 255, 255));
+    EXPECT_EQ(powerCalls, 0);
+    QTRY_COMPARE(view->KeyButton(a)->LightColour(), QColor(255, 0, 0));
+    EXPECT_EQ(view->KeyButton(a)->LightLevel(), 100);
+    EXPECT_EQ(window.GetPaintManager().Find<QStackedWidget>("device_function_switch")->currentIndex(), 1);
+    EXPECT_EQ(powerCalls, 1);
+    EXPECT_EQ(seenPower[5], 6);
+    EXPECT_EQ(QtDeviceView::UnpackColour(0x112233), QColor(0x33, 0x11, 0x22));
+}
+
+TEST(QtDeviceViewWithoutPicture, APageWithoutSelectPanelBindsNothing) {
+    QWidget page;
+    QtDeviceView view(&page);
+    std::vector<PageChild> children;
+    EXPECT_FALSE(view.SelectPanelChildren(children));
+    EXPECT_FALSE(view.IsControlVisible(0));
+    view.SetLightButton(3, true, 0xFFFFFF, 255);  // no such button: ignored
+    EXPECT_EQ(view.KeyButton(3), nullptr);
+}
+
+}  // namespace
+}  // namespace ivra::testing
