@@ -139,9 +139,14 @@ void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
     }
 
     if (!text().isEmpty()) {
-        painter.setPen(PropertyColour("textcolor", isEnabled() ? kLegend : kLegendDisabled));
+        // A soft shadow keeps the legend readable over a brightly lit cap.
+        const QRect area = rect().adjusted(2, 1, -2, -1);
+        const int flags = Qt::AlignCenter | Qt::TextWordWrap;
         painter.setFont(font());
-        painter.drawText(rect().adjusted(2, 1, -2, -1), Qt::AlignCenter | Qt::TextWordWrap, text());
+        painter.setPen(QColor(0, 0, 0, 150));
+        painter.drawText(area.translated(0, 1), flags, text());
+        painter.setPen(PropertyColour("textcolor", isEnabled() ? kLegend : kLegendDisabled));
+        painter.drawText(area, flags, text());
     }
 
     if (selected_) {

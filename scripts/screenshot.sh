@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Saves PNGs of the main window (empty and with a keyboard page) and of the
+# keyboard page to docs/screenshots/, drawn under Xvfb by tools/skinview.
+# Needs: xvfb (xvfb-run). Without it the offscreen platform is used.
+#   scripts/screenshot.sh [build-dir]
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-$root/build/skins}"
+out="$root/docs/screenshots"
+viewer="$build/bin/skinview"
+
+cmake --build "$build" -j2 --target skinview
+mkdir -p "$out"
+
+run() {
+  if command -v xvfb-run >/dev/null 2>&1; then
+    xvfb-run -a -s "-screen 0 1280x800x24" "$viewer" "$@"
+  else
+    QT_QPA_PLATFORM=offscreen "$viewer" "$@"
+  fi
+}
+
+page='XML\DeviceXml\keyboarddevice.xml'
+run --out "$out/main-no-device.png" XML_MAIN
+run --keyboard "$page" --lights --out "$out/main-keyboard.png" XML_MAIN
+run --lights --out "$out/keyboard-page.png" "$page"
+run --out "$out/message-box.png" XML_MSG
+run --out "$out/about.png" XML_ABOUT
+run --out "$out/skin-picker.png" XML_SKIN
+echo "Screenshots in $out"
