@@ -9,10 +9,21 @@
 #include <QPainter>
 #include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
+#include <QDir>
+#include <QFileInfo>
+#include <QStackedWidget>
 #include <QSystemTrayIcon>
+#include <QLayout>
 
+#include "controls/DeviceOptionUI.h"
+#include "controls/DevicePageUI.h"
+#include "controls/SkinDecorator.h"
 #include "device/DeviceSlot.h"
+#include "device/HeadlessDeviceView.h"
+#include "device/ui/QtDeviceView.h"
 #include "platform/DebugOutput.h"
+#include "shell/AboutWnd.h"
 #include "shell/AppIcon.h"
 #include "shell/WindowMessages.h"
 
@@ -47,7 +58,63 @@ CMainWnd::~CMainWnd() {
 
 void CMainWnd::InitWindow() {
     DebugLine("InitWindow");
+    controls::DecorateSkin(this, GetSkinFolder());
     CreateTray();
+}
+
+QWidget* CMainWnd::CreateControl(const QString& className, QWidget* parent) {
+    return controls::CreateDevicePage(className, parent);
+}
+
+std::unique_ptr<IDeviceView> CMainWnd::BuildPage(const DeviceOptionRow& option, const DevicePageRow& page) {
+    dui::PaintManager& pm = GetPaintManager();
+    auto* switcher = pm.Find<QStackedWidget>(QStringLiteral("device_switch"));
+    QWidget* strip = pm.FindControl(QStringLiteral("device_select_layout"));
+    QString error;
+    dui::DialogBuilder builder(GetSkinFolder(), this);
+    QWidget* pageWidget = switcher ? builder.Create(QString::fromStdString(page.pageXml), nullptr, &error) : nullptr;
+    if (pageWidget == nullptr) {
+        // A page the skin cannot build still has a device: it runs headless.
+        DebugLine("page " + option.kindName + ": " + error.toStdString());
+        return std::unique_ptr<IDeviceView>(HeadlessDeviceView::WithButtons(page.keyCount, page.ledCount));
+    }
+    const int index = switcher->addWidget(pageWidget);
+    pm.AddControls(pageWidget);
+    controls::DecorateSkin(pageWidget, GetSkinFolder());
+
+    dui::DialogBuilder entryBuilder(GetSkinFolder(), nullptr);
+    auto* entry = qobject_cast<controls::CDeviceOptionUI*>(
+        strip ? entryBuilder.Create(QString::fromStdString(option.optionXml), nullptr, &error) : nullptr);
+    if (entry != nullptr && strip->layout() != nullptr) {
+        // Before the "next" arrow, after the entries already there.
+        strip->layout()->addWidget(entry);
+        pm.AddControls(entry);
+        controls::DecorateSkin(entry, GetSkinFolder());
+        entry->SetKind(option.kind, option.variant);
+        entry->BindTab(QStringLiteral("device_switch"), index);
+        if (QAbstractButton* select = entry->SelectOption()) {
+            pm.SetGroup(select, QString::fromStdString(option.tabGroupName));
+        }
+        if (QLabel* name = entry->NameLabel()) name->setText(QString::fromStdString(option.kindName));
+        entry->SetVisible(false);
+        const int optionRow = static_cast<int>(&option - catalogue_.Options().data());
+        entryWidgets_[optionRow] = entry;
+    } else {
+        delete entry;
+        DebugLine("selector entry " + option.kindName + ": " + error.toStdString());
+    }
+    return std::make_unique<ui::QtDeviceView>(pageWidget, this);
+}
+
+controls::CDeviceOptionUI* CMainWnd::EntryWidget(const SelectorEntry& entry) {
+    if (!model_) return nullptr;
+    for (const DeviceModel::Page& page : model_->Pages()) {
+        if (page.entry.get() == &entry) {
+            const auto it = entryWidgets_.find(page.optionRow);
+            return it == entryWidgets_.end() ? nullptr : it->second.data();
+        }
+    }
+    return nullptr;
 }
 
 void CMainWnd::CreateTray() {
@@ -62,6 +129,7 @@ void CMainWnd::CreateTray() {
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason != QSystemTrayIcon::Trigger) return;
         RefreshNoDeviceLink();
+        CloseChildWindows();
         if (isVisible() && !isMinimized()) {
             hide();
         } else {
@@ -101,7 +169,15 @@ void CMainWnd::OnWindowInit() {
     // Other programs learn that we control the lights.
     emit LightControlChanged(lightControl_);
 
-    model_ = std::make_unique<DeviceModel>(backend_, catalogue_, owner_, timers_);
+    // The program folder holds the skin folder and DefaultData.
+    const QDir programFolder = QFileInfo(GetSkinFolder()).dir();
+    language_ = std::make_unique<LanguageSettings>(programFolder.filePath(QStringLiteral("DefaultData/Language.config")),
+                                                   GetSkinFolder(), SettingsFile());
+    language_->Apply(language_->StoredIndex(), GetPaintManager(), this);
+
+    model_ = std::make_unique<DeviceModel>(
+        backend_, catalogue_, owner_, timers_, DefaultSystemClock(), DeviceModel::DeviceFactory{},
+        [this](const DeviceOptionRow& option, const DevicePageRow& page) { return BuildPage(option, page); });
     model_->SetObserver(this);
     model_->BuildPages();
     RefreshNoDeviceLink();
@@ -113,7 +189,10 @@ void CMainWnd::OnWindowInit() {
 void CMainWnd::OnClick(QWidget* sender, const QString& name) {
     const RouteTarget target = RouteClick(Utf8(name));
     switch (target.route) {
-        case Route::CloseMainWindow: HideToTray(); break;
+        case Route::CloseMainWindow:
+            CloseChildWindows();
+            HideToTray();
+            break;
         case Route::Minimise: showMinimized(); break;
         case Route::Maximise: showMaximized(); break;
         case Route::Restore: showNormal(); break;
@@ -142,9 +221,21 @@ void CMainWnd::OnClick(QWidget* sender, const QString& name) {
     }
 }
 
-void CMainWnd::OnSelectChanged(QWidget*, const QString& name, bool selected) {
+void CMainWnd::OnSelectChanged(QWidget* sender, const QString& name, bool selected) {
     const RouteTarget target = RouteSelectChanged(Utf8(name));
     switch (target.route) {
+        case Route::DeviceSelect: {
+            // The entry whose option was chosen becomes the strip's selection.
+            if (!selected || !model_) break;
+            for (size_t i = 0; i < model_->Strip().Size(); ++i) {
+                controls::CDeviceOptionUI* widget = EntryWidget(model_->Strip().At(i));
+                if (widget && widget->SelectOption() == sender) {
+                    model_->Strip().ShowEntry(i, true, true);
+                    break;
+                }
+            }
+            break;
+        }
         case Route::FunctionTab:
             if (selected) {
                 if (CKestrelUSBDevice* device = SelectedDevice()) device->ShowFunctionTab(target.number);
@@ -188,6 +279,10 @@ bool CMainWnd::HandleMessage(uint message, quintptr wParam, qintptr lParam) {
         case message::kResume:
             ProcessingEnabled() = true;
             ApplyLightControlToDevices();
+            return true;
+        case message::kLanguageChanged:
+            if (language_) language_->Apply(static_cast<int>(wParam), GetPaintManager(), this);
+            if (aboutWindow_) aboutWindow_->SendMessage(message::kLanguageChanged, 0, 0);
             return true;
         case message::kShowProgress:
             if (QWidget* progress = GetPaintManager().FindControl(QStringLiteral("setting_progress"))) {
@@ -246,6 +341,34 @@ void CMainWnd::FitToMonitor() {
     if (!wasVisible) hide();
 }
 
+QString CMainWnd::SettingsFile() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("Ivra Wireless Manager 1.0/settings.ini"));
+}
+
+void CMainWnd::ShowAboutWindow() {
+    if (aboutWindow_) {
+        aboutWindow_->raise();
+        return;
+    }
+    CAboutWnd about(this);
+    QString error;
+    if (!about.Create(GetSkinFolder(), QStringLiteral("AboutWnd.ui"), &error)) {
+        DebugLine("about window: " + error.toStdString());
+        return;
+    }
+    const auto& updates = catalogue_.UpdateItems();
+    about.SetVersionText(updates.empty() ? QString() : QString::fromStdString(updates.back().versionLabel));
+    about.CenterWindow();
+    aboutWindow_ = &about;
+    about.ShowModal();
+    aboutWindow_ = nullptr;
+}
+
+void CMainWnd::CloseChildWindows() {
+    if (aboutWindow_) aboutWindow_->Close(0);
+}
+
 void CMainWnd::HideToTray() {
     // Without a tray the window could not be brought back: minimise instead.
     if (tray_ && QSystemTrayIcon::isSystemTrayAvailable()) {
@@ -257,6 +380,7 @@ void CMainWnd::HideToTray() {
 
 void CMainWnd::ExitProgram() {
     quitting_ = true;
+    CloseChildWindows();
     DebugLine("退出测试");
     hide();
     if (model_) model_->StopScan();
@@ -274,7 +398,18 @@ void CMainWnd::closeEvent(QCloseEvent* event) {
     HideToTray();
 }
 
-void CMainWnd::OnEntryChanged(const SelectorEntry&, bool, bool) { RefreshNoDeviceLink(); }
+void CMainWnd::OnEntryChanged(const SelectorEntry& entry, bool shown, bool selected) {
+    if (controls::CDeviceOptionUI* widget = EntryWidget(entry)) {
+        widget->SetVisible(shown);
+        if (shown && selected) {
+            dui::PaintManager::SelectOption(widget->SelectOption(), true, false);
+            if (auto* switcher = GetPaintManager().Find<QStackedWidget>(QStringLiteral("device_switch"))) {
+                if (widget->GetPageIndex() >= 0) switcher->setCurrentIndex(widget->GetPageIndex());
+            }
+        }
+    }
+    RefreshNoDeviceLink();
+}
 
 void CMainWnd::OnNoDeviceNotice(bool shown) {
     if (QWidget* notice = GetPaintManager().FindControl(QStringLiteral("No_device_Link"))) {

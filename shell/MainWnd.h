@@ -6,11 +6,13 @@
 
 #include <QPointer>
 #include <atomic>
+#include <map>
 #include <memory>
 
 #include "device/DeviceCatalogue.h"
 #include "device/DeviceModel.h"
 #include "device/DeviceModelObserver.h"
+#include "shell/LanguageSettings.h"
 #include "shell/NotificationRoutes.h"
 #include "shell/QtOwnerThread.h"
 #include "shell/QtTimerService.h"
@@ -19,6 +21,14 @@
 class QLabel;
 class QMenu;
 class QSystemTrayIcon;
+
+namespace ivra::controls {
+class CDeviceOptionUI;
+}
+
+namespace ivra::shell {
+class CAboutWnd;
+}
 
 namespace ivra::shell {
 
@@ -30,6 +40,7 @@ public:
 
     QString GetWindowClassName() const override { return QStringLiteral("MainWnd"); }
     void InitWindow() override;
+    QWidget* CreateControl(const QString& className, QWidget* parent) override;
     void Notify(dui::TNotifyUI& msg) override;
     bool HandleMessage(uint message, quintptr wParam, qintptr lParam) override;
 
@@ -39,6 +50,10 @@ public:
     // Restores the window's size (1000 x 640 at 96 DPI) and centres it.
     void FitToMonitor();
     void RefreshNoDeviceLink();
+    // Opens the about window unless it is open already.
+    void ShowAboutWindow();
+    // Closes the settings and about windows.
+    void CloseChildWindows();
     // Stops the device threads; the program then quits.
     void ExitProgram();
 
@@ -46,6 +61,9 @@ public:
     void SetLightControl(bool on);
     int SettingsDpi() const { return settingsDpi_; }
     DeviceModel* Model() { return model_.get(); }
+    LanguageSettings* Language() { return language_.get(); }
+    // Where settings.ini lives: $XDG_CONFIG_HOME/Ivra Wireless Manager 1.0/.
+    static QString SettingsFile();
 
     // Cleared while the system sleeps: hook and game messages are dropped.
     static std::atomic<bool>& ProcessingEnabled();
@@ -66,6 +84,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Builds a device page from its skin file into "device_switch", its
+    // selector entry into "device_select_layout", and the page's view.
+    std::unique_ptr<IDeviceView> BuildPage(const DeviceOptionRow& option, const DevicePageRow& page);
+    controls::CDeviceOptionUI* EntryWidget(const SelectorEntry& entry);
     void OnWindowInit();
     void OnClick(QWidget* sender, const QString& name);
     void OnSelectChanged(QWidget* sender, const QString& name, bool selected);
@@ -79,8 +101,11 @@ private:
     QtOwnerThread owner_;
     QtTimerService timers_;
     std::unique_ptr<DeviceModel> model_;
+    std::unique_ptr<LanguageSettings> language_;
     QPointer<QSystemTrayIcon> tray_;
     QPointer<QMenu> trayMenu_;
+    QPointer<CAboutWnd> aboutWindow_;
+    std::map<int, QPointer<controls::CDeviceOptionUI>> entryWidgets_;  // by option row
     bool lightControl_ = true;
     bool quitting_ = false;
     bool initialised_ = false;

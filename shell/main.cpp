@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "controls/RegisterControls.h"
 #include "device/DeviceCatalogue.h"
 #include "platform/DebugOutput.h"
 #include "platform/LinuxHidBackend.h"
@@ -16,6 +17,7 @@
 #include "shell/WindowMessages.h"
 #include "shell/dbus/ManagerService.h"
 #include "shell/dbus/SleepWatcher.h"
+#include "shell/dui/SkinStyle.h"
 #include "sim/SimHidBackend.h"
 #include "sim/SimulateOption.h"
 
@@ -62,11 +64,16 @@ int main(int argc, char** argv) {
         backend = std::make_unique<ivra::LinuxHidBackend>();
     }
 
+    ivra::controls::RegisterControlClasses();
+    const QString skinFolder = QDir(programFolder).filePath(QStringLiteral("skin"));
+    QString styleError;
+    app.setStyleSheet(ivra::dui::LoadSkinStyleSheet(skinFolder, &styleError));
+
     ivra::shell::CMainWnd window(*backend, ivra::DeviceCatalogue::Shipped());
     QString error;
     // Without its skin the window would be an empty frame holding the
     // single-instance lock: say why and stop instead.
-    if (!window.Create(QDir(programFolder).filePath(QStringLiteral("skin")), QStringLiteral("main.ui"), &error)) {
+    if (!window.Create(skinFolder, QStringLiteral("main.ui"), &error)) {
         std::fprintf(stderr, "ivra-wireless-manager: cannot load the skin: %s\n", qPrintable(error));
         return 1;
     }

@@ -1,5 +1,6 @@
 #include "shell/dui/WindowImplBase.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QPointer>
@@ -58,6 +59,29 @@ void WindowImplBase::CenterWindow() {
     if (screen == nullptr) return;
     const QRect area = screen->availableGeometry();
     move(area.center() - rect().center());
+}
+
+int WindowImplBase::ShowModal() {
+    closeCode_ = 0;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    loop.exec();
+    modalLoop_ = nullptr;
+    return closeCode_;
+}
+
+void WindowImplBase::Close(int code) {
+    closeCode_ = code;
+    hide();
+    if (modalLoop_ != nullptr) modalLoop_->quit();
+}
+
+void WindowImplBase::closeEvent(QCloseEvent* event) {
+    // The window's own close button or the window manager: code 0.
+    event->accept();
+    if (modalLoop_ != nullptr) modalLoop_->quit();
 }
 
 }  // namespace ivra::dui

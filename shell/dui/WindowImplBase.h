@@ -4,6 +4,7 @@
 // to run now).
 #pragma once
 
+#include <QEventLoop>
 #include <QString>
 #include <QWidget>
 
@@ -41,8 +42,18 @@ public:
 
     void CenterWindow();
 
+    // Shows the window modally and returns the code it was closed with.
+    int ShowModal();
+    // Closes the window, ending ShowModal with `code`.
+    void Close(int code = 0);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     PaintManager paintManager_;
+    QEventLoop* modalLoop_ = nullptr;
+    int closeCode_ = 0;
     QString skinFolder_;
 };
 
