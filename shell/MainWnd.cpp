@@ -25,6 +25,7 @@
 #include "platform/DebugOutput.h"
 #include "shell/AboutWnd.h"
 #include "shell/AppIcon.h"
+#include "shell/SkinFrame.h"
 #include "shell/WindowMessages.h"
 
 namespace ivra::shell {
@@ -197,6 +198,22 @@ void CMainWnd::OnClick(QWidget* sender, const QString& name) {
         case Route::Maximise: showMaximized(); break;
         case Route::Restore: showNormal(); break;
         case Route::LightControlToggle: SetLightControl(!lightControl_); break;
+        case Route::SkinPicker: {
+            auto* picker = new CSkinFrame(this, MainIniPath());
+            QString error;
+            if (!picker->Create(GetSkinFolder(), QStringLiteral("skin.ui"), &error)) {
+                DebugLine("skin picker: " + error.toStdString());
+                delete picker;
+                break;
+            }
+            controls::DecorateSkin(picker, GetSkinFolder());
+            connect(picker, &CSkinFrame::SkinChanged, this, [this](const SkinChange& change) {
+                ApplySkinChange(GetPaintManager().GetRoot(), GetSkinFolder(), change);
+            });
+            picker->PlaceUnder(sender);
+            picker->show();
+            break;
+        }
         case Route::SelectPreviousEntry:
             if (model_) model_->Strip().SelectPrevious();
             break;

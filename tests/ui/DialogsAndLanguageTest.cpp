@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QLabel>
 #include <QSettings>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -16,6 +17,7 @@
 #include "shell/AboutWnd.h"
 #include "shell/LanguageSettings.h"
 #include "shell/MsgWnd.h"
+#include "shell/SkinFrame.h"
 #include "shell/dui/LanguageResources.h"
 #include "shell/dui/PaintManager.h"
 
@@ -180,6 +182,58 @@ TEST(LanguageTest, EveryTextKeyOfTheSkinsIsInEveryLanguage) {
             EXPECT_TRUE(resources.Has(key)) << entry.file.toStdString() << " lacks " << key.toStdString();
         }
     }
+}
+
+}  // namespace
+}  // namespace ivra::shell
+
+namespace ivra::shell {
+namespace {
+
+TEST(SkinPickerTest, ColoursChangeTheBackgroundAndImagesAreRecorded) {
+    controls::RegisterControlClasses();
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("Ivra Wireless Manager 1.0/main.ini");
+    auto* picker = new CSkinFrame(nullptr, ini);
+    ASSERT_TRUE(picker->Create(kSkin, "skin.ui"));
+    std::vector<SkinChange> changes;
+    QObject::connect(picker, &CSkinFrame::SkinChanged, [&changes](const SkinChange& c) { changes.push_back(c); });
+    dui::PaintManager& pm = picker->GetPaintManager();
+    picker->show();
+
+    pm.Find<QAbstractButton>("skin_color")->click();
+    EXPECT_EQ(pm.Find<QStackedWidget>("skin_tab")->currentIndex(), 1);
+    pm.Find<QAbstractButton>("skin_color_btn")->click();
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_TRUE(changes[0].isColour);
+    EXPECT_FALSE(QFile::exists(ini));  // a colour is not recorded
+
+    pm.Find<QAbstractButton>("skin_image")->click();
+    EXPECT_EQ(pm.Find<QStackedWidget>("skin_tab")->currentIndex(), 0);
+    QAbstractButton* image = nullptr;
+    for (QAbstractButton* b : picker->findChildren<QAbstractButton*>("skin_image_btn")) {
+        if (b->property("userdata").toString() == "common/bg_aurora.png") image = b;
+    }
+    ASSERT_NE(image, nullptr);
+    image->click();
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[1].imagePath, "common/bg_aurora.png");
+    QSettings recorded(ini, QSettings::IniFormat);
+    EXPECT_EQ(recorded.value("SKINIMAGE/FLAGS").toString(), "1");
+    EXPECT_EQ(recorded.value("SKINIMAGE/IMAGE").toString(), "common/bg_aurora.png");
+
+    pm.Find<QAbstractButton>("skin_reset")->click();
+    QSettings reset(ini, QSettings::IniFormat);
+    EXPECT_EQ(reset.value("SKINIMAGE/FLAGS").toString(), "0");
+    EXPECT_EQ(reset.value("SKINIMAGE/IMAGE").toString(), "common/background.png");
+
+    QWidget root;
+    root.setObjectName("root");
+    ApplySkinChange(&root, kSkin, changes[0]);
+    EXPECT_TRUE(root.styleSheet().contains("background-color"));
+    ApplySkinChange(&root, kSkin, changes[1]);
+    EXPECT_TRUE(root.styleSheet().contains(kSkin + "/common/bg_aurora.png"));
+    picker->close();
 }
 
 }  // namespace
