@@ -10,7 +10,7 @@ build="${1:-$root/build/skins}"
 out="$root/docs/screenshots"
 viewer="$build/bin/skinview"
 
-cmake --build "$build" -j2 --target skinview
+cmake --build "$build" -j2 --target skinview ivra-wireless-manager
 mkdir -p "$out"
 
 run() {
@@ -22,6 +22,19 @@ run() {
 }
 
 page='XML\DeviceXml\keyboarddevice.xml'
+# The program itself with a simulated keyboard, in a runtime folder of its own
+# so that a running copy is not asked to come forward instead.
+runtime="$(mktemp -d)"
+chmod 700 "$runtime"
+run_program() {
+  if command -v xvfb-run >/dev/null 2>&1; then
+    XDG_RUNTIME_DIR="$runtime" xvfb-run -a -s "-screen 0 1280x800x24" "$build/bin/ivra-wireless-manager" "$@"
+  else
+    XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=offscreen "$build/bin/ivra-wireless-manager" "$@"
+  fi
+}
+run_program --simulate keyboard --screenshot "$out/program-keyboard.png"
+rm -rf "$runtime"
 run --out "$out/main-no-device.png" XML_MAIN
 run --keyboard "$page" --lights --out "$out/main-keyboard.png" XML_MAIN
 run --lights --out "$out/keyboard-page.png" "$page"

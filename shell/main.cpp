@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -33,8 +34,13 @@ int main(int argc, char** argv) {
                                       QStringLiteral("Use simulated devices: a comma list of KIND or KIND:FILE."),
                                       QStringLiteral("kinds"));
     const QCommandLineOption debug(QStringLiteral("debug"), QStringLiteral("Write the debug lines to stderr."));
+    // For documentation screenshots: save the window after it settled, then quit.
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                        QStringLiteral("Save the main window as a PNG after two seconds and quit."),
+                                        QStringLiteral("file"));
     parser.addOption(simulate);
     parser.addOption(debug);
+    parser.addOption(screenshot);
     parser.process(app);
     if (parser.isSet(debug)) ivra::EnableDebugToStderr(true);
 
@@ -97,5 +103,13 @@ int main(int argc, char** argv) {
     });
     QObject::connect(&sleep, &ivra::dbus::SleepWatcher::Resumed, &window,
                      [&window] { window.SendMessage(ivra::shell::message::kResume, 0, 0); });
+    if (parser.isSet(screenshot)) {
+        const QString file = parser.value(screenshot);
+        QTimer::singleShot(2000, &window, [&window, file] {
+            const bool saved = window.grab().save(file, "PNG");
+            if (!saved) std::fprintf(stderr, "ivra-wireless-manager: cannot save %s\n", qPrintable(file));
+            window.ExitProgram();
+        });
+    }
     return app.exec();
 }
