@@ -62,7 +62,7 @@ int RunMacroCommand(CommandContext& context, const std::vector<std::string>& arg
 // One JSON document on one line.
 void WriteJsonLine(std::ostream& out, const Json::Value& root);
 
-// Builds the simulated devices named by `spec`; null and a reason on failure.
-std::shared_ptr<IHidBackend> MakeSimulatedBackend(const std::string& spec, std::string& error);
+// Builds the simulated devices named by `option`; null and a reason on failure.
+std::shared_ptr<IHidBackend> MakeSimulatedBackend(const std::string& option, std::string& error);
 
 }  // namespace ivra::cli

@@ -4,9 +4,9 @@
 
 namespace ivra::cli {
 
-std::shared_ptr<IHidBackend> MakeSimulatedBackend(const std::string& spec, std::string& error) {
+std::shared_ptr<IHidBackend> MakeSimulatedBackend(const std::string& option, std::string& error) {
     auto backend = std::make_shared<sim::SimHidBackend>();
-    if (!sim::PlugSimulatedDevices(spec, *backend, error)) return nullptr;
+    if (!sim::PlugSimulatedDevices(option, *backend, error)) return nullptr;
     return backend;
 }
 
