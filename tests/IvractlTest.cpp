@@ -9,23 +9,13 @@
 #include <sstream>
 #include <string>
 
+#include "IvractlRunner.h"
 #include "sim/FakeSysfsTree.h"
 
 namespace ivra {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using CliRun = testing::CommandRun;
 
 class IvractlTest : public ::testing::Test {
 protected:
@@ -36,18 +26,8 @@ protected:
     }
     void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
 
-    // Runs ivractl with the arguments (a shell word list) and an optional
-    // environment prefix.
     CliRun Ivractl(const std::string& args, const std::string& env = "") {
-        const std::string out = dir_ + "/out", err = dir_ + "/err";
-        const std::string command = env + " '" + std::string(IVRACTL_PATH) + "' " + args + " >'" +
-                                    out + "' 2>'" + err + "' </dev/null";
-        CliRun run;
-        const int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = Slurp(out);
-        run.err = Slurp(err);
-        return run;
+        return testing::RunIvractl(args, dir_, env);
     }
     std::string WriteFile(const std::string& name, const std::string& content) {
         const std::string path = dir_ + "/" + name;

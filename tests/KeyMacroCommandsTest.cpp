@@ -1,11 +1,9 @@
 // ivractl key and macro, end to end over a temporary data root.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <string>
 
+#include "IvractlRunner.h"
 #include "ProfileTestFolder.h"
 #include "profile/JsonHelpers.h"
 
@@ -14,11 +12,7 @@ namespace {
 
 using testing::ProfileTestFolder;
 
-struct CommandRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using testing::CommandRun;
 
 struct Step {
     std::string args;
@@ -29,12 +23,7 @@ struct Step {
 class KeyMacroCommandsTest : public ::testing::Test {
 protected:
     CommandRun Ivractl(const std::string& args) const {
-        const auto out = folder.Root() / "stdout";
-        const auto err = folder.Root() / "stderr";
-        const std::string command = std::string("'") + IVRACTL_PATH + "' --data-dir '" + Data().string() + "' " +
-                                    args + " >'" + out.string() + "' 2>'" + err.string() + "'";
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readjsonFile(out), readjsonFile(err)};
+        return testing::RunIvractl("--data-dir '" + Data().string() + "' " + args, folder.Root());
     }
 
     void Run(const std::vector<Step>& steps) const {

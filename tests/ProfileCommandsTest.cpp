@@ -1,11 +1,9 @@
 // ivractl profile, end to end over a temporary data root.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <string>
 
+#include "IvractlRunner.h"
 #include "ProfileTestFolder.h"
 #include "profile/JsonHelpers.h"
 
@@ -14,22 +12,12 @@ namespace {
 
 using testing::ProfileTestFolder;
 
-struct CommandRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using testing::CommandRun;
 
 class ProfileCommandsTest : public ::testing::Test {
 protected:
     CommandRun Ivractl(const std::string& args) const {
-        const auto out = folder.Root() / "stdout";
-        const auto err = folder.Root() / "stderr";
-        const std::string command = std::string("'") + IVRACTL_PATH + "' --data-dir '" +
-                                    (folder.Root() / "data").string() + "' " + args + " >'" +
-                                    out.string() + "' 2>'" + err.string() + "'";
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readjsonFile(out), readjsonFile(err)};
+        return testing::RunIvractl("--data-dir '" + (folder.Root() / "data").string() + "' " + args, folder.Root());
     }
 
     ProfileTestFolder folder;
