@@ -23,8 +23,12 @@
 #include "device/HeadlessDeviceView.h"
 #include "device/ui/QtDeviceView.h"
 #include "platform/DebugOutput.h"
+#include "profile/DataLocations.h"
+#include "profile/ui/DeviceProfileUI.h"
 #include "shell/AboutWnd.h"
 #include "shell/AppIcon.h"
+#include "shell/MsgWnd.h"
+#include "shell/dui/LanguageResources.h"
 #include "shell/SkinFrame.h"
 #include "shell/WindowMessages.h"
 
@@ -82,6 +86,7 @@ std::unique_ptr<IDeviceView> CMainWnd::BuildPage(const DeviceOptionRow& option, 
     const int index = switcher->addWidget(pageWidget);
     pm.AddControls(pageWidget);
     controls::DecorateSkin(pageWidget, GetSkinFolder());
+    BuildProfilePanel(option, pageWidget);
 
     dui::DialogBuilder entryBuilder(GetSkinFolder(), nullptr);
     auto* entry = qobject_cast<controls::CDeviceOptionUI*>(
@@ -105,6 +110,61 @@ std::unique_ptr<IDeviceView> CMainWnd::BuildPage(const DeviceOptionRow& option, 
         DebugLine("selector entry " + option.kindName + ": " + error.toStdString());
     }
     return std::make_unique<ui::QtDeviceView>(pageWidget, this);
+}
+
+void CMainWnd::BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWidget) {
+    QWidget* panelWidget = dui::PaintManager::FindSubControlByName(pageWidget, QStringLiteral("DeviceProfileItem"));
+    if (panelWidget == nullptr) return;
+    std::string error;
+    const std::filesystem::path folder = EnsureKindDataFolder(UserDataRoot(), option.kindName, error);
+    if (folder.empty()) {
+        DebugLine("profile folder " + option.kindName + ": " + error);
+        return;
+    }
+    ProfileStoreSetup setup;
+    setup.dataFolder = folder;
+    setup.defaultDataFile = DefaultDataFile(ProgramFolder(), option.kindName);
+    setup.deviceKind = option.kind;
+    auto* panel = new profile::ui::CDeviceProfileUI(panelWidget, setup, this);
+    panel->SetMessageBox([this](const QString& key, int buttons, int number) {
+        return ShowProfileMessage(key, buttons, number);
+    });
+    panel->LoadProfileList();
+    panel->SelectFunctionTab(1);
+    profilePanels_[panelWidget] = panel;
+}
+
+void CMainWnd::BindProfilePanels() {
+    if (!model_) return;
+    for (const DeviceModel::Page& page : model_->Pages()) {
+        auto* view = dynamic_cast<ui::QtDeviceView*>(page.view.get());
+        if (view == nullptr || view->Page() == nullptr) continue;
+        for (auto& [panelWidget, panel] : profilePanels_) {
+            if (panel && view->Page()->isAncestorOf(panelWidget)) panel->SetDevice(page.device.get());
+        }
+    }
+}
+
+profile::ui::CDeviceProfileUI* CMainWnd::ProfilePanelOf(const CKestrelUSBDevice& device) const {
+    for (const auto& [panelWidget, panel] : profilePanels_) {
+        if (panel && panel->Device() == &device) return panel.data();
+    }
+    return nullptr;
+}
+
+profile::ui::CDeviceProfileUI* CMainWnd::ProfilePanelHolding(const QWidget* control) const {
+    for (const QWidget* widget = control; widget != nullptr; widget = widget->parentWidget()) {
+        const auto it = profilePanels_.find(widget);
+        if (it != profilePanels_.end()) return it->second.data();
+    }
+    return nullptr;
+}
+
+int CMainWnd::ShowProfileMessage(const QString& textKey, int buttons, int number) {
+    if (number < 0) return ShowMessageBox(this, GetSkinFolder(), QString(), textKey, settingsDpi_, true, buttons);
+    QString text = dui::LanguageResources::Instance().Text(textKey);
+    text.replace(QStringLiteral("%d"), QString::number(number));
+    return ShowMessageBox(this, GetSkinFolder(), QString(), text, settingsDpi_, false, buttons);
 }
 
 controls::CDeviceOptionUI* CMainWnd::EntryWidget(const SelectorEntry& entry) {
@@ -157,6 +217,10 @@ void CMainWnd::Notify(dui::TNotifyUI& msg) {
             FitToMonitor();
             update();
         }
+    } else if (msg.sType == QLatin1String("itemselect") &&
+               name.compare(QLatin1String("device_profile_combo"), Qt::CaseInsensitive) == 0) {
+        // Applied to the page the choice was made on, after a pause.
+        if (profile::ui::CDeviceProfileUI* panel = ProfilePanelHolding(msg.pSender)) panel->OnItemSelect();
     } else if (msg.sType == QLatin1String("itemselect") || msg.sType == QLatin1String("killfocus") ||
                msg.sType == QLatin1String("valuechanged") ||
                msg.sType == QLatin1String("movevaluechanged") || msg.sType == QLatin1String("return")) {
@@ -181,6 +245,7 @@ void CMainWnd::OnWindowInit() {
         [this](const DeviceOptionRow& option, const DevicePageRow& page) { return BuildPage(option, page); });
     model_->SetObserver(this);
     model_->BuildPages();
+    BindProfilePanels();
     RefreshNoDeviceLink();
     show();
     if (!model_->StartScan()) DebugLine("抓取设备线程启动失败");
@@ -231,8 +296,14 @@ void CMainWnd::OnClick(QWidget* sender, const QString& name) {
             }
             break;
         }
+        case Route::ProfilePanel:
+            if (profile::ui::CDeviceProfileUI* panel = ProfilePanelHolding(sender)) {
+                panel->OnClick(name);
+            } else {
+                emit Unrouted(QStringLiteral("click"), name, target.route);
+            }
+            break;
         default:
-            Q_UNUSED(sender);
             emit Unrouted(QStringLiteral("click"), name, target.route);
             break;
     }
@@ -253,11 +324,14 @@ void CMainWnd::OnSelectChanged(QWidget* sender, const QString& name, bool select
             }
             break;
         }
-        case Route::FunctionTab:
-            if (selected) {
-                if (CKestrelUSBDevice* device = SelectedDevice()) device->ShowFunctionTab(target.number);
-            }
+        case Route::FunctionTab: {
+            if (!selected) break;
+            profile::ui::CDeviceProfileUI* panel = ProfilePanelHolding(sender);
+            CKestrelUSBDevice* device = panel && panel->Device() ? panel->Device() : SelectedDevice();
+            if (device) device->ShowFunctionTab(target.number);
+            if (panel) panel->SelectFunctionTab(target.number);
             break;
+        }
         default: emit Unrouted(QStringLiteral("selectchanged"), name, target.route); break;
     }
 }

@@ -30,6 +30,10 @@ namespace ivra::shell {
 class CAboutWnd;
 }
 
+namespace ivra::profile::ui {
+class CDeviceProfileUI;
+}
+
 namespace ivra::shell {
 
 class CMainWnd : public dui::WindowImplBase, public IDeviceModelObserver {
@@ -64,6 +68,10 @@ public:
     LanguageSettings* Language() { return language_.get(); }
     // Where settings.ini lives: $XDG_CONFIG_HOME/Ivra Wireless Manager 1.0/.
     static QString SettingsFile();
+    // The profile panel of a device's page; none when the page has no panel.
+    profile::ui::CDeviceProfileUI* ProfilePanelOf(const CKestrelUSBDevice& device) const;
+    // The profile panel that holds `control`; none when no panel does.
+    profile::ui::CDeviceProfileUI* ProfilePanelHolding(const QWidget* control) const;
 
     // Cleared while the system sleeps: hook and game messages are dropped.
     static std::atomic<bool>& ProcessingEnabled();
@@ -95,6 +103,11 @@ private:
     void ApplyLightControlToDevices();
     void CreateTray();
     CKestrelUSBDevice* SelectedDevice();
+    // Sets up the profile panel of a page that was just built.
+    void BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWidget);
+    // Gives each profile panel the device of its page.
+    void BindProfilePanels();
+    int ShowProfileMessage(const QString& textKey, int buttons, int number);
 
     IHidBackend& backend_;
     const DeviceCatalogue& catalogue_;
@@ -106,6 +119,7 @@ private:
     QPointer<QMenu> trayMenu_;
     QPointer<CAboutWnd> aboutWindow_;
     std::map<int, QPointer<controls::CDeviceOptionUI>> entryWidgets_;  // by option row
+    std::map<const QWidget*, QPointer<profile::ui::CDeviceProfileUI>> profilePanels_;  // by page widget
     bool lightControl_ = true;
     bool quitting_ = false;
     bool initialised_ = false;

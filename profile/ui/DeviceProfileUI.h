@@ -1,0 +1,101 @@
+// The profile panel of one device page: the combo box of the kind's
+// profiles, the name edit, the profile buttons and the row of function tabs.
+// It drives one ProfileStore and applies a chosen profile to the page's
+// device. The panel is the skin's "DeviceProfileItem" widget; this object
+// only finds its controls by name and acts on them.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <functional>
+
+#include "profile/ProfileStore.h"
+
+class QComboBox;
+class QLineEdit;
+class QWidget;
+
+namespace ivra {
+class CKestrelUSBDevice;
+}
+
+namespace ivra::profile::ui {
+
+class CDeviceProfileUI : public QObject {
+    Q_OBJECT
+public:
+    // Asks or tells the user: `textKey` is a language key, `buttons` 1 adds a
+    // cancel choice; a `number` of 0 or more fills the text's "%d". Answers 1
+    // for the positive choice.
+    using MessageBoxFunction = std::function<int(const QString& textKey, int buttons, int number)>;
+    // Asks for a file; an empty path when the user cancelled.
+    using FileDialogFunction = std::function<QString()>;
+
+    static constexpr int kApplyDelayMs = 400;
+
+    CDeviceProfileUI(QWidget* panel, ProfileStoreSetup setup, QObject* parent = nullptr);
+
+    QWidget* Panel() const { return panel_; }
+    ProfileStore& Store() { return store_; }
+    const ProfileStore& Store() const { return store_; }
+
+    // The device the chosen profiles are applied to; may be none.
+    void SetDevice(CKestrelUSBDevice* device) { device_ = device; }
+    CKestrelUSBDevice* Device() const { return device_; }
+
+    void SetMessageBox(MessageBoxFunction function) { messageBox_ = std::move(function); }
+    void SetOpenFileDialog(FileDialogFunction function) { openFile_ = std::move(function); }
+    void SetSaveFileDialog(FileDialogFunction function) { saveFile_ = std::move(function); }
+
+    // Reads the kind's list, fills the combo box and hides the tabs the kind
+    // does not have.
+    bool LoadProfileList();
+    // Selects the tab of `type` (1 to 8) and clears the others without
+    // notifications; any other type clears all. Nothing when a tab is missing.
+    void SelectFunctionTab(int type);
+    void HideAbsentTabs();
+
+    // A click on one of the panel's buttons; false when `name` is none of them.
+    bool OnClick(const QString& name);
+    // The user chose a profile in the combo box: applied after a pause, so a
+    // quick run of choices applies only the last one.
+    void OnItemSelect();
+    bool ApplyPending() const { return applyTimer_.isActive(); }
+
+signals:
+    // A chosen profile was selected in the store (and sent to the device).
+    void ProfileApplied(int index);
+
+private:
+    QWidget* Find(const QString& name) const;
+    QComboBox* Combo() const;
+    QLineEdit* NameEdit() const;
+    // Shows the store's names and selection in the combo box and the edit.
+    void Refill();
+    int Ask(const char* textKey) const;
+    void Tell(const char* textKey) const;
+    void ApplyChosenProfile();
+    void WriteMacrosAndReport();
+    void Add();
+    void Delete();
+    void Copy();
+    void Import();
+    void Export();
+    void Reset();
+    void RestoreDefaults();
+    void Rename();
+    void ToggleMenu();
+
+    QPointer<QWidget> panel_;
+    ProfileStore store_;
+    int deviceKind_ = 0;
+    CKestrelUSBDevice* device_ = nullptr;
+    MessageBoxFunction messageBox_;
+    FileDialogFunction openFile_;
+    FileDialogFunction saveFile_;
+    QTimer applyTimer_;
+};
+
+}  // namespace ivra::profile::ui
