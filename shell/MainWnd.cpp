@@ -89,8 +89,9 @@ std::unique_ptr<IDeviceView> CMainWnd::BuildPage(const DeviceOptionRow& option, 
     BuildProfilePanel(option, pageWidget);
 
     dui::DialogBuilder entryBuilder(GetSkinFolder(), nullptr);
-    auto* entry = qobject_cast<controls::CDeviceOptionUI*>(
-        strip ? entryBuilder.Create(QString::fromStdString(option.optionXml), nullptr, &error) : nullptr);
+    QWidget* entryRoot =
+        strip ? entryBuilder.Create(QString::fromStdString(option.optionXml), nullptr, &error) : nullptr;
+    auto* entry = qobject_cast<controls::CDeviceOptionUI*>(entryRoot);
     if (entry != nullptr && strip->layout() != nullptr) {
         // Before the "next" arrow, after the entries already there.
         strip->layout()->addWidget(entry);
@@ -106,7 +107,7 @@ std::unique_ptr<IDeviceView> CMainWnd::BuildPage(const DeviceOptionRow& option, 
         const int optionRow = static_cast<int>(&option - catalogue_.Options().data());
         entryWidgets_[optionRow] = entry;
     } else {
-        delete entry;
+        delete entryRoot;  // not an entry control: nothing will own it
         DebugLine("selector entry " + option.kindName + ": " + error.toStdString());
     }
     return std::make_unique<ui::QtDeviceView>(pageWidget, this);
