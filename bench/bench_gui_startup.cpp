@@ -14,6 +14,8 @@
 #include <fstream>
 #include <string>
 
+#include "sim/TemporaryFolder.h"
+
 extern char** environ;
 
 #ifndef IVRA_GUI_PATH
@@ -33,9 +35,9 @@ long ResidentKiB(pid_t pid) {
 
 // Starts the program and waits (bounded) until it reports its window shown.
 bool StartOnce(double& seconds, long& rssKiB) {
-    char runtime[] = "/tmp/ivra-bench-XXXXXX";
-    if (::mkdtemp(runtime) == nullptr) return false;
-    ::setenv("XDG_RUNTIME_DIR", runtime, 1);
+    // A runtime folder of its own, so no running copy is asked to come forward.
+    const ivra::sim::TemporaryFolder runtime("ivra-bench-runtime");
+    ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) return false;
@@ -68,7 +70,6 @@ bool StartOnce(double& seconds, long& rssKiB) {
     ::kill(pid, SIGTERM);
     ::waitpid(pid, nullptr, 0);
     ::close(pipeFds[0]);
-    std::system((std::string("rm -rf ") + runtime).c_str());
     return shown;
 }
 

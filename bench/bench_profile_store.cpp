@@ -1,14 +1,13 @@
 // Time of each profile store operation with 1000 profiles in the list.
 #include <benchmark/benchmark.h>
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "profile/JsonHelpers.h"
 #include "profile/ProfileStore.h"
+#include "sim/TemporaryFolder.h"
 
 namespace {
 
@@ -17,11 +16,7 @@ constexpr int kProfiles = 1000;
 // A data folder with kProfiles profiles, made once per process.
 class BenchFolder {
 public:
-    BenchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ivra-bench-XXXXXX").string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        root_ = ::mkdtemp(name.data());
+    BenchFolder() : folder_("ivra-bench"), root_(folder_.Path()) {
         data_ = root_ / "keyboard";
         std::filesystem::create_directories(data_);
         defaults_ = root_ / "default.Json";
@@ -48,10 +43,6 @@ public:
         list["profileselect"] = kProfiles / 2;
         ivra::WriteJson(data_ / "ProfileList.ini", list);
     }
-    ~BenchFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
     ivra::ProfileStore Store() const {
         ivra::ProfileStore store({data_, defaults_, 1});
         store.LoadProfileList();
@@ -60,6 +51,7 @@ public:
     std::filesystem::path Root() const { return root_; }
 
 private:
+    ivra::sim::TemporaryFolder folder_;
     std::filesystem::path root_;
     std::filesystem::path data_;
     std::filesystem::path defaults_;

@@ -18,18 +18,12 @@ void WriteFile(const fs::path& file, const std::string& content) {
 
 }  // namespace
 
-FakeSysfsTree::FakeSysfsTree() {
-    std::string pattern = (fs::temp_directory_path() / "ivra-sysfs-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    root_ = pattern;
+FakeSysfsTree::FakeSysfsTree() : folder_("ivra-sysfs"), root_(folder_.Path()) {
     fs::create_directories(root_ / "sys" / "class" / "hidraw");
     fs::create_directories(root_ / "dev");
 }
 
-FakeSysfsTree::~FakeSysfsTree() {
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-}
+FakeSysfsTree::~FakeSysfsTree() = default;
 
 std::string FakeSysfsTree::AddNode(int node, uint16_t vendorId, uint16_t productId,
                                    int interfaceNumber, const std::vector<uint8_t>& descriptor,

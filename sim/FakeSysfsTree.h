@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/TemporaryFolder.h"
+
 namespace ivra::sim {
 
 class FakeSysfsTree {
@@ -32,6 +34,7 @@ public:
     std::string devRoot() const { return (root_ / "dev").string(); }
 
 private:
+    TemporaryFolder folder_;
     std::filesystem::path root_;
     int nextInstance_ = 1;
 };

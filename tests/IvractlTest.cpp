@@ -11,6 +11,7 @@
 
 #include "IvractlRunner.h"
 #include "sim/FakeSysfsTree.h"
+#include "sim/TemporaryFolder.h"
 
 namespace ivra {
 namespace {
@@ -19,12 +20,8 @@ using CliRun = testing::CommandRun;
 
 class IvractlTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/ivractl-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+    sim::TemporaryFolder folder_{"ivractl-test"};
+    const std::string dir_ = folder_.Path().string();
 
     CliRun Ivractl(const std::string& args, const std::string& env = "") {
         return testing::RunIvractl(args, dir_, env);
@@ -34,7 +31,6 @@ protected:
         std::ofstream(path) << content;
         return path;
     }
-    std::string dir_;
 };
 
 TEST_F(IvractlTest, ParsesADescriptorAsJson) {

@@ -2,8 +2,6 @@
 // when the test ends.
 #pragma once
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -13,16 +11,13 @@
 #include <json/value.h>
 
 #include "profile/JsonHelpers.h"
+#include "sim/TemporaryFolder.h"
 
 namespace ivra::testing {
 
 class ProfileTestFolder {
 public:
-    ProfileTestFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ivra-profile-XXXXXX").string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        root_ = ::mkdtemp(name.data());
+    ProfileTestFolder() : folder_("ivra-profile"), root_(folder_.Path()) {
         data_ = root_ / "keyboard";
         std::filesystem::create_directories(data_);
         defaults_ = root_ / "default.Json";
@@ -35,10 +30,6 @@ public:
         section["CustomEQNameInfo"] = "factory";
         defaults["Device"][0] = section;
         WriteJson(defaults_, defaults);
-    }
-    ~ProfileTestFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
     }
     ProfileTestFolder(const ProfileTestFolder&) = delete;
     ProfileTestFolder& operator=(const ProfileTestFolder&) = delete;
@@ -62,6 +53,7 @@ public:
     }
 
 private:
+    sim::TemporaryFolder folder_;
     std::filesystem::path root_;
     std::filesystem::path data_;
     std::filesystem::path defaults_;
