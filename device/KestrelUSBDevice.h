@@ -26,6 +26,7 @@
 #include "device/DeviceView.h"
 #include "device/EventListener.h"
 #include "device/LightRecords.h"
+#include "lighting/LightRecordLayout.h"
 
 namespace ivra {
 
@@ -80,7 +81,8 @@ public:
     LightInfo lightEffect{};
     std::recursive_mutex lightGroupLock;  // guards lightGroups
     std::recursive_mutex lightFrameLock;  // guards ledFrames and ledColours
-    std::vector<Json::Value> lightGroups;
+    std::vector<light::RecordedStep> lightGroups;  // steps of the recorded effect in use
+    size_t lightGroupStep = 0;                     // the step playing, under lightGroupLock
     std::vector<LightInfo> ledFrames;
     std::atomic<bool> lightControlEnabled{true};
     uint8_t effectPhase = 0;
