@@ -85,6 +85,7 @@ void DeviceModel::BuildPage(int optionRow) {
     device.optionRowIndex = optionRow;
     device.batteryPowered = pageRow.batteryPowered != 0;
     device.kindName = option.kindName;
+    device.SetDataRoots(userDataRoot_, programFolder_);
     device.SetIdentity(slot);
     device.SetModelIndex(option.modelIndex);
     device.lightControlName = pageRow.lightControlName;

@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "device/DeviceCatalogue.h"
@@ -53,6 +55,13 @@ public:
     DeviceModel& operator=(const DeviceModel&) = delete;
 
     void SetObserver(IDeviceModelObserver* observer) { observer_ = observer; }
+
+    // Where the devices find their data: the per-user data root and the
+    // program folder (with "DefaultData/"). Set before BuildPages.
+    void SetDataRoots(std::string userDataRoot, std::string programFolder) {
+        userDataRoot_ = std::move(userDataRoot);
+        programFolder_ = std::move(programFolder);
+    }
 
     // Builds the pages and entries in option row order (entries hidden).
     void BuildPages();
@@ -107,6 +116,8 @@ private:
     std::vector<Page> pages_;
     SelectorStrip strip_;
     bool firstPassDone_ = false;
+    std::string userDataRoot_;
+    std::string programFolder_;
     DeviceScanThread scanner_;
 };
 

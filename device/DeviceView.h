@@ -38,6 +38,14 @@ public:
     virtual bool HasTabLayout(const std::string& name) = 0;
     virtual void SelectTab(const std::string& layoutName, int tab) = 0;
 
+    // A key button's tooltip title and text, and whether the key-setting
+    // overlay hides its "changed" mark (the key does what its label says).
+    virtual void SetKeyButtonInfo(ControlHandle /*button*/, const std::string& /*title*/,
+                                  const std::string& /*text*/, bool /*unchanged*/) {}
+    virtual void SetControlEnabled(ControlHandle /*control*/, bool /*enabled*/) {}
+    // The text of a language key in the page's current language; the key
+    // itself when the view has no language.
+    virtual std::string Translate(const std::string& languageKey) { return languageKey; }
     // The 6-byte power record shown on the device's power panel.
     virtual void ShowPowerStatus(const std::array<uint8_t, 6>& record) = 0;
 };

@@ -215,7 +215,7 @@ void CKestrelUSBDevice::ResetKeyLevels() {
 
 // ---- Commands --------------------------------------------------------------
 
-bool CKestrelUSBDevice::UploadKeyList(int /*block*/, const std::vector<uint8_t>& /*keyList*/) {
+bool CKestrelUSBDevice::UploadKeyList(int /*block*/, const std::vector<KeyRecord>& /*keyList*/) {
     return false;
 }
 
@@ -247,6 +247,16 @@ DeviceSlot CKestrelUSBDevice::Identity() const {
     return identity_;
 }
 
+void CKestrelUSBDevice::SetCurrentProfileId(const std::string& id) {
+    std::lock_guard<std::mutex> lock(identityMutex_);
+    currentProfileId_ = id;
+}
+
+std::string CKestrelUSBDevice::CurrentProfileId() const {
+    std::lock_guard<std::mutex> lock(identityMutex_);
+    return currentProfileId_;
+}
+
 void CKestrelUSBDevice::SetDataRoots(std::string userDataRoot, std::string programFolder) {
     userDataRoot_ = std::move(userDataRoot);
     programFolder_ = std::move(programFolder);
@@ -264,6 +274,11 @@ std::string CKestrelUSBDevice::UserDataFolder() const {
 std::string CKestrelUSBDevice::DefaultDataFile() const {
     if (programFolder_.empty() || kindName.empty()) return {};
     return (std::filesystem::path(programFolder_) / "DefaultData" / (kindName + ".Json")).string();
+}
+
+std::string CKestrelUSBDevice::DefaultDataFolderFile(const std::string& name) const {
+    if (programFolder_.empty()) return {};
+    return (std::filesystem::path(programFolder_) / "DefaultData" / name).string();
 }
 
 // ---- Event channels --------------------------------------------------------

@@ -26,6 +26,7 @@
 #include "device/DeviceView.h"
 #include "device/EventListener.h"
 #include "device/LightRecords.h"
+#include "keys/KeyRecord.h"
 #include "lighting/LightRecordLayout.h"
 
 namespace ivra {
@@ -125,7 +126,7 @@ public:
     virtual void RefreshPage() {}
     virtual void RemapKeys() {}
     virtual int LoadDefaultProfile() { return 0; }
-    virtual bool UploadKeyList(int block, const std::vector<uint8_t>& keyList);
+    virtual bool UploadKeyList(int block, const std::vector<KeyRecord>& keyList);
     virtual bool WriteKeyAssignments(int block);
     virtual int WriteMacros() { return 0; }
     virtual int WriteSettings(int slot, int value, int flag, int screenWidth, int screenHeight);
@@ -168,6 +169,13 @@ public:
     std::string UserDataFolder() const;
     // programFolder/DefaultData/kindName.Json
     std::string DefaultDataFile() const;
+    // programFolder/DefaultData/name; empty without a program folder.
+    std::string DefaultDataFolderFile(const std::string& name) const;
+
+    // The profile the device's profile panel (or ivractl) has selected; the
+    // kinds join it to their data folder to find the profile file.
+    void SetCurrentProfileId(const std::string& id);
+    std::string CurrentProfileId() const;
 
     // Stops the listeners and closes every channel. Owners call it before
     // destroying a device, while the kind's operations still exist.
@@ -213,6 +221,7 @@ private:
     mutable std::mutex identityMutex_;
     DeviceSlot identity_;
     std::string userDataRoot_;
+    std::string currentProfileId_;  // under identityMutex_
     std::string programFolder_;
 };
 

@@ -1,8 +1,591 @@
 #include "keyboard/KestrelKeyboardDevice.h"
 
+#include <algorithm>
+#include <filesystem>
+
+#include "keyboard/KeyLabels.h"
+#include "keyboard/KeyboardLightImages.h"
+#include "keyboard/MacroImage.h"
+#include "keys/MacroList.h"
+#include "lighting/LightSections.h"
+#include "lighting/RecordedEffects.h"
+#include "platform/DebugOutput.h"
+#include "profile/JsonHelpers.h"
+
 namespace ivra {
 
+namespace {
+
+constexpr const char* kRecordedConfigName = "norvo_light.config";
+constexpr const char* kDefaultLightName = "default_light.json";
+constexpr uint32_t kFailedExchangePauseMs = 200;
+constexpr uint32_t kMacroUnitBytes = 128;
+// Positions whose key buttons only the lighting tab uses.
+constexpr int kLightingOnlyKeys[] = {0, 106, 109, 110, 125};
+
+}  // namespace
+
 CKestrelKeyboardDevice::~CKestrelKeyboardDevice() { Shutdown(); }
+
+// ---- Connection sync and read-back -------------------------------------------
+
+void CKestrelKeyboardDevice::SyncOnConnect() {
+    if (!commandTransport.open.load()) return;
+    keyTableValid_ = false;
+    commandTransport.BeginSession();
+    std::array<uint8_t, kInfoBlockSize> info{};
+    if (commandTransport.ReadInfoBlock(info.data()) != result::kSuccess) {
+        commandTransport.EndSession();
+        DebugLine("keyboard sync: the information block could not be read; the key maps stay as they were");
+    } else {
+        infoBlock = info;
+        const int count = info[5];
+        if (3 * static_cast<size_t>(count) > kMaxKeyTableBytes) {
+            DebugLine("keyboard sync: the keyboard reports " + std::to_string(count) +
+                      " keys, more than its key table can hold; the key maps stay as they were");
+        } else {
+            std::vector<uint8_t> table(3 * static_cast<size_t>(count));
+            std::vector<uint8_t> leds(static_cast<size_t>(count));
+            commandTransport.keyTableLength = static_cast<uint16_t>(table.size());
+            const int tableRead = commandTransport.ReadKeyTable(table.data());
+            const int ledsRead = commandTransport.ReadKeyTableThird(leds.data());
+            commandTransport.EndSession();
+            if (tableRead == result::kSuccess && ledsRead == result::kSuccess) {
+                const KeyPositionMaps maps = BuildKeyPositionMaps(table, leds, count);
+                std::lock_guard<std::mutex> lock(mapsMutex_);
+                deviceKeyTable_ = std::move(table);
+                ledMap_ = std::move(leds);
+                maps_ = maps;
+                keyCount_ = count;
+                keyTableValid_ = true;
+            } else {
+                DebugLine("keyboard sync: the key table or LED map could not be read (" +
+                          std::string(DescribeResult(tableRead != result::kSuccess ? tableRead : ledsRead)) +
+                          "); the key maps stay as they were and key uploads wait for the next connection");
+            }
+        }
+    }
+    LoadProfile();
+    RefreshPage();
+    RestartPreview(false);
+}
+
+void CKestrelKeyboardDevice::ReadBackSettings() {
+    if (!commandTransport.open.load()) return;
+    uint8_t slot = 0;
+    if (commandTransport.ReadData(&slot, 1, 0) != result::kSuccess) {
+        DebugLine("keyboard read-back: the active slot could not be read; nothing changed");
+        return;
+    }
+    SettingsRecord record{};
+    if (commandTransport.ReadData(record.data(), record.size(), kSettingsSlotStride * slot) !=
+        result::kSuccess) {
+        DebugLine("keyboard read-back: the settings record could not be read; nothing changed");
+        return;
+    }
+    record[settings::kSlot] = slot;
+    {
+        std::lock_guard<std::mutex> lock(mapsMutex_);
+        lastReadBack_ = record;
+    }
+    const LightInfo previous = lightEffect;
+    const SettingsReadBack back = ParseSettingsRecord(record, previous);
+    LightInfo light = back.light;
+    light[light::info::kSelectItem] =
+        static_cast<uint8_t>(light::EffectIndexForCode(lightNames_, back.effectCode));
+    {
+        std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+        lightEffect = light;
+        if (EnsureSection()) {
+            Json::Value& section = profile_.MutableDeviceSection();
+            KeyboardSystemStages stages = ReadSystemStages(section);
+            stages.key6Flag = back.key6Flag;
+            stages.winFlag = back.winFlag;
+            stages.wFlag = back.wFlag;
+            WriteSystemStages(section, stages);
+            light::WriteLightInfo(section, light);
+            SaveProfile();
+        }
+    }
+    // A new effect (or the custom one) restarts the preview from the
+    // keyboard's state.
+    ReloadLight(true);
+    RefreshPage();
+}
+
+// ---- Profile ---------------------------------------------------------------------
+
+void CKestrelKeyboardDevice::EnsureProfileFiles() {
+    const std::string folder = UserDataFolder();
+    const std::string id = CurrentProfileId();
+    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+    profile_.SetDefaultDataPath(DefaultDataFile());
+    if (folder.empty() || id.empty() || id.find('/') != std::string::npos || id == "..") {
+        profile_.SetProfilePath({});
+        profile_.SetLightConfigPath({});
+        return;
+    }
+    profile_.SetProfilePath(std::filesystem::path(folder) / (id + ".Json"));
+    profile_.SetLightConfigPath(std::filesystem::path(folder) / kRecordedConfigName);
+}
+
+std::string CKestrelKeyboardDevice::GetProfilePath() {
+    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+    return profile_.ProfilePath().string();
+}
+
+int CKestrelKeyboardDevice::LoadProfile() {
+    EnsureProfileFiles();
+    {
+        std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+        profileLoaded_ = false;
+        if (!profile_.ProfilePath().empty()) {
+            const Json::Value section = profile_.LoadDeviceSection(profile_.ProfilePath());
+            profileLoaded_ = section.isObject();
+            profile_.GetKeyList();
+            profile_.LoadLightConfig(profile_.LightConfigPath());
+        }
+    }
+    ReloadKeysAndMacros();
+    ReloadLightState();
+    return profileLoaded_ ? 1 : 0;
+}
+
+int CKestrelKeyboardDevice::LoadDefaultProfile() {
+    const Json::Value defaults = ReadJson(DefaultDataFile());
+    const Json::Value& devices = MemberOf(defaults, "Device");
+    if (!devices.isArray() || devices.empty() || !devices[0].isObject()) return 0;
+    {
+        std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+        profile_.MutableDeviceSection() = devices[0];
+        profile_.GetKeyList();
+        profileLoaded_ = true;
+    }
+    ReloadLightState();
+    return 1;
+}
+
+bool CKestrelKeyboardDevice::EnsureSection() {
+    if (!profileLoaded_) return false;
+    Json::Value& section = profile_.MutableDeviceSection();
+    if (!section.isObject()) section = Json::Value(Json::objectValue);
+    return true;
+}
+
+void CKestrelKeyboardDevice::SaveProfile() {
+    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+    if (!profileLoaded_ || profile_.ProfilePath().empty()) return;
+    if (!profile_.SaveDeviceSection()) {
+        DebugLine("keyboard: the profile could not be saved: " + profile_.ProfilePath().string());
+    }
+}
+
+void CKestrelKeyboardDevice::SetModelIndex(int value) {
+    CKestrelUSBDevice::SetModelIndex(value);
+    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+    profile_.SetDeviceIndex(0);
+}
+
+void CKestrelKeyboardDevice::ReloadKeysAndMacros() {
+    const std::string folder = UserDataFolder();
+    std::vector<std::string> names;
+    if (!folder.empty()) {
+        MacroList macros(folder);
+        if (macros.Load()) names = macros.Names();
+    }
+    light::LightNameLists lists = light::LoadLightNames(
+        DefaultDataFolderFile(kDefaultLightName),
+        folder.empty() ? std::filesystem::path() : std::filesystem::path(folder) / kRecordedConfigName,
+        GetModelIndex());
+    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+    macroNames_ = std::move(names);
+    lightNames_ = std::move(lists);
+}
+
+std::vector<KeyRecord> CKestrelKeyboardDevice::KeyList() {
+    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+    return profile_.KeyList();
+}
+
+KeyboardSystemStages CKestrelKeyboardDevice::SystemStages() {
+    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+    return ReadSystemStages(profile_.DeviceSection());
+}
+
+LightInfo CKestrelKeyboardDevice::CurrentLight() {
+    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+    return lightEffect;
+}
+
+// ---- Lights ----------------------------------------------------------------------
+
+int CKestrelKeyboardDevice::ReloadLightState() { return ReloadLight(false); }
+
+int CKestrelKeyboardDevice::ReloadLight(bool fromReadBack) {
+    LightInfo record{};
+    std::vector<LightInfo> perKey;
+    std::vector<light::RecordedStep> steps;
+    {
+        std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+        const Json::Value& section = profile_.DeviceSection();
+        // Without a profile the light state stays what the keyboard said.
+        record = profileLoaded_ ? light::ReadLightInfo(section) : lightEffect;
+        perKey = light::ReadLightList(section, static_cast<size_t>(LedCount()));
+        // Recorded effects follow the built-in ones in the effect list.
+        const size_t builtIn = lightNames_.names.size();
+        const unsigned effect = record[light::info::kSelectItem];
+        if (effect >= builtIn && profileLoaded_) {
+            steps = light::LoadRecordedSteps(std::filesystem::path(UserDataFolder()),
+                                             profile_.LightConfig(),
+                                             static_cast<unsigned>(effect - builtIn));
+        }
+        lightEffect = record;
+    }
+    {
+        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+        perKey.resize(ledFrames.size());
+        ledFrames = std::move(perKey);
+    }
+    {
+        std::lock_guard<std::recursive_mutex> lock(lightGroupLock);
+        lightGroups = std::move(steps);
+        lightGroupStep = 0;
+    }
+    const uint8_t effect = record[light::info::kSelectItem];
+    const bool restart = effect != previewEffect_ || effect == light::kCustomEffect;
+    previewEffect_ = effect;
+    if (restart) RestartPreview(fromReadBack);
+    return 0;
+}
+
+void CKestrelKeyboardDevice::RestartPreview(bool fromReadBack) {
+    // The custom effect's start: its group goes into the buffer and to the
+    // keyboard.
+    if (lightEffect[light::info::kSelectItem] == light::kCustomEffect) LoadCustomGroup();
+    if (onPreviewRestart) onPreviewRestart(fromReadBack);
+}
+
+void CKestrelKeyboardDevice::SetLightEffect(const LightInfo& record) {
+    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+    lightEffect = record;
+    if (EnsureSection()) light::WriteLightInfo(profile_.MutableDeviceSection(), record);
+}
+
+void CKestrelKeyboardDevice::SetLightEffectColour(const AudioLightInfo& record) {
+    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+    audioLightEffect = record;
+    if (EnsureSection()) light::WriteAudioLightInfo(profile_.MutableDeviceSection(), record);
+}
+
+bool CKestrelKeyboardDevice::ChangeLight(const LightInfo& record) {
+    SetLightEffect(record);
+    SaveProfile();
+    ReloadLightState();
+    return WriteSettings(0, 0, 1, 0, 0) == 1;
+}
+
+void CKestrelKeyboardDevice::PushLightFrame() {
+    if (!lightControlEnabled.load()) return;
+    const bool lightingTab = functionTab == 1;
+    std::vector<uint8_t> frame;
+    {
+        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+        for (size_t p = 0; p < ledColours.size() && p < lightButtons.size(); ++p) {
+            if (view == nullptr || lightButtons[p] == kNoControl) continue;
+            const uint32_t led = ledColours[p];
+            if (lightingTab && view->IsControlVisible(lightButtons[p])) {
+                const light::Rgb colour = light::LedColour(led);
+                view->SetLightButton(lightButtons[p], true,
+                                     static_cast<uint32_t>(colour.green) << 16 |
+                                         static_cast<uint32_t>(colour.blue) << 8 | colour.red,
+                                     light::LedBrightness(led));
+            } else {
+                view->SetLightButton(lightButtons[p], true, 0, 0);
+            }
+        }
+        std::lock_guard<std::mutex> mapsLock(mapsMutex_);
+        PackStreamFrame(ledColours, maps_, keyCount_, frame_);
+        frame = frame_;
+    }
+    const uint8_t effect = lightEffect[light::info::kSelectItem];
+    if (commandTransport.receiverMode.load() || frame.empty() ||
+        (effect != light::kMusicEffect && effect != light::kScreenEffect)) {
+        return;
+    }
+    if (commandTransport.StreamLightFrame(frame.data(), frame.size()) != result::kSuccess) {
+        commandTransport.clock().SleepMs(kFailedExchangePauseMs);
+    }
+}
+
+std::vector<uint8_t> CKestrelKeyboardDevice::LastFrame() const {
+    std::lock_guard<std::mutex> lock(mapsMutex_);
+    return frame_;
+}
+
+void CKestrelKeyboardDevice::SetLightControl(bool on) {
+    lightControlEnabled = on;
+    if (on && commandTransport.open.load()) commandTransport.SendCommand28();
+}
+
+// ---- Custom colour groups ---------------------------------------------------
+
+void CKestrelKeyboardDevice::SendGroupImage(const std::vector<uint32_t>& colours) {
+    const int group = lightEffect[light::info::kCustomGroup];
+    if (group >= static_cast<int>(light::kMaxCustomGroups)) {
+        DebugLine("keyboard: custom group " + std::to_string(group) + " cannot be addressed; nothing sent");
+        return;
+    }
+    if (!commandTransport.open.load()) return;
+    std::vector<uint8_t> image;
+    {
+        std::lock_guard<std::mutex> lock(mapsMutex_);
+        PackGroupImage(colours, maps_, keyCount_, image);
+    }
+    if (image.empty()) return;
+    if (commandTransport.WriteLightBlock(image.data(), image.size(), group) != result::kSuccess) {
+        commandTransport.clock().SleepMs(kFailedExchangePauseMs);
+    }
+}
+
+bool CKestrelKeyboardDevice::CustomUpload() {
+    if (lightEffect[light::info::kSelectItem] != light::kCustomEffect) return false;
+    std::vector<uint32_t> colours;
+    {
+        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+        colours = ledColours;
+    }
+    SendGroupImage(colours);
+    return true;
+}
+
+void CKestrelKeyboardDevice::CustomPaint(int position) {
+    if (lightEffect[light::info::kSelectItem] != light::kCustomEffect || position < 0 ||
+        position >= LedCount()) {
+        return;
+    }
+    std::vector<uint32_t> colours;
+    {
+        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+        uint32_t& led = ledColours[static_cast<size_t>(position)];
+        led = light::PackLed(light::FixedColour(lightEffect), light::LedBrightness(led));
+        colours = ledColours;
+    }
+    {
+        std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+        if (EnsureSection() &&
+            light::WriteCustomGroup(profile_.MutableDeviceSection(), lightEffect[light::info::kCustomGroup], colours)) {
+            SaveProfile();
+        }
+    }
+    if (!commandTransport.receiverMode.load()) SendGroupImage(colours);
+}
+
+void CKestrelKeyboardDevice::SelectCustomGroup(int group) {
+    if (group < 0 || group >= static_cast<int>(light::kMaxCustomGroups)) return;
+    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+    if (EnsureSection()) light::WriteCustomGroupIndex(profile_.MutableDeviceSection(), group);
+    lightEffect[light::info::kCustomGroup] = static_cast<uint8_t>(group);
+}
+
+void CKestrelKeyboardDevice::LoadCustomGroup() {
+    std::vector<uint32_t> colours(static_cast<size_t>(LedCount()), 0);
+    {
+        std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+        if (!EnsureSection() ||
+            !light::ReadCustomGroup(profile_.MutableDeviceSection(), lightEffect[light::info::kCustomGroup],
+                                    colours.size(), colours)) {
+            return;
+        }
+    }
+    {
+        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+        if (colours.size() == ledColours.size()) ledColours = colours;
+    }
+    CustomUpload();
+}
+
+void CKestrelKeyboardDevice::SaveCustomGroup() {
+    std::vector<uint32_t> colours;
+    {
+        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+        colours = ledColours;
+    }
+    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+    if (!EnsureSection()) return;
+    Json::Value& section = profile_.MutableDeviceSection();
+    const int group = IntMember(MemberOf(section, "CustomLightMode"), "CustomLightModeGroupIndex")
+                          .value_or(lightEffect[light::info::kCustomGroup]);
+    if (group >= 0 && light::WriteCustomGroup(section, static_cast<size_t>(group), colours)) SaveProfile();
+}
+
+// ---- Settings --------------------------------------------------------------------
+
+int CKestrelKeyboardDevice::SettingsEffectCode(const LightInfo& light) const {
+    return light::DeviceEffectCode(lightNames_, light[light::info::kSelectItem]);
+}
+
+int CKestrelKeyboardDevice::WriteSettings(int /*slot*/, int /*value*/, int /*flag*/, int /*screenWidth*/,
+                                          int /*screenHeight*/) {
+    // Nothing to write while the keyboard is away; that is not a failure.
+    if (!commandTransport.open.load()) return 1;
+    LightInfo light{};
+    KeyboardSystemStages stages;
+    uint8_t code = 0;
+    {
+        std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+        const Json::Value& section = profile_.DeviceSection();
+        light = light::ReadLightInfo(section);
+        stages = ReadSystemStages(section);
+        code = static_cast<uint8_t>(SettingsEffectCode(light));
+    }
+    const uint8_t effect = light[light::info::kSelectItem];
+    if (effect != light::kMusicEffect && effect != light::kScreenEffect) commandTransport.SendCommand19();
+    const SettingsRecord record = BuildSettingsRecord(light, stages, code);
+    commandTransport.BeginSession();
+    const int written = commandTransport.WriteData(record.data(), record.size(), 0);
+    commandTransport.EndSession();
+    if (written != result::kSuccess) {
+        DebugLine(std::string("keyboard: the settings record was not written: ") + DescribeResult(written));
+        return 0;
+    }
+    return 1;
+}
+
+bool CKestrelKeyboardDevice::ChangeSetting(KeyboardSetting setting, uint16_t value) {
+    {
+        std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+        if (!EnsureSection()) return false;
+        Json::Value& section = profile_.MutableDeviceSection();
+        KeyboardSystemStages stages = ReadSystemStages(section);
+        ApplySetting(stages, setting, value);
+        WriteSystemStages(section, stages);
+        SaveProfile();
+    }
+    if (!SettingWritesDevice(setting)) return true;
+    return WriteSettings(0, 0, 1, 0, 0) == 1;
+}
+
+// ---- Keys and macros -------------------------------------------------------------
+
+bool CKestrelKeyboardDevice::UploadKeyList(int block, const std::vector<KeyRecord>& keyList) {
+    if (!commandTransport.open.load()) return false;
+    if (!keyTableValid_.load()) {
+        DebugLine("keyboard: no key table was read from this keyboard since it connected; the key upload is refused");
+        return false;
+    }
+    std::vector<uint8_t> table;
+    KeyPositionMaps maps;
+    {
+        std::lock_guard<std::mutex> lock(mapsMutex_);
+        table = deviceKeyTable_;
+        maps = maps_;
+    }
+    std::array<uint8_t, kInfoBlockSize> info{};
+    if (commandTransport.ReadInfoBlock(info.data()) == result::kSuccess) infoBlock = info;
+    const size_t positions = std::min(keyList.size(), maps.deviceKey.size());
+    for (size_t p = 0; p < positions; ++p) {
+        const size_t j = maps.deviceKey[p];
+        if (j == kNoDeviceKey || 3 * j + 2 >= table.size()) continue;
+        const AssignmentSlot& current = keyList[p].current;
+        table[3 * j] = current.type;
+        table[3 * j + 1] = current.byte1;
+        table[3 * j + 2] = current.byte2;
+    }
+    commandTransport.keyTableLength = static_cast<uint16_t>(table.size());
+    commandTransport.BeginSession();
+    const int written = commandTransport.WriteKeyTable(table.data(), block);
+    commandTransport.EndSession();
+    if (written != result::kSuccess) {
+        DebugLine(std::string("keyboard: the key table was not written: ") + DescribeResult(written));
+        return false;
+    }
+    return true;
+}
+
+bool CKestrelKeyboardDevice::WriteKeyAssignments(int block) { return UploadKeyList(block, KeyList()); }
+
+bool CKestrelKeyboardDevice::SetKeyAssignment(int position, Assignment assignment) {
+    {
+        std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+        std::vector<KeyRecord> keys = profile_.KeyList();
+        if (position < 0 || static_cast<size_t>(position) >= keys.size()) return false;
+        keys[static_cast<size_t>(position)].current.SetBytes(assignment);
+        profile_.SetKeyList(keys);
+        SaveProfile();
+    }
+    RemapKeys();
+    return WriteKeyAssignments(0);
+}
+
+bool CKestrelKeyboardDevice::RestoreKeyDefault(int position) {
+    std::vector<KeyRecord> keys = KeyList();
+    if (position < 0 || static_cast<size_t>(position) >= keys.size()) return false;
+    return SetKeyAssignment(position, keys[static_cast<size_t>(position)].defaults.Bytes());
+}
+
+int CKestrelKeyboardDevice::WriteMacros() {
+    size_t units = infoBlock[6];
+    if (commandTransport.open.load()) {
+        std::array<uint8_t, kInfoBlockSize> info{};
+        if (commandTransport.ReadInfoBlock(info.data()) == result::kSuccess) {
+            infoBlock = info;
+            units = info[6];
+        }
+    }
+    const std::string folder = UserDataFolder();
+    if (folder.empty()) return 0;
+    MacroList list(folder);
+    if (!list.Load() || list.Count() == 0) return 0;
+    std::vector<std::vector<MacroEvent>> macros;
+    macros.reserve(list.Count());
+    for (size_t i = 0; i < list.Count(); ++i) macros.push_back(list.LoadEvents(i).content.events);
+    const int overflow = MacroImageOverflow(MacroImageSize(macros), kMacroUnitBytes * units);
+    if (overflow > 0) return overflow;
+    if (!commandTransport.open.load()) return 0;
+    const std::vector<uint8_t> image = BuildMacroImage(macros);
+    commandTransport.BeginSession();
+    const int written = commandTransport.WriteBlock21(image.data(), image.size());
+    commandTransport.EndSession();
+    if (written != result::kSuccess) {
+        DebugLine(std::string("keyboard: the macro image was not written: ") + DescribeResult(written));
+        return -1;
+    }
+    return 0;
+}
+
+// ---- Page ------------------------------------------------------------------------
+
+void CKestrelKeyboardDevice::RefreshPage() { RemapKeys(); }
+
+void CKestrelKeyboardDevice::RemapKeys() {
+    if (view == nullptr) return;
+    std::vector<KeyRecord> keys;
+    std::vector<std::string> macros;
+    {
+        std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+        keys = profile_.KeyList();
+        macros = macroNames_;
+    }
+    IDeviceView* page = view;
+    const std::vector<KeyLabel> labels = BuildKeyLabels(
+        keys, macros, [page](std::string_view key) { return page->Translate(std::string(key)); });
+    for (size_t p = 0; p < labels.size() && p < keyButtons.size(); ++p) {
+        if (!labels[p].shown || keyButtons[p] == kNoControl) continue;
+        view->SetKeyButtonInfo(keyButtons[p], labels[p].title, labels[p].text, labels[p].unchanged);
+    }
+}
+
+void CKestrelKeyboardDevice::ShowFunctionTab(int type) {
+    CKestrelUSBDevice::ShowFunctionTab(type);
+    if (view == nullptr || (type != 1 && type != 2)) return;
+    for (int position : kLightingOnlyKeys) {
+        if (static_cast<size_t>(position) < keyButtons.size() && keyButtons[static_cast<size_t>(position)] != kNoControl) {
+            view->SetControlEnabled(keyButtons[static_cast<size_t>(position)], type == 1);
+        }
+    }
+}
+
+// ---- Listeners -------------------------------------------------------------------
 
 void CKestrelKeyboardDevice::OnKindEvent(uint16_t code, bool receiverChannel) {
     if (receiverChannel) return;
@@ -13,9 +596,40 @@ void CKestrelKeyboardDevice::OnKindEvent(uint16_t code, bool receiverChannel) {
     }
 }
 
+void CKestrelKeyboardDevice::OnActiveProfileEvent(uint16_t code) {
+    CKestrelUSBDevice::OnActiveProfileEvent(code);
+}
+
 void CKestrelKeyboardDevice::OnKeyboardOperation(int value, int type) {
     lastOperationValue = value;
     lastOperationType = type;
+}
+
+// ---- State -----------------------------------------------------------------------
+
+KeyPositionMaps CKestrelKeyboardDevice::Maps() const {
+    std::lock_guard<std::mutex> lock(mapsMutex_);
+    return maps_;
+}
+
+int CKestrelKeyboardDevice::KeyCount() const {
+    std::lock_guard<std::mutex> lock(mapsMutex_);
+    return keyCount_;
+}
+
+std::vector<uint8_t> CKestrelKeyboardDevice::DeviceKeyTable() const {
+    std::lock_guard<std::mutex> lock(mapsMutex_);
+    return deviceKeyTable_;
+}
+
+std::vector<uint8_t> CKestrelKeyboardDevice::LedMap() const {
+    std::lock_guard<std::mutex> lock(mapsMutex_);
+    return ledMap_;
+}
+
+SettingsRecord CKestrelKeyboardDevice::LastReadBackRecord() const {
+    std::lock_guard<std::mutex> lock(mapsMutex_);
+    return lastReadBack_;
 }
 
 }  // namespace ivra

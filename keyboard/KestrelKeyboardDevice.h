@@ -1,26 +1,106 @@
-// The keyboard's device object. So far it adds the hand-off of the cable
-// listener's key events (0x05xx and 0x06xx) to a keyboard operation; its
-// protocol, settings and lights fill the other operations.
+// The keyboard's device object: what it exchanges with the keyboard
+// (connection sync, key table upload, settings record, read-back, macro
+// image, custom colour groups, streamed frames), how the page's 126 key
+// positions map to the keyboard's own key and LED numbering, the profile
+// sections it keeps (key list, light record, per-key effects, custom
+// groups, system record) and the hand-off of the listeners' events.
+//
+// Threads: the owner thread runs the operations; the listeners call
+// OnKindEvent / OnActiveProfileEvent; the light preview paints ledColours.
+// The maps and the key table copy are replaced under mapsMutex_, the
+// profile data under profileMutex_.
 #pragma once
 
 #include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "device/KestrelUSBDevice.h"
+#include "keyboard/KeyPositionMaps.h"
+#include "keyboard/KeyboardSettingsRecord.h"
+#include "keyboard/KeyboardSystemStages.h"
+#include "lighting/LightNames.h"
+#include "profile/KeyboardProfileData.h"
 
 namespace ivra {
+
+constexpr const char* kKeyboardLightThreadExitLine = "KB灯光线程设定退出";
+// 3 x key count may not exceed this (the key table's block).
+constexpr size_t kMaxKeyTableBytes = 512;
 
 class CKestrelKeyboardDevice : public CKestrelUSBDevice {
 public:
     using CKestrelUSBDevice::CKestrelUSBDevice;
     ~CKestrelKeyboardDevice() override;
 
-    bool QueryLink() override { return QueryReceiverLinkOfTransport(); }
-
     const char* ClassName() const override { return "KestrelKeyboardDevice"; }
 
-    // A key event reported by the keyboard: (code - 0x0500, 1) for 0x05xx,
-    // (code - 0x0600, 2) for 0x06xx. Runs on the cable listener's thread.
+    // ---- Operations of the device object -----------------------------------
+    void SyncOnConnect() override;
+    void ReadBackSettings() override;
+    int ReloadLightState() override;
+    int LoadProfile() override;
+    int LoadDefaultProfile() override;
+    void RefreshPage() override;
+    void RemapKeys() override;
+    bool UploadKeyList(int block, const std::vector<KeyRecord>& keyList) override;
+    bool WriteKeyAssignments(int block) override;
+    int WriteMacros() override;
+    int WriteSettings(int slot, int value, int flag, int screenWidth, int screenHeight) override;
+    void ReloadKeysAndMacros() override;
+    void PushLightFrame() override;
+    bool QueryLink() override { return QueryReceiverLinkOfTransport(); }
+    void ShowFunctionTab(int type) override;
+    void EnsureProfileFiles() override;
+    std::string GetProfilePath() override;
+    void SaveProfile() override;
+    void SetModelIndex(int value) override;
+    void SetLightEffect(const LightInfo& record) override;
+    void SetLightEffectColour(const AudioLightInfo& record) override;
+
+    // ---- Keyboard operations -----------------------------------------------
+    // A key event reported by the keyboard: device key index and 1 = press,
+    // 2 = release (listener thread).
     virtual void OnKeyboardOperation(int value, int type);
+    // Light control switched on or off by the main window.
+    void SetLightControl(bool on);
+
+    // Custom effect: paint one position with the light record's colour,
+    // store the group and (cable only) send it; upload the group in use.
+    void CustomPaint(int position);
+    bool CustomUpload();
+    void SelectCustomGroup(int group);
+    void LoadCustomGroup();
+    void SaveCustomGroup();
+
+    // The changes the page (and ivractl) make. Each stores into the profile
+    // and saves it; those that the keyboard keeps also write the settings
+    // record. They return false when a write to the keyboard failed.
+    bool ChangeLight(const LightInfo& record);
+    bool ChangeSetting(KeyboardSetting setting, uint16_t value);
+    bool SetKeyAssignment(int position, Assignment assignment);
+    bool RestoreKeyDefault(int position);
+
+    // ---- State for the page, ivractl and tests -----------------------------
+    KeyPositionMaps Maps() const;
+    int KeyCount() const;
+    // A key table was read completely in this connection; uploads wait for it.
+    bool KeyTableValid() const { return keyTableValid_.load(); }
+    std::vector<uint8_t> DeviceKeyTable() const;
+    std::vector<uint8_t> LedMap() const;
+    std::vector<KeyRecord> KeyList();
+    KeyboardSystemStages SystemStages();
+    LightInfo CurrentLight();
+    const light::LightNameLists& LightNames() const { return lightNames_; }
+    // The last settings record read back (byte 0 = the active slot).
+    SettingsRecord LastReadBackRecord() const;
+    // The last frame packed for the keyboard (3 x key count bytes).
+    std::vector<uint8_t> LastFrame() const;
+    // Called after a preview restart is asked for (the effect engine hooks
+    // in here); `fromReadBack` is set when the keyboard reported the effect.
+    std::function<void(bool fromReadBack)> onPreviewRestart;
 
     // The last operation handed over, for the page and the tests.
     std::atomic<int> lastOperationValue{-1};
@@ -28,6 +108,32 @@ public:
 
 protected:
     void OnKindEvent(uint16_t code, bool receiverChannel) override;
+    void OnActiveProfileEvent(uint16_t code) override;
+
+private:
+    // Fills the device section from the default data when the profile has
+    // none; false when there is no profile data at all.
+    bool EnsureSection();
+    int ReloadLight(bool fromReadBack);
+    void RestartPreview(bool fromReadBack);
+    void SendGroupImage(const std::vector<uint32_t>& colours);
+    int SettingsEffectCode(const LightInfo& light) const;
+
+    mutable std::mutex mapsMutex_;
+    std::vector<uint8_t> deviceKeyTable_;
+    std::vector<uint8_t> ledMap_;
+    KeyPositionMaps maps_;
+    int keyCount_ = 0;
+    std::atomic<bool> keyTableValid_{false};
+    SettingsRecord lastReadBack_{};
+    std::vector<uint8_t> frame_;
+
+    std::recursive_mutex profileMutex_;
+    CKeyboardProfiledata profile_;
+    bool profileLoaded_ = false;
+    light::LightNameLists lightNames_;
+    std::vector<std::string> macroNames_;
+    uint8_t previewEffect_ = 0xFF;
 };
 
 }  // namespace ivra

@@ -245,6 +245,7 @@ void CMainWnd::OnWindowInit() {
         backend_, catalogue_, owner_, timers_, DefaultSystemClock(), DeviceModel::DeviceFactory{},
         [this](const DeviceOptionRow& option, const DevicePageRow& page) { return BuildPage(option, page); });
     model_->SetObserver(this);
+    model_->SetDataRoots(UserDataRoot().string(), ProgramFolder().string());
     model_->BuildPages();
     BindProfilePanels();
     RefreshNoDeviceLink();

@@ -74,6 +74,7 @@ bool CDeviceProfileUI::LoadProfileList() {
 }
 
 void CDeviceProfileUI::Refill() {
+    if (device_ != nullptr) device_->SetCurrentProfileId(store_.CurrentProfileId());
     QComboBox* combo = Combo();
     const std::vector<std::string>& names = store_.Names();
     const int current = store_.CurrentIndex();

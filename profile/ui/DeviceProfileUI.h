@@ -42,7 +42,12 @@ public:
     const ProfileStore& Store() const { return store_; }
 
     // The device the chosen profiles are applied to; may be none.
-    void SetDevice(CKestrelUSBDevice* device) { device_ = device; }
+    // The device the page's profile operations apply to; it is told the
+    // current profile after every change of the store.
+    void SetDevice(CKestrelUSBDevice* device) {
+        device_ = device;
+        if (device_ != nullptr) device_->SetCurrentProfileId(store_.CurrentProfileId());
+    }
     CKestrelUSBDevice* Device() const { return device_; }
 
     void SetMessageBox(MessageBoxFunction function) { messageBox_ = std::move(function); }

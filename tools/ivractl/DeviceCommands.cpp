@@ -5,6 +5,7 @@
 #include <json/json.h>
 
 #include "CommandContext.h"
+#include "KeyboardCommands.h"
 #include "device/DeviceTransport.h"
 #include "platform/SysfsHidEnumerator.h"
 
@@ -223,6 +224,8 @@ int RunDeviceCommand(CommandContext& context, const std::vector<std::string>& ar
     }
     if (args[0] == "list") return ListDevices(context);
     if (args[0] == "info") return ShowInfo(context);
+    if (args[0] == "sync") return RunDeviceSync(context);
+    if (args[0] == "readback") return RunDeviceReadBack(context);
     return UsageError(context, "device: unknown verb \"" + args[0] + "\"", kDeviceHelp);
 }
 

@@ -14,6 +14,7 @@
 #include <json/value.h>
 
 #include "CommandContext.h"
+#include "KeyboardCommands.h"
 #include "keys/Assignment.h"
 #include "keys/AssignmentName.h"
 #include "keys/EnglishKeyNames.h"
@@ -46,30 +47,6 @@ std::optional<int> ParseHexDigits(std::string_view text, std::size_t maxDigits) 
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
-}
-
-std::optional<Assignment> ParseAssignmentHex(std::string_view text) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
-    if (text.find_first_of(" :") == std::string_view::npos) {
-        const std::optional<int> value = ParseHexDigits(text, 6);
-        if (!value) return std::nullopt;
-        return IntToAssignment(*value);
-    }
-    // Three groups of one or two hex digits.
-    std::vector<int> bytes;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find_first_of(" :", start);
-        if (end == std::string_view::npos) end = text.size();
-        if (end > start) {
-            const std::optional<int> byte = ParseHexDigits(text.substr(start, end - start), 2);
-            if (!byte) return std::nullopt;
-            bytes.push_back(*byte);
-        }
-        start = end + 1;
-    }
-    if (bytes.size() != 3) return std::nullopt;
-    return Assignment {static_cast<uint8_t>(bytes[0]), static_cast<uint8_t>(bytes[1]), static_cast<uint8_t>(bytes[2])};
 }
 
 std::optional<int> ParseAssignmentInt(const std::string& text) {
@@ -133,6 +110,30 @@ int NameAssignment(CommandContext& context, Assignment assignment) {
 
 }  // namespace
 
+std::optional<Assignment> ParseAssignmentHex(std::string_view text) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
+    if (text.find_first_of(" :") == std::string_view::npos) {
+        const std::optional<int> value = ParseHexDigits(text, 6);
+        if (!value) return std::nullopt;
+        return IntToAssignment(*value);
+    }
+    // Three groups of one or two hex digits.
+    std::vector<int> bytes;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find_first_of(" :", start);
+        if (end == std::string_view::npos) end = text.size();
+        if (end > start) {
+            const std::optional<int> byte = ParseHexDigits(text.substr(start, end - start), 2);
+            if (!byte) return std::nullopt;
+            bytes.push_back(*byte);
+        }
+        start = end + 1;
+    }
+    if (bytes.size() != 3) return std::nullopt;
+    return Assignment {static_cast<uint8_t>(bytes[0]), static_cast<uint8_t>(bytes[1]), static_cast<uint8_t>(bytes[2])};
+}
+
 int RunKeyCommand(CommandContext& context, const std::vector<std::string>& args) {
     if (args.empty()) return UsageError(context, "key: no verb given", kKeyHelp);
     const std::string& verb = args.front();
@@ -140,6 +141,7 @@ int RunKeyCommand(CommandContext& context, const std::vector<std::string>& args)
         context.out() << kKeyHelp;
         return kExitDone;
     }
+    if (verb == "show" || verb == "set" || verb == "default") return RunKeyboardKeyVerb(context, args, kKeyHelp);
     if (verb != "name" && verb != "decode" && verb != "encode") {
         return UsageError(context, "key: unknown verb \"" + verb + "\"", kKeyHelp);
     }

@@ -15,6 +15,7 @@
 #include <json/value.h>
 
 #include "CommandContext.h"
+#include "KeyboardCommands.h"
 #include "keys/MacroEvent.h"
 #include "keys/MacroList.h"
 #include "profile/DataLocations.h"
@@ -123,6 +124,10 @@ int RunMacroCommand(CommandContext& context, const std::vector<std::string>& arg
     if (verb == "--help") {
         context.out() << kMacroHelp;
         return kExitDone;
+    }
+    if (verb == "write") {
+        if (args.size() != 1) return UsageError(context, "macro write: takes no arguments", kMacroHelp);
+        return RunMacroWrite(context);
     }
     std::size_t argumentCount = 0;
     if (verb == "list" || verb == "add") {

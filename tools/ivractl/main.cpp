@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CommandContext.h"
+#include "KeyboardCommands.h"
 #include "platform/DebugOutput.h"
 
 namespace {
@@ -28,12 +29,19 @@ constexpr const char* kHelp =
     "  hid parse FILE     the collections and report lengths of a report descriptor\n"
     "  device list        the present HID collections that the catalogue serves\n"
     "  device info        read the information block of each served device\n"
+    "  device sync        connect to the keyboard as the program does and print its\n"
+    "                     key table, LED map and position maps\n"
+    "  device readback    read the keyboard's settings record into the profile\n"
+    "  light VERB         the keyboard's light record: show, set OPTIONS\n"
+    "  settings VERB      the keyboard's system settings: show, set OPTIONS\n"
     "  profile VERB       the profiles of a kind (default keyboard): list, select N,\n"
     "                     add, copy, delete, rename NAME, import FILE, export FILE,\n"
     "                     reset\n"
-    "  key VERB           key assignments: name HEX, decode INT, encode HEX\n"
+    "  key VERB           key assignments: name HEX, decode INT, encode HEX; and on\n"
+    "                     the keyboard: show, set POSITION HEX, default POSITION\n"
     "  macro VERB         the macros of a kind (default keyboard): list, add,\n"
-    "                     rename I NAME, delete I, show I, import FILE, export I FILE\n"
+    "                     rename I NAME, delete I, show I, import FILE, export I FILE,\n"
+    "                     write (send the macros to the keyboard)\n"
     "\n"
     "Exit status: 0 done, 1 refused or failed, 2 usage error.\n";
 
@@ -106,6 +114,8 @@ int main(int argc, char** argv) {
     if (noun == "profile") return RunProfileCommand(context, rest);
     if (noun == "key") return RunKeyCommand(context, rest);
     if (noun == "macro") return RunMacroCommand(context, rest);
+    if (noun == "light") return RunLightCommand(context, rest);
+    if (noun == "settings") return RunSettingsCommand(context, rest);
     std::cerr << "ivractl: unknown command \"" << noun << "\"\n\n" << kHelp;
     return kExitUsage;
 }
