@@ -227,6 +227,7 @@ int CDeviceTransport::StreamLightFrame(const uint8_t* data, size_t length) {
         // Light frames never wait behind configuration traffic, and are not
         // sent through the receiver at all.
         if (busy) {
+            ++droppedLightChunks;
             DebugLine("放弃灯光数据");
             continue;
         }

@@ -57,6 +57,8 @@ public:
     std::recursive_mutex lightLock;
     std::atomic<bool> receiverMode{false};
     std::atomic<uint8_t> chunkSize{24};
+    // Light frame chunks left out because another exchange was in progress.
+    std::atomic<uint64_t> droppedLightChunks{0};
 
     // Request and answer are 64 bytes. Writes the debug lines.
     int Exchange(const uint8_t* request, uint8_t* response, size_t& bytesRead);

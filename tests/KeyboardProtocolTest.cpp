@@ -1,0 +1,373 @@
+// The keyboard object against the simulated keyboard, frame by frame: the
+// connection sync and its maps, key upload, settings write and read-back,
+// the macro image, custom groups, and the failures that must not reach the
+// keyboard or the profile.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "device/HeadlessDeviceView.h"
+#include "keyboard/KestrelKeyboardDevice.h"
+#include "keyboard/MacroImage.h"
+#include "keys/MacroList.h"
+#include "lighting/LightRecordLayout.h"
+#include "profile/DataLocations.h"
+#include "profile/JsonHelpers.h"
+#include "profile/ProfileStore.h"
+#include "sim/ManualClock.h"
+#include "sim/SimHidBackend.h"
+#include "sim/SimKeyboard.h"
+#include "sim/SimKeyboardLayout.h"
+#include "sim/TemporaryFolder.h"
+
+namespace ivra {
+namespace {
+
+namespace info = light::info;
+
+std::string FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class KeyboardProtocolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        backend.SetInstantTimeouts(true);
+        ASSERT_NE(backend.Plug(keyboard), sim::kNoSimDevice);
+        std::vector<HidInterfaceEntry> entries;
+        ASSERT_TRUE(backend.Enumerate(entries));
+        for (const HidInterfaceEntry& e : entries) {
+            if (e.interfaceNumber == 1 && e.collectionNumber == 4) commandPath = e.path;
+            if (e.interfaceNumber == 1 && e.usagePage == 0x000C) eventPath = e.path;
+        }
+        ASSERT_FALSE(commandPath.empty());
+
+        device.kindName = "keyboard";
+        device.SetLedCount(static_cast<int>(kKeyboardPositions));
+        device.SetDataRoots(root.Path().string(), IVRA_SOURCE_DIR);
+        std::string error;
+        dataFolder = EnsureKindDataFolder(root.Path(), "keyboard", error);
+        ProfileStore store({dataFolder, DefaultDataFile(IVRA_SOURCE_DIR, "keyboard"), 1});
+        ASSERT_TRUE(store.LoadProfileList());
+        device.SetCurrentProfileId(store.CurrentProfileId());
+        profileFile = store.CurrentProfileFile();
+
+        ASSERT_TRUE(device.commandTransport.channelA.Open(commandPath, true));
+        device.commandTransport.open = true;
+        device.commandTransport.chunkSize = 56;
+    }
+
+    // The command bytes of the frames the keyboard received since the last call.
+    std::vector<uint8_t> Commands() {
+        std::vector<uint8_t> codes;
+        for (const Frame& frame : keyboard->Firmware().ReceivedFrames()) codes.push_back(frame[3]);
+        keyboard->Firmware().ClearLog();
+        return codes;
+    }
+    void Fault(uint8_t command, sim::SimFaultKind kind = sim::SimFaultKind::Status) {
+        sim::SimFault fault;
+        fault.command = command;
+        fault.kind = kind;
+        keyboard->Faults().Add(fault);
+    }
+    void Sync() {
+        device.SyncOnConnect();
+        Commands();
+    }
+    LightInfo Light(uint8_t effect) {
+        LightInfo light = device.CurrentLight();
+        light[info::kSelectItem] = effect;
+        return light;
+    }
+
+    sim::SimHidBackend backend;
+    std::shared_ptr<sim::SimKeyboard> keyboard = std::make_shared<sim::SimKeyboard>();
+    sim::ManualClock clock;
+    CKestrelKeyboardDevice device{backend, clock};
+    sim::TemporaryFolder root;
+    std::filesystem::path dataFolder;
+    std::filesystem::path profileFile;
+    std::string commandPath;
+    std::string eventPath;
+};
+
+TEST_F(KeyboardProtocolTest, SyncLearnsTheKeyboardsOwnKeyAndLedNumbering) {
+    device.SyncOnConnect();
+    // 108 keys: 324 key table bytes in 6 chunks of 56, 108 LED bytes in 2.
+    const std::vector<uint8_t> expected = {0x01, 0x03, 0x07, 0x07, 0x07, 0x07, 0x07, 0x07, 0x1B, 0x1B, 0x02};
+    EXPECT_EQ(Commands(), expected);
+    ASSERT_TRUE(device.KeyTableValid());
+    EXPECT_EQ(device.KeyCount(), 108);
+
+    const std::vector<uint8_t> positions = sim::SimKeyboardPositions();
+    const std::vector<uint8_t> leds = sim::SimKeyboardLedMap();
+    const KeyPositionMaps maps = device.Maps();
+    size_t mapped = 0;
+    for (size_t j = 0; j < positions.size(); ++j) {
+        if (positions[j] == kNoPosition) continue;
+        EXPECT_EQ(maps.deviceKey[positions[j]], j) << "position " << int(positions[j]);
+        EXPECT_EQ(maps.led[positions[j]], leds[j]) << "position " << int(positions[j]);
+        ++mapped;
+    }
+    EXPECT_EQ(mapped, 108u);
+    EXPECT_EQ(std::count(maps.deviceKey.begin(), maps.deviceKey.end(), kNoDeviceKey), 18);
+    // The profile came along: 126 key records from the factory data.
+    EXPECT_EQ(device.KeyList().size(), kKeyboardPositions);
+}
+
+TEST_F(KeyboardProtocolTest, KeyCountsAtAndPastTheKeyTableLimit) {
+    Sync();
+    const KeyPositionMaps before = device.Maps();
+    keyboard->Firmware().ModifyMemory([](sim::SimFirmwareMemory& m) { sim::LayOutSimKeyboard(m, 171); });
+    device.SyncOnConnect();
+    // 3 x 171 = 513 bytes do not fit: only the information block is read.
+    EXPECT_EQ(Commands(), (std::vector<uint8_t>{0x01, 0x03}));
+    EXPECT_EQ(device.Maps(), before);
+    EXPECT_FALSE(device.KeyTableValid());
+
+    keyboard->Firmware().ModifyMemory([](sim::SimFirmwareMemory& m) { sim::LayOutSimKeyboard(m, 170); });
+    device.SyncOnConnect();
+    const std::vector<uint8_t> commands = Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 0x07), 10);  // 510 bytes
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 0x1B), 4);   // 170 bytes
+    EXPECT_TRUE(device.KeyTableValid());
+    EXPECT_EQ(device.KeyCount(), 170);
+    // Every position exists on a 170-key board.
+    const KeyPositionMaps maps = device.Maps();
+    EXPECT_EQ(std::count(maps.deviceKey.begin(), maps.deviceKey.end(), kNoDeviceKey), 0);
+}
+
+TEST_F(KeyboardProtocolTest, FailedSyncKeepsTheMapsAndRefusesKeyUploads) {
+    Sync();
+    const KeyPositionMaps before = device.Maps();
+    const std::vector<uint8_t> table = device.DeviceKeyTable();
+    Fault(0x07);
+    device.SyncOnConnect();
+    Commands();
+    EXPECT_EQ(device.Maps(), before);
+    EXPECT_EQ(device.DeviceKeyTable(), table);
+    EXPECT_FALSE(device.KeyTableValid());
+
+    // The change is kept in the profile, but nothing reaches the keyboard.
+    EXPECT_FALSE(device.SetKeyAssignment(64, Assignment{0x20, 0x00, 0x05}));
+    EXPECT_EQ(Commands(), std::vector<uint8_t>{});
+    EXPECT_EQ(device.KeyList()[64].current.byte2, 0x05);
+    const sim::SimFirmwareMemory memory = keyboard->Firmware().Memory();
+    EXPECT_TRUE(std::equal(table.begin(), table.end(), memory.keyTable.begin()));
+}
+
+TEST_F(KeyboardProtocolTest, KeyUploadWritesPositionsAtTheirKeysAndLeavesTheRest) {
+    Sync();
+    const KeyPositionMaps maps = device.Maps();
+    const std::vector<uint8_t> before = device.DeviceKeyTable();
+    // Position 64 ("A") becomes "B"; position 104 has no key on this board.
+    ASSERT_NE(maps.deviceKey[64], kNoDeviceKey);
+    int absent = -1;
+    for (size_t p = 0; p < kKeyboardPositions && absent < 0; ++p) {
+        if (maps.deviceKey[p] == kNoDeviceKey) absent = static_cast<int>(p);
+    }
+    ASSERT_GE(absent, 0);
+    // A position the keyboard lacks changes nothing on the keyboard.
+    ASSERT_TRUE(device.SetKeyAssignment(absent, Assignment{0x20, 0x00, 0x06}));
+    Commands();
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), keyboard->Firmware().Memory().keyTable.begin()));
+    ASSERT_TRUE(device.SetKeyAssignment(64, Assignment{0x20, 0x00, 0x05}));
+    const std::vector<uint8_t> commands = Commands();
+    EXPECT_EQ(commands.front(), 0x03);
+    EXPECT_EQ(commands[1], 0x01);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 0x09), 6);
+    EXPECT_EQ(commands.back(), 0x02);
+
+    std::vector<uint8_t> expected = before;
+    const size_t j = maps.deviceKey[64];
+    expected[3 * j + 2] = 0x05;
+    const sim::SimFirmwareMemory memory = keyboard->Firmware().Memory();
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), memory.keyTable.begin()));
+
+    // Restoring the default writes the factory table back.
+    ASSERT_TRUE(device.RestoreKeyDefault(64));
+    const sim::SimFirmwareMemory restored = keyboard->Firmware().Memory();
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), restored.keyTable.begin()));
+    // A failed write is reported.
+    Fault(0x09);
+    EXPECT_FALSE(device.SetKeyAssignment(64, Assignment{0x20, 0x00, 0x07}));
+}
+
+TEST_F(KeyboardProtocolTest, SettingsRecordFollowsTheProfile) {
+    Sync();
+    LightInfo light = Light(5);
+    light[info::kLight] = 2;
+    light[info::kSpeed] = 3;
+    light[info::kFx] = 0;
+    light[info::kMultiColor] = 0;
+    light[info::kRed] = 0x11;
+    light[info::kGreen] = 0x22;
+    light[info::kBlue] = 0x33;
+    light[info::kZZCCLedMode] = 1;
+    light[info::kCustomGroup] = 2;
+    ASSERT_TRUE(device.ChangeSetting(KeyboardSetting::kPollingRate, 2));
+    Commands();
+    ASSERT_TRUE(device.ChangeLight(light));
+    EXPECT_EQ(Commands(), (std::vector<uint8_t>{0x13, 0x01, 0x06, 0x02}));
+    const uint8_t code = light::DeviceEffectCode(device.LightNames(), 5);
+    const SettingsRecord expected = {0, code, 2, 1, 0, 0, 0x11, 0x22, 0x33, 0, 0, 0, 0,
+                                     0, 0,    0, 0, 0, 1, 0, 0,    0,    2,    0, 0, 2};
+    sim::SimFirmwareMemory memory = keyboard->Firmware().Memory();
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), memory.data.begin()));
+    // What was written is what the profile file says.
+    EXPECT_EQ(ReadJson(profileFile)["Device"][0]["LightInfo"]["SelectItem"].asInt(), 5);
+
+    // The streamed effects send no 0x13 and the code of effect entry 0.
+    ASSERT_TRUE(device.ChangeLight(Light(light::kMusicEffect)));
+    EXPECT_EQ(Commands(), (std::vector<uint8_t>{0x01, 0x06, 0x02}));
+    memory = keyboard->Firmware().Memory();
+    EXPECT_EQ(memory.data[settings::kEffectCode], light::DeviceEffectCode(device.LightNames(), 0));
+
+    // The repeat settings stay in the profile.
+    ASSERT_TRUE(device.ChangeSetting(KeyboardSetting::kRepeatDelay, 2));
+    EXPECT_EQ(Commands(), std::vector<uint8_t>{});
+    EXPECT_EQ(ReadJson(profileFile)["Device"][0]["SystemStages"]["RepeatDelay"].asInt(), 2);
+
+    // A failed write is a failure; a keyboard that is away is not.
+    Fault(0x06);
+    EXPECT_FALSE(device.ChangeSetting(KeyboardSetting::kWinLock, 1));
+    device.commandTransport.open = false;
+    EXPECT_EQ(device.WriteSettings(0, 0, 1, 0, 0), 1);
+}
+
+TEST_F(KeyboardProtocolTest, ReadBackStoresTheActiveSlotIntoTheProfile) {
+    Sync();
+    const uint8_t rippleCode = light::DeviceEffectCode(device.LightNames(), 5);
+    keyboard->Firmware().ModifyMemory([&](sim::SimFirmwareMemory& m) {
+        m.data[0] = 2;
+        const SettingsRecord record = {0, rippleCode, 1, 3, 1, 1, 9, 8, 7, 0, 0, 0, 0,
+                                       0, 0,          0, 0, 0, 3, 1, 1, 1, 0, 0, 0, 4};
+        std::copy(record.begin(), record.end(), m.data.begin() + 50);
+    });
+    device.ReadBackSettings();
+    LightInfo light = device.CurrentLight();
+    EXPECT_EQ(light[info::kSelectItem], 5);
+    EXPECT_EQ(light[info::kLight], 1);
+    EXPECT_EQ(light[info::kSpeed], 1);
+    EXPECT_EQ(light[info::kRed], 9);
+    EXPECT_EQ(light[info::kZZCCLedMode], 3);
+    EXPECT_EQ(light[info::kCustomGroup], 4);
+    EXPECT_EQ(device.LastReadBackRecord()[settings::kSlot], 2);
+    const Json::Value saved = ReadJson(profileFile)["Device"][0];
+    EXPECT_EQ(saved["LightInfo"]["SelectItem"].asInt(), 5);
+    EXPECT_EQ(saved["SystemStages"]["WinFlag"].asInt(), 1);
+    EXPECT_EQ(saved["SystemStages"]["WFlag"].asInt(), 1);
+    EXPECT_EQ(saved["SystemStages"]["Key6Flag"].asInt(), 1);
+
+    // A code the model does not list is kept as the index.
+    keyboard->Firmware().ModifyMemory([](sim::SimFirmwareMemory& m) { m.data[51] = 0x77; });
+    device.ReadBackSettings();
+    EXPECT_EQ(device.CurrentLight()[info::kSelectItem], 0x77);
+
+    // A failed read changes nothing, in memory or on disk.
+    const std::string before = FileBytes(profileFile);
+    light = device.CurrentLight();
+    Fault(0x05);
+    keyboard->Firmware().ModifyMemory([](sim::SimFirmwareMemory& m) { m.data[51] = 1; });
+    device.ReadBackSettings();
+    EXPECT_EQ(device.CurrentLight(), light);
+    EXPECT_EQ(FileBytes(profileFile), before);
+}
+
+TEST_F(KeyboardProtocolTest, MacroImageAndItsSizeLimit) {
+    Sync();
+    MacroList macros(dataFolder);
+    ASSERT_TRUE(macros.Load());
+    ASSERT_TRUE(macros.Add());
+    ASSERT_TRUE(macros.Add());
+    MacroEvent event;
+    event.type = 10;
+    event.button = 4;
+    event.action = kActionDown;
+    event.delay = 20;
+    // 16 + 6 x 2 + 4 x 25 = 128 bytes: exactly one unit of macro memory.
+    ASSERT_TRUE(macros.SaveEvents(0, std::vector<MacroEvent>(20, event)));
+    ASSERT_TRUE(macros.SaveEvents(1, std::vector<MacroEvent>(5, event)));
+    keyboard->Firmware().ModifyMemory([](sim::SimFirmwareMemory& m) { m.infoBlock[6] = 1; });
+    EXPECT_EQ(device.WriteMacros(), 0);
+    const std::vector<uint8_t> commands = Commands();
+    EXPECT_EQ(commands.front(), 0x03);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 0x15), 3);  // 128 bytes in chunks of 56
+    const std::vector<uint8_t> image =
+        BuildMacroImage({std::vector<MacroEvent>(20, event), std::vector<MacroEvent>(5, event)});
+    ASSERT_EQ(image.size(), 128u);
+    const sim::SimFirmwareMemory memory = keyboard->Firmware().Memory();
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), memory.macroMemory.begin()));
+
+    // One more event is 4 bytes too many: one event, and nothing is sent.
+    ASSERT_TRUE(macros.SaveEvents(1, std::vector<MacroEvent>(6, event)));
+    EXPECT_EQ(device.WriteMacros(), 1);
+    EXPECT_EQ(Commands(), std::vector<uint8_t>{0x03});
+    // A failed transfer is reported as the failure it is.
+    keyboard->Firmware().ModifyMemory([](sim::SimFirmwareMemory& m) { m.infoBlock[6] = 4; });
+    Fault(0x15);
+    EXPECT_EQ(device.WriteMacros(), -1);
+}
+
+TEST_F(KeyboardProtocolTest, CustomGroupsGoToTheirBlockAndOutOfRangeGroupsNowhere) {
+    Sync();
+    LightInfo light = Light(light::kCustomEffect);
+    light[info::kCustomGroup] = 1;
+    ASSERT_TRUE(device.ChangeLight(light));
+    std::vector<Frame> frames = keyboard->Firmware().ReceivedFrames();
+    keyboard->Firmware().ClearLog();
+    const auto block = std::find_if(frames.begin(), frames.end(), [](const Frame& f) { return f[3] == 0x0B; });
+    ASSERT_NE(block, frames.end());
+    EXPECT_EQ((*block)[5] | (*block)[6] << 8, 512);  // group 1
+
+    // Painting a key stores it in the group and sends the group.
+    light[info::kRed] = 0x40;
+    light[info::kGreen] = 0;
+    light[info::kBlue] = 0;
+    ASSERT_TRUE(device.ChangeLight(light));
+    Commands();
+    device.CustomPaint(64);
+    EXPECT_GT(Commands().size(), 0u);
+    const size_t led = device.Maps().led[64];
+    const sim::SimFirmwareMemory memory = keyboard->Firmware().Memory();
+    EXPECT_EQ(memory.lightBlocks[512 + 3 * led], 0x40);
+    EXPECT_EQ(ReadJson(profileFile)["Device"][0]["CustomLightMode"]["LightColorInfo"][1][64]["Red"].asInt(), 0x40);
+
+    // Group 200 cannot be addressed: no light block frame at all.
+    light[info::kCustomGroup] = 200;
+    device.ChangeLight(light);
+    device.CustomPaint(64);
+    const std::vector<uint8_t> commands = Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 0x0B), 0);
+}
+
+TEST_F(KeyboardProtocolTest, ListenerTurnsKeyEventsIntoOperations) {
+    Sync();
+    ASSERT_FALSE(eventPath.empty());
+    ASSERT_TRUE(device.OpenEventChannel(false, eventPath));
+    const std::vector<uint8_t> positions = sim::SimKeyboardPositions();
+    const auto waitFor = [&](int value, int type) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (device.lastOperationValue == value && device.lastOperationType == type) return true;
+            std::this_thread::yield();
+        }
+        return false;
+    };
+    ASSERT_TRUE(keyboard->EmitEvent(0x0400));
+    ASSERT_TRUE(keyboard->EmitEvent(0x0700));
+    ASSERT_TRUE(keyboard->PressKey(7));
+    EXPECT_TRUE(waitFor(7, 1));
+    ASSERT_TRUE(keyboard->ReleaseKey(7));
+    EXPECT_TRUE(waitFor(7, 2));
+    device.CloseEventChannel(false);
+}
+
+}  // namespace
+}  // namespace ivra
