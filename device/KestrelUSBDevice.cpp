@@ -9,6 +9,7 @@
 #include "device/KeyLevelStep.h"
 #include "device/SelectorEntry.h"
 #include "device/TimerService.h"
+#include "lighting/BaseEffectSteps.h"
 #include "platform/DebugOutput.h"
 
 namespace ivra {
@@ -105,9 +106,53 @@ void CKestrelUSBDevice::ShowFunctionTab(int type) {
 
 // ---- Lights ------------------------------------------------------------
 
+template <typename Step>
+void CKestrelUSBDevice::RunBaseStep(Step step) {
+    std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+    light::BaseEffectState state{effectPhase, effectColourIndex, effectToggle, effectToggleTime};
+    step(state);
+    effectPhase = state.phase;
+    effectColourIndex = state.colourIndex;
+    effectToggle = state.toggle;
+    effectToggleTime = state.toggleTime;
+}
+
+uint32_t CKestrelUSBDevice::StepClockMs() {
+    return static_cast<uint32_t>(commandTransport.clock().NowMs());
+}
+
+void CKestrelUSBDevice::EffectStepBreathe() {
+    RunBaseStep([this](light::BaseEffectState& s) { light::StepBreathe(s, ledColours, lightEffect); });
+}
+
+void CKestrelUSBDevice::EffectStepExtra() {
+    RunBaseStep([this](light::BaseEffectState& s) { light::StepFourColourBreathe(s, ledColours, lightEffect); });
+}
+
+void CKestrelUSBDevice::EffectStepStaticA() {
+    RunBaseStep([this](light::BaseEffectState&) { light::StepStatic(ledColours, lightEffect); });
+}
+
+void CKestrelUSBDevice::EffectStepStaticB() { CKestrelUSBDevice::EffectStepStaticA(); }
+void CKestrelUSBDevice::EffectStepStaticC() { CKestrelUSBDevice::EffectStepStaticA(); }
+
+void CKestrelUSBDevice::EffectStepWave() {
+    RunBaseStep([this](light::BaseEffectState& s) { light::StepHueCycle(s, ledColours, lightEffect); });
+}
+
+void CKestrelUSBDevice::EffectStepFlash() {
+    const uint32_t now = StepClockMs();
+    RunBaseStep([this, now](light::BaseEffectState& s) { light::StepFlash(s, ledColours, lightEffect, now); });
+}
+
+void CKestrelUSBDevice::EffectStepCycle() {
+    const uint32_t now = StepClockMs();
+    RunBaseStep([this, now](light::BaseEffectState& s) { light::StepFourColourBlink(s, ledColours, lightEffect, now); });
+}
+
 void CKestrelUSBDevice::EffectStepOff() {
     std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
-    std::fill(ledColours.begin(), ledColours.end(), 0u);
+    light::StepOff(ledColours);
 }
 
 void CKestrelUSBDevice::PushLightFrame() {

@@ -103,15 +103,17 @@ public:
     // ---- Virtual operations ------------------------------------------------
     virtual void BindPageControls();
     virtual int ReloadLightState() { return 0; }
-    // Effect steps; their bodies come with the lighting model's tables.
-    virtual void EffectStepBreathe() {}
-    virtual void EffectStepExtra() {}
-    virtual void EffectStepStaticA() {}
-    virtual void EffectStepStaticB() {}
-    virtual void EffectStepStaticC() {}
-    virtual void EffectStepWave() {}
-    virtual void EffectStepFlash() {}
-    virtual void EffectStepCycle() {}
+    // The shared software effect steps: each paints every entry of
+    // ledColours from lightEffect once (the kinds' effect threads choose
+    // which runs and when).
+    virtual void EffectStepBreathe();
+    virtual void EffectStepExtra();
+    virtual void EffectStepStaticA();
+    virtual void EffectStepStaticB();
+    virtual void EffectStepStaticC();
+    virtual void EffectStepWave();
+    virtual void EffectStepFlash();
+    virtual void EffectStepCycle();
     virtual void EffectStepOff();
     virtual void PushLightFrame();
     virtual void SetLedColour(int index, uint32_t colour);
@@ -176,6 +178,12 @@ public:
     // kinds join it to their data folder to find the profile file.
     void SetCurrentProfileId(const std::string& id);
     std::string CurrentProfileId() const;
+
+    // Runs one shared effect step with the device's step state.
+    template <typename Step>
+    void RunBaseStep(Step step);
+    // The millisecond tick the flashing steps time their toggles with.
+    uint32_t StepClockMs();
 
     // Stops the listeners and closes every channel. Owners call it before
     // destroying a device, while the kind's operations still exist.

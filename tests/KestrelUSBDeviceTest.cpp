@@ -12,7 +12,9 @@
 #include "device/KestrelUSBDevice.h"
 #include "device/UiLoop.h"
 #include "device/WorkerThread.h"
+#include "lighting/LightTables.h"
 #include "platform/DebugOutput.h"
+#include "sim/ManualClock.h"
 #include "sim/SimHidBackend.h"
 #include "sim/SimKeyboard.h"
 
@@ -24,6 +26,28 @@ protected:
     sim::SimHidBackend backend_;
     CKestrelUSBDevice device_{backend_};
 };
+
+TEST(DeviceEffectStepTest, SharedStepsPaintEveryLedFromTheLightRecord) {
+    sim::SimHidBackend backend;
+    sim::ManualClock clock(1000);
+    CKestrelUSBDevice device(backend, clock);
+    device.SetLedCount(3);
+    device.lightEffect = {0, 2, 4, 1, 0, 10, 20, 30};
+    device.EffectStepStaticB();
+    for (uint32_t led : device.ledColours) EXPECT_EQ(led, light::PackLed({10, 20, 30}, 100));
+    // Flash: toggles once the blink period (7 x 200 ms at speed 4) has passed on the device's clock.
+    device.effectToggleTime = 1000;
+    device.EffectStepFlash();
+    EXPECT_FALSE(device.effectToggle);
+    EXPECT_EQ(device.ledColours[0], 0u);
+    clock.Advance(1400);
+    device.EffectStepFlash();
+    EXPECT_TRUE(device.effectToggle);
+    EXPECT_EQ(device.effectToggleTime, 2400u);
+    EXPECT_EQ(device.ledColours[2], light::PackLed({10, 20, 30}, 100));
+    device.EffectStepOff();
+    EXPECT_EQ(device.ledColours, std::vector<uint32_t>(3, 0u));
+}
 
 TEST_F(DeviceTest, LevelSteps) {
     struct Case {
