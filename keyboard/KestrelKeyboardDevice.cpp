@@ -25,7 +25,39 @@ constexpr int kLightingOnlyKeys[] = {0, 106, 109, 110, 125};
 
 }  // namespace
 
-CKestrelKeyboardDevice::~CKestrelKeyboardDevice() { Shutdown(); }
+CKestrelKeyboardDevice::CKestrelKeyboardDevice(IHidBackend& backend, IClock& clock)
+    : CKestrelUSBDevice(backend, clock),
+      effects_(clock),
+      effectThread_(kKeyboardLightThreadExitLine, kMainThreadStopBoundMs),
+      stream_(commandTransport) {
+    // The custom effect starts by loading its group into the buffer and
+    // sending it to the keyboard.
+    effects_.onCustomStart = [this] { LoadCustomGroup(); };
+}
+
+CKestrelKeyboardDevice::~CKestrelKeyboardDevice() {
+    StopEffectThread();
+    stream_.Stop();
+    Shutdown();
+}
+
+// ---- Effect thread ------------------------------------------------------------------
+
+void CKestrelKeyboardDevice::StartEffectThread() {
+    effectThread_.Start([this] {
+        if (!commandTransport.open.load()) {
+            effectThread_.WaitMs(100);
+            return true;
+        }
+        // While synchronised lighting paints this keyboard, the engine rests.
+        if (commandTransport.lightStreaming.load()) return true;
+        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+        effects_.Pass(ledColours);
+        return true;
+    });
+}
+
+void CKestrelKeyboardDevice::StopEffectThread() { effectThread_.Stop(); }
 
 // ---- Connection sync and read-back -------------------------------------------
 
@@ -67,7 +99,8 @@ void CKestrelKeyboardDevice::SyncOnConnect() {
     }
     LoadProfile();
     RefreshPage();
-    RestartPreview(false);
+    StopEffectThread();
+    StartEffectThread();
 }
 
 void CKestrelKeyboardDevice::ReadBackSettings() {
@@ -241,9 +274,11 @@ int CKestrelKeyboardDevice::ReloadLight(bool fromReadBack) {
         }
         lightEffect = record;
     }
+    perKey.resize(static_cast<size_t>(LedCount()));
+    const std::vector<LightInfo> ledFramesCopy = perKey;
+    const std::vector<light::RecordedStep> stepsCopy = steps;
     {
         std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
-        perKey.resize(ledFrames.size());
         ledFrames = std::move(perKey);
     }
     {
@@ -251,18 +286,22 @@ int CKestrelKeyboardDevice::ReloadLight(bool fromReadBack) {
         lightGroups = std::move(steps);
         lightGroupStep = 0;
     }
+    effects_.SetPerKeyList(ledFramesCopy);
+    effects_.SetRecordedSteps(stepsCopy);
     const uint8_t effect = record[light::info::kSelectItem];
     const bool restart = effect != previewEffect_ || effect == light::kCustomEffect;
     previewEffect_ = effect;
-    if (restart) RestartPreview(fromReadBack);
+    if (restart) {
+        RestartPreview(fromReadBack);
+    } else {
+        effects_.SetRecord(record);
+    }
     return 0;
 }
 
 void CKestrelKeyboardDevice::RestartPreview(bool fromReadBack) {
-    // The custom effect's start: its group goes into the buffer and to the
-    // keyboard.
-    if (lightEffect[light::info::kSelectItem] == light::kCustomEffect) LoadCustomGroup();
-    if (onPreviewRestart) onPreviewRestart(fromReadBack);
+    // Outside every lock of the device: the custom effect's start takes them.
+    effects_.Restart(CurrentLight(), fromReadBack);
 }
 
 void CKestrelKeyboardDevice::SetLightEffect(const LightInfo& record) {
@@ -272,9 +311,16 @@ void CKestrelKeyboardDevice::SetLightEffect(const LightInfo& record) {
 }
 
 void CKestrelKeyboardDevice::SetLightEffectColour(const AudioLightInfo& record) {
-    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    audioLightEffect = record;
-    if (EnsureSection()) light::WriteAudioLightInfo(profile_.MutableDeviceSection(), record);
+    {
+        std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+        audioLightEffect = record;
+        if (EnsureSection()) light::WriteAudioLightInfo(profile_.MutableDeviceSection(), record);
+    }
+    effects_.SetAudioRecord(record);
+}
+
+void CKestrelKeyboardDevice::FeedScreenColours(const std::vector<uint8_t>& data) {
+    effects_.FeedScreenColours(std::span<const uint8_t>(data.data(), data.size()));
 }
 
 bool CKestrelKeyboardDevice::ChangeLight(const LightInfo& record) {
@@ -286,35 +332,34 @@ bool CKestrelKeyboardDevice::ChangeLight(const LightInfo& record) {
 
 void CKestrelKeyboardDevice::PushLightFrame() {
     if (!lightControlEnabled.load()) return;
-    const bool lightingTab = functionTab == 1;
-    std::vector<uint8_t> frame;
+    // The effect thread keeps painting while the buttons are updated from a
+    // copy; the copy's storage is kept from push to push.
     {
         std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
-        for (size_t p = 0; p < ledColours.size() && p < lightButtons.size(); ++p) {
-            if (view == nullptr || lightButtons[p] == kNoControl) continue;
-            const uint32_t led = ledColours[p];
-            if (lightingTab && view->IsControlVisible(lightButtons[p])) {
-                const light::Rgb colour = light::LedColour(led);
-                view->SetLightButton(lightButtons[p], true,
-                                     static_cast<uint32_t>(colour.green) << 16 |
-                                         static_cast<uint32_t>(colour.blue) << 8 | colour.red,
-                                     light::LedBrightness(led));
-            } else {
-                view->SetLightButton(lightButtons[p], true, 0, 0);
-            }
+        pushColours_.assign(ledColours.begin(), ledColours.end());
+    }
+    const bool lightingTab = functionTab == 1;
+    for (size_t p = 0; view != nullptr && p < pushColours_.size() && p < lightButtons.size(); ++p) {
+        if (lightButtons[p] == kNoControl) continue;
+        const uint32_t led = pushColours_[p];
+        if (lightingTab && view->IsControlVisible(lightButtons[p])) {
+            const light::Rgb colour = light::LedColour(led);
+            view->SetLightButton(lightButtons[p], true,
+                                 static_cast<uint32_t>(colour.green) << 16 |
+                                     static_cast<uint32_t>(colour.blue) << 8 | colour.red,
+                                 light::LedBrightness(led));
+        } else {
+            view->SetLightButton(lightButtons[p], true, 0, 0);
         }
-        std::lock_guard<std::mutex> mapsLock(mapsMutex_);
-        PackStreamFrame(ledColours, maps_, keyCount_, frame_);
-        frame = frame_;
     }
     const uint8_t effect = lightEffect[light::info::kSelectItem];
-    if (commandTransport.receiverMode.load() || frame.empty() ||
-        (effect != light::kMusicEffect && effect != light::kScreenEffect)) {
-        return;
-    }
-    if (commandTransport.StreamLightFrame(frame.data(), frame.size()) != result::kSuccess) {
-        commandTransport.clock().SleepMs(kFailedExchangePauseMs);
-    }
+    const bool streamed = effect == light::kMusicEffect || effect == light::kScreenEffect || streamEveryEffect_.load();
+    std::lock_guard<std::mutex> lock(mapsMutex_);
+    PackStreamFrame(pushColours_, maps_, keyCount_, frame_);
+    // Through the receiver the frames are never sent; the sender thread
+    // does the USB work so this timer never waits on it.
+    if (!streamed || frame_.empty() || commandTransport.receiverMode.load() || !commandTransport.open.load()) return;
+    stream_.Submit(frame_);
 }
 
 std::vector<uint8_t> CKestrelKeyboardDevice::LastFrame() const {
@@ -603,6 +648,11 @@ void CKestrelKeyboardDevice::OnActiveProfileEvent(uint16_t code) {
 void CKestrelKeyboardDevice::OnKeyboardOperation(int value, int type) {
     lastOperationValue = value;
     lastOperationType = type;
+    const int position = Maps().PositionOfDeviceKey(value);
+    if (position < 0) return;
+    // The reactive fade effect lights keys on presses only.
+    if (type == light::kKeyReleased && effects_.EffectIndex() == 16) return;
+    effects_.OnKeyEvent(position, type);
 }
 
 // ---- State -----------------------------------------------------------------------

@@ -18,9 +18,12 @@
 #include <vector>
 
 #include "device/KestrelUSBDevice.h"
+#include "device/LightStreamSender.h"
+#include "device/WorkerThread.h"
 #include "keyboard/KeyPositionMaps.h"
 #include "keyboard/KeyboardSettingsRecord.h"
 #include "keyboard/KeyboardSystemStages.h"
+#include "lighting/KeyboardEffectEngine.h"
 #include "lighting/LightNames.h"
 #include "profile/KeyboardProfileData.h"
 
@@ -32,7 +35,7 @@ constexpr size_t kMaxKeyTableBytes = 512;
 
 class CKestrelKeyboardDevice : public CKestrelUSBDevice {
 public:
-    using CKestrelUSBDevice::CKestrelUSBDevice;
+    explicit CKestrelKeyboardDevice(IHidBackend& backend, IClock& clock = DefaultSystemClock());
     ~CKestrelKeyboardDevice() override;
 
     const char* ClassName() const override { return "KestrelKeyboardDevice"; }
@@ -59,6 +62,7 @@ public:
     void SetModelIndex(int value) override;
     void SetLightEffect(const LightInfo& record) override;
     void SetLightEffectColour(const AudioLightInfo& record) override;
+    void FeedScreenColours(const std::vector<uint8_t>& data) override;
 
     // ---- Keyboard operations -----------------------------------------------
     // A key event reported by the keyboard: device key index and 1 = press,
@@ -98,9 +102,17 @@ public:
     SettingsRecord LastReadBackRecord() const;
     // The last frame packed for the keyboard (3 x key count bytes).
     std::vector<uint8_t> LastFrame() const;
-    // Called after a preview restart is asked for (the effect engine hooks
-    // in here); `fromReadBack` is set when the keyboard reported the effect.
-    std::function<void(bool fromReadBack)> onPreviewRestart;
+    // The effect engine that paints ledColours, and the thread that runs
+    // it (started by SyncOnConnect, one pass per millisecond).
+    light::KeyboardEffectEngine& Effects() { return effects_; }
+    void StartEffectThread();
+    void StopEffectThread();
+    bool EffectThreadRunning() const { return effectThread_.Running(); }
+    // The thread that sends the streamed frames.
+    LightStreamSender& Stream() { return stream_; }
+    // Streams every effect's frames, not only music and screen colour (for
+    // ivractl's stream test and the benchmarks).
+    void SetStreamEveryEffect(bool on) { streamEveryEffect_ = on; }
 
     // The last operation handed over, for the page and the tests.
     std::atomic<int> lastOperationValue{-1};
@@ -126,7 +138,13 @@ private:
     int keyCount_ = 0;
     std::atomic<bool> keyTableValid_{false};
     SettingsRecord lastReadBack_{};
-    std::vector<uint8_t> frame_;
+    std::vector<uint8_t> frame_;          // under mapsMutex_
+    std::vector<uint32_t> pushColours_;   // owner thread only
+
+    light::KeyboardEffectEngine effects_;
+    WorkerThread effectThread_;
+    LightStreamSender stream_;
+    std::atomic<bool> streamEveryEffect_{false};
 
     std::recursive_mutex profileMutex_;
     CKeyboardProfiledata profile_;

@@ -14,6 +14,7 @@
 #include "keyboard/MacroImage.h"
 #include "keys/MacroList.h"
 #include "lighting/LightRecordLayout.h"
+#include "platform/DebugOutput.h"
 #include "profile/DataLocations.h"
 #include "profile/JsonHelpers.h"
 #include "profile/ProfileStore.h"
@@ -367,6 +368,96 @@ TEST_F(KeyboardProtocolTest, ListenerTurnsKeyEventsIntoOperations) {
     ASSERT_TRUE(keyboard->ReleaseKey(7));
     EXPECT_TRUE(waitFor(7, 2));
     device.CloseEventChannel(false);
+}
+
+TEST_F(KeyboardProtocolTest, StreamedFramesGoByLedNumberOnTheCableOnly) {
+    Sync();
+    device.StopEffectThread();  // the test paints the buffer itself
+    device.SetLightControl(true);
+    ASSERT_TRUE(device.ChangeLight(Light(light::kScreenEffect)));
+    Commands();
+    {
+        std::lock_guard<std::recursive_mutex> lock(device.lightFrameLock);
+        std::fill(device.ledColours.begin(), device.ledColours.end(), 0u);
+        device.ledColours[64] = light::PackLed({200, 100, 50}, 128);
+    }
+    device.PushLightFrame();
+    ASSERT_TRUE(device.Stream().WaitIdle(5000));
+    // 108 LEDs: 324 bytes in six frames; position 64's LED holds its colour x 128 / 256.
+    EXPECT_EQ(Commands(), std::vector<uint8_t>(6, 0x12));
+    const size_t led = device.Maps().led[64];
+    const sim::SimFirmwareMemory memory = keyboard->Firmware().Memory();
+    EXPECT_EQ(memory.streamImage[3 * led], 100);
+    EXPECT_EQ(memory.streamImage[3 * led + 1], 50);
+    EXPECT_EQ(memory.streamImage[3 * led + 2], 25);
+    EXPECT_EQ(std::count(memory.streamImage.begin(), memory.streamImage.begin() + 324, 0), 321);
+    EXPECT_EQ(device.Stream().Counters().sent, 1u);
+
+    // Other effects are not streamed, and nothing goes through the receiver.
+    ASSERT_TRUE(device.ChangeLight(Light(1)));
+    Commands();
+    device.PushLightFrame();
+    ASSERT_TRUE(device.ChangeLight(Light(light::kMusicEffect)));
+    Commands();
+    device.commandTransport.receiverMode = true;
+    device.PushLightFrame();
+    device.commandTransport.receiverMode = false;
+    EXPECT_EQ(device.Stream().Counters().submitted, 1u);
+    // Without light control the page and the keyboard are left alone.
+    device.SetLightControl(false);
+    device.PushLightFrame();
+    EXPECT_EQ(device.Stream().Counters().submitted, 1u);
+
+    // While another exchange holds the transport, light chunks are dropped.
+    device.SetLightControl(true);
+    EXPECT_EQ(Commands(), std::vector<uint8_t>{0x1C});  // light control on: command 28
+    device.commandTransport.busy = true;
+    device.PushLightFrame();
+    ASSERT_TRUE(device.Stream().WaitIdle(5000));
+    device.commandTransport.busy = false;
+    EXPECT_EQ(device.commandTransport.droppedLightChunks.load(), 6u);
+    EXPECT_EQ(Commands(), std::vector<uint8_t>{});
+}
+
+TEST_F(KeyboardProtocolTest, KeyPressesReachTheEffectAtTheirPosition) {
+    Sync();
+    device.StopEffectThread();
+    LightInfo light = Light(4);  // reactive rise
+    light[info::kLight] = 4;
+    light[info::kMultiColor] = 0;
+    light[info::kRed] = 255;
+    ASSERT_TRUE(device.ChangeLight(light));
+    const std::vector<uint8_t> positions = sim::SimKeyboardPositions();
+    const uint8_t key = 7;
+    const uint8_t position = positions[key];
+    device.OnKeyboardOperation(key, 1);
+    device.OnKeyboardOperation(200, 1);  // no such key: ignored
+    std::vector<uint32_t> colours(kKeyboardPositions, 0);
+    device.Effects().Step(colours);
+    EXPECT_GT(light::LedBrightness(colours[position]), 0);
+    EXPECT_EQ(std::count_if(colours.begin(), colours.end(), [](uint32_t c) { return light::LedBrightness(c) > 0; }), 1);
+}
+
+TEST_F(KeyboardProtocolTest, EffectThreadRunsFromSyncUntilTheDeviceGoes) {
+    std::vector<std::string> lines;
+    std::mutex linesMutex;
+    SetDebugSink([&](std::string_view line) {
+        std::lock_guard<std::mutex> lock(linesMutex);
+        lines.emplace_back(line);
+    });
+    {
+        CKestrelKeyboardDevice other(backend, clock);
+        other.kindName = "keyboard";
+        other.SetLedCount(static_cast<int>(kKeyboardPositions));
+        ASSERT_TRUE(other.commandTransport.channelA.Open(commandPath, true));
+        other.commandTransport.open = true;
+        other.SyncOnConnect();
+        EXPECT_TRUE(other.EffectThreadRunning());
+        other.SyncOnConnect();  // a second connection restarts it
+        EXPECT_TRUE(other.EffectThreadRunning());
+    }
+    SetDebugSink({});
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string(kKeyboardLightThreadExitLine)), 2);
 }
 
 }  // namespace
