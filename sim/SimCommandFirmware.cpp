@@ -14,20 +14,19 @@ void SetLength(Frame& answer, size_t length) {
 }
 
 // Copies `length` bytes at `offset` of a memory area into the answer's
-// payload; false when the range leaves the area or the frame.
-template <size_t N>
-bool ReadArea(const std::array<uint8_t, N>& area, size_t offset, size_t length, size_t limit,
-              Frame& answer) {
-    if (length > kFrameMaxPayload || offset + length > std::min(limit, N)) return false;
+// payload; false when the range leaves the first `limit` bytes of the area
+// or the frame.
+template <typename Area>
+bool ReadArea(const Area& area, size_t offset, size_t length, size_t limit, Frame& answer) {
+    if (length > kFrameMaxPayload || offset + length > std::min(limit, area.size())) return false;
     std::copy_n(area.begin() + static_cast<std::ptrdiff_t>(offset), length,
                 answer.begin() + kFramePayloadOffset);
     return true;
 }
 
-template <size_t N>
-bool WriteArea(std::array<uint8_t, N>& area, size_t offset, size_t length,
-               const Frame& request) {
-    if (length > kFrameMaxPayload || offset + length > N) return false;
+template <typename Area>
+bool WriteArea(Area& area, size_t offset, size_t length, size_t limit, const Frame& request) {
+    if (length > kFrameMaxPayload || offset + length > std::min(limit, area.size())) return false;
     std::copy_n(request.begin() + kFramePayloadOffset, length,
                 area.begin() + static_cast<std::ptrdiff_t>(offset));
     return true;
@@ -137,35 +136,40 @@ uint8_t SimCommandFirmware::Execute(const Frame& request, Frame& answer) {
             inRange = ReadArea(memory_.data, offset, length, M::kDataSize, answer);
             break;
         case command::kWriteData:
-            inRange = WriteArea(memory_.data, offset, length, request);
+            inRange = WriteArea(memory_.data, offset, length, M::kDataSize, request);
             break;
         case command::kReadKeyTable:
-            inRange = ReadArea(memory_.keyTable, offset, length, M::kKeyTableSize, answer);
-            break;
-        case command::kReadKeyTableThird:
-            inRange =
-                ReadArea(memory_.keyTable, offset, length, M::kKeyTableThirdSize, answer);
+            inRange = ReadArea(memory_.keyTable, offset, length, memory_.KeyTableSize(), answer);
             break;
         case command::kWriteKeyTable:
-            // Offset = block x 512 + offset in block; the table is block 0.
-            inRange = WriteArea(memory_.keyTable, offset, length, request);
+            // Offset = block x 512 + offset in block; the table is block 0
+            // (and what of a longer table runs past it).
+            inRange = WriteArea(memory_.keyTable, offset, length, memory_.KeyTableSize(), request);
+            break;
+        case command::kReadKeyTableThird:
+            // The LED map, one byte per key.
+            inRange = ReadArea(memory_.ledMap, offset, length, memory_.LedMapSize(), answer);
             break;
         case command::kWriteLightBlock:
-            inRange = WriteArea(memory_.lightBlocks, offset, length, request);
+            inRange = WriteArea(memory_.lightBlocks, offset, length, memory_.lightBlocks.size(),
+                                request);
             break;
         case command::kStreamLightFrame:
-            if (length > kFrameMaxPayload) {
-                inRange = false;
-            } else {
+            ++counters_.streamFrames;
+            inRange = WriteArea(memory_.streamImage, offset, length, memory_.StreamImageSize(),
+                                request);
+            if (inRange) {
                 memory_.lastStreamFrame = request;
                 memory_.hasStreamFrame = true;
             }
             break;
         case command::kWriteBlock21:
-            inRange = WriteArea(memory_.block21, offset, length, request);
+            // The macro image.
+            inRange = WriteArea(memory_.macroMemory, offset, length, memory_.MacroMemorySize(),
+                                request);
             break;
         case command::kWriteBlock23:
-            inRange = WriteArea(memory_.block23, offset, length, request);
+            inRange = WriteArea(memory_.block23, offset, length, M::kBlockBufferSize, request);
             break;
         case command::kReadPowerStatus:
             std::copy(memory_.power.begin(), memory_.power.end(),

@@ -24,6 +24,7 @@ struct SimFirmwareCounters {
     uint64_t unknownCommands = 0;
     uint64_t rangeErrors = 0;  // offset/length outside the addressed memory
     uint64_t faultsApplied = 0;
+    uint64_t streamFrames = 0;  // light stream frames (command 18) that reached the handler
 };
 
 // What the device does in reply to one frame.

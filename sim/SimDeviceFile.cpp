@@ -13,6 +13,8 @@
 #include "sim/SimCommandFirmware.h"
 #include "sim/SimDevice.h"
 #include "sim/SimFaultScript.h"
+#include "sim/SimHexText.h"
+#include "sim/SimKeyboardLayout.h"
 
 namespace ivra::sim {
 
@@ -58,26 +60,8 @@ public:
     bool Hex(const Json::Value& value, const std::string& key, size_t maxBytes,
              std::vector<uint8_t>& out) {
         if (!value.isString()) return Fail(key, "must be a hex string");
-        const std::string text = value.asString();
-        std::string digits;
-        for (size_t i = 0; i < text.size(); ++i) {
-            const char c = text[i];
-            if (c == ' ') continue;
-            if (std::isxdigit(static_cast<unsigned char>(c)) == 0) {
-                return Fail(key, "bad hex digit '" + std::string(1, c) + "' at position " +
-                                     std::to_string(i));
-            }
-            digits.push_back(c);
-        }
-        if (digits.size() % 2 != 0) return Fail(key, "odd number of hex digits");
-        if (digits.size() / 2 > maxBytes) {
-            return Fail(key, std::to_string(digits.size() / 2) + " bytes, at most " +
-                                 std::to_string(maxBytes) + " fit");
-        }
-        out.clear();
-        for (size_t i = 0; i < digits.size(); i += 2) {
-            out.push_back(static_cast<uint8_t>(std::stoul(digits.substr(i, 2), nullptr, 16)));
-        }
+        std::string why;
+        if (!ParseHexBytes(value.asString(), maxBytes, out, why)) return Fail(key, why);
         return true;
     }
 
@@ -85,8 +69,8 @@ private:
     std::string message_;
 };
 
-template <size_t N>
-void Place(std::array<uint8_t, N>& area, size_t offset, const std::vector<uint8_t>& bytes) {
+template <typename Area>
+void Place(Area& area, size_t offset, const std::vector<uint8_t>& bytes) {
     std::copy(bytes.begin(), bytes.end(), area.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
@@ -146,6 +130,73 @@ bool ReadFault(Checker& check, const Json::Value& item, const std::string& key,
     return true;
 }
 
+bool ReadSettings(Checker& check, const Json::Value& settings, SimFirmwareMemory& memory) {
+    using M = SimFirmwareMemory;
+    if (!settings.isObject()) return check.Fail("settings", "must be an object");
+    if (!check.OnlyKeys(settings, "settings", {"activeSlot", "slots"})) return false;
+    if (settings.isMember("slots")) {
+        const Json::Value& slots = settings["slots"];
+        if (!slots.isArray()) return check.Fail("settings.slots", "must be an array");
+        if (slots.size() > M::kSettingsSlots) {
+            return check.Fail("settings.slots", std::to_string(slots.size()) + " records, at most " +
+                                                    std::to_string(M::kSettingsSlots) + " slots");
+        }
+        for (Json::ArrayIndex i = 0; i < slots.size(); ++i) {
+            std::vector<uint8_t> record;
+            if (!check.Hex(slots[i], "settings.slots[" + std::to_string(i) + "]",
+                           M::kSettingsRecordSize, record)) {
+                return false;
+            }
+            memory.StoreSettingsRecord(i, record);
+        }
+    }
+    if (settings.isMember("activeSlot")) {
+        int64_t slot = 0;
+        if (!check.Integer(settings["activeSlot"], "settings.activeSlot", 0,
+                           M::kSettingsSlots - 1, slot)) {
+            return false;
+        }
+        memory.data[0] = static_cast<uint8_t>(slot);
+    }
+    return true;
+}
+
+// The keys that size and lay out the keyboard: "keyCount", "macroMemory",
+// "lightGroups", then "keyTable" and "ledMap" over the layout.
+bool ReadKeyboardShape(Checker& check, const Json::Value& root, SimFirmwareMemory& memory) {
+    using M = SimFirmwareMemory;
+    int64_t number = 0;
+    if (root.isMember("keyCount")) {
+        if (!check.Integer(root["keyCount"], "keyCount", 0, M::kMaxKeys, number)) return false;
+        LayOutSimKeyboard(memory, static_cast<size_t>(number));
+    }
+    if (root.isMember("macroMemory")) {
+        if (!check.Integer(root["macroMemory"], "macroMemory", 0, 255, number)) return false;
+        memory.infoBlock[M::kMacroUnitsByte] = static_cast<uint8_t>(number);
+    }
+    if (root.isMember("lightGroups")) {
+        if (!check.Integer(root["lightGroups"], "lightGroups", 0, M::kMaxLightGroups, number)) {
+            return false;
+        }
+        memory.SetLightGroups(static_cast<size_t>(number));
+    }
+    std::vector<uint8_t> bytes;
+    if (root.isMember("keyTable")) {
+        if (!check.Hex(root["keyTable"], "keyTable", memory.KeyTableSize(), bytes)) return false;
+        Place(memory.keyTable, 0, bytes);
+    }
+    if (root.isMember("ledMap")) {
+        if (!check.Hex(root["ledMap"], "ledMap", M::kLedMapCapacity, bytes)) return false;
+        if (bytes.size() != memory.KeyCount()) {
+            return check.Fail("ledMap", std::to_string(bytes.size()) + " bytes for " +
+                                            std::to_string(memory.KeyCount()) +
+                                            " keys: one byte per key");
+        }
+        Place(memory.ledMap, 0, bytes);
+    }
+    return true;
+}
+
 struct Pending {
     SimFirmwareMemory memory;
     std::vector<SimFault> faults;
@@ -158,7 +209,8 @@ bool ReadDocument(Checker& check, const Json::Value& root, Pending& out) {
     using M = SimFirmwareMemory;
     if (!root.isObject()) return check.Fail("(top level)", "must be an object");
     if (!check.OnlyKeys(root, "",
-                        {"infoBlock", "data", "keyTable", "power", "versionNumber",
+                        {"infoBlock", "keyCount", "macroMemory", "lightGroups", "keyTable",
+                         "ledMap", "data", "settings", "power", "versionNumber",
                          "permissionDenied", "receiverLinked", "faults", "script"})) {
         return false;
     }
@@ -167,10 +219,7 @@ bool ReadDocument(Checker& check, const Json::Value& root, Pending& out) {
         if (!check.Hex(root["infoBlock"], "infoBlock", M::kInfoBlockSize, bytes)) return false;
         Place(out.memory.infoBlock, 0, bytes);
     }
-    if (root.isMember("keyTable")) {
-        if (!check.Hex(root["keyTable"], "keyTable", M::kKeyTableSize, bytes)) return false;
-        Place(out.memory.keyTable, 0, bytes);
-    }
+    if (!ReadKeyboardShape(check, root, out.memory)) return false;
     if (root.isMember("power")) {
         if (!check.Hex(root["power"], "power", M::kPowerRecordSize, bytes)) return false;
         if (bytes.size() != M::kPowerRecordSize) {
@@ -190,6 +239,9 @@ bool ReadDocument(Checker& check, const Json::Value& root, Pending& out) {
         } else if (!ReadDataPart(check, data, "data", out.memory)) {
             return false;
         }
+    }
+    if (root.isMember("settings") && !ReadSettings(check, root["settings"], out.memory)) {
+        return false;
     }
     int64_t number = 0;
     if (root.isMember("versionNumber")) {

@@ -1,5 +1,6 @@
 #include "sim/SimHidBackend.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -163,6 +164,14 @@ void SimHidBackend::SetInstantTimeouts(bool on) {
 
 bool SimHidBackend::InstantTimeouts() const {
     return state_->InstantTimeouts();
+}
+
+void SimHidBackend::SetReportLatencyMs(uint32_t ms) {
+    state_->SetReportLatencyMs(std::min(ms, kMaxReportLatencyMs));
+}
+
+uint32_t SimHidBackend::ReportLatencyMs() const {
+    return state_->ReportLatencyMs();
 }
 
 size_t SimHidBackend::BlockedReaders() const {

@@ -49,6 +49,16 @@ public:
     void SetInstantTimeouts(bool on);
     bool InstantTimeouts() const;
 
+    // Real USB timing, for benchmarks: every report written to a device and
+    // every report delivered to the host takes `ms` of wall time (at most
+    // kMaxReportLatencyMs; 0, the default, is instant). A write waits it out
+    // before the device sees the report; a delivered report becomes readable
+    // that long after the device sent it. Both waits end when the handle is
+    // aborted and hold no lock of the backend.
+    static constexpr uint32_t kMaxReportLatencyMs = 1000;
+    void SetReportLatencyMs(uint32_t ms);
+    uint32_t ReportLatencyMs() const;
+
     // Readers currently blocked in ReadReport on any handle of this backend.
     size_t BlockedReaders() const;
     // Waits (at most timeoutMs) until at least `count` readers are blocked.

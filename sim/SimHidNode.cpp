@@ -42,6 +42,9 @@ HidIoResult SimHidNode::HandOver(const uint8_t* data, size_t length) {
     if (queue_->IsAborted()) return HidIoResult::Aborted;
     if (!canWrite_ || data == nullptr || length == 0) return HidIoResult::Failed;
     if (!attachment_->IsPresent()) return HidIoResult::Failed;
+    // The report's time on the wire, when the backend has a latency set.
+    if (!queue_->PassWriteLatency()) return HidIoResult::Aborted;
+    if (!attachment_->IsPresent()) return HidIoResult::Failed;
     // The device may unplug itself while handling the report; the write was
     // accepted all the same.
     attachment_->Device()->OnOutputReport(interfaceNumber_, data, length);

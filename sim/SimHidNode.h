@@ -1,6 +1,6 @@
 // One open handle on an interface of a simulated device, behaving like an
 // open hidraw file: its own input queue, writes handed to the device's
-// firmware before they return.
+// firmware before they return (after the backend's report latency, if any).
 #pragma once
 
 #include <memory>

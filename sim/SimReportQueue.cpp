@@ -1,8 +1,8 @@
 #include "sim/SimReportQueue.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
+#include <optional>
 
 namespace ivra::sim {
 
@@ -10,6 +10,11 @@ SimReportQueue::SimReportQueue(std::shared_ptr<SimBackendState> backendState)
     : backendState_(std::move(backendState)) {}
 
 bool SimReportQueue::Push(const uint8_t* data, size_t length) {
+    const uint32_t latencyMs = backendState_->ReportLatencyMs();
+    // Without latency the report is readable at once: no clock call.
+    const SteadyClock::time_point readableAt =
+        latencyMs == 0 ? SteadyClock::time_point{}
+                       : SteadyClock::now() + std::chrono::milliseconds(latencyMs);
     {
         std::lock_guard lock(mutex_);
         if (aborted_ || failed_) return false;
@@ -17,7 +22,7 @@ bool SimReportQueue::Push(const uint8_t* data, size_t length) {
             ++dropped_;
             return false;
         }
-        reports_.emplace_back(data, data + length);
+        reports_.push_back(Report{std::vector<uint8_t>(data, data + length), readableAt});
     }
     cv_.notify_all();
     return true;
@@ -26,30 +31,61 @@ bool SimReportQueue::Push(const uint8_t* data, size_t length) {
 HidIoResult SimReportQueue::Read(uint8_t* buffer, size_t capacity, size_t& got,
                                  int timeoutMs) {
     got = 0;
+    const bool finite = timeoutMs >= 0;
+    const SteadyClock::time_point deadline =
+        SteadyClock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     std::unique_lock lock(mutex_);
-    const auto ready = [this] { return aborted_ || failed_ || !reports_.empty(); };
-    if (!ready()) {
-        if (timeoutMs >= 0 && (timeoutMs == 0 || backendState_->InstantTimeouts())) {
-            return HidIoResult::Timeout;
+    while (true) {
+        if (aborted_) return HidIoResult::Aborted;
+        const bool empty = reports_.empty();
+        const SteadyClock::time_point now =
+            empty || reports_.front().readableAt == SteadyClock::time_point{}
+                ? SteadyClock::time_point{}
+                : SteadyClock::now();
+        if (!empty && reports_.front().readableAt <= now) {
+            const std::vector<uint8_t>& report = reports_.front().bytes;
+            got = std::min(capacity, report.size());
+            if (got > 0) std::memcpy(buffer, report.data(), got);
+            reports_.pop_front();
+            return HidIoResult::Ok;
         }
-        backendState_->ReaderBlocked();
-        if (timeoutMs < 0) {
-            cv_.wait(lock, ready);
+        if (empty && failed_) return HidIoResult::Failed;
+        if (timeoutMs == 0) return HidIoResult::Timeout;
+        const bool instant = finite && backendState_->InstantTimeouts();
+        if (empty && instant) return HidIoResult::Timeout;
+
+        // Wake for the report on the wire, or at the deadline, whichever
+        // comes first; a report on the wire is awaited even under instant
+        // timing.
+        std::optional<SteadyClock::time_point> until;
+        if (!empty) until = reports_.front().readableAt;
+        if (finite && !instant) {
+            if (SteadyClock::now() >= deadline) return HidIoResult::Timeout;
+            until = until ? std::min(*until, deadline) : deadline;
+        }
+        if (empty) {
+            const auto ready = [this] { return aborted_ || failed_ || !reports_.empty(); };
+            backendState_->ReaderBlocked();
+            if (until) {
+                cv_.wait_until(lock, *until, ready);
+            } else {
+                cv_.wait(lock, ready);
+            }
+            backendState_->ReaderWoke();
         } else {
-            cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
+            cv_.wait_until(lock, *until, [this] { return aborted_; });
         }
-        backendState_->ReaderWoke();
     }
-    if (aborted_) return HidIoResult::Aborted;
-    if (!reports_.empty()) {
-        const std::vector<uint8_t>& report = reports_.front();
-        got = std::min(capacity, report.size());
-        if (got > 0) std::memcpy(buffer, report.data(), got);
-        reports_.pop_front();
-        return HidIoResult::Ok;
+}
+
+bool SimReportQueue::PassWriteLatency() {
+    const uint32_t latencyMs = backendState_->ReportLatencyMs();
+    std::unique_lock lock(mutex_);
+    if (latencyMs > 0) {
+        cv_.wait_for(lock, std::chrono::milliseconds(latencyMs),
+                     [this] { return aborted_ || failed_; });
     }
-    if (failed_) return HidIoResult::Failed;
-    return HidIoResult::Timeout;
+    return !aborted_;
 }
 
 void SimReportQueue::Discard() {

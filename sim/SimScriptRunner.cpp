@@ -56,6 +56,27 @@ void SimScriptRunner::Apply(SimHidBackend& backend, const std::shared_ptr<SimDev
                 receiver->EmitEvent(step.code);
             }
             break;
+        // What the user does on the keyboard itself.
+        case SimScriptAction::KeyPress:
+            if (auto* keyboard = dynamic_cast<SimKeyboard*>(device.get())) {
+                keyboard->PressKey(step.key);
+            }
+            break;
+        case SimScriptAction::KeyRelease:
+            if (auto* keyboard = dynamic_cast<SimKeyboard*>(device.get())) {
+                keyboard->ReleaseKey(step.key);
+            }
+            break;
+        case SimScriptAction::DeviceSettings:
+            if (auto* keyboard = dynamic_cast<SimKeyboard*>(device.get())) {
+                keyboard->ChangeSettingsOnDevice(step.settings);
+            }
+            break;
+        case SimScriptAction::Slot:
+            if (auto* keyboard = dynamic_cast<SimKeyboard*>(device.get())) {
+                keyboard->SwitchSlot(step.slot);
+            }
+            break;
         case SimScriptAction::LinkDown:
         case SimScriptAction::LinkUp: {
             const bool up = step.action == SimScriptAction::LinkUp;

@@ -9,6 +9,7 @@
 
 #include "sim/SimDeviceFile.h"
 #include "sim/SimKeyboard.h"
+#include "sim/SimKeyboardLayout.h"
 #include "sim/SimulateOption.h"
 
 namespace ivra::sim {
@@ -66,9 +67,13 @@ TEST(SimDeviceFileTest, LoadsEveryKey) {
 }
 
 struct BadDocument {
-    const char* json;
-    const char* message;  // expected part of the error
+    std::string json;
+    std::string message;  // expected part of the error
 };
+
+std::string HexOfLength(size_t bytes) {
+    return std::string(2 * bytes, '0');
+}
 
 class SimBadDocumentTest : public ::testing::TestWithParam<BadDocument> {};
 
@@ -78,8 +83,15 @@ TEST_P(SimBadDocumentTest, IsRejectedWithoutChangingTheDevice) {
     EXPECT_FALSE(LoadSimDeviceText(GetParam().json, keyboard, keyboard.Firmware(), error));
     EXPECT_NE(error.find(GetParam().message), std::string::npos) << error;
     // Nothing of a rejected document is applied, not even its good keys.
-    EXPECT_EQ(keyboard.Firmware().Memory().keyTable[0], 0);
+    const SimFirmwareMemory factory = SimKeyboardFactoryMemory();
+    const SimFirmwareMemory after = keyboard.Firmware().Memory();
+    EXPECT_EQ(after.keyTable, factory.keyTable);
+    EXPECT_EQ(after.infoBlock, factory.infoBlock);
+    EXPECT_EQ(after.data, factory.data);
+    EXPECT_EQ(after.ledMap, factory.ledMap);
+    EXPECT_EQ(after.LightGroups(), factory.LightGroups());
     EXPECT_TRUE(keyboard.Faults().Faults().empty());
+    EXPECT_TRUE(keyboard.Script().empty());
     EXPECT_FALSE(keyboard.PermissionDenied());
 }
 
@@ -121,7 +133,92 @@ INSTANTIATE_TEST_SUITE_P(
         BadDocument{R"({"faults":[{"command":1,"kind":"status","status":0}]})",
                     "\"faults[0].status\": must be between 1 and 255"},
         BadDocument{R"({"faults":[{"command":1,"kind":"noAnswer","occurrence":-2}]})",
-                    "\"faults[0].occurrence\": must be between"}));
+                    "\"faults[0].occurrence\": must be between"},
+        // The keyboard's shape.
+        BadDocument{R"({"keyCount":256})", "\"keyCount\": must be between 0 and 255"},
+        BadDocument{R"({"keyCount":"108"})", "\"keyCount\": must be an integer"},
+        BadDocument{R"({"keyTable":")" + HexOfLength(513) + "\"}",
+                    "\"keyTable\": 513 bytes, at most 512 fit"},
+        BadDocument{R"({"keyCount":171,"keyTable":")" + HexOfLength(514) + "\"}",
+                    "\"keyTable\": 514 bytes, at most 513 fit"},
+        BadDocument{R"({"ledMap":"0001"})", "\"ledMap\": 2 bytes for 108 keys"},
+        BadDocument{R"({"keyCount":2,"ledMap":"000102"})", "\"ledMap\": 3 bytes for 2 keys"},
+        BadDocument{R"({"macroMemory":256})", "\"macroMemory\": must be between 0 and 255"},
+        BadDocument{R"({"lightGroups":129})", "\"lightGroups\": must be between 0 and 128"},
+        BadDocument{R"({"settings":[]})", "\"settings\": must be an object"},
+        BadDocument{R"({"settings":{"active":1}})", "\"settings.active\": unknown key"},
+        BadDocument{R"({"settings":{"activeSlot":16}})",
+                    "\"settings.activeSlot\": must be between 0 and 15"},
+        BadDocument{R"({"settings":{"slots":"00"}})", "\"settings.slots\": must be an array"},
+        BadDocument{R"({"settings":{"slots":["00","0g"]}})",
+                    "\"settings.slots[1]\": bad hex digit 'g'"},
+        BadDocument{R"({"settings":{"slots":[")" + HexOfLength(27) + "\"]}}",
+                    "\"settings.slots[0]\": 27 bytes, at most 26 fit"},
+        BadDocument{R"({"settings":{"slots":["","","","","","","","","","","","","","","","",""]}})",
+                    "\"settings.slots\": 17 records, at most 16 slots"},
+        // Steps of the user on the keyboard.
+        BadDocument{R"({"script":[{"atMs":1,"do":"keyPress"}]})",
+                    "\"script[0].key\": must be an integer between 0 and 255"},
+        BadDocument{R"({"script":[{"atMs":1,"do":"keyRelease","key":256}]})",
+                    "\"script[0].key\": must be an integer between 0 and 255"},
+        BadDocument{R"({"script":[{"atMs":1,"do":"unplug","key":3}]})",
+                    "\"script[0].key\": only keyPress and keyRelease take a key"},
+        BadDocument{R"({"script":[{"atMs":1,"do":"keyPress","key":1,"code":2}]})",
+                    "\"script[0].code\": only an event takes a code"},
+        BadDocument{R"({"script":[{"atMs":1,"do":"deviceSettings"}]})",
+                    "\"script[0].hex\": must be a hex string"},
+        BadDocument{R"({"script":[{"atMs":1,"do":"deviceSettings","hex":"0x"}]})",
+                    "\"script[0].hex\": bad hex digit 'x'"},
+        BadDocument{R"({"script":[{"atMs":1,"do":"slot","slot":16}]})",
+                    "\"script[0].slot\": must be an integer between 0 and 15"},
+        BadDocument{R"({"script":[{"atMs":1,"do":"event","code":5,"slot":1}]})",
+                    "\"script[0].slot\": only a slot step takes a slot"}));
+
+TEST(SimDeviceFileTest, ShapesTheKeyboardAndFillsItsSettingsSlots) {
+    SimKeyboard keyboard;
+    std::string error;
+    ASSERT_TRUE(LoadSimDeviceText(R"({
+        "infoBlock": "00 00 00 00 00 09 09",
+        "keyCount": 4, "ledMap": "03 02 01 00", "macroMemory": 2, "lightGroups": 3,
+        "keyTable": "20 00 04",
+        "data": {"hex": "ff"},
+        "settings": {"activeSlot": 1, "slots": ["aa 01 02", "bb 11 12 13"]},
+        "script": [{"atMs": 9, "do": "slot", "slot": 2},
+                   {"atMs": 5, "do": "keyRelease", "key": 3},
+                   {"atMs": 6, "do": "deviceSettings", "hex": "00 05"}]
+    })", keyboard, keyboard.Firmware(), error)) << error;
+
+    const SimFirmwareMemory m = keyboard.Firmware().Memory();
+    // keyCount and macroMemory win over the information block's bytes.
+    EXPECT_EQ(m.infoBlock[5], 4);
+    EXPECT_EQ(m.infoBlock[6], 2);
+    EXPECT_EQ(m.MacroMemorySize(), 256u);
+    EXPECT_EQ(m.LightGroups(), 3u);
+    // The four keys' layout, with the first entry replaced by keyTable.
+    std::vector<uint8_t> table = {0x20, 0x00, 0x04};
+    for (const auto& entry : SimKeyboardKeyEntries(4)) table.insert(table.end(), entry.begin(), entry.end());
+    table.erase(table.begin() + 3, table.begin() + 6);
+    EXPECT_TRUE(std::equal(table.begin(), table.end(), m.keyTable.begin()));
+    EXPECT_EQ(m.keyTable[12], 0);
+    EXPECT_EQ((std::vector<uint8_t>(m.ledMap.begin(), m.ledMap.begin() + 5)),
+              (std::vector<uint8_t>{3, 2, 1, 0, 0}));
+    // Records go in without their byte 0; activeSlot and settings come after data.
+    EXPECT_EQ(m.ActiveSlot(), 1);
+    EXPECT_EQ(m.data[1], 0x01);
+    EXPECT_EQ(m.data[2], 0x02);
+    EXPECT_EQ(m.data[25], 0x00);
+    EXPECT_EQ((std::vector<uint8_t>(m.data.begin() + 26, m.data.begin() + 29)),
+              (std::vector<uint8_t>{0x11, 0x12, 0x13}));
+
+    const std::vector<SimScriptStep> script = keyboard.Script();
+    ASSERT_EQ(script.size(), 3u);
+    EXPECT_EQ(script[0].action, SimScriptAction::KeyRelease);
+    EXPECT_EQ(script[0].key, 3);
+    EXPECT_EQ(script[1].action, SimScriptAction::DeviceSettings);
+    EXPECT_EQ(script[1].settings, (std::vector<uint8_t>{0x00, 0x05}));
+    EXPECT_EQ(script[2].action, SimScriptAction::Slot);
+    EXPECT_EQ(script[2].slot, 2);
+}
 
 TEST(SimDeviceFileTest, MissingFileIsNamed) {
     SimKeyboard keyboard;

@@ -12,6 +12,7 @@
 #include "device/CommandFrame.h"
 #include "sim/SimHidBackend.h"
 #include "sim/SimKeyboard.h"
+#include "sim/SimKeyboardLayout.h"
 #include "sim/SimReportDescriptors.h"
 
 namespace ivra::sim {
@@ -116,16 +117,17 @@ TEST_F(SimKeyboardTest, DataMemoryRoundTripInPages) {
     EXPECT_EQ(memory.data[4096 - 301], 0);
 }
 
-TEST_F(SimKeyboardTest, KeyTableRoundTripAndFirstThird) {
-    const std::vector<uint8_t> bytes = Pattern(SimFirmwareMemory::kKeyTableSize, 11);
+TEST_F(SimKeyboardTest, KeyTableRoundTripLeavesTheLedMapAlone) {
+    const std::vector<uint8_t> bytes = Pattern(SimFirmwareMemory::kKeyTableMinimumSize, 11);
     EXPECT_EQ(RoundTrip(command::kWriteKeyTable, command::kReadKeyTable, 0, bytes), bytes);
 
-    const Frame third = Exchange(Request(command::kReadKeyTableThird, 56, 56));
-    EXPECT_EQ(third[7], 0x00);
-    EXPECT_TRUE(std::equal(bytes.begin() + 56, bytes.begin() + 112,
-                           third.begin() + kFramePayloadOffset));
-    // Past the first third, and past block 0 for writes.
-    EXPECT_EQ(Exchange(Request(command::kReadKeyTableThird, 56, 150))[7], kStatusError);
+    // 0x1B reads the LED map, an area of its own with one byte per key.
+    const std::vector<uint8_t> leds = SimKeyboardLedMap();
+    const Frame map = Exchange(Request(command::kReadKeyTableThird, 52, 56));
+    EXPECT_EQ(map[7], 0x00);
+    EXPECT_TRUE(std::equal(leds.begin() + 56, leds.end(), map.begin() + kFramePayloadOffset));
+    // Past the last key, and past block 0 for writes.
+    EXPECT_EQ(Exchange(Request(command::kReadKeyTableThird, 9, 100))[7], kStatusError);
     EXPECT_EQ(Exchange(Request(command::kWriteKeyTable, 8, 512, Pattern(8, 1)))[7],
               kStatusError);
 }
@@ -164,7 +166,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"WritePastDataEnd", MakeFrame(command::kWriteData, 8, 4092)},
         RefusedCase{"LengthOverPayload", MakeFrame(command::kReadData, 57, 0)},
         RefusedCase{"InfoBlockPastEnd", MakeFrame(command::kReadInfoBlock, 8, 30)},
-        RefusedCase{"LightBlockPastLast", MakeFrame(command::kWriteLightBlock, 8, 8 * 512)}),
+        RefusedCase{"LightBlockPastLast", MakeFrame(command::kWriteLightBlock, 8, 8 * 512)},
+        RefusedCase{"MacroPastMemory", MakeFrame(command::kWriteBlock21, 8, 2044)},
+        RefusedCase{"StreamPastLastLed", MakeFrame(command::kStreamLightFrame, 3, 3 * 108)}),
     [](const ::testing::TestParamInfo<RefusedCase>& param) { return param.param.name; });
 
 TEST_F(SimKeyboardTest, WritesLandInTheirOwnAreas) {
@@ -177,7 +181,7 @@ TEST_F(SimKeyboardTest, WritesLandInTheirOwnAreas) {
         {command::kWriteLightBlock, 2 * 512 + 10,
          [](const SimFirmwareMemory& m) { return m.lightBlocks.data() + 2 * 512 + 10; }},
         {command::kWriteBlock21, 100,
-         [](const SimFirmwareMemory& m) { return m.block21.data() + 100; }},
+         [](const SimFirmwareMemory& m) { return m.macroMemory.data() + 100; }},
         {command::kWriteBlock23, 200,
          [](const SimFirmwareMemory& m) { return m.block23.data() + 200; }},
     };
