@@ -2,13 +2,8 @@
 // owner loop, selector entry timers) and prints arrivals, removals, link
 // changes, switches and device events as they happen, until SIGINT or
 // SIGTERM (or --for-ms). Simulated devices play their device file's script.
-#include <pthread.h>
-#include <signal.h>
-
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <mutex>
 #include <ostream>
@@ -17,6 +12,7 @@
 #include <vector>
 
 #include "CommandContext.h"
+#include "StopSignals.h"
 #include "device/DeviceModel.h"
 #include "device/UiLoop.h"
 #include "sim/SimDevice.h"
@@ -112,25 +108,6 @@ private:
     const std::chrono::steady_clock::time_point start_;
 };
 
-// Waits for SIGINT or SIGTERM (blocked in every thread, taken here), or
-// until the time is up. No busy loop: one sigtimedwait per hour at most.
-void WaitForStopSignal(const sigset_t& signals, long long forMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(forMs);
-    for (;;) {
-        long long waitMs = 3600LL * 1000;
-        if (forMs >= 0) {
-            waitMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                         deadline - std::chrono::steady_clock::now())
-                         .count();
-            if (waitMs <= 0) return;
-        }
-        timespec timeout{static_cast<time_t>(waitMs / 1000), static_cast<long>(waitMs % 1000) * 1000000L};
-        const int got = sigtimedwait(&signals, nullptr, &timeout);
-        if (got == SIGINT || got == SIGTERM) return;
-        if (got < 0 && errno != EAGAIN && errno != EINTR) return;
-    }
-}
-
 }  // namespace
 
 int RunDeviceWatch(CommandContext& context, const std::vector<std::string>& args) {
@@ -175,14 +152,8 @@ int RunDeviceWatch(CommandContext& context, const std::vector<std::string>& args
         if (backend == nullptr) return kExitFailed;
     }
 
-    // SIGINT and SIGTERM are taken by WaitForStopSignal only: block them
-    // before any thread starts, so every thread inherits the mask.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigset_t previous;
-    pthread_sigmask(SIG_BLOCK, &signals, &previous);
+    // Blocked before any thread starts, so every thread inherits the mask.
+    StopSignals stopSignals;
 
     WatchPrinter printer(context.out(), context.catalogue());
     {
@@ -203,7 +174,7 @@ int RunDeviceWatch(CommandContext& context, const std::vector<std::string>& args
         }
         model.StartScan();
 
-        WaitForStopSignal(signals, forMs);
+        stopSignals.Wait(forMs);
 
         if (runner) runner->Stop();
         model.StopScan();
@@ -212,7 +183,6 @@ int RunDeviceWatch(CommandContext& context, const std::vector<std::string>& args
         model.SetObserver(nullptr);
     }
     printer.Line("stopped");
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     return kExitDone;
 }
 

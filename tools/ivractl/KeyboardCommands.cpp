@@ -34,7 +34,13 @@ constexpr const char* kLightHelp =
     "    --multicolour N   1 = colours from the hue wheel, 0 = the fixed colour\n"
     "    --colour RRGGBB   the fixed colour\n"
     "    --preset N        colour preset 0..3\n"
-    "    --group N         custom colour group 0..127\n";
+    "    --group N         custom colour group 0..127\n"
+    "  preview [--frames N] [--effect N]\n"
+    "                      print the colour buffer step by step as the effect\n"
+    "                      engine computes it\n"
+    "  stream [--effect N] [--for-ms N]\n"
+    "                      stream the effect to the keyboard and print the frames\n"
+    "                      sent and dropped per second\n";
 
 constexpr const char* kSettingsHelp =
     "Usage: ivractl [--simulate keyboard] settings VERB [options]\n"
@@ -258,6 +264,8 @@ int Light(CommandContext& context, const std::vector<std::string>& args) {
         context.out() << kLightHelp;
         return kExitDone;
     }
+    if (args[0] == "preview") return RunLightPreview(context, {args.begin() + 1, args.end()});
+    if (args[0] == "stream") return RunLightStream(context, {args.begin() + 1, args.end()});
     if (args[0] != "show" && args[0] != "set") {
         return UsageError(context, "light: unknown verb \"" + args[0] + "\"", kLightHelp);
     }

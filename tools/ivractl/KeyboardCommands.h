@@ -18,6 +18,8 @@ int RunSettingsCommand(CommandContext& context, const std::vector<std::string>& 
 // key show | set POSITION HEX | default POSITION; `help` is the key noun's text.
 int RunKeyboardKeyVerb(CommandContext& context, const std::vector<std::string>& args, const char* help);
 int RunMacroWrite(CommandContext& context);
+int RunLightPreview(CommandContext& context, const std::vector<std::string>& args);
+int RunLightStream(CommandContext& context, const std::vector<std::string>& args);
 
 // "20 00 04", "20:00:04", "200004" or "0x200004".
 std::optional<Assignment> ParseAssignmentHex(std::string_view text);

@@ -1,0 +1,194 @@
+// ivractl light preview and light stream: the keyboard's effect as the
+// effect engine computes it, printed frame by frame or streamed to the
+// keyboard with the figures of the stream.
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "CommandContext.h"
+#include "KeyboardCommands.h"
+#include "KeyboardSession.h"
+#include "StopSignals.h"
+#include "lighting/LightRecordLayout.h"
+
+namespace ivra::cli {
+
+namespace {
+
+constexpr const char* kPreviewHelp =
+    "Usage: ivractl [--simulate keyboard] light preview [--frames N] [--effect N]\n"
+    "\n"
+    "Connects to the keyboard, then runs its effect engine step by step and prints\n"
+    "the colour buffer after each step: one line per step, 126 entries RRGGBBLL\n"
+    "(red, green, blue, brightness) in key position order. --effect previews\n"
+    "another effect with the profile's other light settings, without saving it.\n";
+
+constexpr const char* kStreamHelp =
+    "Usage: ivractl [--simulate keyboard] light stream [--effect N] [--for-ms N]\n"
+    "\n"
+    "Lets the program control the keyboard's lights and streams the effect's frames\n"
+    "to it at the window's rate (every 5 ms over the cable; nothing through the\n"
+    "receiver), whatever the effect, until Ctrl+C or SIGTERM (or --for-ms). Prints\n"
+    "once a second the frames sent, replaced by a newer frame before they could be\n"
+    "sent, and failed, and the chunks the transport dropped while busy.\n";
+
+bool TakeNumber(const std::vector<std::string>& args, size_t& i, long long low, long long high, long long& out) {
+    if (i + 1 >= args.size()) return false;
+    try {
+        size_t used = 0;
+        out = std::stoll(args[i + 1], &used);
+        if (used != args[i + 1].size() || out < low || out > high) return false;
+    } catch (const std::exception&) {
+        return false;
+    }
+    ++i;
+    return true;
+}
+
+void PrintFrame(CommandContext& context, size_t index, const std::vector<uint32_t>& colours) {
+    std::string line;
+    line.reserve(colours.size() * 9 + 16);
+    char cell[12];
+    for (uint32_t led : colours) {
+        std::snprintf(cell, sizeof cell, "%02X%02X%02X%02X", led & 0xFF, (led >> 8) & 0xFF, (led >> 16) & 0xFF,
+                      led >> 24);
+        if (!line.empty()) line += ' ';
+        line += cell;
+    }
+    if (context.options().json) {
+        Json::Value frame(Json::objectValue);
+        frame["step"] = static_cast<Json::UInt64>(index);
+        Json::Value leds(Json::arrayValue);
+        for (uint32_t led : colours) leds.append(led);
+        frame["leds"] = leds;
+        WriteJsonLine(context.out(), frame);
+    } else {
+        context.out() << line << "\n";
+    }
+}
+
+}  // namespace
+
+int RunLightPreview(CommandContext& context, const std::vector<std::string>& args) {
+    long long frames = 10;
+    std::optional<long long> effect;
+    for (size_t i = 0; i < args.size(); ++i) {
+        long long value = 0;
+        if (args[i] == "--help") {
+            context.out() << kPreviewHelp;
+            return kExitDone;
+        } else if (args[i] == "--frames" && TakeNumber(args, i, 1, 100000, value)) {
+            frames = value;
+        } else if (args[i] == "--effect" && TakeNumber(args, i, 0, 255, value)) {
+            effect = value;
+        } else {
+            return UsageError(context, "light preview: bad argument \"" + args[i] + "\"", kPreviewHelp);
+        }
+    }
+    KeyboardSession session(context);
+    std::string error;
+    if (!session.Connect(error)) {
+        context.err() << "ivractl: " << error << "\n";
+        return kExitFailed;
+    }
+    CKestrelKeyboardDevice& keyboard = session.Keyboard();
+    // The engine is stepped here instead of by the keyboard's thread, so each
+    // line is exactly one step.
+    keyboard.StopEffectThread();
+    session.OnOwner([&] {
+        if (effect) {
+            LightInfo light = keyboard.CurrentLight();
+            light[light::info::kSelectItem] = static_cast<uint8_t>(*effect);
+            keyboard.Effects().Restart(light, false);
+        }
+    });
+    std::vector<uint32_t> colours;
+    {
+        std::lock_guard<std::recursive_mutex> lock(keyboard.lightFrameLock);
+        colours = keyboard.ledColours;
+    }
+    for (long long i = 0; i < frames; ++i) {
+        keyboard.Effects().Step(colours);
+        PrintFrame(context, static_cast<size_t>(i), colours);
+    }
+    return kExitDone;
+}
+
+int RunLightStream(CommandContext& context, const std::vector<std::string>& args) {
+    long long forMs = -1;
+    std::optional<long long> effect;
+    for (size_t i = 0; i < args.size(); ++i) {
+        long long value = 0;
+        if (args[i] == "--help") {
+            context.out() << kStreamHelp;
+            return kExitDone;
+        } else if (args[i] == "--for-ms" && TakeNumber(args, i, 0, 1LL << 40, value)) {
+            forMs = value;
+        } else if (args[i] == "--effect" && TakeNumber(args, i, 0, 255, value)) {
+            effect = value;
+        } else {
+            return UsageError(context, "light stream: bad argument \"" + args[i] + "\"", kStreamHelp);
+        }
+    }
+    StopSignals stopSignals;  // before any thread starts
+    KeyboardSession session(context);
+    std::string error;
+    if (!session.Connect(error)) {
+        context.err() << "ivractl: " << error << "\n";
+        return kExitFailed;
+    }
+    CKestrelKeyboardDevice& keyboard = session.Keyboard();
+    session.OnOwner([&] {
+        if (effect) {
+            LightInfo light = keyboard.CurrentLight();
+            light[light::info::kSelectItem] = static_cast<uint8_t>(*effect);
+            keyboard.Effects().Restart(light, false);
+        }
+        keyboard.SetStreamEveryEffect(true);
+        keyboard.SetLightControl(true);
+    });
+    if (keyboard.commandTransport.receiverMode.load()) {
+        context.err() << "ivractl: the keyboard is connected through its receiver; frames are not streamed there\n";
+    }
+    const auto start = std::chrono::steady_clock::now();
+    LightStreamCounters last = keyboard.Stream().Counters();
+    uint64_t lastDropped = keyboard.commandTransport.droppedLightChunks.load();
+    for (;;) {
+        long long waitMs = 1000;
+        if (forMs >= 0) {
+            const long long left = forMs - std::chrono::ceil<std::chrono::milliseconds>(
+                                               std::chrono::steady_clock::now() - start)
+                                               .count();
+            if (left <= 0) break;
+            waitMs = std::min(waitMs, left);
+        }
+        const auto waitStart = std::chrono::steady_clock::now();
+        const bool stop = stopSignals.Wait(waitMs);
+        waitMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - waitStart).count();
+        const LightStreamCounters now = keyboard.Stream().Counters();
+        const uint64_t dropped = keyboard.commandTransport.droppedLightChunks.load();
+        Json::Value line(Json::objectValue);
+        line["sent"] = static_cast<Json::UInt64>(now.sent - last.sent);
+        line["replaced"] = static_cast<Json::UInt64>(now.replaced - last.replaced);
+        line["failed"] = static_cast<Json::UInt64>(now.failed - last.failed);
+        line["droppedChunks"] = static_cast<Json::UInt64>(dropped - lastDropped);
+        line["ms"] = static_cast<Json::Int64>(waitMs);
+        if (context.options().json) {
+            WriteJsonLine(context.out(), line);
+        } else {
+            context.out() << "frames sent " << line["sent"].asUInt64() << ", replaced " << line["replaced"].asUInt64()
+                          << ", failed " << line["failed"].asUInt64() << ", chunks dropped "
+                          << line["droppedChunks"].asUInt64() << " in " << waitMs << " ms" << std::endl;
+        }
+        last = now;
+        lastDropped = dropped;
+        if (stop) break;
+    }
+    session.OnOwner([&] { keyboard.SetLightControl(false); });
+    keyboard.Stream().Stop();
+    return kExitDone;
+}
+
+}  // namespace ivra::cli
