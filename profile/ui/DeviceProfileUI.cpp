@@ -73,6 +73,11 @@ bool CDeviceProfileUI::LoadProfileList() {
     return result.done;
 }
 
+void CDeviceProfileUI::SetDevice(CKestrelUSBDevice* device) {
+    device_ = device;
+    if (device_ != nullptr) device_->SetCurrentProfileId(store_.CurrentProfileId());
+}
+
 void CDeviceProfileUI::Refill() {
     if (device_ != nullptr) device_->SetCurrentProfileId(store_.CurrentProfileId());
     QComboBox* combo = Combo();

@@ -44,10 +44,7 @@ public:
     // The device the chosen profiles are applied to; may be none.
     // The device the page's profile operations apply to; it is told the
     // current profile after every change of the store.
-    void SetDevice(CKestrelUSBDevice* device) {
-        device_ = device;
-        if (device_ != nullptr) device_->SetCurrentProfileId(store_.CurrentProfileId());
-    }
+    void SetDevice(CKestrelUSBDevice* device);
     CKestrelUSBDevice* Device() const { return device_; }
 
     void SetMessageBox(MessageBoxFunction function) { messageBox_ = std::move(function); }
