@@ -93,12 +93,14 @@ TEST_F(QtDeviceViewTest, ColoursSetOnTheDeviceShowOnTheLightButtons) {
     EXPECT_EQ(LightButton(108)->LightColour(), QColor(10, 20, 30));
     EXPECT_EQ(LightButton(108)->LightLevel(), 0);
 
-    // A hidden light button is left as it is.
+    // The keyboard shows a hidden light button (and every button outside
+    // the lighting tab) dark.
     LightButton(65)->hide();
     EXPECT_FALSE(view->IsControlVisible(device.lightButtons[65]));
     device.SetLedColour(65, Led(1, 2, 3, 4));
     device.PushLightFrame();
-    EXPECT_EQ(LightButton(65)->LightColour(), QColor(0, 128, 255));
+    EXPECT_EQ(LightButton(65)->LightColour(), QColor(0, 0, 0));
+    EXPECT_EQ(LightButton(65)->LightLevel(), 0);
     LightButton(65)->show();
     EXPECT_TRUE(view->IsControlVisible(device.lightButtons[65]));
 
