@@ -110,7 +110,11 @@ std::unique_ptr<IDeviceView> CMainWnd::BuildPage(const DeviceOptionRow& option, 
         delete entryRoot;  // not an entry control: nothing will own it
         DebugLine("selector entry " + option.kindName + ": " + error.toStdString());
     }
-    return std::make_unique<ui::QtDeviceView>(pageWidget, this);
+    auto view = std::make_unique<ui::QtDeviceView>(pageWidget, this);
+    view->SetTranslator([](const std::string& key) {
+        return dui::LanguageResources::Instance().Text(QString::fromStdString(key)).toStdString();
+    });
+    return view;
 }
 
 void CMainWnd::BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWidget) {

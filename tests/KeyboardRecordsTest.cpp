@@ -2,7 +2,9 @@
 // the settings record and the system record.
 #include <gtest/gtest.h>
 
+#include "keyboard/KeyLabels.h"
 #include "keyboard/KeyPositionMaps.h"
+#include "keys/EnglishKeyNames.h"
 #include "keyboard/KeyboardLightImages.h"
 #include "keyboard/KeyboardSettingsRecord.h"
 #include "keyboard/KeyboardSystemStages.h"
@@ -170,6 +172,31 @@ TEST(KeyboardSystemStagesTest, JsonAndPageRules) {
     EXPECT_FALSE(SettingWritesDevice(KeyboardSetting::kRepeatDelay));
     EXPECT_TRUE(SettingWritesDevice(KeyboardSetting::kPollingRate));
     EXPECT_TRUE(SettingWritesDevice(KeyboardSetting::kWinLock));
+}
+
+TEST(KeyLabelsTest, TitleIsTheFactoryKeyAndTheMarkShowsAChange) {
+    std::vector<KeyRecord> keys(kKeyboardPositions);
+    for (size_t p = 0; p < keys.size(); ++p) {
+        const auto& bytes = kDefaultKeyTable[p];
+        keys[p].current.SetBytes(Assignment{bytes[0], bytes[1], bytes[2]});
+        keys[p].defaults = keys[p].current;
+    }
+    keys[65].current.SetBytes(Assignment{0x20, 0x00, 0x04});  // "S" now types "A"
+    keys[66].current.SetBytes(MacroAssignment(0, 1));
+    const TranslateFunction translate = [](std::string_view key) {
+        return key == "Key_Set" ? std::string("Key: ") : std::string(EnglishKeyText(key));
+    };
+    const std::vector<KeyLabel> labels = BuildKeyLabels(keys, {"Greeting"}, translate);
+    ASSERT_EQ(labels.size(), kKeyboardPositions);
+    EXPECT_TRUE(labels[64].shown);
+    EXPECT_EQ(labels[64].title, "A");
+    EXPECT_EQ(labels[64].text, "Key: A");
+    EXPECT_TRUE(labels[64].unchanged);
+    EXPECT_EQ(labels[65].title, "S");
+    EXPECT_EQ(labels[65].text, "Key: A");
+    EXPECT_FALSE(labels[65].unchanged);
+    EXPECT_EQ(labels[66].text, "Key: Greeting");
+    EXPECT_FALSE(labels[66].unchanged);
 }
 
 }  // namespace

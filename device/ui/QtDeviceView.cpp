@@ -132,6 +132,40 @@ void QtDeviceView::SetLightButton(ControlHandle button, bool on, uint32_t colour
     }
 }
 
+void QtDeviceView::SetKeyButtonInfo(ControlHandle button, const std::string& title, const std::string& text,
+                                    bool unchanged) {
+    auto apply = [this, button, title, text, unchanged] {
+        controls::CDeviceKeyButtonUI* key = KeyButton(button);
+        if (key == nullptr) return;
+        key->setToolTip(QString::fromStdString(title) + QLatin1Char('\n') + QString::fromStdString(text));
+        key->SetHideKeySetImage(unchanged);
+    };
+    if (OnUiThread()) {
+        apply();
+    } else {
+        QMetaObject::invokeMethod(this, apply, Qt::QueuedConnection);
+    }
+}
+
+void QtDeviceView::SetControlEnabled(ControlHandle control, bool enabled) {
+    auto apply = [this, control, enabled] {
+        if (QWidget* widget = Control(control)) widget->setEnabled(enabled);
+    };
+    if (OnUiThread()) {
+        apply();
+    } else {
+        QMetaObject::invokeMethod(this, apply, Qt::QueuedConnection);
+    }
+}
+
+std::string QtDeviceView::Translate(const std::string& languageKey) {
+    return translate_ ? translate_(languageKey) : languageKey;
+}
+
+void QtDeviceView::SetTranslator(std::function<std::string(const std::string&)> translate) {
+    translate_ = std::move(translate);
+}
+
 bool QtDeviceView::HasTabLayout(const std::string& name) {
     QString lower = QString::fromStdString(name).toLower();
     return tabLayouts_.count(lower.toStdString()) != 0;

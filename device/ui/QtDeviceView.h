@@ -40,6 +40,15 @@ public:
     bool HasTabLayout(const std::string& name) override;
     void SelectTab(const std::string& layoutName, int tab) override;
     void ShowPowerStatus(const PowerStatus& record) override;
+    // Key button tooltips: the title, a line break, the text; the
+    // "changed" mark is hidden when the key does what its label says.
+    void SetKeyButtonInfo(ControlHandle button, const std::string& title, const std::string& text,
+                          bool unchanged) override;
+    void SetControlEnabled(ControlHandle control, bool enabled) override;
+    std::string Translate(const std::string& languageKey) override;
+    // How language keys become text (the window's language resources); set
+    // on the UI thread before the device uses the view.
+    void SetTranslator(std::function<std::string(const std::string&)> translate);
 
     // Where power records go (the device's power panel); called on the UI
     // thread.
@@ -77,6 +86,7 @@ private:
     std::unique_ptr<std::atomic<bool>[]> visible_;  // by handle, the control's own flag
     std::set<std::string> tabLayouts_;         // lower-case names
     std::function<void(const PowerStatus&)> powerSink_;
+    std::function<std::string(const std::string&)> translate_;
 
     std::mutex queueMutex_;  // guards what follows
     std::map<ControlHandle, LightState> queuedLights_;
