@@ -38,13 +38,9 @@ void Run(uint32_t latencyMs) {
     backend.SetInstantTimeouts(true);
     auto keyboard = std::make_shared<sim::SimKeyboard>();
     backend.Plug(keyboard);
-    std::vector<HidInterfaceEntry> entries;
-    backend.Enumerate(entries);
     CKestrelKeyboardDevice device(backend);
     device.SetLedCount(126);
-    for (const HidInterfaceEntry& e : entries) {
-        if (e.interfaceNumber == 1 && e.collectionNumber == 4) device.commandTransport.channelA.Open(e.path, true);
-    }
+    device.commandTransport.channelA.Open(backend.CollectionPath(sim::kKeyboardCommandInterface, 4), true);
     device.commandTransport.open = true;
     device.commandTransport.chunkSize = 56;
     device.SyncOnConnect();  // maps, and the effect thread

@@ -33,12 +33,7 @@ int main() {
     backend.SetInstantTimeouts(true);
     auto keyboard = std::make_shared<sim::SimKeyboard>();
     backend.Plug(keyboard);
-    std::vector<HidInterfaceEntry> entries;
-    backend.Enumerate(entries);
-    std::string commandPath;
-    for (const HidInterfaceEntry& e : entries) {
-        if (e.interfaceNumber == 1 && e.collectionNumber == 4) commandPath = e.path;
-    }
+    const std::string commandPath = backend.CollectionPath(sim::kKeyboardCommandInterface, 4);
 
     sim::TemporaryFolder root("ivra-bench");
     std::string error;

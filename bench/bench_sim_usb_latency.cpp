@@ -18,11 +18,7 @@ struct Rig {
         backend.SetInstantTimeouts(true);
         backend.SetReportLatencyMs(1);
         backend.Plug(keyboard);
-        std::vector<ivra::HidInterfaceEntry> entries;
-        backend.Enumerate(entries);
-        for (const auto& e : entries) {
-            if (e.collectionNumber == 4) transport.channelA.Open(e.path, true);
-        }
+        transport.channelA.Open(backend.CollectionPath(ivra::sim::kKeyboardCommandInterface, 4), true);
         transport.open = true;
         transport.chunkSize = 56;
         transport.keyTableLength = 3 * ivra::sim::kSimKeyboardKeys;

@@ -182,6 +182,15 @@ bool SimHidBackend::WaitForBlockedReaders(size_t count, int timeoutMs) const {
     return state_->WaitForBlockedReaders(count, timeoutMs);
 }
 
+std::string SimHidBackend::CollectionPath(uint16_t interfaceNumber, uint16_t collectionNumber) {
+    std::vector<HidInterfaceEntry> entries;
+    if (!Enumerate(entries)) return {};
+    for (const HidInterfaceEntry& entry : entries) {
+        if (entry.interfaceNumber == interfaceNumber && entry.collectionNumber == collectionNumber) return entry.path;
+    }
+    return {};
+}
+
 bool SimHidBackend::Enumerate(std::vector<HidInterfaceEntry>& out) {
     out.clear();
     std::vector<std::shared_ptr<SimAttachment>> attachments;

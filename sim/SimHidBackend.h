@@ -65,6 +65,9 @@ public:
     bool WaitForBlockedReaders(size_t count, int timeoutMs) const;
 
     bool Enumerate(std::vector<HidInterfaceEntry>& out) override;
+    // The path of a present device's collection (the first match); empty
+    // when none is present.
+    std::string CollectionPath(uint16_t interfaceNumber, uint16_t collectionNumber);
     std::unique_ptr<IHidNode> Open(const std::string& path, bool wantRead, bool wantWrite,
                                    HidOpenError& error) override;
     bool IsPresent(const std::string& path) override;

@@ -41,12 +41,8 @@ protected:
     void SetUp() override {
         backend.SetInstantTimeouts(true);
         ASSERT_NE(backend.Plug(keyboard), sim::kNoSimDevice);
-        std::vector<HidInterfaceEntry> entries;
-        ASSERT_TRUE(backend.Enumerate(entries));
-        for (const HidInterfaceEntry& e : entries) {
-            if (e.interfaceNumber == 1 && e.collectionNumber == 4) commandPath = e.path;
-            if (e.interfaceNumber == 1 && e.usagePage == 0x000C) eventPath = e.path;
-        }
+        commandPath = backend.CollectionPath(sim::kKeyboardCommandInterface, 4);
+        eventPath = backend.CollectionPath(sim::kKeyboardCommandInterface, 3);  // consumer events
         ASSERT_FALSE(commandPath.empty());
 
         device.kindName = "keyboard";

@@ -69,6 +69,27 @@ void PrintFrame(CommandContext& context, size_t index, const std::vector<uint32_
     }
 }
 
+// Connects and, when asked, restarts the keyboard's effect engine on
+// another effect (nothing is saved). Null, with the reason printed, when no
+// keyboard could be synchronised.
+CKestrelKeyboardDevice* ConnectForEffect(CommandContext& context, KeyboardSession& session,
+                                         const std::optional<long long>& effect) {
+    std::string error;
+    if (!session.Connect(error)) {
+        context.err() << "ivractl: " << error << "\n";
+        return nullptr;
+    }
+    CKestrelKeyboardDevice& keyboard = session.Keyboard();
+    if (effect) {
+        session.OnOwner([&] {
+            LightInfo light = keyboard.CurrentLight();
+            light[light::info::kSelectItem] = static_cast<uint8_t>(*effect);
+            keyboard.Effects().Restart(light, false);
+        });
+    }
+    return &keyboard;
+}
+
 }  // namespace
 
 int RunLightPreview(CommandContext& context, const std::vector<std::string>& args) {
@@ -88,22 +109,12 @@ int RunLightPreview(CommandContext& context, const std::vector<std::string>& arg
         }
     }
     KeyboardSession session(context);
-    std::string error;
-    if (!session.Connect(error)) {
-        context.err() << "ivractl: " << error << "\n";
-        return kExitFailed;
-    }
-    CKestrelKeyboardDevice& keyboard = session.Keyboard();
+    CKestrelKeyboardDevice* connected = ConnectForEffect(context, session, effect);
+    if (connected == nullptr) return kExitFailed;
+    CKestrelKeyboardDevice& keyboard = *connected;
     // The engine is stepped here instead of by the keyboard's thread, so each
     // line is exactly one step.
     keyboard.StopEffectThread();
-    session.OnOwner([&] {
-        if (effect) {
-            LightInfo light = keyboard.CurrentLight();
-            light[light::info::kSelectItem] = static_cast<uint8_t>(*effect);
-            keyboard.Effects().Restart(light, false);
-        }
-    });
     std::vector<uint32_t> colours;
     {
         std::lock_guard<std::recursive_mutex> lock(keyboard.lightFrameLock);
@@ -134,18 +145,10 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
     }
     StopSignals stopSignals;  // before any thread starts
     KeyboardSession session(context);
-    std::string error;
-    if (!session.Connect(error)) {
-        context.err() << "ivractl: " << error << "\n";
-        return kExitFailed;
-    }
-    CKestrelKeyboardDevice& keyboard = session.Keyboard();
+    CKestrelKeyboardDevice* connected = ConnectForEffect(context, session, effect);
+    if (connected == nullptr) return kExitFailed;
+    CKestrelKeyboardDevice& keyboard = *connected;
     session.OnOwner([&] {
-        if (effect) {
-            LightInfo light = keyboard.CurrentLight();
-            light[light::info::kSelectItem] = static_cast<uint8_t>(*effect);
-            keyboard.Effects().Restart(light, false);
-        }
         keyboard.SetStreamEveryEffect(true);
         keyboard.SetLightControl(true);
     });
