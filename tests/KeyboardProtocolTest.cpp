@@ -415,6 +415,30 @@ TEST_F(KeyboardProtocolTest, StreamedFramesGoByLedNumberOnTheCableOnly) {
     EXPECT_EQ(Commands(), std::vector<uint8_t>{});
 }
 
+TEST_F(KeyboardProtocolTest, SenderPausesAfterAFailedFrameAndKeepsOnlyTheNewest) {
+    Sync();
+    sim::SimFault fault;
+    fault.command = 0x12;
+    fault.occurrence = 1;
+    fault.kind = sim::SimFaultKind::Status;
+    keyboard->Faults().Add(fault);
+    LightStreamSender sender(device.commandTransport);
+    const std::vector<uint8_t> first(324, 1);
+    sender.Submit(first);
+    // The first frame fails; while the sender pauses, newer frames replace
+    // each other and only the last one is sent.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (sender.Counters().failed == 0 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+    ASSERT_EQ(sender.Counters().failed, 1u);
+    for (uint8_t value = 2; value <= 4; ++value) sender.Submit(std::vector<uint8_t>(324, value));
+    ASSERT_TRUE(sender.WaitIdle(5000));
+    const LightStreamCounters counters = sender.Counters();
+    EXPECT_EQ(counters.sent, 1u);
+    EXPECT_EQ(counters.replaced, 2u);
+    EXPECT_EQ(keyboard->Firmware().Memory().streamImage[0], 4);
+    sender.Stop();
+}
+
 TEST_F(KeyboardProtocolTest, KeyPressesReachTheEffectAtTheirPosition) {
     Sync();
     device.StopEffectThread();
