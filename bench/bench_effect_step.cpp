@@ -15,6 +15,12 @@
 #include "lighting/KeyboardEffectEngine.h"
 #include "sim/ManualClock.h"
 
+// The replaced operator new and delete below are a matched pair; GCC's
+// optimiser sees malloc and free behind them and warns about a mismatch.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
 namespace {
 
 std::atomic<uint64_t> gAllocations{0};

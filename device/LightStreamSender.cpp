@@ -38,29 +38,33 @@ void LightStreamSender::Stop() {
 }
 
 bool LightStreamSender::Pass() {
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait_for(lock, worker_.StopToken(), kIdleWait, [this] { return hasPending_; });
-        if (!hasPending_) return true;
-        sending_.swap(pending_);
-        hasPending_ = false;
-        busy_ = true;
-    }
-    const int code = transport_.StreamLightFrame(sending_.data(), sending_.size());
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (code == result::kSuccess) {
-            ++counters_.sent;
-        } else {
-            ++counters_.failed;
+    // Frames are sent back to back while they keep coming; the loop's own
+    // 1 ms pause between passes only comes when the sender falls idle.
+    while (!worker_.StopRequested()) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            changed_.wait_for(lock, worker_.StopToken(), kIdleWait, [this] { return hasPending_; });
+            if (!hasPending_) return true;
+            sending_.swap(pending_);
+            hasPending_ = false;
+            busy_ = true;
         }
+        const int code = transport_.StreamLightFrame(sending_.data(), sending_.size());
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (code == result::kSuccess) {
+                ++counters_.sent;
+            } else {
+                ++counters_.failed;
+            }
+        }
+        if (code != result::kSuccess) worker_.WaitMs(kFailurePauseMs);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            busy_ = false;
+        }
+        changed_.notify_all();
     }
-    if (code != result::kSuccess) worker_.WaitMs(kFailurePauseMs);
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        busy_ = false;
-    }
-    changed_.notify_all();
     return true;
 }
 
