@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "lighting/BaseEffectSteps.h"
 #include "lighting/LightTables.h"
 
 namespace ivra::light {
@@ -19,7 +20,6 @@ constexpr uint8_t kOff = 8;
 
 constexpr unsigned kBreathLength = 128;
 constexpr unsigned kHueShiftSpacing = 16;
-constexpr int kBlinkHueStep = 16;
 constexpr int kCometHueStep = 4;
 constexpr unsigned kCometTail = 3;
 constexpr int kBreathHueStep = 16;
@@ -111,6 +111,16 @@ void HeadsetEffectEngine::Step(std::vector<uint32_t>& colours) {
     StepLocked(colours, now);
 }
 
+template <typename SharedStep>
+void HeadsetEffectEngine::RunShared(SharedStep step) {
+    BaseEffectState state{phase_, colourIndex_, lit_, static_cast<uint32_t>(toggledAtMs_)};
+    step(state);
+    phase_ = state.phase;
+    colourIndex_ = state.colourIndex;
+    lit_ = state.toggle;
+    toggledAtMs_ = state.toggleTime;
+}
+
 void HeadsetEffectEngine::StepLocked(std::vector<uint32_t>& colours, uint64_t nowMs) {
     if (clearBeforeStep_) {
         Fill(colours, 0);
@@ -128,25 +138,20 @@ void HeadsetEffectEngine::StepLocked(std::vector<uint32_t>& colours, uint64_t no
                 colours[i] = PackLed(Hue(static_cast<uint8_t>((phase_ + kHueShiftSpacing * i) % kHueWheelColours)), bright);
             }
             break;
+        // The shared steps every lit device has.
         case kColourCycle:
-            phase_ = Cycle(phase_, forward, kHueWheelColours);
-            Fill(colours, PackLed(Hue(phase_), bright));
+            RunShared([&](BaseEffectState& state) { StepHueCycle(state, colours, record_); });
             break;
         case kBreathing:
-            phase_ = Cycle(phase_, forward, kBreathLength);
-            if (phase_ == 0) colourIndex_ = static_cast<uint8_t>((colourIndex_ + 1) % 7);
-            Fill(colours, PackLed(multi ? SevenColour(colourIndex_) : fixed, Scale(Curve128(phase_), bright)));
+            RunShared([&](BaseEffectState& state) { StepBreathe(state, colours, record_); });
             break;
         case kSteady:
-            Fill(colours, PackLed(fixed, bright));
+            StepStatic(colours, record_);
             break;
         case kBlink:
-            if (nowMs - toggledAtMs_ >= BlinkHalfPeriodMs(record_[info::kSpeed])) {
-                lit_ = !lit_;
-                toggledAtMs_ = nowMs;
-                hue_ = HueAdvance(hue_, kBlinkHueStep);
-            }
-            Fill(colours, lit_ ? PackLed(multi ? Hue(hue_) : fixed, bright) : 0);
+            RunShared([&](BaseEffectState& state) {
+                StepFlash(state, colours, record_, static_cast<uint32_t>(nowMs));
+            });
             break;
         case kComet: {
             const size_t count = colours.size();
@@ -170,7 +175,7 @@ void HeadsetEffectEngine::StepLocked(std::vector<uint32_t>& colours, uint64_t no
             break;
         }
         case kOff:
-            Fill(colours, 0);
+            StepOff(colours);
             break;
         default:
             recorded_.Play(colours, nowMs);

@@ -61,6 +61,9 @@ public:
 
 private:
     void StepLocked(std::vector<uint32_t>& colours, uint64_t nowMs);
+    // Runs one of the shared effect steps on this engine's step state.
+    template <typename SharedStep>
+    void RunShared(SharedStep step);
     unsigned PassesPerStepLocked() const;
 
     IClock& clock_;
