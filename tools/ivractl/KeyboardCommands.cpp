@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <json/writer.h>
+
 #include "CommandContext.h"
 #include "KeyboardCommands.h"
 #include "KeyboardSession.h"
@@ -133,9 +135,11 @@ void Print(CommandContext& context, const Json::Value& object) {
         WriteJsonLine(context.out(), object);
         return;
     }
+    Json::StreamWriterBuilder builder;
+    builder["indentation"] = "";
     for (const std::string& name : object.getMemberNames()) {
         const Json::Value& value = object[name];
-        context.out() << name << ": " << (value.isString() ? value.asString() : value.toStyledString().substr(0, value.toStyledString().size() - 1))
+        context.out() << name << ": " << (value.isString() ? value.asString() : Json::writeString(builder, value))
                       << "\n";
     }
 }
@@ -194,10 +198,8 @@ int ReadBack(CommandContext& context) {
     CKestrelKeyboardDevice& keyboard = session.Keyboard();
     Json::Value out(Json::objectValue);
     session.OnOwner([&] {
-        const SettingsRecord before = keyboard.LastReadBackRecord();
         keyboard.ReadBackSettings();
         const SettingsRecord record = keyboard.LastReadBackRecord();
-        out["read"] = record != before || record != SettingsRecord{};
         out["slot"] = record[settings::kSlot];
         out["record"] = Hex(std::vector<uint8_t>(record.begin(), record.end()));
         out["light"] = LightJson(keyboard.CurrentLight(), keyboard.LightNames());
