@@ -207,10 +207,12 @@ bool CKestrelKeyboardDevice::EnsureSection() {
 
 void CKestrelKeyboardDevice::SaveProfile() {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    if (!profileLoaded_ || profile_.ProfilePath().empty()) return;
-    if (!profile_.SaveDeviceSection()) {
-        DebugLine("keyboard: the profile could not be saved: " + profile_.ProfilePath().string());
+    if (!profileLoaded_ || profile_.ProfilePath().empty()) {
+        lastSaveOk_ = false;
+        return;
     }
+    lastSaveOk_ = profile_.SaveDeviceSection();
+    if (!lastSaveOk_) DebugLine("keyboard: the profile could not be saved: " + profile_.ProfilePath().string());
 }
 
 void CKestrelKeyboardDevice::SetModelIndex(int value) {

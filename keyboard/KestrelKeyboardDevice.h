@@ -92,6 +92,9 @@ public:
     int KeyCount() const;
     // A key table was read completely in this connection; uploads wait for it.
     bool KeyTableValid() const { return keyTableValid_.load(); }
+    // Whether the last profile save reached the file (a change that was not
+    // saved is lost with the next profile load, so callers must say so).
+    bool LastSaveSucceeded() const { return lastSaveOk_.load(); }
     std::vector<uint8_t> DeviceKeyTable() const;
     std::vector<uint8_t> LedMap() const;
     std::vector<KeyRecord> KeyList();
@@ -149,6 +152,7 @@ private:
     std::recursive_mutex profileMutex_;
     CKeyboardProfiledata profile_;
     bool profileLoaded_ = false;
+    std::atomic<bool> lastSaveOk_{true};
     light::LightNameLists lightNames_;
     std::vector<std::string> macroNames_;
     uint8_t previewEffect_ = 0xFF;

@@ -231,6 +231,16 @@ TEST_F(KeyboardProtocolTest, SettingsRecordFollowsTheProfile) {
     EXPECT_EQ(Commands(), std::vector<uint8_t>{});
     EXPECT_EQ(ReadJson(profileFile)["Device"][0]["SystemStages"]["RepeatDelay"].asInt(), 2);
 
+    EXPECT_TRUE(device.LastSaveSucceeded());
+    // A change that cannot be saved is said to be so.
+    const std::filesystem::path aside = dataFolder.string() + ".aside";
+    std::filesystem::rename(dataFolder, aside);
+    device.ChangeSetting(KeyboardSetting::kRepeat, 9);
+    EXPECT_FALSE(device.LastSaveSucceeded());
+    std::filesystem::rename(aside, dataFolder);
+    ASSERT_TRUE(device.ChangeSetting(KeyboardSetting::kRepeat, 9));
+    EXPECT_TRUE(device.LastSaveSucceeded());
+
     // A failed write is a failure; a keyboard that is away is not.
     Fault(0x06);
     EXPECT_FALSE(device.ChangeSetting(KeyboardSetting::kWinLock, 1));

@@ -318,6 +318,7 @@ int Light(CommandContext& context, const std::vector<std::string>& args) {
         return kExitDone;
     }
     Print(context, out);
+    if (!keyboard.LastSaveSucceeded()) return Failed(context, "the profile could not be saved");
     if (!written) return Failed(context, "the light settings were saved but not written to the keyboard");
     return kExitDone;
 }
@@ -385,6 +386,7 @@ int RunKeyboardKeyVerb(CommandContext& context, const std::vector<std::string>& 
             context.out() << line << entry["name"].asString() << "\n";
         }
     }
+    if (verb != "show" && !keyboard.LastSaveSucceeded()) return Failed(context, "the profile could not be saved");
     if (!done) return Failed(context, "the key list was saved but not written to the keyboard");
     return kExitDone;
 }
@@ -439,6 +441,9 @@ int RunSettingsCommand(CommandContext& context, const std::vector<std::string>& 
         stages = session.Keyboard().SystemStages();
     });
     Print(context, StagesJson(stages, RepeatDelayLabel("Repeat delay ", stages.repeatDelay)));
+    if (!changes.empty() && !session.Keyboard().LastSaveSucceeded()) {
+        return Failed(context, "the profile could not be saved");
+    }
     if (!written) return Failed(context, "the settings were saved but not written to the keyboard");
     return kExitDone;
 }
