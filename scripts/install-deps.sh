@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config git
   libjsoncpp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-tools-dev libgl-dev dbus
+  qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev dbus
 )
 
 missing=()
