@@ -582,10 +582,14 @@ int CKestrelKeyboardDevice::WriteMacros() {
     const std::string folder = UserDataFolder();
     if (folder.empty()) return 0;
     MacroList list(folder);
-    if (!list.Load() || list.Count() == 0) return 0;
     std::vector<std::vector<MacroEvent>> macros;
-    macros.reserve(list.Count());
-    for (size_t i = 0; i < list.Count(); ++i) macros.push_back(list.LoadEvents(i).content.events);
+    // A list or macro file that cannot be read sends nothing rather than an
+    // empty or partial image.
+    if (const MacroListResult read = list.ReadAllEvents(macros); !read) {
+        DebugLine("keyboard: the macros were not written: " + read.reason);
+        return -1;
+    }
+    if (macros.empty()) return 0;
     const int overflow = MacroImageOverflow(MacroImageSize(macros), kMacroUnitBytes * units);
     if (overflow > 0) return overflow;
     if (!commandTransport.open.load()) return 0;

@@ -63,15 +63,31 @@ bool ReadImportableMacroFile(const std::filesystem::path& path, std::string& byt
         return false;
     };
     if (!parsed) return refuse(parseError);
-    if (!root.isObject()) return refuse("not a macro file (the root is not an object)");
+    std::string shapeError;
+    if (!CheckMacroFileShape(root, shapeError)) return refuse(shapeError);
+    return true;
+}
+
+bool CheckMacroFileShape(const Json::Value& root, std::string& error) {
+    if (!root.isObject()) {
+        error = "not a macro file (the root is not an object)";
+        return false;
+    }
     const Json::Value& events = MemberOf(root, "Events");
-    if (!events.isArray()) return refuse("not a macro file (it has no \"Events\" array)");
+    if (!events.isArray()) {
+        error = "not a macro file (it has no \"Events\" array)";
+        return false;
+    }
     if (events.size() > kMaxMacroEvents) {
-        return refuse("the macro has " + std::to_string(events.size()) + " events; at most " +
-                      std::to_string(kMaxMacroEvents) + " are allowed");
+        error = "the macro has " + std::to_string(events.size()) + " events; at most " +
+                std::to_string(kMaxMacroEvents) + " are allowed";
+        return false;
     }
     for (const Json::Value& element : events) {
-        if (!element.isObject()) return refuse("not a macro file (an element of \"Events\" is not an object)");
+        if (!element.isObject()) {
+            error = "not a macro file (an element of \"Events\" is not an object)";
+            return false;
+        }
     }
     return true;
 }

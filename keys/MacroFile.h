@@ -51,6 +51,10 @@ FileWriteResult WriteMacroFile(const std::filesystem::path& path, const std::str
 // regular file of at most kMaxMacroFileBytes whose root is an object with an
 // "Events" array of at most kMaxMacroEvents elements, all objects. The
 // file's bytes in `bytes`; false with the reason in `error` otherwise.
+// The shape checks of a macro file's root: an object with an "Events" array
+// of at most kMaxMacroEvents elements, all objects. False, with the reason.
+bool CheckMacroFileShape(const Json::Value& root, std::string& error);
+
 bool ReadImportableMacroFile(const std::filesystem::path& path, std::string& bytes, std::string& error);
 
 }  // namespace ivra

@@ -60,14 +60,26 @@ bool FixUpKeyListAfterMacroDeletion(Json::Value& keyList, std::size_t deletedInd
     return changed;
 }
 
-ProfileFixUpReport FixUpProfilesAfterMacroDeletion(const std::filesystem::path& dataFolder,
-                                                   std::size_t deletedIndex) {
-    ProfileFixUpReport report;
+bool FixUpProfileText(std::string_view before, std::size_t deletedIndex, std::string& after) {
+    bool parsed = false;
+    Json::Value root = ParseJson(before, &parsed);
+    if (!parsed || !root.isObject()) return false;
+    Json::Value& devices = root["Device"];
+    if (!devices.isArray() || devices.empty() || !devices[0].isObject()) return false;
+    Json::Value& section = devices[0];
+    if (!section.isMember("KeyList")) return false;
+    if (!FixUpKeyListAfterMacroDeletion(section["KeyList"], deletedIndex)) return false;
+    after = StyledJson(root);
+    return true;
+}
+
+ProfileFixUpPlan PlanProfileFixUps(const std::filesystem::path& dataFolder, std::size_t deletedIndex) {
+    ProfileFixUpPlan plan;
     std::error_code ec;
     std::filesystem::directory_iterator entries(dataFolder, ec);
     if (ec) {
-        report.problems.push_back(dataFolder.string() + ": " + ec.message() + "; no profile was fixed");
-        return report;
+        plan.problems.push_back(dataFolder.string() + ": " + ec.message() + "; no profile was fixed");
+        return plan;
     }
     std::vector<std::filesystem::path> files;
     for (const auto& entry : entries) {
@@ -79,24 +91,18 @@ ProfileFixUpReport FixUpProfilesAfterMacroDeletion(const std::filesystem::path& 
     }
     std::sort(files.begin(), files.end());
     for (const std::filesystem::path& path : files) {
-        JsonFileRead profile = ReadJsonFile(path);
+        const JsonFileRead profile = ReadJsonFile(path);
         if (profile.state != JsonFileState::kParsed || !profile.value.isObject()) {
-            report.problems.push_back((profile.error.empty() ? path.string() + ": not a profile" : profile.error) +
-                                      "; its keys were left as they are");
+            plan.problems.push_back((profile.error.empty() ? path.string() + ": not a profile" : profile.error) +
+                                    "; its keys were left as they are");
             continue;
         }
-        Json::Value& devices = profile.value["Device"];
-        if (!devices.isArray() || devices.empty() || !devices[0].isObject()) continue;
-        Json::Value& section = devices[0];
-        if (!section.isMember("KeyList")) continue;
-        if (!FixUpKeyListAfterMacroDeletion(section["KeyList"], deletedIndex)) continue;
-        if (const FileWriteResult written = WriteJson(path, profile.value); !written) {
-            report.problems.push_back(written.error);
-            continue;
-        }
-        report.changed.push_back(path);
+        ProfileFixUp change;
+        change.file = path;
+        change.before = readjsonFile(path);
+        if (FixUpProfileText(change.before, deletedIndex, change.after)) plan.changes.push_back(std::move(change));
     }
-    return report;
+    return plan;
 }
 
 }  // namespace ivra

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <json/value.h>
@@ -28,15 +29,26 @@ bool FixUpKeysAfterMacroDeletion(std::vector<KeyRecord>& keys, std::size_t delet
 // the profile is loaded.
 bool FixUpKeyListAfterMacroDeletion(Json::Value& keyList, std::size_t deletedIndex);
 
-struct ProfileFixUpReport {
-    std::vector<std::filesystem::path> changed;  // profile files rewritten
-    std::vector<std::string> problems;           // files left untouched, and why
+// One profile file whose keys a macro deletion changes: its bytes before and after.
+struct ProfileFixUp {
+    std::filesystem::path file;
+    std::string before;
+    std::string after;
 };
 
-// Fixes the "KeyList" of every profile file (id + ".Json") in the kind's data
-// folder. Each changed file is rewritten atomically; a file that cannot be
-// read or parsed is left as it is and named in the report.
-ProfileFixUpReport FixUpProfilesAfterMacroDeletion(const std::filesystem::path& dataFolder,
-                                                   std::size_t deletedIndex);
+struct ProfileFixUpPlan {
+    std::vector<ProfileFixUp> changes;  // files whose keys change, in name order
+    std::vector<std::string> problems;  // files left untouched, and why
+};
+
+// Works out the fixed "KeyList" of every profile file (id + ".Json") in the
+// kind's data folder without writing anything. A file that cannot be read
+// or parsed is left as it is and named in `problems`; symbolic links are
+// never followed.
+ProfileFixUpPlan PlanProfileFixUps(const std::filesystem::path& dataFolder, std::size_t deletedIndex);
+
+// The fixed bytes of one profile file's content; false when nothing changes
+// or the content is not a profile.
+bool FixUpProfileText(std::string_view before, std::size_t deletedIndex, std::string& after);
 
 }  // namespace ivra

@@ -3,6 +3,7 @@
 #include <system_error>
 #include <utility>
 
+#include "keys/MacroDeleteIntent.h"
 #include "keys/MacroKeyFixUp.h"
 #include "profile/JsonHelpers.h"
 #include "profile/ProfileId.h"
@@ -96,7 +97,15 @@ void MacroList::Adopt(const Json::Value& root) {
     }
 }
 
+MacroListResult MacroList::Lock(FolderLock& lock) {
+    for (std::string& notice : lock.TakeNotices()) notices_.push_back(std::move(notice));
+    if (!lock) return Refused(MacroListStatus::kBusy, lock.Error());
+    return {};
+}
+
 MacroListResult MacroList::Load() {
+    FolderLock lock(dataFolder_, FolderLock::Purpose::kRead, lockWait_);
+    if (MacroListResult locked = Lock(lock); !locked) return locked;
     Json::Value root;
     MacroListResult read = ReadList(root);
     if (!read) {
@@ -148,6 +157,8 @@ std::string MacroList::NewId() const {
 }
 
 MacroListResult MacroList::Add() {
+    FolderLock lock(dataFolder_, FolderLock::Purpose::kChange, lockWait_);
+    if (MacroListResult locked = Lock(lock); !locked) return locked;
     Json::Value root;
     if (MacroListResult read = ReadListForChange(root); !read) return read;
     if (entries_.size() >= kMaxMacros) {
@@ -161,19 +172,23 @@ MacroListResult MacroList::Add() {
 }
 
 MacroListResult MacroList::Delete(std::size_t index) {
+    FolderLock lock(dataFolder_, FolderLock::Purpose::kChange, lockWait_);
+    if (MacroListResult locked = Lock(lock); !locked) return locked;
     Json::Value root;
     if (MacroListResult read = ReadListForChange(root); !read) return read;
     if (MacroListResult checked = CheckIndex(index); !checked) return checked;
     const MacroEntry removed = entries_[index];
+
+    const ProfileFixUpPlan plan = PlanProfileFixUps(dataFolder_, index);
+    // The intent first: from here on a crash is completed by the next change.
+    if (const FileWriteResult recorded = WriteMacroDeleteIntent(dataFolder_, index, removed.id, removed.name, plan.changes);
+        !recorded) {
+        return Refused(MacroListStatus::kWriteFailed, recorded.error + "; the macro was not deleted");
+    }
     Json::Value gone;
     root[kListKey].removeIndex(static_cast<Json::ArrayIndex>(index), &gone);
-    if (MacroListResult written = WriteList(root); !written) return written;
-
-    const ProfileFixUpReport report = FixUpProfilesAfterMacroDeletion(dataFolder_, index);
-    for (const auto& changed : report.changed) {
-        notices_.push_back("the macro keys of " + changed.filename().string() + " were fixed");
-    }
-    for (const std::string& problem : report.problems) notices_.push_back(problem);
+    if (MacroListResult applied = ApplyDeletion(root, removed, plan.changes); !applied) return applied;
+    for (const std::string& problem : plan.problems) notices_.push_back(problem);
 
     // Earlier versions could give two macros the same id, and so one file.
     bool fileStillUsed = false;
@@ -184,16 +199,60 @@ MacroListResult MacroList::Delete(std::size_t index) {
         std::filesystem::remove(file, ec);
         if (ec) notices_.push_back(file.string() + " could not be removed: " + ec.message());
     }
+    RemoveMacroDeleteIntent(dataFolder_);
     return Done(removed.name, index);
 }
 
+MacroListResult MacroList::ApplyDeletion(const Json::Value& root, const MacroEntry& removed,
+                                         const std::vector<ProfileFixUp>& changes) {
+    std::size_t written = 0;
+    std::string failure;
+    for (; written < changes.size(); ++written) {
+        const FileWriteResult result = WriteFileAtomically(changes[written].file, changes[written].after);
+        if (!result) {
+            failure = result.error;
+            break;
+        }
+    }
+    if (failure.empty()) {
+        if (MacroListResult listed = WriteList(root); !listed) {
+            failure = listed.reason;
+        } else {
+            for (const ProfileFixUp& change : changes) {
+                notices_.push_back("the macro keys of " + change.file.filename().string() + " were fixed");
+            }
+            return {};
+        }
+    }
+    // Undo: the profiles written so far get their old content back.
+    bool undone = true;
+    for (std::size_t i = 0; i < written; ++i) {
+        if (!WriteFileAtomically(changes[i].file, changes[i].before)) undone = false;
+    }
+    if (undone) {
+        RemoveMacroDeleteIntent(dataFolder_);
+        return Refused(MacroListStatus::kWriteFailed, failure + "; the macro \"" + removed.name +
+                                                          "\" was not deleted and no key was changed");
+    }
+    return Refused(MacroListStatus::kWriteFailed,
+                   failure + "; the deletion of the macro \"" + removed.name +
+                       "\" is recorded and will be completed by the next change to the macros or profiles");
+}
+
 MacroListResult MacroList::Rename(std::size_t index, const std::string& name) {
+    FolderLock lock(dataFolder_, FolderLock::Purpose::kChange, lockWait_);
+    if (MacroListResult locked = Lock(lock); !locked) return locked;
     Json::Value root;
     if (MacroListResult read = ReadListForChange(root); !read) return read;
     if (MacroListResult checked = CheckIndex(index); !checked) return checked;
     if (IsBlank(name)) return Refused(MacroListStatus::kNameBlank, "the name is blank");
+    const std::string validName = ToValidUtf8(name);
+    if (HasControlCharacters(validName)) {
+        return Refused(MacroListStatus::kNameInvalid, "the name \"" + PrintableText(validName) +
+                                                          "\" holds control characters (line ends, tabs or escapes)");
+    }
     for (const MacroEntry& entry : entries_) {
-        if (EqualsIgnoringCase(entry.name, name)) {
+        if (EqualsIgnoringCase(entry.name, validName)) {
             MacroListResult taken = Refused(MacroListStatus::kNameTaken, "a macro is named \"" + entry.name + "\"");
             taken.index = static_cast<int>(index);
             return taken;
@@ -201,9 +260,9 @@ MacroListResult MacroList::Rename(std::size_t index, const std::string& name) {
     }
     Json::Value& element = root[kListKey][static_cast<Json::ArrayIndex>(index)];
     if (!element.isObject()) element = Json::Value(Json::objectValue);
-    element[kNameKey] = name;
+    element[kNameKey] = validName;
     if (MacroListResult written = WriteList(root); !written) return written;
-    return Done(name, index);
+    return Done(validName, index);
 }
 
 MacroFileRead MacroList::LoadEvents(std::size_t index) const {
@@ -219,6 +278,8 @@ MacroFileRead MacroList::LoadEvents(std::size_t index) const {
 }
 
 MacroListResult MacroList::SaveEvents(std::size_t index, const std::vector<MacroEvent>& events) {
+    FolderLock lock(dataFolder_, FolderLock::Purpose::kChange, lockWait_);
+    if (MacroListResult locked = Lock(lock); !locked) return locked;
     Json::Value root;
     if (MacroListResult read = ReadListForChange(root); !read) return read;
     if (MacroListResult checked = CheckIndex(index); !checked) return checked;
@@ -241,6 +302,8 @@ MacroListResult MacroList::Import(const std::filesystem::path& file) {
     std::string bytes;
     std::string error;
     if (!ReadImportableMacroFile(file, bytes, error)) return Refused(MacroListStatus::kBadFile, error);
+    FolderLock lock(dataFolder_, FolderLock::Purpose::kChange, lockWait_);
+    if (MacroListResult locked = Lock(lock); !locked) return locked;
     Json::Value root;
     if (MacroListResult read = ReadListForChange(root); !read) return read;
     if (entries_.size() >= kMaxMacros) {
@@ -248,10 +311,15 @@ MacroListResult MacroList::Import(const std::filesystem::path& file) {
                                                    " macros; nothing was imported");
     }
     const std::string name = NewName();
-    const std::string id = NewId();
-    const std::filesystem::path target = FileOfId(id);
-    if (const FileWriteResult written = WriteFileAtomically(target, bytes); !written) {
-        return Refused(MacroListStatus::kWriteFailed, written.error);
+    std::string id;
+    std::filesystem::path target;
+    // The file is created exclusively; an id taken meanwhile is skipped.
+    for (int attempt = 0;; ++attempt) {
+        id = NewId();
+        target = FileOfId(id);
+        const FileWriteResult created = CreateFileExclusively(target, bytes);
+        if (created) break;
+        if (!created.exists || attempt >= 1000) return Refused(MacroListStatus::kWriteFailed, created.error);
     }
     root[kListKey].append(NewEntry(name, id));
     if (MacroListResult written = WriteList(root); !written) {
@@ -275,10 +343,47 @@ MacroListResult MacroList::Export(std::size_t index, const std::filesystem::path
                                                      ? "the macro \"" + entries_[index].name + "\" has no saved events"
                                                      : read.error);
     }
-    if (const FileWriteResult written = WriteFileAtomically(file, bytes); !written) {
+    if (const FileWriteResult written = WriteExportFile(file, bytes); !written) {
         return Refused(MacroListStatus::kWriteFailed, written.error);
     }
     return Done(entries_[index].name, index);
+}
+
+MacroListResult MacroList::ReadAllEvents(std::vector<std::vector<MacroEvent>>& macros) {
+    macros.clear();
+    FolderLock lock(dataFolder_, FolderLock::Purpose::kRead, lockWait_);
+    if (MacroListResult locked = Lock(lock); !locked) return locked;
+    Json::Value root;
+    MacroListResult read = ReadList(root);
+    if (!read) {
+        entries_.clear();
+        return read;
+    }
+    Adopt(root);
+    std::vector<std::vector<MacroEvent>> all;
+    all.reserve(entries_.size());
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const std::filesystem::path file = MacroFile(i);
+        if (file.empty()) {
+            return Refused(MacroListStatus::kNoFile, "the macro \"" + entries_[i].name + "\" has the id \"" +
+                                                         entries_[i].id + "\", which cannot name a file");
+        }
+        const JsonFileRead events = ReadJsonFile(file, kMaxMacroFileBytes);
+        if (events.state == JsonFileState::kMissing) {
+            all.emplace_back();  // a macro whose events were never saved
+            continue;
+        }
+        std::string error = events.error;
+        if (events.state == JsonFileState::kParsed && !CheckMacroFileShape(events.value, error)) {
+            error = file.string() + ": " + error;
+        } else if (events.state == JsonFileState::kParsed) {
+            all.push_back(MacroFileFromJson(events.value).events);
+            continue;
+        }
+        return Refused(MacroListStatus::kNoFile, "the macro \"" + entries_[i].name + "\" cannot be read (" + error + ")");
+    }
+    macros = std::move(all);
+    return {};
 }
 
 }  // namespace ivra

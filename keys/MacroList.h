@@ -9,12 +9,15 @@
 // except by a delete, which fixes the key assignments of every profile.
 //
 // Every operation reads the list file again before it changes anything, so
-// edits made by other code in between survive. Files are written
-// atomically. A list file that exists but cannot be read is never written
-// through. An id that could not safely name a file (a path separator, "..")
+// edits made by other code in between survive, and holds the folder's lock
+// (FolderLock.h) from that read to its last write. Files are written
+// atomically; a delete records its intent first (MacroDeleteIntent.h), so the
+// list and the keys of the profiles never disagree. A list file that exists
+// but cannot be read is never written through. An id that could not safely name a file (a path separator, "..")
 // keeps its entry and position but is never used as a path.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -24,6 +27,8 @@
 
 #include "keys/MacroEvent.h"
 #include "keys/MacroFile.h"
+#include "keys/MacroKeyFixUp.h"
+#include "profile/FolderLock.h"
 
 namespace ivra {
 
@@ -38,6 +43,8 @@ enum class MacroListStatus {
     kNoFile,          // the macro has no usable file (no events saved, or an unsafe id)
     kTooManyEvents,   // more than 4000 events
     kWriteFailed,
+    kNameInvalid,     // the name holds control characters
+    kBusy,            // another process holds the folder's lock
 };
 
 struct MacroListResult {
@@ -62,6 +69,9 @@ public:
     // `dataFolder` is the kind's data folder; it must exist.
     explicit MacroList(std::filesystem::path dataFolder);
 
+    // How long an operation waits for another process's hold of the folder's lock.
+    void SetLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
+
     // Reads "macro.config". A missing file is an empty list; the first add
     // creates it.
     MacroListResult Load();
@@ -83,7 +93,10 @@ public:
 
     // Removes the macro, fixes the key assignments of every profile of the
     // kind (see MacroKeyFixUp.h) and deletes its file, unless another entry
-    // still names the same file.
+    // still names the same file. When a profile or the list cannot be
+    // written, the files already written get their old content back and the
+    // result names what failed; should even that fail, the recorded intent
+    // completes the deletion at the next change of the folder.
     MacroListResult Delete(std::size_t index);
 
     // The new name must differ, without regard to case, from every name in
@@ -101,8 +114,16 @@ public:
     // a file that is refused, nothing changes.
     MacroListResult Import(const std::filesystem::path& file);
 
-    // Copies the macro's file to `file` (its folder must exist).
+    // Copies the macro's file to `file` (its folder must exist); a target
+    // that is not a regular file (or a link to one) is refused.
     MacroListResult Export(std::size_t index, const std::filesystem::path& file) const;
+
+    // The events of every macro, in list order, as a device is sent them: a
+    // missing list is no macros and a missing macro file a macro without
+    // events, but a list or a macro file that exists and cannot be read (a
+    // FIFO, too big, empty, not JSON, nested too deep, not a macro) refuses,
+    // naming the file, so that nothing partial is ever sent.
+    MacroListResult ReadAllEvents(std::vector<std::vector<MacroEvent>>& macros);
 
     // What the last operations noticed (profiles fixed or left alone after a
     // delete, a macro file that could not be removed); cleared by TakeNotices.
@@ -114,6 +135,10 @@ private:
     MacroListResult WriteList(const Json::Value& root);
     void Adopt(const Json::Value& root);
     MacroListResult CheckIndex(std::size_t index) const;
+    MacroListResult Lock(FolderLock& lock);
+    // Writes the fixed profiles and the list; on failure puts back what was written.
+    MacroListResult ApplyDeletion(const Json::Value& root, const MacroEntry& removed,
+                                  const std::vector<ProfileFixUp>& changes);
     std::string NewName() const;
     std::string NewId() const;
     std::filesystem::path FileOfId(const std::string& id) const;
@@ -121,6 +146,7 @@ private:
     std::filesystem::path dataFolder_;
     std::vector<MacroEntry> entries_;
     std::vector<std::string> notices_;
+    std::chrono::milliseconds lockWait_ = FolderLock::kDefaultWait;
 };
 
 }  // namespace ivra

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/DebugOutput.h"
+#include "profile/FolderLock.h"
 #include "profile/JsonHelpers.h"
 #include "profile/MoveAside.h"
 
@@ -33,6 +34,10 @@ void PutSection(Json::Value& root, int index, const Json::Value& section) {
     devices[static_cast<Json::ArrayIndex>(index)] = section;
 }
 
+// A save runs on the thread that owns the device (in the program, the
+// window's): it waits only briefly for another process's hold of the lock.
+constexpr std::chrono::milliseconds kSaveLockWait{500};
+
 int64_t IntegerOrZero(const Json::Value& value) {
     return value.isInt64() ? value.asInt64() : 0;
 }
@@ -48,6 +53,13 @@ bool CBasicProfiledata::SaveDeviceSection() {
 
 bool CBasicProfiledata::WriteDeviceSection(const Json::Value& value, const std::filesystem::path& path) {
     if (path.empty() || value.isNull()) return false;
+    // Read, change, write: under the folder's lock, so a rename or a macro
+    // fix-up by another process in between is kept.
+    FolderLock lock(path.parent_path(), FolderLock::Purpose::kChange, kSaveLockWait);
+    if (!lock) {
+        DebugLine("the profile was not saved: " + lock.Error());
+        return false;
+    }
     Json::Value root;
     if (!TakeFileRoot(ReadJsonFile(path), path, root)) return false;
     PutSection(root, deviceIndex_, value);
@@ -79,9 +91,12 @@ Json::Value CBasicProfiledata::LoadDeviceSection(const std::filesystem::path& pa
     }
     deviceSection_ = defaultSection;
     Json::Value root;
-    if (!path.empty() && TakeFileRoot(read, path, root)) {
-        PutSection(root, deviceIndex_, deviceSection_);
-        WriteJsonValue(root, path);
+    if (!path.empty()) {
+        FolderLock lock(path.parent_path(), FolderLock::Purpose::kChange, kSaveLockWait);
+        if (lock && TakeFileRoot(ReadJsonFile(path), path, root)) {
+            PutSection(root, deviceIndex_, deviceSection_);
+            WriteJsonValue(root, path);
+        }
     }
     return deviceSection_;
 }

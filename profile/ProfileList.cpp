@@ -36,6 +36,16 @@ bool ProfileList::FromJson(const Json::Value& root, ProfileList& list, std::stri
         error = "\"profilelist\" is not an array";
         return false;
     }
+    if (entries.isArray()) {
+        for (const Json::Value& entry : entries) {
+            // A hand-edited list with bare texts or numbers as entries: the
+            // profiles it meant are found again from their files.
+            if (!entry.isObject()) {
+                error = "an entry of \"profilelist\" is not an object";
+                return false;
+            }
+        }
+    }
     list.root_ = root;
     if (entries.isNull()) list.root_[kListKey] = Json::Value(Json::arrayValue);
     return true;

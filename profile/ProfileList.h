@@ -8,7 +8,7 @@
 //     "profileselect": 0 }
 //
 // Keys this program does not know are kept as they are. Reading never throws:
-// elements of the wrong type read as entries with an empty name and id.
+// members of the wrong type read as an empty name or id.
 #pragma once
 
 #include <string>
@@ -23,8 +23,8 @@ public:
     ProfileList();
 
     // Takes a parsed list file. False, with the reason, when the root is not
-    // an object or "profilelist" is there but is not an array: such a list
-    // must be kept, never rewritten.
+    // an object, "profilelist" is there but is not an array, or one of its
+    // entries is not an object: such a list must be kept, never rewritten.
     static bool FromJson(const Json::Value& root, ProfileList& list, std::string& error);
 
     size_t Count() const;

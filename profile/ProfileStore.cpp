@@ -5,6 +5,7 @@
 #include <system_error>
 #include <utility>
 
+#include "profile/AtomicFile.h"
 #include "profile/JsonHelpers.h"
 #include "profile/MoveAside.h"
 #include "profile/ProfileId.h"
@@ -136,9 +137,45 @@ ProfileStoreResult ProfileStore::CheckCurrent(const ProfileList& list, std::stri
     return ProfileStoreResult::Done();
 }
 
-std::string ProfileStore::NewProfileId(const ProfileList& list) const {
-    return MakeUniqueProfileId(setup_.dataFolder,
-                               [&list](const std::string& id) { return list.ContainsId(id); });
+ProfileStoreResult ProfileStore::Lock(FolderLock& lock) {
+    for (std::string& notice : lock.TakeNotices()) notices_.push_back(std::move(notice));
+    if (!lock) return ProfileStoreResult::Refused(lock.Error());
+    return ProfileStoreResult::Done();
+}
+
+ProfileStoreResult ProfileStore::CheckName(std::string& name) const {
+    name = ToValidUtf8(name);
+    if (HasControlCharacters(name)) {
+        return ProfileStoreResult::Refused("the name \"" + PrintableText(name) +
+                                           "\" holds control characters (line ends, tabs or escapes)");
+    }
+    return ProfileStoreResult::Done();
+}
+
+std::string ProfileStore::CreateProfileFile(Json::Value value, const std::string& name, const ProfileList& list,
+                                            ProfileStoreResult& result) {
+    auto moment = std::chrono::system_clock::now();
+    // Ids are times; one that another process took (file or list entry)
+    // moves on by a millisecond, a bounded number of times.
+    for (int attempt = 0; attempt < 100000; ++attempt, moment += std::chrono::milliseconds(1)) {
+        const std::string id = MakeUniqueProfileId(setup_.dataFolder,
+                                                   [&list](const std::string& taken) { return list.ContainsId(taken); },
+                                                   moment);
+        SetProfileKeys(value, name, id);
+        const FileWriteResult created = CreateFileExclusively(ProfileFile(id), StyledJson(value));
+        if (created) {
+            result = ProfileStoreResult::Done();
+            return id;
+        }
+        if (!created.exists) {
+            result = ProfileStoreResult::Refused(created.error);
+            return {};
+        }
+        // Jump past the id that was taken.
+        while (FormatProfileId(moment) != id) moment += std::chrono::milliseconds(1);
+    }
+    result = ProfileStoreResult::Refused("no free profile id was found in " + setup_.dataFolder.string());
+    return {};
 }
 
 bool ProfileStore::NameTaken(const std::string& name, int exceptIndex) const {
@@ -162,7 +199,8 @@ ProfileStoreResult ProfileStore::RebuildList(ProfileList& list) {
         if (!IsSafeProfileId(id)) continue;
         const JsonFileRead read = ReadJsonFile(path);
         if (read.state != JsonFileState::kParsed || StringMember(read.value, kIdKey) != id) continue;
-        std::string name = StringMember(read.value, kNameKey);
+        std::string name = ToValidUtf8(StringMember(read.value, kNameKey));
+        if (HasControlCharacters(name)) name = PrintableText(name);
         found.emplace_back(id, IsBlank(name) ? id : name);
     }
     std::sort(found.begin(), found.end());
@@ -173,20 +211,86 @@ ProfileStoreResult ProfileStore::RebuildList(ProfileList& list) {
         return ProfileStoreResult::Done();
     }
 
-    const std::string id = NewProfileId(list);
     Json::Value value = ReadJson(setup_.defaultDataFile);
     if (!value.isObject()) {
         notices_.push_back("the default data file " + setup_.defaultDataFile.string() +
                            " cannot be read; the first profile starts without settings");
         value = Json::Value(Json::objectValue);
     }
-    SetProfileKeys(value, "profile1", id);
-    if (ProfileStoreResult written = WriteProfileFile(id, value); !written) return written;
+    ProfileStoreResult created;
+    const std::string id = CreateProfileFile(value, "profile1", list, created);
+    if (!created) return created;
     list.Append("profile1", id);
     return ProfileStoreResult::Done();
 }
 
+bool ProfileStore::LoadWithoutChange() {
+    FolderLock lock(setup_.dataFolder, FolderLock::Purpose::kRead, setup_.lockWait);
+    if (!lock) return false;
+    ProfileList list;
+    std::string error;
+    if (ReadList(list, error) != ListRead::kOk || list.Count() == 0) return false;
+    const int selected = list.Selected();
+    const std::string id = list.IdAt(static_cast<size_t>(selected));
+    if (IsSafeProfileId(id)) {
+        // An unreadable selected profile needs the repair below.
+        const JsonFileRead profile = ReadJsonFile(ProfileFile(id));
+        if (profile.state == JsonFileState::kUnreadable ||
+            (profile.state == JsonFileState::kParsed && !profile.value.isObject())) {
+            return false;
+        }
+    } else {
+        notices_.push_back("the profile \"" + list.NameAt(static_cast<size_t>(selected)) +
+                           "\" has no usable file id");
+    }
+    currentIndex_ = selected;
+    currentProfileId_ = IsSafeProfileId(id) ? id : std::string();
+    Adopt(list);
+    return true;
+}
+
+void ProfileStore::RepairSelectedProfile(const ProfileList& list) {
+    const int selected = list.Selected();
+    if (selected < 0) return;
+    const std::string id = list.IdAt(static_cast<size_t>(selected));
+    const std::filesystem::path file = ProfileFile(id);
+    if (file.empty()) return;
+    const JsonFileRead profile = ReadJsonFile(file);
+    const bool unreadable = profile.state == JsonFileState::kUnreadable ||
+                            (profile.state == JsonFileState::kParsed && !profile.value.isObject());
+    if (!unreadable) return;
+    const std::string name = list.NameAt(static_cast<size_t>(selected));
+    const std::string why = profile.error.empty() ? file.string() + ": not a profile object" : profile.error;
+    Json::Value value = ReadJson(setup_.defaultDataFile);
+    if (!value.isObject()) {
+        notices_.push_back("the profile \"" + name + "\" cannot be read (" + why +
+                           ") and the default data cannot be read either; it was left as it is");
+        return;
+    }
+    std::string error;
+    const std::filesystem::path kept = MoveFileAside(file, error);
+    if (kept.empty()) {
+        notices_.push_back("the profile \"" + name + "\" cannot be read (" + why + ") and could not be kept aside (" +
+                           error + "); it was left as it is");
+        return;
+    }
+    SetProfileKeys(value, name, id);
+    const FileWriteResult written = WriteJson(file, value);
+    notices_.push_back("the profile \"" + name + "\" could not be read (" + why + "); it was kept as " +
+                       kept.string() +
+                       (written ? " and replaced by the factory settings"
+                                : " but the factory settings could not be written (" + written.error + ")"));
+}
+
 ProfileStoreResult ProfileStore::LoadProfileList() {
+    currentIndex_ = -1;
+    currentProfileId_.clear();
+    // The common case: a good list and a readable selected profile are
+    // taken as they are, without writing anything.
+    if (LoadWithoutChange()) return ProfileStoreResult::Done();
+
+    FolderLock lock(setup_.dataFolder, FolderLock::Purpose::kChange, setup_.lockWait);
+    if (ProfileStoreResult locked = Lock(lock); !locked) return locked;
     ProfileList list;
     std::string error;
     const ListRead state = ReadList(list, error);
@@ -205,15 +309,40 @@ ProfileStoreResult ProfileStore::LoadProfileList() {
         if (ProfileStoreResult rebuilt = RebuildList(list); !rebuilt) return rebuilt;
         list.SetSelected(0);
         if (ProfileStoreResult written = WriteList(list); !written) return written;
-    } else {
-        Adopt(list);
     }
-    currentIndex_ = -1;
-    currentProfileId_.clear();
-    return SelectProfile(list.Selected());
+    RepairSelectedProfile(list);
+    const int selected = list.Selected();
+    const std::string id = list.IdAt(static_cast<size_t>(selected));
+    if (!IsSafeProfileId(id)) {
+        notices_.push_back("the profile \"" + list.NameAt(static_cast<size_t>(selected)) +
+                           "\" has no usable file id");
+    }
+    currentIndex_ = selected;
+    currentProfileId_ = IsSafeProfileId(id) ? id : std::string();
+    Adopt(list);
+    return ProfileStoreResult::Done();
+}
+
+ProfileStoreResult ProfileStore::ReloadList() {
+    FolderLock lock(setup_.dataFolder, FolderLock::Purpose::kRead, setup_.lockWait);
+    if (!lock) return ProfileStoreResult::Refused(lock.Error());
+    ProfileList list;
+    if (ProfileStoreResult read = ReadListForChange(list); !read) return read;
+    const std::string before = currentProfileId_;
+    Adopt(list);
+    if (currentProfileId_ != before || currentIndex_ < 0) {
+        // The current profile is gone: take the one the list has selected.
+        const int selected = list.Selected();
+        const std::string id = list.IdAt(static_cast<size_t>(selected));
+        currentIndex_ = selected;
+        currentProfileId_ = IsSafeProfileId(id) ? id : std::string();
+    }
+    return ProfileStoreResult::Done();
 }
 
 ProfileStoreResult ProfileStore::SelectProfile(int index) {
+    FolderLock lock(setup_.dataFolder, FolderLock::Purpose::kChange, setup_.lockWait);
+    if (ProfileStoreResult locked = Lock(lock); !locked) return locked;
     ProfileList list;
     if (ProfileStoreResult read = ReadListForChange(list); !read) return read;
     if (index < 0 || static_cast<size_t>(index) >= list.Count()) {
@@ -231,6 +360,8 @@ ProfileStoreResult ProfileStore::SelectProfile(int index) {
 }
 
 ProfileStoreResult ProfileStore::AddProfile() {
+    FolderLock lock(setup_.dataFolder, FolderLock::Purpose::kChange, setup_.lockWait);
+    if (ProfileStoreResult locked = Lock(lock); !locked) return locked;
     ProfileList list;
     if (ProfileStoreResult read = ReadListForChange(list); !read) return read;
     Adopt(list);
@@ -249,17 +380,19 @@ ProfileStoreResult ProfileStore::AddProfile() {
         return ProfileStoreResult::Refused("the default data file " + setup_.defaultDataFile.string() +
                                            " cannot be read; nothing was changed");
     }
-    const std::string id = NewProfileId(list);
-    SetProfileKeys(value, name, id);
     // The file first: a crash in between leaves an unlisted file, never a
     // listed profile without its file.
-    if (ProfileStoreResult written = WriteProfileFile(id, value); !written) return written;
+    ProfileStoreResult created;
+    const std::string id = CreateProfileFile(value, name, list, created);
+    if (!created) return created;
     list.Append(name, id);
     list.SetSelected(static_cast<int>(list.Count()) - 1);
     return WriteList(list);
 }
 
 ProfileStoreResult ProfileStore::DeleteProfile() {
+    FolderLock lock(setup_.dataFolder, FolderLock::Purpose::kChange, setup_.lockWait);
+    if (ProfileStoreResult locked = Lock(lock); !locked) return locked;
     ProfileList list;
     if (ProfileStoreResult read = ReadListForChange(list); !read) return read;
     Adopt(list);
@@ -287,6 +420,8 @@ ProfileStoreResult ProfileStore::DeleteProfile() {
 }
 
 ProfileStoreResult ProfileStore::CopyProfile() {
+    FolderLock lock(setup_.dataFolder, FolderLock::Purpose::kChange, setup_.lockWait);
+    if (ProfileStoreResult locked = Lock(lock); !locked) return locked;
     ProfileList list;
     if (ProfileStoreResult read = ReadListForChange(list); !read) return read;
     Adopt(list);
@@ -299,9 +434,9 @@ ProfileStoreResult ProfileStore::CopyProfile() {
     }
     std::string name = names_[static_cast<size_t>(currentIndex_)] + " copy";
     while (NameTaken(name)) name += " copy";
-    const std::string id = NewProfileId(list);
-    SetProfileKeys(source.value, name, id);
-    if (ProfileStoreResult written = WriteProfileFile(id, source.value); !written) return written;
+    ProfileStoreResult created;
+    const std::string id = CreateProfileFile(source.value, name, list, created);
+    if (!created) return created;
     list.Append(name, id);
     return WriteList(list);
 }
@@ -317,19 +452,27 @@ ProfileStoreResult ProfileStore::ImportProfile(const std::filesystem::path& file
                                            " is not a profile (it needs \"profilename\" and "
                                            "\"profileUUID\" as text)");
     }
+    std::string name = StringMember(imported.value, kNameKey);
+    if (ProfileStoreResult checked = CheckName(name); !checked) {
+        return ProfileStoreResult::Refused(file.string() + ": " + checked.reason);
+    }
+    FolderLock lock(setup_.dataFolder, FolderLock::Purpose::kChange, setup_.lockWait);
+    if (ProfileStoreResult locked = Lock(lock); !locked) return locked;
     ProfileList list;
     if (ProfileStoreResult read = ReadListForChange(list); !read) return read;
     Adopt(list);
-    std::string name = StringMember(imported.value, kNameKey);
     for (int n = 1; NameTaken(name); ++n) name += "(" + std::to_string(n) + ")";
-    const std::string id = NewProfileId(list);
-    SetProfileKeys(imported.value, name, id);
-    if (ProfileStoreResult written = WriteProfileFile(id, imported.value); !written) return written;
+    ProfileStoreResult created;
+    const std::string id = CreateProfileFile(imported.value, name, list, created);
+    if (!created) return created;
     list.Append(name, id);
     return WriteList(list);
 }
 
 ProfileStoreResult ProfileStore::ExportProfile(const std::filesystem::path& file) {
+    // Reading only: works on a read-only or full data folder.
+    FolderLock lock(setup_.dataFolder, FolderLock::Purpose::kRead, setup_.lockWait);
+    if (!lock) return ProfileStoreResult::Refused(lock.Error());
     ProfileList list;
     if (ProfileStoreResult read = ReadListForChange(list); !read) return read;
     Adopt(list);
@@ -340,12 +483,14 @@ ProfileStoreResult ProfileStore::ExportProfile(const std::filesystem::path& file
         return ProfileStoreResult::Refused("the profile file " + ProfileFile(id).string() +
                                            " cannot be read; nothing was exported");
     }
-    const FileWriteResult written = WriteJson(file, source.value);
+    const FileWriteResult written = WriteExportFile(file, StyledJson(source.value));
     if (!written) return ProfileStoreResult::Refused(written.error);
     return ProfileStoreResult::Done();
 }
 
 ProfileStoreResult ProfileStore::ResetProfile() {
+    FolderLock lock(setup_.dataFolder, FolderLock::Purpose::kChange, setup_.lockWait);
+    if (ProfileStoreResult locked = Lock(lock); !locked) return locked;
     ProfileList list;
     if (ProfileStoreResult read = ReadListForChange(list); !read) return read;
     Adopt(list);
@@ -361,11 +506,17 @@ ProfileStoreResult ProfileStore::ResetProfile() {
     return WriteProfileFile(id, value);
 }
 
-RenameResult ProfileStore::RenameProfile(const std::string& name, std::string* reason) {
+RenameResult ProfileStore::RenameProfile(const std::string& requested, std::string* reason) {
     const auto fail = [reason](RenameResult result, std::string why) {
         if (reason) *reason = std::move(why);
         return result;
     };
+    std::string name = requested;
+    if (ProfileStoreResult checked = CheckName(name); !checked) {
+        return fail(RenameResult::kNameInvalid, checked.reason);
+    }
+    FolderLock lock(setup_.dataFolder, FolderLock::Purpose::kChange, setup_.lockWait);
+    if (ProfileStoreResult locked = Lock(lock); !locked) return fail(RenameResult::kFailed, locked.reason);
     ProfileList list;
     if (ProfileStoreResult read = ReadListForChange(list); !read) {
         return fail(RenameResult::kFailed, read.reason);
@@ -378,22 +529,34 @@ RenameResult ProfileStore::RenameProfile(const std::string& name, std::string* r
     if (currentIndex_ < 0 || static_cast<size_t>(currentIndex_) >= list.Count()) {
         return fail(RenameResult::kFailed, "no profile is selected");
     }
-    list.SetNameAt(static_cast<size_t>(currentIndex_), name);
-    if (ProfileStoreResult written = WriteList(list); !written) {
-        return fail(RenameResult::kFailed, written.reason);
-    }
-    // The file keeps a copy of the name; a file that cannot be read is left
+    // The file keeps a copy of the name and is written first; when the list
+    // cannot be written after it, the file gets its old content back, so
+    // list and file never disagree. A file that cannot be read is left
     // alone rather than replaced by one holding only the name.
     const std::string id = list.IdAt(static_cast<size_t>(currentIndex_));
     const std::filesystem::path file = ProfileFile(id);
+    std::string oldContent;
     if (!file.empty()) {
         JsonFileRead profile = ReadJsonFile(file);
         if (profile.state == JsonFileState::kParsed && profile.value.isObject()) {
+            oldContent = readjsonFile(file);
             profile.value[kNameKey] = name;
             if (const FileWriteResult written = WriteJson(file, profile.value); !written) {
-                notices_.push_back(written.error);
+                return fail(RenameResult::kFailed, written.error + "; the profile keeps its name");
+            }
+        } else if (profile.state != JsonFileState::kMissing) {
+            notices_.push_back((profile.error.empty() ? file.string() + ": not a profile object" : profile.error) +
+                               "; only the list has the new name");
+        }
+    }
+    list.SetNameAt(static_cast<size_t>(currentIndex_), name);
+    if (ProfileStoreResult written = WriteList(list); !written) {
+        if (!oldContent.empty()) {
+            if (const FileWriteResult restored = WriteFileAtomically(file, oldContent); !restored) {
+                notices_.push_back(restored.error + "; the profile file keeps the new name");
             }
         }
+        return fail(RenameResult::kFailed, written.reason + "; the profile keeps its name");
     }
     return RenameResult::kDone;
 }

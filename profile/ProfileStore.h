@@ -7,18 +7,24 @@
 // tool run the same operations without a user interface.
 //
 // Every operation reads the list file again before it changes anything, so
-// edits made by other code in between survive. Files are written atomically.
-// A list file that exists but cannot be read is never written through: when
-// loading, it is moved aside and the list is rebuilt from the profile files
-// in the folder; every other operation refuses until the list is loaded again.
+// edits made by other code in between survive, and holds the folder's lock
+// (FolderLock.h) from that read to its last write, so other processes working
+// on the same folder never lose an entry. New profile files are created
+// exclusively. Files are written atomically, and only when their content
+// changes: loading, listing and exporting never write. A list file that
+// exists but cannot be read is never written through: when loading, it is
+// moved aside and the list is rebuilt from the profile files in the folder;
+// every other operation refuses until the list is loaded again.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include <json/value.h>
 
+#include "profile/FolderLock.h"
 #include "profile/ProfileList.h"
 
 namespace ivra {
@@ -27,6 +33,9 @@ struct ProfileStoreSetup {
     std::filesystem::path dataFolder;       // the kind's data folder; must exist
     std::filesystem::path defaultDataFile;  // the kind's default data file
     int deviceKind = 0;                     // device kind code; 7 is the headset
+    // How long an operation waits for another process's hold of the folder's
+    // lock; a user interface keeps this short.
+    std::chrono::milliseconds lockWait = FolderLock::kDefaultWait;
 };
 
 // The outcome of one operation: done, or refused with a reason for the user.
@@ -43,7 +52,8 @@ enum class RenameResult {
     kNameTaken = 0,  // another profile has the name (compared without case)
     kDone = 1,
     kNameBlank = 2,  // the name is empty or white space only
-    kFailed = 3,     // the list could not be read or written
+    kFailed = 3,     // the list or the profile file could not be read or written
+    kNameInvalid = 4,  // the name holds control characters
 };
 
 class ProfileStore {
@@ -58,6 +68,10 @@ public:
     // unreadable list is rebuilt from the profile files in the folder; with
     // none, a first profile "profile1" is made from the default data.
     ProfileStoreResult LoadProfileList();
+    // Takes in what another program changed in the list: reads it without
+    // writing and follows the current profile by its id (or falls back to
+    // the list's selection when it is gone).
+    ProfileStoreResult ReloadList();
 
     ProfileStoreResult SelectProfile(int index);
     ProfileStoreResult AddProfile();
@@ -86,7 +100,8 @@ public:
     const ProfileList& ListRoot() const { return listRoot_; }
 
     // What the last operations noticed and repaired (a list moved aside, a
-    // list rebuilt from the profile files); cleared by TakeNotices.
+    // list rebuilt from the profile files, an unreadable selected profile
+    // replaced by the factory settings); cleared by TakeNotices.
     std::vector<std::string> TakeNotices();
 
     static constexpr int kHeadsetKind = 7;
@@ -98,10 +113,20 @@ private:
     ProfileStoreResult WriteList(const ProfileList& list);
     ProfileStoreResult WriteProfileFile(const std::string& id, const Json::Value& value);
     ProfileStoreResult RebuildList(ProfileList& list);
+    // Reads the list and, when it needs no repair, takes it without writing.
+    bool LoadWithoutChange();
+    // The unreadable file of the selected profile is kept aside and replaced
+    // by the factory settings.
+    void RepairSelectedProfile(const ProfileList& list);
+    // Creates a profile file for `value` under a new id, exclusively: an id
+    // taken meanwhile moves on by a millisecond. "" (reason in `result`) on failure.
+    std::string CreateProfileFile(Json::Value value, const std::string& name, const ProfileList& list,
+                                  ProfileStoreResult& result);
+    ProfileStoreResult Lock(FolderLock& lock);
+    ProfileStoreResult CheckName(std::string& name) const;
     // Takes the fresh list as the panel's view and finds the current profile in it.
     void Adopt(const ProfileList& list);
     ProfileStoreResult CheckCurrent(const ProfileList& list, std::string& id) const;
-    std::string NewProfileId(const ProfileList& list) const;
     bool NameTaken(const std::string& name, int exceptIndex = -1) const;
 
     ProfileStoreSetup setup_;

@@ -182,4 +182,35 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return i == a.size() && j == b.size();
 }
 
+std::string ToValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t pos = 0;
+    while (pos < text.size()) AppendUtf8(out, DecodeUtf8(text, pos));
+    return out;
+}
+
+namespace {
+bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+}  // namespace
+
+bool HasControlCharacters(std::string_view text) {
+    size_t pos = 0;
+    while (pos < text.size()) {
+        if (IsControl(DecodeUtf8(text, pos))) return true;
+    }
+    return false;
+}
+
+std::string PrintableText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const char32_t c = DecodeUtf8(text, pos);
+        AppendUtf8(out, IsControl(c) ? U'?' : c);
+    }
+    return out;
+}
+
 }  // namespace ivra

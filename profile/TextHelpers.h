@@ -29,4 +29,16 @@ bool SplitIndexedName(std::string_view name, std::string& prefix, int& number);
 // system's C.UTF-8 locale knows them.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
+// The text with every malformed UTF-8 sequence replaced by U+FFFD, one per
+// bad byte: what names are stored as, so every file stays valid UTF-8.
+std::string ToValidUtf8(std::string_view text);
+
+// True when the UTF-8 text holds a control character (U+0000-U+001F,
+// U+007F-U+009F): a line end or an escape sequence has no place in a name.
+bool HasControlCharacters(std::string_view text);
+
+// The text made safe for a terminal line: valid UTF-8, with each control
+// character shown as "?".
+std::string PrintableText(std::string_view text);
+
 }  // namespace ivra

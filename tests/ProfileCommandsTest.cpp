@@ -31,7 +31,9 @@ TEST_F(ProfileCommandsTest, VerbsPrintTheResultingList) {
     };
     const auto exported = (folder.Root() / "exported.json").string();
     const Step steps[] = {
-        {"profile list", 0, "* 1  profile1\n"},
+        // Listing a kind that was never used makes no folder and no profile.
+        {"profile list", 0, ""},
+        {"profile export '" + exported + "'", 1, ""},
         {"profile add", 0, "  1  profile1\n* 2  profile2\n"},
         {"profile rename 'My Work'", 0, "  1  profile1\n* 2  My Work\n"},
         {"profile copy", 0, "  1  profile1\n* 2  My Work\n  3  My Work copy\n"},
@@ -45,7 +47,8 @@ TEST_F(ProfileCommandsTest, VerbsPrintTheResultingList) {
         {"profile import /dev/null", 1, ""},
         {"profile delete", 0, "* 1  My Work\n  2  My Work copy\n  3  profile1(1)\n"},
         {"profile reset", 0, "* 1  My Work\n  2  My Work copy\n  3  profile1(1)\n"},
-        {"--kind mouse profile list", 0, "* 1  profile1\n"},
+        {"--kind mouse profile list", 0, ""},
+        {"--kind mouse profile reset", 0, "* 1  profile1\n"},
         {"profile select x", 2, ""},
         {"profile frobnicate", 2, ""},
         {"profile add extra", 2, ""},

@@ -94,7 +94,7 @@ TEST_F(ProfileStoreHostileTest, WrongTypesAndTraversalIdsInAParsedList) {
     WriteProfile("good", "Good");
     folder.WriteText(ListFile(), R"({
         "profilelist": [
-            5,
+            {"profilename": 5, "profileUUID": 7},
             {"profilename": 3, "profileUUID": "../victim"},
             {"profilename": "Good", "profileUUID": "good"},
             {"profilename": "Empty", "profileUUID": ""},
@@ -130,10 +130,12 @@ TEST_F(ProfileStoreHostileTest, WrongTypesAndTraversalIdsInAParsedList) {
     for (const char* select : {"-1", "99", "1.5", "null", "{}", "2147483648"}) {
         folder.WriteText(ListFile(), std::string(R"({"profilelist": [{"profilename": "Good", "profileUUID": "good"}],
                                                      "profileselect": )") + select + "}");
+        const std::string before = readjsonFile(ListFile());
         ProfileStore again = MakeStore();
         ASSERT_TRUE(again.LoadProfileList()) << select;
         EXPECT_EQ(again.CurrentIndex(), 0) << select;
-        EXPECT_EQ(ReadJson(ListFile())["profileselect"], 0) << select;
+        // Loading reads: the odd selection is left for the next change to fix.
+        EXPECT_EQ(readjsonFile(ListFile()), before) << select;
     }
 }
 

@@ -42,11 +42,13 @@ public:
         std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
     }
 
-    // Names of the files in the data folder, sorted.
+    // Names of the files in the data folder, sorted; the folder's lock file,
+    // which the first change creates and nothing ever writes into, is left out.
     std::vector<std::string> Files() const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(data_)) {
-            names.push_back(entry.path().filename().string());
+            const std::string name = entry.path().filename().string();
+            if (name != ".lock") names.push_back(name);
         }
         std::sort(names.begin(), names.end());
         return names;

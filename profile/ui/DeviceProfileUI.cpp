@@ -6,11 +6,15 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QWidget>
 #include <array>
 
 #include "device/KestrelUSBDevice.h"
+#include "keys/MacroList.h"
 #include "platform/DebugOutput.h"
+#include "platform/InotifyFolderWatch.h"
+#include "profile/AtomicFile.h"
 #include "profile/JsonHelpers.h"
 #include "shell/dui/PaintManager.h"
 
@@ -33,10 +37,26 @@ void Log(const std::string& what, const ProfileStoreResult& result) {
     if (!result) DebugLine("profile " + what + ": " + result.reason);
 }
 
+ProfileStoreSetup WithUiLockWait(ProfileStoreSetup setup) {
+    setup.lockWait = CDeviceProfileUI::kLockWait;
+    return setup;
+}
+
+bool EndsWith(const std::string& text, const char* end) {
+    const std::string tail(end);
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// How often a reload waits for a busy folder before it gives up until the
+// next change.
+constexpr int kMaxReloadRetries = 20;
+
 }  // namespace
 
 CDeviceProfileUI::CDeviceProfileUI(QWidget* panel, ProfileStoreSetup setup, QObject* parent)
-    : QObject(parent), panel_(panel), store_(setup), deviceKind_(setup.deviceKind) {
+    : QObject(parent), panel_(panel), store_(WithUiLockWait(setup)), deviceKind_(setup.deviceKind) {
+    reloadTimer_.setSingleShot(true);
+    connect(&reloadTimer_, &QTimer::timeout, this, &CDeviceProfileUI::ReloadChangedFiles);
     applyTimer_.setSingleShot(true);
     applyTimer_.setInterval(kApplyDelayMs);
     // The timer belongs to this panel, so a choice is applied to the device
@@ -67,10 +87,95 @@ QLineEdit* CDeviceProfileUI::NameEdit() const {
 bool CDeviceProfileUI::LoadProfileList() {
     const ProfileStoreResult result = store_.LoadProfileList();
     Log("load", result);
-    for (const std::string& notice : store_.TakeNotices()) DebugLine("profile list: " + notice);
+    ShowNotices();
     Refill();
     HideAbsentTabs();
+    if (!watch_) WatchDataFolder();
     return result.done;
+}
+
+void CDeviceProfileUI::ShowText(const std::string& text) const {
+    if (messageBox_) messageBox_(QString::fromStdString(text), 0, -1);
+}
+
+void CDeviceProfileUI::ShowNotices() {
+    std::vector<std::string> notices = store_.TakeNotices();
+    if (notices.empty()) return;
+    std::string text;
+    for (const std::string& notice : notices) {
+        DebugLine("profile list: " + notice);
+        text += (text.empty() ? "" : "\n") + notice;
+    }
+    // After the current event: the box never opens in the middle of
+    // building a page or of another operation.
+    QTimer::singleShot(0, this, [this, text] { ShowText(text); });
+}
+
+bool CDeviceProfileUI::WatchDataFolder() {
+    std::string error;
+    std::unique_ptr<InotifyFolderWatch> watch = InotifyFolderWatch::Open(store_.ListFile().parent_path(), error);
+    if (!watch) {
+        DebugLine("profile folder watch: " + error);
+        return false;
+    }
+    watch_ = std::move(watch);
+    watchNotifier_ = new QSocketNotifier(watch_->Descriptor(), QSocketNotifier::Read, this);
+    connect(watchNotifier_, &QSocketNotifier::activated, this, &CDeviceProfileUI::OnFolderChanged);
+    return true;
+}
+
+void CDeviceProfileUI::OnFolderChanged() {
+    if (!watch_) return;
+    const std::filesystem::path folder = store_.ListFile().parent_path();
+    const std::string currentFile = store_.CurrentProfileId() + ProfileStore::kProfileExtension;
+    for (const std::string& name : watch_->TakeChanges()) {
+        if (name == "*") {
+            listChanged_ = profileChanged_ = macrosChanged_ = true;
+            continue;
+        }
+        // What this process wrote itself is already shown.
+        if (IsOwnWrite(folder / name)) continue;
+        if (name == ProfileStore::kListFileName) {
+            listChanged_ = true;
+        } else if (name == currentFile) {
+            profileChanged_ = true;
+        } else if (name == MacroList::kListFileName || EndsWith(name, kMacroFileExtension)) {
+            macrosChanged_ = true;
+        }
+    }
+    if ((listChanged_ || profileChanged_ || macrosChanged_) && !reloadTimer_.isActive()) {
+        reloadTimer_.start(kReloadDelayMs);
+    }
+}
+
+void CDeviceProfileUI::ReloadChangedFiles() {
+    if (listChanged_) {
+        const ProfileStoreResult reloaded = store_.ReloadList();
+        if (!reloaded) {
+            // Most likely another program holds the folder: try again soon,
+            // a bounded number of times.
+            Log("reload", reloaded);
+            if (++reloadRetries_ <= kMaxReloadRetries) {
+                reloadTimer_.start(kReloadRetryMs);
+                return;
+            }
+        }
+    }
+    reloadRetries_ = 0;
+    const std::string before = device_ != nullptr ? device_->CurrentProfileId() : std::string();
+    Refill();
+    if (device_ != nullptr) {
+        if (profileChanged_ || device_->CurrentProfileId() != before) {
+            device_->LoadProfile();
+            device_->RemapKeys();
+            device_->RefreshPage();
+        } else if (macrosChanged_) {
+            device_->ReloadKeysAndMacros();
+            device_->RemapKeys();
+        }
+    }
+    listChanged_ = profileChanged_ = macrosChanged_ = false;
+    emit ExternalChangeLoaded();
 }
 
 void CDeviceProfileUI::SetDevice(CKestrelUSBDevice* device) {
@@ -178,6 +283,7 @@ void CDeviceProfileUI::ApplyChosenProfile() {
     const ProfileStoreResult result = store_.SelectProfile(combo ? combo->currentIndex() : -1);
     Log("select", result);
     Refill();
+    ShowNotices();
     if (!result) return;
     if (device_ != nullptr) {
         const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry() : QRect();
@@ -192,6 +298,18 @@ void CDeviceProfileUI::ApplyChosenProfile() {
 }
 
 void CDeviceProfileUI::WriteMacrosAndReport() {
+    // An unreadable list or macro file sends nothing, and the user is told why.
+    const std::string folder = device_->UserDataFolder();
+    if (!folder.empty()) {
+        MacroList macros(folder);
+        macros.SetLockWait(kLockWait);
+        std::vector<std::vector<MacroEvent>> events;
+        if (const MacroListResult read = macros.ReadAllEvents(events); !read) {
+            DebugLine("macros not sent: " + read.reason);
+            ShowText("The macros were not sent: " + read.reason);
+            return;
+        }
+    }
     const int result = device_->WriteMacros();
     if (result == -1) {
         Tell("message_text_7");
@@ -204,6 +322,7 @@ void CDeviceProfileUI::WriteMacrosAndReport() {
 void CDeviceProfileUI::Add() {
     Log("add", store_.AddProfile());
     Refill();
+    ShowNotices();
 }
 
 void CDeviceProfileUI::Delete() {
@@ -211,11 +330,13 @@ void CDeviceProfileUI::Delete() {
     if (Ask("message_text_4") != 1) return;
     Log("delete", store_.DeleteProfile());
     Refill();
+    ShowNotices();
 }
 
 void CDeviceProfileUI::Copy() {
     Log("copy", store_.CopyProfile());
     Refill();
+    ShowNotices();
 }
 
 void CDeviceProfileUI::Import() {
@@ -232,6 +353,7 @@ void CDeviceProfileUI::Import() {
     }
     Log("import", store_.ImportProfile(LocalPath(path)));
     Refill();
+    ShowNotices();
 }
 
 void CDeviceProfileUI::Export() {
@@ -239,7 +361,10 @@ void CDeviceProfileUI::Export() {
     if (combo == nullptr || combo->currentIndex() < 0 || !saveFile_) return;
     const QString path = saveFile_();
     if (path.isEmpty()) return;
-    Log("export", store_.ExportProfile(LocalPath(path)));
+    const ProfileStoreResult exported = store_.ExportProfile(LocalPath(path));
+    Log("export", exported);
+    // A target that is no regular file, or a failed write, is said plainly.
+    if (!exported) ShowText(exported.reason);
 }
 
 void CDeviceProfileUI::Reset() {
@@ -272,7 +397,12 @@ void CDeviceProfileUI::Rename() {
         case RenameResult::kNameTaken: Tell("message_text_5"); break;
         case RenameResult::kNameBlank: Tell("message_text_25"); break;
         case RenameResult::kDone: Refill(); break;
-        case RenameResult::kFailed: DebugLine("profile rename: " + reason); break;
+        case RenameResult::kFailed:
+        case RenameResult::kNameInvalid:
+            DebugLine("profile rename: " + reason);
+            ShowText(reason);
+            Refill();
+            break;
     }
 }
 

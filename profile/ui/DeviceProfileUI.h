@@ -6,14 +6,20 @@
 #pragma once
 
 #include <QObject>
+#include <chrono>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
+#include "profile/FolderWatch.h"
 #include "profile/ProfileStore.h"
 
 class QComboBox;
+class QSocketNotifier;
 class QLineEdit;
 class QWidget;
 
@@ -34,6 +40,14 @@ public:
     using FileDialogFunction = std::function<QString()>;
 
     static constexpr int kApplyDelayMs = 400;
+    // The longest the panel waits for another process's hold of the data
+    // folder's lock: a short, bounded try, so the window never hangs on it.
+    static constexpr std::chrono::milliseconds kLockWait{100};
+    // Changes seen in the data folder are taken in after this pause, so a
+    // burst of writes by another program is read once.
+    static constexpr int kReloadDelayMs = 50;
+    // When the folder is busy, the reload is tried again after this.
+    static constexpr int kReloadRetryMs = 250;
 
     CDeviceProfileUI(QWidget* panel, ProfileStoreSetup setup, QObject* parent = nullptr);
 
@@ -47,6 +61,9 @@ public:
     void SetDevice(CKestrelUSBDevice* device);
     CKestrelUSBDevice* Device() const { return device_; }
 
+    // The message box also shows the notices of repairs (a list rebuilt, an
+    // unreadable profile replaced) and the reasons operations failed: those
+    // texts are no language keys and show as they are.
     void SetMessageBox(MessageBoxFunction function) { messageBox_ = std::move(function); }
     void SetOpenFileDialog(FileDialogFunction function) { openFile_ = std::move(function); }
     void SetSaveFileDialog(FileDialogFunction function) { saveFile_ = std::move(function); }
@@ -66,9 +83,20 @@ public:
     void OnItemSelect();
     bool ApplyPending() const { return applyTimer_.isActive(); }
 
+    // Watches the data folder and takes in what other programs change there:
+    // the list (the combo box is refilled), the current profile's file and
+    // the macros (the device reloads them and the page is redrawn). The
+    // panel's own writes are recognised and ignored. False when the folder
+    // cannot be watched.
+    bool WatchDataFolder();
+    // Takes in the changes seen so far at once (what the pause ends in).
+    void ReloadChangedFiles();
+
 signals:
     // A chosen profile was selected in the store (and sent to the device).
     void ProfileApplied(int index);
+    // Changes made by another program were taken in.
+    void ExternalChangeLoaded();
 
 private:
     QWidget* Find(const QString& name) const;
@@ -80,6 +108,10 @@ private:
     void Tell(const char* textKey) const;
     void ApplyChosenProfile();
     void WriteMacrosAndReport();
+    // Shows (and logs) what the store noticed and repaired, once each.
+    void ShowNotices();
+    void ShowText(const std::string& text) const;
+    void OnFolderChanged();
     void Add();
     void Delete();
     void Copy();
@@ -98,6 +130,13 @@ private:
     FileDialogFunction openFile_;
     FileDialogFunction saveFile_;
     QTimer applyTimer_;
+    std::unique_ptr<IFolderWatch> watch_;
+    QSocketNotifier* watchNotifier_ = nullptr;
+    QTimer reloadTimer_;
+    bool listChanged_ = false;
+    bool profileChanged_ = false;
+    bool macrosChanged_ = false;
+    int reloadRetries_ = 0;
 };
 
 }  // namespace ivra::profile::ui

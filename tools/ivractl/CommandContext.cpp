@@ -6,6 +6,7 @@
 #include <json/writer.h>
 
 #include "platform/LinuxHidBackend.h"
+#include "profile/DataLocations.h"
 
 namespace ivra::cli {
 
@@ -28,6 +29,24 @@ IHidBackend* CommandContext::Backend() {
     backend_ = MakeSimulatedBackend(options_.simulate, error);
     if (!backend_) err_ << "ivractl: --simulate: " << error << "\n";
     return backend_.get();
+}
+
+std::filesystem::path CommandContext::KindDataFolder(bool create, bool& exists, std::string& error) const {
+    const std::filesystem::path root = UserDataRoot(options_.dataDir);
+    const std::string kindName = KindName();
+    if (create) {
+        std::filesystem::path folder = EnsureKindDataFolder(root, kindName, error);
+        exists = !folder.empty();
+        return folder;
+    }
+    if (!IsKnownKindName(kindName)) {
+        error = "\"" + kindName + "\" is not a device kind";
+        return {};
+    }
+    const std::filesystem::path folder = root / kindName;
+    std::error_code ec;
+    exists = std::filesystem::is_directory(folder, ec);
+    return folder;
 }
 
 int UsageError(CommandContext& context, const std::string& message, const char* help) {

@@ -2,6 +2,7 @@
 // backend they chose (real hidraw or simulated devices) and the catalogue.
 #pragma once
 
+#include <filesystem>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -41,6 +42,14 @@ public:
     // simulation cannot be set up.
     IHidBackend* Backend();
     bool Simulated() const { return !options_.simulate.empty(); }
+
+    // The kind the profile and macro verbs work on (--kind, default keyboard).
+    std::string KindName() const { return options_.kind.empty() ? "keyboard" : options_.kind; }
+    // The data folder of that kind. Verbs that change something have it
+    // created; verbs that only read get its path even when it does not
+    // exist (`exists` false), so they never make a folder for a kind that
+    // was never used. Empty, with the reason in `error`, when unusable.
+    std::filesystem::path KindDataFolder(bool create, bool& exists, std::string& error) const;
 
 private:
     GlobalOptions options_;

@@ -19,6 +19,7 @@
 #include "keys/MacroEvent.h"
 #include "keys/MacroList.h"
 #include "profile/DataLocations.h"
+#include "profile/TextHelpers.h"
 
 namespace ivra::cli {
 namespace {
@@ -34,6 +35,8 @@ constexpr const char* kMacroHelp =
     "  show I            the events of macro I and their 4-byte device form\n"
     "  import FILE       add a macro from an exported macro file\n"
     "  export I FILE     write macro I's file to FILE\n"
+    "  write             send every macro to the keyboard (refused, sending\n"
+    "                    nothing, when the list or a macro file cannot be read)\n"
     "\n"
     "I is the macro index that macro key assignments use, counted from 0. The kind\n"
     "defaults to keyboard. Every verb but show prints the resulting list; a refusal\n"
@@ -63,8 +66,8 @@ void PrintList(CommandContext& context, const std::string& kindName, const Macro
         for (std::size_t i = 0; i < macros.Count(); ++i) {
             Json::Value entry(Json::objectValue);
             entry["index"] = static_cast<Json::UInt64>(i);
-            entry["name"] = macros.Entries()[i].name;
-            entry["id"] = macros.Entries()[i].id;
+            entry["name"] = ToValidUtf8(macros.Entries()[i].name);
+            entry["id"] = ToValidUtf8(macros.Entries()[i].id);
             entry["events"] = static_cast<Json::UInt64>(macros.LoadEvents(i).content.events.size());
             root["macros"].append(entry);
         }
@@ -72,7 +75,7 @@ void PrintList(CommandContext& context, const std::string& kindName, const Macro
         return;
     }
     for (std::size_t i = 0; i < macros.Count(); ++i) {
-        context.out() << "  " << i << "  " << macros.Entries()[i].name << "\n";
+        context.out() << "  " << i << "  " << PrintableText(macros.Entries()[i].name) << "\n";
     }
 }
 
@@ -88,8 +91,8 @@ int ShowMacro(CommandContext& context, const MacroList& macros, std::size_t inde
     if (context.options().json) {
         Json::Value root(Json::objectValue);
         root["index"] = static_cast<Json::UInt64>(index);
-        root["name"] = entry.name;
-        root["id"] = entry.id;
+        root["name"] = ToValidUtf8(entry.name);
+        root["id"] = ToValidUtf8(entry.id);
         root["events"] = Json::Value(Json::arrayValue);
         for (const MacroEvent& event : events) {
             Json::Value element = MacroEventToJson(event);
@@ -99,7 +102,7 @@ int ShowMacro(CommandContext& context, const MacroList& macros, std::size_t inde
         WriteJsonLine(context.out(), root);
         return kExitDone;
     }
-    context.out() << entry.name << " (" << entry.id << "), " << events.size()
+    context.out() << PrintableText(entry.name) << " (" << PrintableText(entry.id) << "), " << events.size()
                   << (events.size() == 1 ? " event\n" : " events\n");
     if (events.empty()) return kExitDone;
     char line[96];
@@ -127,6 +130,20 @@ int RunMacroCommand(CommandContext& context, const std::vector<std::string>& arg
     }
     if (verb == "write") {
         if (args.size() != 1) return UsageError(context, "macro write: takes no arguments", kMacroHelp);
+        // Every file is read and checked before the keyboard is touched: an
+        // unreadable list or macro file sends nothing.
+        std::string error;
+        bool exists = false;
+        const std::filesystem::path folder = context.KindDataFolder(false, exists, error);
+        if (folder.empty()) return Refused(context, error);
+        if (exists) {
+            MacroList macros(folder);
+            std::vector<std::vector<MacroEvent>> events;
+            if (MacroListResult read = macros.ReadAllEvents(events); !read) {
+                PrintNotices(context, macros);
+                return Refused(context, "macro write: " + read.reason + "; nothing was sent");
+            }
+        }
         return RunMacroWrite(context);
     }
     std::size_t argumentCount = 0;
@@ -152,13 +169,17 @@ int RunMacroCommand(CommandContext& context, const std::vector<std::string>& arg
         index = *parsed;
     }
 
-    const std::string kindName = context.options().kind.empty() ? "keyboard" : context.options().kind;
+    const std::string kindName = context.KindName();
+    const bool onlyReads = verb == "list" || verb == "show" || verb == "export";
     std::string error;
-    const std::filesystem::path folder =
-        EnsureKindDataFolder(UserDataRoot(context.options().dataDir), kindName, error);
+    bool exists = false;
+    const std::filesystem::path folder = context.KindDataFolder(!onlyReads, exists, error);
     if (folder.empty()) return Refused(context, error);
     MacroList macros(folder);
-    if (MacroListResult loaded = macros.Load(); !loaded) return Refused(context, loaded.reason);
+    // A kind without a folder has no macros; reading it makes no folder.
+    if (exists) {
+        if (MacroListResult loaded = macros.Load(); !loaded) return Refused(context, loaded.reason);
+    }
 
     MacroListResult result;
     if (verb == "show") {

@@ -14,6 +14,7 @@
 #include "CommandContext.h"
 #include "profile/DataLocations.h"
 #include "profile/ProfileStore.h"
+#include "profile/TextHelpers.h"
 
 namespace ivra::cli {
 namespace {
@@ -32,7 +33,8 @@ constexpr const char* kProfileHelp =
     "  reset          put the selected profile back to the default settings\n"
     "\n"
     "The kind defaults to keyboard. Every verb prints the resulting list; a\n"
-    "refusal prints the reason and exits with 1.\n";
+    "refusal prints the reason and exits with 1. list and export never write,\n"
+    "and never make a folder for a kind that has none yet.\n";
 
 int KindCode(const CommandContext& context, const std::string& kindName) {
     for (const auto& row : context.catalogue().Options()) {
@@ -51,8 +53,8 @@ void PrintList(CommandContext& context, const std::string& kindName, const Profi
         for (size_t i = 0; i < list.Count(); ++i) {
             Json::Value entry(Json::objectValue);
             entry["number"] = static_cast<Json::UInt64>(i + 1);
-            entry["name"] = list.NameAt(i);
-            entry["id"] = list.IdAt(i);
+            entry["name"] = ToValidUtf8(list.NameAt(i));
+            entry["id"] = ToValidUtf8(list.IdAt(i));
             entry["selected"] = static_cast<int>(i) == selected;
             root["profiles"].append(entry);
         }
@@ -60,8 +62,9 @@ void PrintList(CommandContext& context, const std::string& kindName, const Profi
         return;
     }
     for (size_t i = 0; i < list.Count(); ++i) {
+        // A hand-edited name never forges lines or escapes on the terminal.
         context.out() << (static_cast<int>(i) == selected ? "* " : "  ") << (i + 1) << "  "
-                      << list.NameAt(i) << "\n";
+                      << PrintableText(list.NameAt(i)) << "\n";
     }
 }
 
@@ -101,11 +104,19 @@ int RunProfileCommand(CommandContext& context, const std::vector<std::string>& a
         }
     }
 
-    const std::string kindName = context.options().kind.empty() ? "keyboard" : context.options().kind;
+    const std::string kindName = context.KindName();
+    const bool onlyReads = verb == "list" || verb == "export";
     std::string error;
-    const std::filesystem::path folder =
-        EnsureKindDataFolder(UserDataRoot(context.options().dataDir), kindName, error);
+    bool exists = false;
+    const std::filesystem::path folder = context.KindDataFolder(!onlyReads, exists, error);
     if (folder.empty()) return Refused(context, error);
+    if (!exists) {
+        // Nothing to read: the program makes the first profile when it starts.
+        if (verb == "export") return Refused(context, "there are no " + kindName + " profiles yet");
+        context.err() << "ivractl: there are no " << kindName << " profiles yet\n";
+        if (context.options().json) PrintList(context, kindName, ProfileStore({folder, {}, 0}));
+        return kExitDone;
+    }
     const std::filesystem::path programFolder = ProgramFolder();
     if (programFolder.empty()) {
         context.err() << "ivractl: the program folder with DefaultData was not found (set IVRA_HOME)\n";
