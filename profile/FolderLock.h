@@ -3,8 +3,11 @@
 // The program and any number of ivractl processes share the folder; they
 // serialise on this lock, never on anything held across device I/O.
 //
-// Waiting is bounded: the lock is tried without blocking, with short pauses,
-// until the wait allowed runs out (a user interface allows only a short one).
+// Waiting is bounded: the wait blocks in flock(), so the lock passes to a
+// waiter as soon as its holder lets go, and a timer aimed at the waiting
+// thread ends it when the wait allowed runs out (a user interface allows
+// only a short one); where no such timer can be had, the lock is tried with
+// short pauses.
 // A thread that already holds the folder's lock takes it again at no cost.
 //
 // A lock for a change also tidies the folder once it is held: it removes
