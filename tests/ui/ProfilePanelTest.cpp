@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 
@@ -343,6 +344,27 @@ TEST(ProfilePanelMainWndTest, AChoiceLandsOnItsOwnPage) {
     EXPECT_EQ(panelA->Store().ListSelection(), 1);
     EXPECT_EQ(appliedB.size(), 0);
     EXPECT_EQ(panelB->Store().CurrentIndex(), 0);
+}
+
+TEST_F(ProfilePanelTest, WhatAnotherProgramChangesIsTakenInAndARepairIsShown) {
+    QSignalSpy loaded(harness.panel.get(), &CDeviceProfileUI::ExternalChangeLoaded);
+    const std::string ivractl = std::string("'") + IVRACTL_PATH + "' --data-dir '" + temp.path().toStdString() + "' ";
+    ASSERT_EQ(std::system((ivractl + "profile add >/dev/null").c_str()), 0);
+    ASSERT_TRUE(loaded.wait(5000));
+    EXPECT_EQ(harness.ComboTexts(), (QStringList{"profile1", "profile2"}));
+    EXPECT_EQ(harness.Control<QComboBox>("device_profile_combo")->currentIndex(), 0);
+    ASSERT_EQ(std::system((ivractl + "profile rename Work >/dev/null").c_str()), 0);
+    ASSERT_TRUE(loaded.wait(5000));
+    EXPECT_EQ(harness.ComboTexts(), (QStringList{"profile1", "Work"}));
+
+    // An unreadable selected profile is replaced, and the user is told.
+    const std::string id = ReadJson(Folder() / "ProfileList.ini")["profilelist"][1]["profileUUID"].asString();
+    std::ofstream(Folder() / (id + ".Json"), std::ios::trunc) << "{";
+    PanelHarness second(Folder(), 1, "keyboard");
+    ASSERT_TRUE(second.panel->LoadProfileList());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !second.asked.empty(); }, 2000));
+    EXPECT_NE(second.asked[0].find("\"Work\" could not be read"), std::string::npos) << second.asked[0];
+    EXPECT_EQ(ReadJson(Folder() / (id + ".Json"))["profilename"], "Work");
 }
 
 }  // namespace
