@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -20,6 +21,7 @@
 #include "keys/MacroDeleteIntent.h"
 #include "keys/MacroKeyFixUp.h"
 #include "keys/MacroList.h"
+#include "platform/InotifyFolderWatch.h"
 #include "profile/AtomicFile.h"
 #include "profile/FolderLock.h"
 #include "profile/JsonHelpers.h"
@@ -403,6 +405,27 @@ TEST_F(StoreSafetyTest, MacrosThatCannotBeReadAreRefusedBeforeAnythingIsSent) {
     const MacroListResult list = macros.ReadAllEvents(events);
     EXPECT_EQ(list.status, MacroListStatus::kListUnreadable);
     EXPECT_NE(list.reason.find("macro.config"), std::string::npos) << list.reason;
+}
+
+TEST_F(StoreSafetyTest, TheWatcherSeesChangesAndOwnWritesAreToldFromOthers) {
+    std::string error;
+    const auto watch = InotifyFolderWatch::Open(folder.Data(), error);
+    ASSERT_NE(watch, nullptr) << error;
+    const auto file = folder.Data() / "ProfileList.ini";
+    ASSERT_TRUE(WriteFileAtomically(file, "{}"));
+    EXPECT_TRUE(IsOwnWrite(file));
+    // Only the file itself: not its temporary file, not the lock.
+    EXPECT_EQ(watch->TakeChanges(), std::vector<std::string>{"ProfileList.ini"});
+    EXPECT_TRUE(watch->TakeChanges().empty());
+
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) ::_exit(WriteFileAtomically(file, "{\"other\": 1}") ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_FALSE(IsOwnWrite(file));
+    EXPECT_EQ(watch->TakeChanges(), std::vector<std::string>{"ProfileList.ini"});
 }
 
 }  // namespace
