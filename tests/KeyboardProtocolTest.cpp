@@ -322,6 +322,18 @@ TEST_F(KeyboardProtocolTest, MacroImageAndItsSizeLimit) {
     EXPECT_EQ(device.WriteMacros(), -1);
 }
 
+TEST_F(KeyboardProtocolTest, AnUnreadableMacroFileSendsNothing) {
+    Sync();
+    MacroList macros(dataFolder);
+    ASSERT_TRUE(macros.Add());
+    ASSERT_TRUE(macros.SaveEvents(0, {}));
+    ASSERT_TRUE(macros.Add());
+    std::ofstream(macros.MacroFile(1), std::ios::trunc) << "";  // an empty file, as a full disk leaves one
+    Commands();
+    EXPECT_EQ(device.WriteMacros(), -1);
+    EXPECT_EQ(Commands(), std::vector<uint8_t>{0x03});  // the information block only
+}
+
 TEST_F(KeyboardProtocolTest, CustomGroupsGoToTheirBlockAndOutOfRangeGroupsNowhere) {
     Sync();
     LightInfo light = Light(light::kCustomEffect);
