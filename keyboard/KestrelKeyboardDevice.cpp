@@ -103,18 +103,20 @@ void CKestrelKeyboardDevice::SyncOnConnect() {
     StartEffectThread();
 }
 
-void CKestrelKeyboardDevice::ReadBackSettings() {
-    if (!commandTransport.open.load()) return;
+SettingsReadBackResult CKestrelKeyboardDevice::ReadBackAndStore() {
+    using Outcome = SettingsReadBackResult::Outcome;
+    if (!commandTransport.open.load()) return {Outcome::kClosed, 0};
     uint8_t slot = 0;
-    if (commandTransport.ReadData(&slot, 1, 0) != result::kSuccess) {
+    const int slotRead = commandTransport.ReadData(&slot, 1, 0);
+    if (slotRead != result::kSuccess) {
         DebugLine("keyboard read-back: the active slot could not be read; nothing changed");
-        return;
+        return {Outcome::kSlotUnreadable, slotRead};
     }
     SettingsRecord record{};
-    if (commandTransport.ReadData(record.data(), record.size(), kSettingsSlotStride * slot) !=
-        result::kSuccess) {
+    const int recordRead = commandTransport.ReadData(record.data(), record.size(), kSettingsSlotStride * slot);
+    if (recordRead != result::kSuccess) {
         DebugLine("keyboard read-back: the settings record could not be read; nothing changed");
-        return;
+        return {Outcome::kRecordUnreadable, recordRead};
     }
     record[settings::kSlot] = slot;
     {
@@ -126,6 +128,7 @@ void CKestrelKeyboardDevice::ReadBackSettings() {
     LightInfo light = back.light;
     light[light::info::kSelectItem] =
         static_cast<uint8_t>(light::EffectIndexForCode(lightNames_, back.effectCode));
+    bool saved = false;
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
         lightEffect = light;
@@ -138,12 +141,14 @@ void CKestrelKeyboardDevice::ReadBackSettings() {
             WriteSystemStages(section, stages);
             light::WriteLightInfo(section, light);
             SaveProfile();
+            saved = lastSaveOk_.load();
         }
     }
     // A new effect (or the custom one) restarts the preview from the
     // keyboard's state.
     ReloadLight(true);
     RefreshPage();
+    return {saved ? Outcome::kStored : Outcome::kNotSaved, result::kSuccess};
 }
 
 // ---- Profile ---------------------------------------------------------------------
@@ -572,11 +577,14 @@ bool CKestrelKeyboardDevice::RestoreKeyDefault(int position) {
 
 int CKestrelKeyboardDevice::WriteMacros() {
     size_t units = infoBlock[6];
+    bool infoUnreadable = false;
     if (commandTransport.open.load()) {
         std::array<uint8_t, kInfoBlockSize> info{};
         if (commandTransport.ReadInfoBlock(info.data()) == result::kSuccess) {
             infoBlock = info;
             units = info[6];
+        } else {
+            infoUnreadable = true;
         }
     }
     const std::string folder = UserDataFolder();
@@ -587,9 +595,15 @@ int CKestrelKeyboardDevice::WriteMacros() {
     // empty or partial image.
     if (const MacroListResult read = list.ReadAllEvents(macros); !read) {
         DebugLine("keyboard: the macros were not written: " + read.reason);
-        return -1;
+        return kMacroWriteFailed;
     }
     if (macros.empty()) return 0;
+    // Without the block the size of the macro memory is unknown: the macros
+    // must not be measured against a stale or empty one.
+    if (infoUnreadable) {
+        DebugLine("keyboard: the information block could not be read; the macros were not sent");
+        return kMacroInfoBlockUnreadable;
+    }
     const int overflow = MacroImageOverflow(MacroImageSize(macros), kMacroUnitBytes * units);
     if (overflow > 0) return overflow;
     if (!commandTransport.open.load()) return 0;
@@ -599,7 +613,7 @@ int CKestrelKeyboardDevice::WriteMacros() {
     commandTransport.EndSession();
     if (written != result::kSuccess) {
         DebugLine(std::string("keyboard: the macro image was not written: ") + DescribeResult(written));
-        return -1;
+        return kMacroWriteFailed;
     }
     return 0;
 }

@@ -33,6 +33,27 @@ constexpr const char* kKeyboardLightThreadExitLine = "KB灯光线程设定退出
 // 3 x key count may not exceed this (the key table's block).
 constexpr size_t kMaxKeyTableBytes = 512;
 
+// What WriteMacros returns besides 0 (written, or nothing to write) and a
+// positive count of events too many.
+constexpr int kMacroWriteFailed = -1;
+// The information block (and so the size of the macro memory) could not be
+// read; nothing was sent.
+constexpr int kMacroInfoBlockUnreadable = -2;
+
+// How a settings read-back ended. Nothing changes unless the record was read.
+struct SettingsReadBackResult {
+    enum class Outcome {
+        kStored,            // read, stored into the profile and saved
+        kClosed,            // the command channel is not open: nothing was read
+        kSlotUnreadable,    // the active slot could not be read
+        kRecordUnreadable,  // the slot's record could not be read
+        kNotSaved,          // read and taken over, but the profile file was not written
+    };
+    Outcome outcome = Outcome::kClosed;
+    int code = 0;  // the transport's result of the failed read
+    bool Ok() const { return outcome == Outcome::kStored; }
+};
+
 class CKestrelKeyboardDevice : public CKestrelUSBDevice {
 public:
     explicit CKestrelKeyboardDevice(IHidBackend& backend, IClock& clock = DefaultSystemClock());
@@ -42,7 +63,7 @@ public:
 
     // ---- Operations of the device object -----------------------------------
     void SyncOnConnect() override;
-    void ReadBackSettings() override;
+    void ReadBackSettings() override { ReadBackAndStore(); }
     int ReloadLightState() override;
     int LoadProfile() override;
     int LoadDefaultProfile() override;
@@ -68,6 +89,8 @@ public:
     // A key event reported by the keyboard: device key index and 1 = press,
     // 2 = release (listener thread).
     virtual void OnKeyboardOperation(int value, int type);
+    // The settings read-back, saying how it ended.
+    SettingsReadBackResult ReadBackAndStore();
     // Light control switched on or off by the main window.
     void SetLightControl(bool on);
 

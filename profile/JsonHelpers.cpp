@@ -84,6 +84,16 @@ std::string readjsonFile(const std::filesystem::path& path, std::size_t maxBytes
     return bytes;
 }
 
+bool ReadRegularFileText(const std::filesystem::path& path, std::size_t maxBytes, std::string& content,
+                         std::string& error, bool* missing) {
+    int code = 0;
+    bool absent = false;
+    const bool read = ReadRegularFile(path, maxBytes, content, code, absent);
+    if (missing != nullptr) *missing = absent;
+    error = read ? std::string() : ErrorText(code);
+    return read;
+}
+
 Json::Value ParseJson(std::string_view text, bool* ok, std::string* error) {
     if (ok) *ok = false;
     Json::CharReaderBuilder builder;

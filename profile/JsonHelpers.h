@@ -29,6 +29,13 @@ constexpr unsigned kMaxJsonDepth = 128;
 // line with the last error code.
 std::string readjsonFile(const std::filesystem::path& path, std::size_t maxBytes = kMaxJsonFileBytes);
 
+// The same checked read for files that are not JSON (settings, device
+// files): true with the whole content, or false with the reason ("not a
+// regular file", "larger than the size limit", the system's error text) in
+// `error`; `missing` says whether there was no file at all.
+bool ReadRegularFileText(const std::filesystem::path& path, std::size_t maxBytes, std::string& content,
+                         std::string& error, bool* missing = nullptr);
+
 enum class JsonFileState {
     kParsed,      // the file exists and holds valid JSON
     kMissing,     // there is no file

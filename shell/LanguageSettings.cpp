@@ -1,6 +1,7 @@
 #include "shell/LanguageSettings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QWidget>
 
@@ -16,6 +17,24 @@ constexpr int kThai = 15;
 constexpr int kSimplifiedChinese = 0;
 constexpr int kTraditionalChinese = 2;
 const char* const kLanguageKey = "LANGUAGE";
+
+// settings.ini holds a few keys; anything larger is not ours.
+constexpr std::size_t kMaxSettingsFileBytes = 64 * 1024;
+
+// Whether the settings file may be handed to QSettings: there is none yet,
+// or it is a regular file within the size limit. QSettings would block on
+// a FIFO and read a huge file whole.
+bool SettingsFileUsable(const QString& path) {
+    std::string content;
+    std::string error;
+    bool missing = false;
+    if (ReadRegularFileText(QFile::encodeName(path).toStdString(), kMaxSettingsFileBytes, content, error, &missing) ||
+        missing) {
+        return true;
+    }
+    DebugLine("settings: " + path.toStdString() + ": " + error + "; it is neither read nor written");
+    return false;
+}
 
 QFont Font(const QString& face, int pixels, bool bold = false, bool underline = false) {
     QFont font(face);
@@ -71,6 +90,7 @@ LanguageSettings::LanguageSettings(QString configPath, QString languageFolder, Q
       settingsPath_(std::move(settingsPath)) {}
 
 int LanguageSettings::StoredIndex() const {
+    if (!SettingsFileUsable(settingsPath_)) return 0;
     const QSettings settings(settingsPath_, QSettings::IniFormat);
     bool ok = false;
     const int id = settings.value(kLanguageKey).toInt(&ok);
@@ -102,6 +122,7 @@ bool LanguageSettings::Apply(int index, dui::PaintManager& paintManager, QWidget
     }
     resources.ReloadText(root);
 
+    if (!SettingsFileUsable(settingsPath_)) return true;
     QSettings settings(settingsPath_, QSettings::IniFormat);
     settings.setValue(kLanguageKey, entry.id);
     settings.sync();

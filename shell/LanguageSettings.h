@@ -38,12 +38,13 @@ public:
     int CurrentIndex() const { return current_; }
 
     // The index of the stored language id; 0 when nothing (or nothing
-    // known) is stored.
+    // known) is stored, or settings.ini is no regular file of sensible size.
     int StoredIndex() const;
 
     // Applies language `index` to the window's fonts and texts and stores
-    // its id. The current language again, or an index outside the list,
-    // changes and stores nothing (false).
+    // its id (not where settings.ini is no regular file of sensible size).
+    // The current language again, or an index outside the list, changes and
+    // stores nothing (false).
     bool Apply(int index, dui::PaintManager& paintManager, QWidget* root);
 
 private:

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -21,12 +22,7 @@ const char kRaiseRequest[] = "raise\n";
 
 }  // namespace
 
-SingleInstance::SingleInstance(QString name, QString folder) : name_(std::move(name)), folder_(std::move(folder)) {
-    if (folder_.isEmpty()) {
-        folder_ = qEnvironmentVariable("XDG_RUNTIME_DIR");
-        if (folder_.isEmpty() || !QDir(folder_).exists()) folder_ = QDir::tempPath();
-    }
-}
+SingleInstance::SingleInstance(QString name, QString folder) : name_(std::move(name)), folder_(std::move(folder)) {}
 
 SingleInstance::~SingleInstance() {
     if (server_ != nullptr) server_->close();
@@ -34,23 +30,78 @@ SingleInstance::~SingleInstance() {
 }
 
 QString SingleInstance::SocketPath() const { return QDir(folder_).filePath(name_ + QStringLiteral(".socket")); }
+QString SingleInstance::LockPath() const { return QDir(folder_).filePath(name_ + QStringLiteral(".lock")); }
+
+bool SingleInstance::IsPrivateFolder(const QString& path, QString* why) {
+    struct stat info {};
+    const QByteArray local = path.toLocal8Bit();
+    if (::lstat(local.constData(), &info) != 0) {
+        if (why != nullptr) *why = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    QString problem;
+    if (!S_ISDIR(info.st_mode)) {
+        problem = QStringLiteral("%1 is not a folder").arg(path);
+    } else if (info.st_uid != ::geteuid()) {
+        problem = QStringLiteral("%1 belongs to user %2").arg(path).arg(info.st_uid);
+    } else if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
+        problem = QStringLiteral("others may use %1 (mode %2)").arg(path).arg(info.st_mode & 07777, 4, 8, QLatin1Char('0'));
+    }
+    if (problem.isEmpty()) return true;
+    if (why != nullptr) *why = problem;
+    return false;
+}
+
+bool SingleInstance::ChooseFolder() {
+    if (!folder_.isEmpty()) {
+        QString why;
+        if (IsPrivateFolder(folder_, &why)) return true;
+        error_ = QStringLiteral("the lock folder is not private: %1").arg(why);
+        return false;
+    }
+    // Any user can create files in the temporary folder, so the lock lives
+    // in $XDG_RUNTIME_DIR or in a folder of this user's own: nobody else can
+    // take it and keep the program from starting.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && IsPrivateFolder(runtime)) {
+        folder_ = runtime;
+        return true;
+    }
+    folder_ = QDir(QDir::tempPath()).filePath(QStringLiteral("%1-%2").arg(name_).arg(::geteuid()));
+    const QByteArray local = folder_.toLocal8Bit();
+    if (::mkdir(local.constData(), 0700) != 0 && errno != EEXIST) {
+        error_ = QStringLiteral("cannot create %1: %2").arg(folder_, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    QString why;
+    if (!IsPrivateFolder(folder_, &why)) {
+        error_ = QStringLiteral("the lock folder is not private: %1").arg(why);
+        return false;
+    }
+    return true;
+}
 
 SingleInstance::Role SingleInstance::Acquire() {
-    const QByteArray lockPath = QDir(folder_).filePath(name_ + QStringLiteral(".lock")).toLocal8Bit();
-    lockFd_ = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (!ChooseFolder()) return Role::Failed;
+    const QByteArray lockPath = LockPath().toLocal8Bit();
+    lockFd_ = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (lockFd_ < 0) {
         error_ = QStringLiteral("cannot open %1: %2").arg(QString::fromLocal8Bit(lockPath), QString::fromLocal8Bit(std::strerror(errno)));
         return Role::Failed;
     }
     if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+        const int lockError = errno;
         ::close(lockFd_);
         lockFd_ = -1;
-        if (errno != EWOULDBLOCK) {
-            error_ = QStringLiteral("cannot lock %1").arg(QString::fromLocal8Bit(lockPath));
+        if (lockError != EWOULDBLOCK) {
+            error_ = QStringLiteral("cannot lock %1: %2")
+                         .arg(QString::fromLocal8Bit(lockPath), QString::fromLocal8Bit(std::strerror(lockError)));
             return Role::Failed;
         }
-        AskPrimaryToRaise();  // best effort: it may be shutting down
-        return Role::Secondary;
+        if (AskPrimaryToRaise()) return Role::Secondary;
+        error_ = QStringLiteral("another instance holds %1 but does not answer on %2")
+                     .arg(QString::fromLocal8Bit(lockPath), SocketPath());
+        return Role::Unanswered;
     }
     // Only the lock holder may remove a socket left by a crashed run.
     QLocalServer::removeServer(SocketPath());

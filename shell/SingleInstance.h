@@ -1,6 +1,8 @@
-// One running program per user: the first start takes a lock file under
-// $XDG_RUNTIME_DIR and listens on a local socket beside it; a later start
-// finds the lock taken, asks the running one to come forward, and ends.
+// One running program per user: the first start takes a lock file in a
+// folder only this user may write ($XDG_RUNTIME_DIR, or a folder of its own
+// in the temporary folder) and listens on a local socket beside it; a later
+// start finds the lock taken, asks the running one to come forward, and
+// ends.
 #pragma once
 
 #include <QObject>
@@ -13,25 +15,35 @@ namespace ivra::shell {
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    enum class Role { Primary, Secondary, Failed };
+    enum class Role { Primary, Secondary, Unanswered, Failed };
 
     // `name` names the lock and the socket; `folder` defaults to
-    // $XDG_RUNTIME_DIR (or the temporary folder where it is not set).
+    // $XDG_RUNTIME_DIR when it is this user's private folder, else to
+    // "<temporary folder>/<name>-<uid>", created with mode 0700.
     explicit SingleInstance(QString name, QString folder = {});
     ~SingleInstance() override;
 
     // Primary: this process holds the lock and listens. Secondary: another
-    // one holds it and has been asked to raise its window. Failed: neither
-    // (the reason in ErrorString()).
+    // one holds it and has been asked to raise its window. Unanswered:
+    // another one holds it but does not answer. Failed: neither (the reason
+    // in ErrorString()).
     Role Acquire();
     QString ErrorString() const { return error_; }
     QString SocketPath() const;
+    QString LockPath() const;
+
+    // Whether `path` is a real folder (no symbolic link) owned by this user
+    // that nobody else may use (mode 0700); the reason in `why` when not.
+    static bool IsPrivateFolder(const QString& path, QString* why = nullptr);
 
 signals:
     // Another start asked the running program to come forward.
     void RaiseRequested();
 
 private:
+    // Settles folder_ (creating the per-user folder when needed); false
+    // with the reason in error_.
+    bool ChooseFolder();
     bool AskPrimaryToRaise();
 
     QString name_;

@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QGuiApplication>
+#include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -50,6 +52,21 @@ int main(int argc, char** argv) {
     ivra::shell::SingleInstance instance(QStringLiteral("ivra-wireless-manager"));
     switch (instance.Acquire()) {
         case ivra::shell::SingleInstance::Role::Secondary: return 0;  // the running one comes forward
+        case ivra::shell::SingleInstance::Role::Unanswered: {
+            // Starting a second program beside a hung one would fight over
+            // the devices; the user must learn why no window comes.
+            std::fprintf(stderr, "ivra-wireless-manager: %s; not starting a second one\n",
+                         qPrintable(instance.ErrorString()));
+            const QString platform = QGuiApplication::platformName();
+            if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
+                QMessageBox::warning(nullptr, QApplication::applicationName(),
+                                     QStringLiteral("Ivra Wireless Manager is already running but does not "
+                                                    "answer.\n\nEnd the running program (or wait until it "
+                                                    "has ended), then start it again.\n\n%1")
+                                         .arg(instance.ErrorString()));
+            }
+            return 1;
+        }
         case ivra::shell::SingleInstance::Role::Failed:
             std::fprintf(stderr, "ivra-wireless-manager: %s; running without the single-instance check\n",
                          qPrintable(instance.ErrorString()));

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
 #include <optional>
 #include <set>
 #include <sstream>
 #include <vector>
 
+#include "profile/JsonHelpers.h"
 #include "sim/SimCommandFirmware.h"
 #include "sim/SimDevice.h"
 #include "sim/SimFaultScript.h"
@@ -337,18 +337,16 @@ bool LoadSimDeviceText(const std::string& text, SimDevice& device,
 
 bool LoadSimDeviceFile(const std::string& path, SimDevice& device,
                        SimCommandFirmware& firmware, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = path + ": cannot be opened";
+    // Checked like every file the program reads: a FIFO would block the
+    // start and a huge file would be read whole.
+    std::string text;
+    std::string why;
+    bool missing = false;
+    if (!ReadRegularFileText(path, kMaxSimDeviceFileBytes, text, why, &missing)) {
+        error = path + (missing ? ": cannot be opened" : ": cannot be read: " + why);
         return false;
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (file.bad()) {
-        error = path + ": cannot be read";
-        return false;
-    }
-    if (!LoadSimDeviceText(text.str(), device, firmware, error)) {
+    if (!LoadSimDeviceText(text, device, firmware, error)) {
         error = path + ": " + error;
         return false;
     }

@@ -3,6 +3,7 @@
 // naming the file and the key; nothing throws.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace Json {
@@ -23,7 +24,12 @@ bool ApplySimDeviceJson(const Json::Value& root, SimDevice& device,
 bool LoadSimDeviceText(const std::string& text, SimDevice& device,
                        SimCommandFirmware& firmware, std::string& error);
 
-// Reads a file and applies it; messages start with the file name.
+// Device files larger than this are refused (the largest sensible one, with
+// every memory area and a long script, is a few hundred kilobytes).
+constexpr std::size_t kMaxSimDeviceFileBytes = 1024 * 1024;
+
+// Reads a file (a regular file of at most kMaxSimDeviceFileBytes) and
+// applies it; messages start with the file name.
 bool LoadSimDeviceFile(const std::string& path, SimDevice& device,
                        SimCommandFirmware& firmware, std::string& error);
 

@@ -3,8 +3,11 @@
 // saved from one run to the next.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "IvractlRunner.h"
 #include "profile/JsonHelpers.h"
+#include "sim/FakeSysfsTree.h"
 #include "sim/TemporaryFolder.h"
 
 namespace ivra {
@@ -14,9 +17,15 @@ using testing::RunIvractl;
 
 class KeyboardCommandsTest : public ::testing::Test {
 protected:
-    testing::CommandRun Run(const std::string& args) {
-        return RunIvractl("--simulate keyboard --data-dir '" + data.Path().string() + "' " + args, scratch.Path(),
-                          "IVRA_HOME='" IVRA_SOURCE_DIR "'");
+    testing::CommandRun Run(const std::string& args, const std::string& simulate = "keyboard") {
+        return RunIvractl("--simulate '" + simulate + "' --data-dir '" + data.Path().string() + "' " + args,
+                          scratch.Path(), "IVRA_HOME='" IVRA_SOURCE_DIR "'");
+    }
+    // "keyboard:FILE" for a simulated keyboard with this device file.
+    std::string KeyboardWith(const std::string& name, const std::string& json) {
+        const std::filesystem::path file = scratch.Path() / name;
+        std::ofstream(file) << json;
+        return "keyboard:" + file.string();
     }
     sim::TemporaryFolder data;
     sim::TemporaryFolder scratch;
@@ -55,6 +64,75 @@ TEST_F(KeyboardCommandsTest, VerbsChangeTheProfileAndWriteTheKeyboard) {
     // A repeat delay change writes nothing to the keyboard.
     const testing::CommandRun quiet = Run("--debug settings set --repeat 30");
     EXPECT_EQ(quiet.err.find("1a 00 00 00   00"), std::string::npos);
+}
+
+TEST_F(KeyboardCommandsTest, WhatTheKeyboardCouldNotDoIsAFailureWithItsReason) {
+    ASSERT_EQ(Run("macro add").status, 0);
+    struct Case {
+        std::string args;
+        std::string device;  // the device file; "" for the factory keyboard
+        int status;
+        std::string inErr;   // what stderr says
+        std::string notOut;  // what stdout must not say ("": no check)
+    };
+    const Case cases[] = {
+        {"device readback", R"({"faults": [{"command": 5, "kind": "status"}]})", 1,
+         "active settings slot could not be read (the device reported status 0xFF", "active slot"},
+        {"device readback", R"({"faults": [{"command": 5, "occurrence": 2, "kind": "status"}]})", 1,
+         "settings record could not be read", "active slot"},
+        {"macro write", R"({"faults": [{"command": 3, "kind": "status"}]})", 1,
+         "information block could not be read", "macros written"},
+        {"light stream --for-ms 300", R"({"faults": [{"command": 18, "kind": "status"}]})", 1,
+         "no frame could be sent to the keyboard (", ""},
+        {"light stream --for-ms 1500", "", 0, "", ""},
+        // A keyboard the user may not open is named with the fix at once.
+        {"light show", R"({"permissionDenied": true})", 1, "70-ivra-wireless-manager.rules", "effect:"},
+        {"macro write", R"({"permissionDenied": true})", 1, "permission denied", "macros written"},
+    };
+    int file = 0;
+    for (const Case& c : cases) {
+        const std::string simulate =
+            c.device.empty() ? "keyboard" : KeyboardWith("device" + std::to_string(file++) + ".json", c.device);
+        const testing::CommandRun run = Run(c.args, simulate);
+        EXPECT_EQ(run.status, c.status) << c.args << " " << c.device << "\n" << run.out << run.err;
+        EXPECT_NE(run.err.find(c.inErr), std::string::npos) << c.args << " " << c.device << "\n" << run.err;
+        if (!c.notOut.empty()) {
+            EXPECT_EQ(run.out.find(c.notOut), std::string::npos) << c.args << " " << c.device << "\n" << run.out;
+        }
+        EXPECT_EQ(run.err.find("no keyboard was found"), std::string::npos) << run.err;
+    }
+}
+
+TEST_F(KeyboardCommandsTest, DeviceVerbsActOnTheKindTheyNameOrRefuse) {
+    const std::string before = Run("light show").out;
+    struct Case {
+        std::string args;
+        int status;
+        std::string inErr;
+    };
+    const Case cases[] = {
+        {"--kind keyboard_7210 light set --effect 5", 1, "no keyboard_7210 is present"},
+        {"--kind keyboard_7210 device readback", 1, "no keyboard_7210 is present"},
+        {"--kind keyboard_7210 macro write", 1, "no keyboard_7210 is present"},
+        {"--kind mouse key show", 1, "works on a keyboard"},
+        {"--kind HD light stream --for-ms 10", 1, "works on a keyboard"},
+        {"--kind keyboard light show", 0, ""},
+    };
+    for (const Case& c : cases) {
+        const testing::CommandRun run = Run(c.args);
+        EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.out << run.err;
+        EXPECT_NE(run.err.find(c.inErr), std::string::npos) << c.args << "\n" << run.err;
+    }
+    // The keyboard that is present kept its profile.
+    EXPECT_EQ(Run("light show").out, before);
+    // Without any keyboard the answer comes at once, naming what is missing.
+    sim::FakeSysfsTree empty;
+    const testing::CommandRun none =
+        RunIvractl("--data-dir '" + data.Path().string() + "' light show", scratch.Path(),
+                   "IVRA_HOME='" IVRA_SOURCE_DIR "' IVRA_SYSFS_ROOT='" + empty.sysRoot() + "' IVRA_DEV_ROOT='" +
+                       empty.devRoot() + "'");
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("no keyboard is present"), std::string::npos) << none.err;
 }
 
 }  // namespace

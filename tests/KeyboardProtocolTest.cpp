@@ -257,7 +257,7 @@ TEST_F(KeyboardProtocolTest, ReadBackStoresTheActiveSlotIntoTheProfile) {
                                        0, 0,          0, 0, 0, 3, 1, 1, 1, 0, 0, 0, 4};
         std::copy(record.begin(), record.end(), m.data.begin() + 50);
     });
-    device.ReadBackSettings();
+    EXPECT_EQ(device.ReadBackAndStore().outcome, SettingsReadBackResult::Outcome::kStored);
     LightInfo light = device.CurrentLight();
     EXPECT_EQ(light[info::kSelectItem], 5);
     EXPECT_EQ(light[info::kLight], 1);
@@ -277,14 +277,32 @@ TEST_F(KeyboardProtocolTest, ReadBackStoresTheActiveSlotIntoTheProfile) {
     device.ReadBackSettings();
     EXPECT_EQ(device.CurrentLight()[info::kSelectItem], 0x77);
 
-    // A failed read changes nothing, in memory or on disk.
-    const std::string before = FileBytes(profileFile);
-    light = device.CurrentLight();
-    Fault(0x05);
-    keyboard->Firmware().ModifyMemory([](sim::SimFirmwareMemory& m) { m.data[51] = 1; });
-    device.ReadBackSettings();
-    EXPECT_EQ(device.CurrentLight(), light);
-    EXPECT_EQ(FileBytes(profileFile), before);
+    // A record that cannot be saved is reported so.
+    const std::filesystem::path aside = dataFolder.string() + ".aside";
+    std::filesystem::rename(dataFolder, aside);
+    EXPECT_EQ(device.ReadBackAndStore().outcome, SettingsReadBackResult::Outcome::kNotSaved);
+    std::filesystem::rename(aside, dataFolder);
+
+    // A failed read changes nothing, in memory or on disk, and says which
+    // read failed: the active slot (the first read) or its record.
+    using Outcome = SettingsReadBackResult::Outcome;
+    for (const auto& [occurrence, outcome] : {std::pair{1u, Outcome::kSlotUnreadable},
+                                              std::pair{2u, Outcome::kRecordUnreadable}}) {
+        const std::string before = FileBytes(profileFile);
+        light = device.CurrentLight();
+        keyboard->Faults().Clear();
+        sim::SimFault fault;
+        fault.command = 0x05;
+        fault.occurrence = keyboard->Faults().Seen(0x05) + occurrence;
+        fault.kind = sim::SimFaultKind::Status;
+        keyboard->Faults().Add(fault);
+        keyboard->Firmware().ModifyMemory([](sim::SimFirmwareMemory& m) { m.data[51] = 1; });
+        const SettingsReadBackResult failed = device.ReadBackAndStore();
+        EXPECT_EQ(failed.outcome, outcome) << occurrence;
+        EXPECT_EQ(failed.code, result::kStatusError) << occurrence;
+        EXPECT_EQ(device.CurrentLight(), light) << occurrence;
+        EXPECT_EQ(FileBytes(profileFile), before) << occurrence;
+    }
 }
 
 TEST_F(KeyboardProtocolTest, MacroImageAndItsSizeLimit) {
@@ -319,7 +337,14 @@ TEST_F(KeyboardProtocolTest, MacroImageAndItsSizeLimit) {
     // A failed transfer is reported as the failure it is.
     keyboard->Firmware().ModifyMemory([](sim::SimFirmwareMemory& m) { m.infoBlock[6] = 4; });
     Fault(0x15);
-    EXPECT_EQ(device.WriteMacros(), -1);
+    EXPECT_EQ(device.WriteMacros(), kMacroWriteFailed);
+    // Without the information block the macro memory's size is unknown:
+    // that is said, not an overflow, and nothing is sent.
+    keyboard->Faults().Clear();
+    Fault(0x03);
+    Commands();
+    EXPECT_EQ(device.WriteMacros(), kMacroInfoBlockUnreadable);
+    EXPECT_EQ(Commands(), std::vector<uint8_t>{0x03});
 }
 
 TEST_F(KeyboardProtocolTest, AnUnreadableMacroFileSendsNothing) {

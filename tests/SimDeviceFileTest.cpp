@@ -1,5 +1,6 @@
 // Loading simulated devices from JSON files and from the --simulate text.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -226,6 +227,34 @@ TEST(SimDeviceFileTest, MissingFileIsNamed) {
     EXPECT_FALSE(
         LoadSimDeviceFile("/nonexistent/kb.json", keyboard, keyboard.Firmware(), error));
     EXPECT_EQ(error, "/nonexistent/kb.json: cannot be opened");
+}
+
+TEST(SimDeviceFileTest, OnlyARegularFileOfSensibleSizeIsRead) {
+    // A FIFO without a writer would block the start, a huge file would be
+    // read whole: both are refused at once.
+    const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / "sim_device_files";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const std::string fifo = (folder / "fifo.json").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string huge = (folder / "huge.json").string();
+    std::ofstream(huge) << "{}";
+    std::filesystem::resize_file(huge, 100u * 1024 * 1024);  // sparse: nothing is written
+    const struct {
+        std::string path;
+        std::string reason;
+    } cases[] = {
+        {fifo, "not a regular file"},
+        {folder.string(), "not a regular file"},
+        {huge, "larger than the size limit"},
+    };
+    for (const auto& c : cases) {
+        SimKeyboard keyboard;
+        std::string error;
+        EXPECT_FALSE(LoadSimDeviceFile(c.path, keyboard, keyboard.Firmware(), error)) << c.path;
+        EXPECT_EQ(error, c.path + ": cannot be read: " + c.reason);
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST(SimulateOptionTest, BuildsListedDevices) {

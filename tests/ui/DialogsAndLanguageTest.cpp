@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAbstractButton>
 #include <QDir>
@@ -160,6 +161,38 @@ TEST(LanguageTest, AppliesStoresAndRefusesUnknownIndices) {
     LanguageSettings broken(dir.filePath("missing.config"), kSkin, settingsFile);
     EXPECT_TRUE(broken.Languages().empty());
     EXPECT_FALSE(broken.Apply(0, pm, &label));
+}
+
+TEST(LanguageTest, ASettingsFileThatIsNoSensibleRegularFileIsNeitherReadNorReplaced) {
+    // A FIFO would block the start for ever; a huge file would be read whole.
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo.ini");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString huge = dir.filePath("huge.ini");
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[General]\nLANGUAGE=1033\n");
+        file.write(QByteArray(1024 * 1024, ';'));
+    }
+    const QByteArray hugeBefore = [&] {
+        QFile file(huge);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    for (const QString& path : {fifo, huge}) {
+        SCOPED_TRACE(path.toStdString());
+        LanguageSettings language(kLanguageConfig, kSkin, path);
+        EXPECT_EQ(language.StoredIndex(), 0);
+        dui::PaintManager pm(nullptr);
+        QLabel label;
+        EXPECT_TRUE(language.Apply(1, pm, &label));  // applied, not stored
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    QFile after(huge);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), hugeBefore);
 }
 
 TEST(LanguageTest, EveryTextKeyOfTheSkinsIsInEveryLanguage) {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -145,6 +149,42 @@ TEST(SingleInstanceTest, ASecondStartRaisesTheFirst) {
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
     stale.close();
     EXPECT_EQ(other.Acquire(), SingleInstance::Role::Primary);
+}
+
+TEST(SingleInstanceTest, TheLockLivesOnlyInAFolderNoOtherUserMayUse) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto folder = [&](const char* name, mode_t mode) {
+        const QString path = dir.filePath(name);
+        ::mkdir(QFile::encodeName(path).constData(), 0700);
+        ::chmod(QFile::encodeName(path).constData(), mode);
+        return path;
+    };
+    const QString own = folder("own", 0700);
+    const QString open = folder("open", 0777);
+    const QString group = folder("group", 0750);
+    const QString link = dir.filePath("link");
+    ASSERT_EQ(::symlink(QFile::encodeName(own).constData(), QFile::encodeName(link).constData()), 0);
+    QFile file(dir.filePath("file"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const struct {
+        QString path;
+        bool isPrivate;
+    } cases[] = {{own, true}, {open, false}, {group, false}, {link, false}, {file.fileName(), false},
+                 {dir.filePath("missing"), false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(SingleInstance::IsPrivateFolder(c.path), c.isPrivate) << c.path.toStdString();
+    }
+    // Another user's folder (only root can make one here).
+    const QString foreign = folder("foreign", 0700);
+    if (::chown(QFile::encodeName(foreign).constData(), 65534, 65534) == 0) {
+        EXPECT_FALSE(SingleInstance::IsPrivateFolder(foreign));
+    }
+
+    SingleInstance refused(QStringLiteral("test-instance"), open);
+    EXPECT_EQ(refused.Acquire(), SingleInstance::Role::Failed);
+    EXPECT_TRUE(refused.ErrorString().contains("others may use")) << refused.ErrorString().toStdString();
+    EXPECT_FALSE(QFile::exists(QDir(open).filePath("test-instance.lock")));
 }
 
 }  // namespace

@@ -1,7 +1,12 @@
 // The program as a user starts it: two starts, a broken installation.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -52,6 +57,74 @@ TEST(ProgramTest, ASecondStartRaisesTheFirstAndExits) {
 
     first.terminate();
     EXPECT_TRUE(first.waitForFinished(15000));
+}
+
+// Holds an flock on `path` (created) while it lives.
+class HeldLock {
+public:
+    explicit HeldLock(const QString& path)
+        : fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)),
+          held_(fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0) {}
+    ~HeldLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool Held() const { return held_; }
+
+private:
+    int fd_;
+    bool held_;
+};
+
+TEST(ProgramTest, TheInstanceLockIsThisUsersOwn) {
+    // Without $XDG_RUNTIME_DIR the lock lives in a folder of this user's
+    // own in the temporary folder, not in a file there any user can hold.
+    QTemporaryDir runtime;
+    QTemporaryDir temporary;
+    QProcessEnvironment env = Environment(runtime);
+    env.remove("XDG_RUNTIME_DIR");
+    env.insert("TMPDIR", temporary.path());
+    HeldLock shared(temporary.filePath("ivra-wireless-manager.lock"));
+    ASSERT_TRUE(shared.Held());
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(IVRA_GUI_PATH, {"--simulate", "keyboard", "--debug"});
+    ASSERT_TRUE(first.waitForStarted());
+    QByteArray output;
+    EXPECT_TRUE(WaitForOutput(first, output, "windowinit")) << output.toStdString();
+    first.terminate();
+    EXPECT_TRUE(first.waitForFinished(15000));
+    struct stat info {};
+    const QString folder = temporary.filePath(QStringLiteral("ivra-wireless-manager-%1").arg(::geteuid()));
+    ASSERT_EQ(::lstat(QFile::encodeName(folder).constData(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+    // An instance that holds the lock but does not answer is named, and the
+    // start fails instead of ending quietly.
+    HeldLock hung(QDir(folder).filePath("ivra-wireless-manager.lock"));
+    ASSERT_TRUE(hung.Held());
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(IVRA_GUI_PATH, {"--simulate", "keyboard"});
+    ASSERT_TRUE(second.waitForFinished(15000));
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_TRUE(second.readAllStandardError().contains("does not answer"));
+}
+
+TEST(ProgramTest, ASettingsFileThatIsAFifoDoesNotStopTheStart) {
+    QTemporaryDir runtime;
+    ASSERT_TRUE(QDir(runtime.path()).mkpath("config/Ivra Wireless Manager 1.0"));
+    const QString settings = runtime.filePath("config/Ivra Wireless Manager 1.0/settings.ini");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(settings).constData(), 0600), 0);
+    QProcess program;
+    program.setProcessEnvironment(Environment(runtime));
+    program.start(IVRA_GUI_PATH, {"--simulate", "keyboard", "--debug"});
+    ASSERT_TRUE(program.waitForStarted());
+    // The first command frame to the keyboard comes after the language.
+    QByteArray output;
+    EXPECT_TRUE(WaitForOutput(program, output, "命令")) << output.toStdString();
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished(15000));
 }
 
 TEST(ProgramTest, AMissingSkinStopsTheStartWithAReason) {

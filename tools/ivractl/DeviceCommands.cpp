@@ -6,8 +6,8 @@
 
 #include "CommandContext.h"
 #include "KeyboardCommands.h"
+#include "OpenFailureText.h"
 #include "device/DeviceTransport.h"
-#include "platform/SysfsHidEnumerator.h"
 
 namespace ivra::cli {
 namespace {
@@ -118,17 +118,7 @@ int ListDevices(CommandContext& context) {
 }
 
 void ExplainOpenFailure(CommandContext& context, const std::string& path, HidOpenError error) {
-    std::string node, instance;
-    if (!SplitInterfacePath(path, node, instance)) node = path;
-    context.err() << "ivractl: cannot open " << node << " (" << path << "): "
-                  << DescribeOpenError(error) << ".\n";
-    if (error == HidOpenError::PermissionDenied) {
-        context.err()
-            << "  hidraw nodes are readable by root only unless a udev rule grants access.\n"
-               "  Install the rule shipped with the program, then unplug and re-plug the device:\n"
-               "    sudo install -m 644 udev/70-ivra-wireless-manager.rules /etc/udev/rules.d/\n"
-               "    sudo udevadm control --reload-rules && sudo udevadm trigger\n";
-    }
+    context.err() << "ivractl: " << OpenFailureText(path, error) << "\n";
 }
 
 // Opens the collection the way discovery does for its kind, then reads the

@@ -1,16 +1,13 @@
 // ivractl hid parse FILE
-#include <sys/stat.h>
-
 #include <cctype>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <ostream>
 
 #include <json/json.h>
 
 #include "CommandContext.h"
 #include "device/HidReportDescriptor.h"
+#include "profile/JsonHelpers.h"
 
 namespace ivra::cli {
 namespace {
@@ -60,19 +57,10 @@ bool ParseHexText(const std::string& text, std::vector<uint8_t>& out, std::strin
 }
 
 bool LoadDescriptorFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        error = "cannot read " + path;
-        return false;
-    }
-    if (!S_ISREG(info.st_mode) || static_cast<size_t>(info.st_size) > kMaxDescriptorFile) {
-        error = path + " is not a regular file of at most 1 MiB";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) {
-        error = "cannot read " + path;
+    std::string content;
+    std::string why;
+    if (!ReadRegularFileText(path, kMaxDescriptorFile, content, why)) {
+        error = "cannot read " + path + ": " + why;
         return false;
     }
     if (!content.empty() && LooksLikeHexText(content)) {

@@ -15,6 +15,7 @@
 #include "CommandContext.h"
 #include "KeyboardCommands.h"
 #include "KeyboardSession.h"
+#include "device/DeviceTransport.h"
 #include "keys/Assignment.h"
 #include "keys/AssignmentName.h"
 #include "keys/EnglishKeyNames.h"
@@ -192,13 +193,30 @@ int Sync(CommandContext& context) {
     return out["keyTableValid"].asBool() ? kExitDone : kExitFailed;
 }
 
+// Why a read-back did not end in the profile, or "" when it did.
+std::string ReadBackFailure(const SettingsReadBackResult& back) {
+    using Outcome = SettingsReadBackResult::Outcome;
+    const std::string why = back.code != result::kSuccess ? std::string(" (") + DescribeResult(back.code) + ")" : "";
+    switch (back.outcome) {
+        case Outcome::kStored: return {};
+        case Outcome::kClosed: return "the keyboard was closed before its settings could be read";
+        case Outcome::kSlotUnreadable:
+            return "the keyboard's active settings slot could not be read" + why + "; nothing was changed";
+        case Outcome::kRecordUnreadable:
+            return "the keyboard's settings record could not be read" + why + "; nothing was changed";
+        case Outcome::kNotSaved: return "the settings were read but the profile could not be saved";
+    }
+    return "the settings read-back failed";
+}
+
 int ReadBack(CommandContext& context) {
     KeyboardSession session(context);
     if (!Connect(context, session)) return kExitFailed;
     CKestrelKeyboardDevice& keyboard = session.Keyboard();
     Json::Value out(Json::objectValue);
+    SettingsReadBackResult back;
     session.OnOwner([&] {
-        keyboard.ReadBackSettings();
+        back = keyboard.ReadBackAndStore();
         const SettingsRecord record = keyboard.LastReadBackRecord();
         out["slot"] = record[settings::kSlot];
         out["record"] = Hex(std::vector<uint8_t>(record.begin(), record.end()));
@@ -206,6 +224,10 @@ int ReadBack(CommandContext& context) {
         const KeyboardSystemStages stages = keyboard.SystemStages();
         out["settings"] = StagesJson(stages, RepeatDelayLabel("", stages.repeatDelay));
     });
+    // A record that was never read is not printed as if it had been.
+    const bool read = back.outcome == SettingsReadBackResult::Outcome::kStored ||
+                      back.outcome == SettingsReadBackResult::Outcome::kNotSaved;
+    if (!read) return Failed(context, ReadBackFailure(back));
     if (context.options().json) {
         WriteJsonLine(context.out(), out);
     } else {
@@ -213,6 +235,7 @@ int ReadBack(CommandContext& context) {
         Print(context, out["light"]);
         Print(context, out["settings"]);
     }
+    if (!back.Ok()) return Failed(context, ReadBackFailure(back));
     return kExitDone;
 }
 
@@ -396,6 +419,10 @@ int RunMacroWrite(CommandContext& context) {
     if (!Connect(context, session)) return kExitFailed;
     int result = 0;
     session.OnOwner([&] { result = session.Keyboard().WriteMacros(); });
+    if (result == kMacroInfoBlockUnreadable) {
+        return Failed(context, "the keyboard's information block could not be read, so the size of its macro "
+                               "memory is unknown; nothing was written");
+    }
     if (result < 0) return Failed(context, "the macros were not written to the keyboard");
     if (result > 0) {
         return Failed(context, "the macros do not fit into the keyboard: " + std::to_string(result) +

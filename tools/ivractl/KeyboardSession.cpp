@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "OpenFailureText.h"
 #include "device/SelectorEntry.h"
 #include "profile/DataLocations.h"
 #include "profile/ProfileStore.h"
@@ -22,10 +23,52 @@ KeyboardSession::~KeyboardSession() {
     model_.reset();
 }
 
+bool KeyboardSession::Wanted(const std::string& kindName) const {
+    const std::string& kind = context_.options().kind;
+    return kind.empty() || kind == kindName;
+}
+
+bool KeyboardSession::PresentKinds(IHidBackend& backend, std::set<std::string>& kinds, std::string& error) const {
+    std::vector<HidInterfaceEntry> entries;
+    if (!backend.Enumerate(entries)) {
+        error = "the HID devices could not be listed";
+        return false;
+    }
+    const DeviceCatalogue& catalogue = context_.catalogue();
+    for (const HidInterfaceEntry& entry : entries) {
+        const int row = catalogue.FindSlotRowByUsage(entry.attributes.vendorId, entry.attributes.productId,
+                                                     entry.collectionNumber, entry.interfaceNumber, entry.usagePage,
+                                                     entry.usage);
+        const int option = catalogue.OptionRowForSlot(row);
+        if (option < 0) continue;
+        const DeviceOptionRow& served = catalogue.Options()[static_cast<size_t>(option)];
+        if (served.kind == kind::kKeyboard && Wanted(served.kindName)) kinds.insert(served.kindName);
+    }
+    return true;
+}
+
 bool KeyboardSession::Connect(std::string& error, uint32_t timeoutMs) {
+    const std::string& wantedKind = context_.options().kind;
+    if (!wantedKind.empty()) {
+        bool keyboard = false;
+        for (const DeviceOptionRow& row : context_.catalogue().Options()) {
+            keyboard = keyboard || (row.kindName == wantedKind && row.kind == kind::kKeyboard);
+        }
+        if (!keyboard) {
+            error = "--kind " + wantedKind + ": this command works on a keyboard (keyboard or keyboard_7210)";
+            return false;
+        }
+    }
     IHidBackend* backend = context_.Backend();
     if (backend == nullptr) {
         error = "no device backend";
+        return false;
+    }
+    const std::string keyboardName = wantedKind.empty() ? "keyboard" : wantedKind;
+    std::set<std::string> present;
+    if (!PresentKinds(*backend, present, error)) return false;
+    if (present.empty()) {
+        error = "no " + keyboardName + " is present";
         return false;
     }
     const std::filesystem::path dataRoot = UserDataRoot(context_.options().dataDir);
@@ -42,7 +85,7 @@ bool KeyboardSession::Connect(std::string& error, uint32_t timeoutMs) {
         CKestrelUSBDevice& device = *page.device;
         // ivractl streams no frames unless a verb asks for it.
         device.lightControlEnabled = false;
-        if (device.kind != kind::kKeyboard) continue;
+        if (device.kind != kind::kKeyboard || present.count(device.kindName) == 0) continue;
         const std::filesystem::path folder = EnsureKindDataFolder(dataRoot, device.kindName, error);
         if (folder.empty()) return false;
         ProfileStore store({folder, DefaultDataFile(programFolder, device.kindName), kind::kKeyboard});
@@ -59,8 +102,13 @@ bool KeyboardSession::Connect(std::string& error, uint32_t timeoutMs) {
     model_->StartScan();
 
     std::unique_lock<std::mutex> lock(mutex_);
-    if (!synced_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return keyboard_ != nullptr; })) {
-        error = "no keyboard was found and synchronised within " + std::to_string(timeoutMs) + " ms";
+    if (!synced_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                          [this] { return keyboard_ != nullptr || !denied_.empty(); })) {
+        error = "no " + keyboardName + " was found and synchronised within " + std::to_string(timeoutMs) + " ms";
+        return false;
+    }
+    if (keyboard_ == nullptr) {
+        error = denied_;
         return false;
     }
     return true;
@@ -68,10 +116,34 @@ bool KeyboardSession::Connect(std::string& error, uint32_t timeoutMs) {
 
 void KeyboardSession::OnSynchronised(const SelectorEntry& entry) {
     auto* keyboard = dynamic_cast<CKestrelKeyboardDevice*>(&entry.Device());
-    if (keyboard == nullptr) return;
+    if (keyboard == nullptr || !Wanted(keyboard->kindName)) return;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (keyboard_ == nullptr) keyboard_ = keyboard;
+    }
+    synced_.notify_all();
+}
+
+void KeyboardSession::OnAccessDenied(const DeviceSlot& candidate) {
+    // The candidate is named by its path's markers; its rows in the slot
+    // table say which kind it would serve.
+    const DeviceCatalogue& catalogue = context_.catalogue();
+    bool wanted = false;
+    for (size_t row = 0; row < catalogue.Slots().size(); ++row) {
+        const DeviceSlot& slot = catalogue.Slots()[row];
+        if (slot.vendorId != candidate.vendorId || slot.productId != candidate.productId ||
+            slot.interfaceNumber != candidate.interfaceNumber || slot.collectionNumber != candidate.collectionNumber) {
+            continue;
+        }
+        const int option = catalogue.OptionRowForSlot(static_cast<int>(row));
+        if (option < 0) continue;
+        const DeviceOptionRow& served = catalogue.Options()[static_cast<size_t>(option)];
+        wanted = wanted || (served.kind == kind::kKeyboard && Wanted(served.kindName));
+    }
+    if (!wanted) return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (denied_.empty()) denied_ = OpenFailureText(candidate.path, HidOpenError::PermissionDenied);
     }
     synced_.notify_all();
 }

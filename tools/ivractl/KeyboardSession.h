@@ -3,12 +3,17 @@
 // loop, synchronisation by the keyboard object itself, with the profile
 // that is selected in the keyboard's profile store. The verbs then run the
 // keyboard object's operations on the owner thread, as the window does.
+//
+// With --kind the keyboard is one of that kind; without it, any keyboard.
+// A kind that is no keyboard, no such keyboard present, or a keyboard the
+// user may not open ends the connection at once, with the reason.
 #pragma once
 
 #include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -38,8 +43,15 @@ public:
     const std::filesystem::path& DataFolder() const { return dataFolder_; }
 
     void OnSynchronised(const SelectorEntry& entry) override;
+    void OnAccessDenied(const DeviceSlot& candidate) override;
 
 private:
+    // Whether a keyboard of kind `kindName` is one this session may take.
+    bool Wanted(const std::string& kindName) const;
+    // The keyboard kinds of the present HID collections this session may
+    // take; false with the reason when the devices cannot be listed.
+    bool PresentKinds(IHidBackend& backend, std::set<std::string>& kinds, std::string& error) const;
+
     CommandContext& context_;
     UiLoop loop_;
     std::unique_ptr<DeviceModel> model_;
@@ -48,6 +60,7 @@ private:
     std::mutex mutex_;
     std::condition_variable synced_;
     CKestrelKeyboardDevice* keyboard_ = nullptr;
+    std::string denied_;  // why a wanted keyboard cannot be opened
 };
 
 }  // namespace ivra::cli

@@ -156,7 +156,8 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
         context.err() << "ivractl: the keyboard is connected through its receiver; frames are not streamed there\n";
     }
     const auto start = std::chrono::steady_clock::now();
-    LightStreamCounters last = keyboard.Stream().Counters();
+    const LightStreamCounters first = keyboard.Stream().Counters();
+    LightStreamCounters last = first;
     uint64_t lastDropped = keyboard.commandTransport.droppedLightChunks.load();
     for (;;) {
         long long waitMs = 1000;
@@ -191,6 +192,17 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
     }
     session.OnOwner([&] { keyboard.SetLightControl(false); });
     keyboard.Stream().Stop();
+    // A stream that reached the keyboard with no frame at all failed.
+    const LightStreamCounters total = keyboard.Stream().Counters();
+    if (total.sent == first.sent) {
+        const uint64_t failed = total.failed - first.failed;
+        context.err() << "ivractl: no frame could be sent to the keyboard"
+                      << (failed > 0 ? " (" + std::to_string(failed) + " failed)" : std::string())
+                      << (keyboard.commandTransport.receiverMode.load() ? ": it is connected through its receiver"
+                                                                         : "")
+                      << "\n";
+        return kExitFailed;
+    }
     return kExitDone;
 }
 
