@@ -91,6 +91,13 @@ bool CDeviceProfileUI::LoadProfileList() {
     Refill();
     HideAbsentTabs();
     if (!watch_) WatchDataFolder();
+    // Another program holding the folder just then must not leave the panel
+    // empty: the load is tried again a few times.
+    if (!result && ++loadRetries_ <= kMaxReloadRetries) {
+        QTimer::singleShot(kReloadRetryMs, this, [this] {
+            if (store_.Names().empty()) LoadProfileList();
+        });
+    }
     return result.done;
 }
 

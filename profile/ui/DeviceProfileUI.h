@@ -137,6 +137,7 @@ private:
     bool profileChanged_ = false;
     bool macrosChanged_ = false;
     int reloadRetries_ = 0;
+    int loadRetries_ = 0;
 };
 
 }  // namespace ivra::profile::ui
