@@ -318,7 +318,9 @@ void CDeviceProfileUI::WriteMacrosAndReport() {
         }
     }
     const int result = device_->WriteMacros();
-    if (result == -1) {
+    // A failed transfer, and the keyboard's information block (so the size
+    // of its macro memory) unreadable: either way nothing reached the device.
+    if (result < 0) {
         Tell("message_text_7");
     } else if (result > 0 && messageBox_) {
         // How many events do not fit into the device.
