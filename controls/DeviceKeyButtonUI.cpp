@@ -1,11 +1,13 @@
 #include "controls/DeviceKeyButtonUI.h"
 
 #include <QDynamicPropertyChangeEvent>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
 #include "controls/ControlNotify.h"
+#include "controls/SelectPanelUI.h"
 
 namespace ivra::controls {
 namespace {
@@ -57,7 +59,7 @@ void CDeviceKeyButtonUI::SetSelected(bool selected) {
 }
 
 bool CDeviceKeyButtonUI::LayerKey::operator==(const LayerKey& other) const {
-    return size == other.size && ratio == other.ratio && enabled == other.enabled && down == other.down &&
+    return size == other.size && geometry == other.geometry && parentSize == other.parentSize && ratio == other.ratio && enabled == other.enabled && down == other.down &&
            hover == other.hover && selected == other.selected && mark == other.mark && skin == other.skin &&
            text == other.text && font == other.font;
 }
@@ -146,8 +148,10 @@ void CDeviceKeyButtonUI::BuildLayers(const LayerKey& key) {
     const QRectF cap = CapRect();
     const qreal radius = CapRadius(cap);
 
+    auto* panel = qobject_cast<const CSelectPanelUI*>(parentWidget());
     {
         QPainter painter(&under_);
+        if (panel != nullptr) panel->PaintBackdrop(painter, key.geometry);
         painter.setRenderHint(QPainter::Antialiasing);
         if (background_.isValid()) {
             painter.setPen(Qt::NoPen);
@@ -155,6 +159,22 @@ void CDeviceKeyButtonUI::BuildLayers(const LayerKey& key) {
             painter.drawRoundedRect(cap, radius, radius);
         }
     }
+    // Opaque only where the backdrop covers every pixel: then nothing behind
+    // the button needs repainting when its light changes.
+    bool opaque = panel != nullptr;
+    if (opaque) {
+        const QImage image = under_.toImage().convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; opaque && y < image.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                if (qAlpha(line[x]) != 255) {
+                    opaque = false;
+                    break;
+                }
+            }
+        }
+    }
+    setAttribute(Qt::WA_OpaquePaintEvent, opaque);
 
     QPainter painter(&over_);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -206,6 +226,8 @@ void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
     ++paints_;
     LayerKey key;
     key.size = size();
+    key.geometry = geometry();
+    key.parentSize = parentWidget() != nullptr ? parentWidget()->size() : QSize();
     key.ratio = devicePixelRatioF();
     key.text = text();
     key.font = font();

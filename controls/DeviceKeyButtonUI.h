@@ -15,7 +15,10 @@
 // are drawn once into two cached pixmaps, rebuilt only when the size, the
 // text, the font, a state or a skin attribute changes; a paint draws the two
 // pixmaps and the light between them. The skin's colours are read when
-// their properties change, not at every paint.
+// their properties change, not at every paint. On a selection panel the
+// lower layer also holds the panel's backdrop behind the button, so the
+// button paints opaquely and a light change repaints the button alone, not
+// the panel and the page behind it.
 #pragma once
 
 #include <QColor>
@@ -69,6 +72,8 @@ private:
     // What the cached layers depend on, besides the skin colours.
     struct LayerKey {
         QSize size;
+        QRect geometry;     // in the parent: the backdrop behind the button
+        QSize parentSize;
         qreal ratio = 0;
         QString text;
         QFont font;

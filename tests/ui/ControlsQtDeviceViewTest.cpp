@@ -146,6 +146,8 @@ TEST_F(QtDeviceViewTest, AFrameRepaintsOnlyTheKeysWhoseLightChanged) {
         EXPECT_EQ(LightButton(position)->PaintCount(), count) << position;
     }
     EXPECT_EQ(LightButton(64)->LayerBuildCount(), builds[64]);
+    EXPECT_TRUE(LightButton(64)->testAttribute(Qt::WA_OpaquePaintEvent))
+        << "the key holds the panel's backdrop, so the panel behind it is not repainted";
 
     // Hidden or minimised, the page is not seen; it says so when it shows.
     window.hide();
