@@ -81,7 +81,8 @@ bool CKestrelKeyboardDevice::EffectPass() {
     {
         std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
         effects_.Pass(ledColours);
-        changed = ledColours != publishedColours_;
+        const bool again = republish_.exchange(false);
+        changed = again || ledColours != publishedColours_;
         if (changed) publishedColours_.assign(ledColours.begin(), ledColours.end());
     }
     ++effectPasses_;
@@ -448,8 +449,13 @@ void CKestrelKeyboardDevice::SetLightControl(bool on) {
     if (on && commandTransport.open.load()) commandTransport.SendCommand28();
     if (!on) {
         stream_.Rest();
-    } else if (effectThreadWanted_.load() && commandTransport.open.load() && !effectThread_.Running()) {
-        effectThread_.Start([this] { return EffectPass(); });
+    } else {
+        // What was shown and sent before light control went off is stale:
+        // the next pass hands its frame on whether it changed or not.
+        republish_ = true;
+        if (effectThreadWanted_.load() && commandTransport.open.load() && !effectThread_.Running()) {
+            effectThread_.Start([this] { return EffectPass(); });
+        }
     }
     effectThread_.Wake();
 }
@@ -706,6 +712,8 @@ void CKestrelKeyboardDevice::RemapKeys() {
 
 void CKestrelKeyboardDevice::ShowFunctionTab(int type) {
     CKestrelUSBDevice::ShowFunctionTab(type);
+    // The key lights show the effect on the lighting tab only: repaint them.
+    NotifyLightFrame();
     if (view == nullptr || (type != 1 && type != 2)) return;
     for (int position : kLightingOnlyKeys) {
         if (static_cast<size_t>(position) < keyButtons.size() && keyButtons[static_cast<size_t>(position)] != kNoControl) {

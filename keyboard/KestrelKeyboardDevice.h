@@ -177,6 +177,7 @@ private:
     std::atomic<uint64_t> effectPasses_{0};
     std::atomic<uint64_t> effectFrames_{0};
     std::atomic<bool> effectThreadWanted_{false};
+    std::atomic<bool> republish_{false};
 
     light::KeyboardEffectEngine effects_;
     WorkerThread effectThread_;

@@ -11,6 +11,8 @@
 
 #include "device/HeadlessDeviceView.h"
 #include "device/LightStreamSender.h"
+#include "device/SelectorEntry.h"
+#include "device/UiLoop.h"
 #include "lighting/EffectTicks.h"
 #include "keyboard/KestrelKeyboardDevice.h"
 #include "keyboard/MacroImage.h"
@@ -553,6 +555,36 @@ TEST_F(KeyboardProtocolTest, LightThreadPassesOnlyAtTicksThatChangeThePicture) {
     device.OnKeyboardOperation(7, 1);
     ASSERT_TRUE(Eventually([&] { return status().passes > restingPasses; }));
     EXPECT_TRUE(Eventually([&] { return status().wait.deadlineMs.has_value(); })) << "the key fades";
+
+    // Light control given back: the picture is handed on again, changed or not.
+    ASSERT_TRUE(advanceUntil(resting));
+    const uint64_t framesBefore = status().frames;
+    device.SetLightControl(false);
+    device.SetLightControl(true);
+    EXPECT_TRUE(Eventually([&] { return status().frames > framesBefore; }));
+}
+
+class NoEntryHost final : public ISelectorEntryHost {
+public:
+    void OnLinkState(SelectorEntry& /*entry*/, bool /*linked*/) override {}
+};
+
+TEST_F(KeyboardProtocolTest, SwitchingFunctionTabsRepaintsTheKeyLights) {
+    UiLoop loop(clock);
+    NoEntryHost host;
+    SelectorEntry entry(device, loop, host);
+    device.selectorEntry = &entry;
+    EXPECT_FALSE(loop.IsTimerSet(&entry, entry_timer::kLightFrame));
+    // The key setting tab shows the keys dark, the lighting tab their
+    // effect: either switch needs a repaint though no new frame came.
+    for (int tab : {2, 1}) {
+        device.ShowFunctionTab(tab);
+        EXPECT_TRUE(loop.IsTimerSet(&entry, entry_timer::kLightFrame)) << tab;
+        clock.Advance(entry_delay::kLightFrameRepaintMs);
+        loop.Pump();
+        EXPECT_FALSE(loop.IsTimerSet(&entry, entry_timer::kLightFrame)) << tab;
+    }
+    device.selectorEntry = nullptr;
 }
 
 TEST_F(KeyboardProtocolTest, NoLightThreadWhileTheProgramDoesNotControlTheLights) {
