@@ -162,8 +162,9 @@ void CDeviceKeyButtonUI::BuildLayers(const LayerKey& key) {
     // Opaque only where the backdrop covers every pixel: then nothing behind
     // the button needs repainting when its light changes.
     bool opaque = panel != nullptr;
+    QImage image;
     if (opaque) {
-        const QImage image = under_.toImage().convertToFormat(QImage::Format_ARGB32);
+        image = under_.toImage().convertToFormat(QImage::Format_ARGB32);
         for (int y = 0; opaque && y < image.height(); ++y) {
             const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
             for (int x = 0; x < image.width(); ++x) {
@@ -173,6 +174,11 @@ void CDeviceKeyButtonUI::BuildLayers(const LayerKey& key) {
                 }
             }
         }
+    }
+    if (opaque) {
+        // Without an alpha channel the layer is copied, not blended.
+        under_ = QPixmap::fromImage(image.convertToFormat(QImage::Format_RGB32));
+        under_.setDevicePixelRatio(key.ratio);
     }
     setAttribute(Qt::WA_OpaquePaintEvent, opaque);
 
