@@ -192,6 +192,8 @@ public:
     // A new light frame exists (any thread): the selector entry repaints the
     // page at its next display frame, or when the page is seen again.
     void NotifyLightFrame();
+    // The page came on screen again (owner thread, from the selector entry).
+    virtual void OnPageShown() {}
 
     // Stops the listeners and closes every channel. Owners call it before
     // destroying a device, while the kind's operations still exist.

@@ -61,6 +61,7 @@ void SelectorEntry::OnLightFrameReady() {
 }
 
 void SelectorEntry::OnPageShown() {
+    device_.OnPageShown();
     if (framePending_.load()) OnLightFrameReady();
 }
 

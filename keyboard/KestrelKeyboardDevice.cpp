@@ -77,6 +77,12 @@ bool CKestrelKeyboardDevice::EffectPass() {
         effectThread_.WaitUntil(clock, clock.NowMs() + kSynchronisedLightingCheckMs);
         return true;
     }
+    // Nothing shows the lights while the page is not seen and the effect is
+    // not streamed to the keyboard: sleep until the page shows again.
+    if (view != nullptr && !view->IsPageShowing() && !StreamedToKeyboard()) {
+        effectThread_.WaitUntil(clock, std::nullopt);
+        return true;
+    }
     bool changed = false;
     {
         std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
@@ -424,15 +430,25 @@ void CKestrelKeyboardDevice::PaintLightFrame() {
     }
 }
 
-void CKestrelKeyboardDevice::SubmitStreamFrame(const std::vector<uint32_t>& colours) {
+void CKestrelKeyboardDevice::OnPageShown() {
+    republish_ = true;
+    effectThread_.Wake();
+}
+
+bool CKestrelKeyboardDevice::StreamedToKeyboard() {
     const uint8_t effect = effects_.EffectIndex();
     const bool streamed = effect == light::kMusicEffect || effect == light::kScreenEffect || streamEveryEffect_.load();
+    // Through the receiver the frames are never sent.
+    return streamed && !commandTransport.receiverMode.load() && commandTransport.open.load() &&
+           lightControlEnabled.load();
+}
+
+void CKestrelKeyboardDevice::SubmitStreamFrame(const std::vector<uint32_t>& colours) {
+    const bool streamed = StreamedToKeyboard();
     std::lock_guard<std::mutex> lock(mapsMutex_);
     PackStreamFrame(colours, maps_, keyCount_, frame_);
-    // Through the receiver the frames are never sent; the sender thread
-    // does the USB work so the caller never waits on it.
-    if (!streamed || frame_.empty() || commandTransport.receiverMode.load() || !commandTransport.open.load() ||
-        !lightControlEnabled.load()) {
+    // The sender thread does the USB work so the caller never waits on it.
+    if (!streamed || frame_.empty()) {
         stream_.Rest();
         return;
     }

@@ -56,6 +56,7 @@ public:
     void ReloadKeysAndMacros() override;
     void PushLightFrame() override;
     void PaintLightFrame() override;
+    void OnPageShown() override;
     bool QueryLink() override { return QueryReceiverLinkOfTransport(); }
     void ShowFunctionTab(int type) override;
     void EnsureProfileFiles() override;
@@ -112,7 +113,9 @@ public:
     // lights; it makes a pass at each effect tick at which the picture can
     // change and otherwise sleeps until an input (a key press the effect
     // reacts to, music or screen data, a light change, light control, stop)
-    // wakes it. A pass whose colours differ from the last ones hands the
+    // wakes it; while nothing shows its lights (the page is not seen and
+    // the effect is not streamed) it sleeps until the page shows again. A
+    // pass whose colours differ from the last ones hands the
     // frame to the stream sender (streamed effects, cable only) and tells
     // the selector entry that the page has something new to paint.
     light::KeyboardEffectEngine& Effects() { return effects_; }
@@ -149,6 +152,8 @@ private:
     void RestartPreview(bool fromReadBack);
     void SendGroupImage(const std::vector<uint32_t>& colours);
     bool EffectPass();
+    // The current effect's frames go to this keyboard (cable, light control).
+    bool StreamedToKeyboard();
     // Packs the colours into the stream frame and hands it to the sender
     // when the current effect is streamed to this keyboard.
     void SubmitStreamFrame(const std::vector<uint32_t>& colours);

@@ -569,6 +569,44 @@ public:
     void OnLinkState(SelectorEntry& /*entry*/, bool /*linked*/) override {}
 };
 
+// A page that is not on screen.
+class UnseenView final : public IDeviceView {
+public:
+    bool SelectPanelChildren(std::vector<PageChild>& /*children*/) override { return false; }
+    bool IsControlVisible(ControlHandle /*button*/) override { return false; }
+    void SetLightButton(ControlHandle, bool, uint32_t, uint8_t) override {}
+    bool HasTabLayout(const std::string& /*name*/) override { return false; }
+    void SelectTab(const std::string& /*layoutName*/, int /*tab*/) override {}
+    void ShowPowerStatus(const std::array<uint8_t, 6>& /*record*/) override {}
+    bool IsPageShowing() override { return seen.load(); }
+    std::atomic<bool> seen{false};
+};
+
+TEST_F(KeyboardProtocolTest, NothingIsComputedForAPageNobodySeesUnlessItIsStreamed) {
+    UnseenView unseen;
+    device.view = &unseen;
+    Sync();
+    LightInfo cycle = Light(19);  // animated: a step every tick at speed 4
+    cycle[info::kSpeed] = 4;
+    ASSERT_TRUE(device.ChangeLight(cycle));
+    auto status = [&] { return device.EffectStatus(); };
+    auto resting = [&] { return status().wait.waiting && !status().wait.deadlineMs.has_value(); };
+    ASSERT_TRUE(Eventually(resting)) << "an animation nobody sees waits";
+    const uint64_t passes = status().passes;
+    unseen.seen = true;
+    device.OnPageShown();
+    ASSERT_TRUE(Eventually([&] { return status().passes > passes && status().wait.deadlineMs.has_value(); }));
+    // Streamed to the keyboard, the effect runs whether the page is seen or not.
+    unseen.seen = false;
+    device.SetStreamEveryEffect(true);
+    device.SetLightControl(true);
+    clock.Advance(100);
+    ASSERT_TRUE(Eventually([&] { return status().wait.deadlineMs.has_value() && status().frames > 0; }));
+    device.StopEffectThread();
+    device.Stream().Stop();
+    device.view = nullptr;
+}
+
 TEST_F(KeyboardProtocolTest, SwitchingFunctionTabsRepaintsTheKeyLights) {
     UiLoop loop(clock);
     NoEntryHost host;
