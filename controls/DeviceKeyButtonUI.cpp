@@ -1,11 +1,13 @@
 #include "controls/DeviceKeyButtonUI.h"
 
 #include <QDynamicPropertyChangeEvent>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
 #include "controls/ControlNotify.h"
+#include "controls/SelectPanelUI.h"
 
 namespace ivra::controls {
 namespace {
@@ -56,6 +58,12 @@ void CDeviceKeyButtonUI::SetSelected(bool selected) {
     update();
 }
 
+bool CDeviceKeyButtonUI::LayerKey::operator==(const LayerKey& other) const {
+    return size == other.size && geometry == other.geometry && parentSize == other.parentSize && ratio == other.ratio && enabled == other.enabled && down == other.down &&
+           hover == other.hover && selected == other.selected && mark == other.mark && skin == other.skin &&
+           text == other.text && font == other.font;
+}
+
 bool CDeviceKeyButtonUI::event(QEvent* e) {
     if (e->type() == QEvent::DynamicPropertyChange) {
         const QByteArray name = static_cast<QDynamicPropertyChangeEvent*>(e)->propertyName();
@@ -64,10 +72,18 @@ bool CDeviceKeyButtonUI::event(QEvent* e) {
         } else if (name == "keysetimage") {
             SetKeySetImage(property("keysetimage").toString());
         } else {
+            if (name == "bkcolor" || name == "bordercolor" || name == "textcolor") ReadSkinColours();
             update();
         }
     }
     return QPushButton::event(e);
+}
+
+void CDeviceKeyButtonUI::ReadSkinColours() {
+    background_ = PropertyColour("bkcolor", QColor());
+    border_ = PropertyColour("bordercolor", QColor());
+    textColour_ = PropertyColour("textcolor", QColor());
+    ++skinGeneration_;
 }
 
 QColor CDeviceKeyButtonUI::PropertyColour(const char* name, const QColor& fallback) const {
@@ -113,53 +129,91 @@ void CDeviceKeyButtonUI::PaintLight(QPainter& painter, const QRectF& cap, qreal 
     painter.drawRoundedRect(inner, qMax<qreal>(1.0, radius - 1), qMax<qreal>(1.0, radius - 1));
 }
 
-void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF cap = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
-    const qreal radius = qMin<qreal>(6.0, qMin(cap.width(), cap.height()) / 5.0);
+QRectF CDeviceKeyButtonUI::CapRect() const { return QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5); }
 
-    const QColor background = PropertyColour("bkcolor", QColor());
-    const QColor border = PropertyColour("bordercolor", QColor());
-    if (background.isValid()) {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(background);
-        painter.drawRoundedRect(cap, radius, radius);
+qreal CDeviceKeyButtonUI::CapRadius(const QRectF& cap) const {
+    return qMin<qreal>(6.0, qMin(cap.width(), cap.height()) / 5.0);
+}
+
+void CDeviceKeyButtonUI::BuildLayers(const LayerKey& key) {
+    ++layerBuilds_;
+    layerKey_ = key;
+    const QSize pixels = (QSizeF(key.size) * key.ratio).toSize();
+    under_ = QPixmap(pixels);
+    under_.setDevicePixelRatio(key.ratio);
+    under_.fill(Qt::transparent);
+    over_ = QPixmap(pixels);
+    over_.setDevicePixelRatio(key.ratio);
+    over_.fill(Qt::transparent);
+    const QRectF cap = CapRect();
+    const qreal radius = CapRadius(cap);
+
+    auto* panel = qobject_cast<const CSelectPanelUI*>(parentWidget());
+    {
+        QPainter painter(&under_);
+        if (panel != nullptr) panel->PaintBackdrop(painter, key.geometry);
+        painter.setRenderHint(QPainter::Antialiasing);
+        if (background_.isValid()) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(background_);
+            painter.drawRoundedRect(cap, radius, radius);
+        }
     }
-    if (lightOn_ && !lightImage_.isEmpty()) PaintLight(painter, cap, radius);
-    if (border.isValid()) {
-        painter.setPen(QPen(border, 1.0));
+    // Opaque only where the backdrop covers every pixel: then nothing behind
+    // the button needs repainting when its light changes.
+    bool opaque = panel != nullptr;
+    QImage image;
+    if (opaque) {
+        image = under_.toImage().convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; opaque && y < image.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                if (qAlpha(line[x]) != 255) {
+                    opaque = false;
+                    break;
+                }
+            }
+        }
+    }
+    if (opaque) {
+        // Without an alpha channel the layer is copied, not blended.
+        under_ = QPixmap::fromImage(image.convertToFormat(QImage::Format_RGB32));
+        under_.setDevicePixelRatio(key.ratio);
+    }
+    setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+
+    QPainter painter(&over_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (border_.isValid()) {
+        painter.setPen(QPen(border_, 1.0));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(cap, radius, radius);
     }
-    if (isDown()) {
+    if (key.down) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(255, 255, 255, 40));
         painter.drawRoundedRect(cap, radius, radius);
     }
-
-    if (!text().isEmpty()) {
+    if (!key.text.isEmpty()) {
         // A soft shadow keeps the legend readable over a brightly lit cap.
         const QRect area = rect().adjusted(2, 1, -2, -1);
         const int flags = Qt::AlignCenter | Qt::TextWordWrap;
-        painter.setFont(font());
+        painter.setFont(key.font);
         painter.setPen(QColor(0, 0, 0, 150));
-        painter.drawText(area.translated(0, 1), flags, text());
-        painter.setPen(PropertyColour("textcolor", isEnabled() ? kLegend : kLegendDisabled));
-        painter.drawText(area, flags, text());
+        painter.drawText(area.translated(0, 1), flags, key.text);
+        painter.setPen(textColour_.isValid() ? textColour_ : (key.enabled ? kLegend : kLegendDisabled));
+        painter.drawText(area, flags, key.text);
     }
-
-    if (selected_) {
+    if (key.selected) {
         painter.setPen(QPen(kSelection, 2.0));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(cap.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
-    } else if (underMouse() && isEnabled()) {
+    } else if (key.hover) {
         painter.setPen(QPen(kHover, 1.0));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(cap, radius, radius);
     }
-
-    if (!hideKeySetImage_ && !keySetImage_.isEmpty()) {
+    if (key.mark) {
         // A changed key carries a small corner mark.
         const qreal size = qMax<qreal>(6.0, qMin(cap.width(), cap.height()) * 0.28);
         QPainterPath corner;
@@ -172,6 +226,33 @@ void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
         painter.setBrush(kKeySetMark);
         painter.drawPath(corner);
     }
+}
+
+void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
+    ++paints_;
+    LayerKey key;
+    key.size = size();
+    key.geometry = geometry();
+    key.parentSize = parentWidget() != nullptr ? parentWidget()->size() : QSize();
+    key.ratio = devicePixelRatioF();
+    key.text = text();
+    key.font = font();
+    key.enabled = isEnabled();
+    key.down = isDown();
+    key.hover = underMouse() && isEnabled();
+    key.selected = selected_;
+    key.mark = !hideKeySetImage_ && !keySetImage_.isEmpty();
+    key.skin = skinGeneration_;
+    if (under_.isNull() || !(key == layerKey_)) BuildLayers(key);
+
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, under_);
+    if (lightOn_ && !lightImage_.isEmpty()) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF cap = CapRect();
+        PaintLight(painter, cap, CapRadius(cap));
+    }
+    painter.drawPixmap(0, 0, over_);
 }
 
 void CDeviceKeyButtonUI::mouseDoubleClickEvent(QMouseEvent* e) {

@@ -6,10 +6,24 @@
 // empty draws none), the legend, the selection mark of the selection panel's
 // rubber band, and the key-setting mark while it is not hidden
 // ("keysetimage" names it; empty draws none). Skin attributes arrive as
-// dynamic properties; "gmnametextcolor" is accepted and not used.
+// dynamic properties; "gmnametextcolor" is accepted and not used. On a
+// keyboard page one button is both the key and the light of its position.
+//
+// Painting is cheap because the light changes many times a second and
+// nothing else does: the layers under the light (the cap) and over it (the
+// border, the legend, the marks, the pressed, hover and selection states)
+// are drawn once into two cached pixmaps, rebuilt only when the size, the
+// text, the font, a state or a skin attribute changes; a paint draws the two
+// pixmaps and the light between them. The skin's colours are read when
+// their properties change, not at every paint. On a selection panel the
+// lower layer also holds the panel's backdrop behind the button, so the
+// button paints opaquely and a light change repaints the button alone, not
+// the panel and the page behind it.
 #pragma once
 
 #include <QColor>
+#include <QFont>
+#include <QPixmap>
 #include <QPushButton>
 #include <QString>
 
@@ -44,14 +58,40 @@ public:
     // The mark a selected button is drawn with.
     static QColor SelectionColour();
 
+    // Paints so far, and how many of them rebuilt the cached layers (for
+    // tests and benchmarks).
+    int PaintCount() const { return paints_; }
+    int LayerBuildCount() const { return layerBuilds_; }
+
 protected:
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 
 private:
+    // What the cached layers depend on, besides the skin colours.
+    struct LayerKey {
+        QSize size;
+        QRect geometry;     // in the parent: the backdrop behind the button
+        QSize parentSize;
+        qreal ratio = 0;
+        QString text;
+        QFont font;
+        bool enabled = false;
+        bool down = false;
+        bool hover = false;
+        bool selected = false;
+        bool mark = false;
+        quint64 skin = 0;
+        bool operator==(const LayerKey& other) const;
+    };
+
     QColor PropertyColour(const char* name, const QColor& fallback) const;
+    void ReadSkinColours();
+    void BuildLayers(const LayerKey& key);
     void PaintLight(class QPainter& painter, const QRectF& cap, qreal radius) const;
+    QRectF CapRect() const;
+    qreal CapRadius(const QRectF& cap) const;
 
     QString lightImage_;
     QString keySetImage_;
@@ -60,6 +100,16 @@ private:
     QColor lightColour_ = QColor(0x00, 0x00, 0xFF);
     int lightLevel_ = 200;
     bool selected_ = false;
+
+    QColor background_;
+    QColor border_;
+    QColor textColour_;  // invalid: the legend's own colours
+    quint64 skinGeneration_ = 1;
+    LayerKey layerKey_;
+    QPixmap under_;
+    QPixmap over_;
+    int paints_ = 0;
+    int layerBuilds_ = 0;
 };
 
 }  // namespace ivra::controls

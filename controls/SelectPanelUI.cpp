@@ -91,12 +91,20 @@ void CSelectPanelUI::PaintChassis(QPainter& painter) const {
     painter.drawLine(QPointF(body.left() + 14, body.top() + 1.5), QPointF(body.right() - 14, body.top() + 1.5));
 }
 
-void CSelectPanelUI::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
+void CSelectPanelUI::PaintBackdrop(QPainter& painter, const QRect& area) const {
+    painter.save();
+    painter.translate(-area.topLeft());
+    painter.setClipRect(area);
     painter.setRenderHint(QPainter::Antialiasing);
     const QColor background(property("bkcolor").toString());
     if (background.isValid()) painter.fillRect(rect(), background);
     if (property("chassis").toString() == QLatin1String("keyboard")) PaintChassis(painter);
+    painter.restore();
+}
+
+void CSelectPanelUI::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    PaintBackdrop(painter, rect());
 }
 
 }  // namespace ivra::controls

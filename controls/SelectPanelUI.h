@@ -36,6 +36,12 @@ public:
     // The rectangle of the drag in progress; empty when there is none.
     QRect SelectionRect() const { return dragging_ ? selection_ : QRect(); }
 
+    // Paints what the panel shows behind its buttons in `area` (panel
+    // coordinates) with the area's top left at the painter's origin: a key
+    // button caches it under its cap, so that repainting a key's light does
+    // not repaint the panel.
+    void PaintBackdrop(class QPainter& painter, const QRect& area) const;
+
 signals:
     // After the selection flags changed ("click_select_end").
     void SelectionEnded();

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ struct PageChild {
     ControlHandle handle = kNoControl;
     std::string className;  // "DeviceKeyButton" for key and light buttons
     std::string name;       // "key_12", "light_3", ...
+    // A control that is both the key and the light of its position is
+    // listed twice, as "key_n" and as "light_n", with the same handle.
 };
 
 class IDeviceView {
@@ -48,6 +51,15 @@ public:
     virtual std::string Translate(const std::string& languageKey) { return languageKey; }
     // The 6-byte power record shown on the device's power panel.
     virtual void ShowPowerStatus(const std::array<uint8_t, 6>& record) = 0;
+
+    // Whether what the page paints is seen: the page is shown, its window
+    // is neither hidden nor minimised and (where the platform says so)
+    // exposed. Any thread. A view without a display always counts as seen.
+    virtual bool IsPageShowing() { return true; }
+    // Called on the owner thread each time the page comes on screen again,
+    // so that what it missed while it was not seen is painted; an empty
+    // callback removes it.
+    virtual void SetOnPageShown(std::function<void()> /*shown*/) {}
 };
 
 }  // namespace ivra

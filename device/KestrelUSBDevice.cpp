@@ -185,6 +185,10 @@ void CKestrelUSBDevice::PushLightFrame() {
     }
 }
 
+void CKestrelUSBDevice::NotifyLightFrame() {
+    if (selectorEntry != nullptr) selectorEntry->OnLightFrameReady();
+}
+
 void CKestrelUSBDevice::SetLedColour(int index, uint32_t colour) {
     std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
     if (index >= 0 && static_cast<size_t>(index) < ledColours.size()) {

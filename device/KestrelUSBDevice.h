@@ -116,6 +116,10 @@ public:
     virtual void EffectStepCycle();
     virtual void EffectStepOff();
     virtual void PushLightFrame();
+    // Shows the current ledColours on the page; the selector entry's frame
+    // timer calls it when a new frame exists and the page is seen. Kinds
+    // that stream from their light thread paint only; the base pushes.
+    virtual void PaintLightFrame() { PushLightFrame(); }
     virtual void SetLedColour(int index, uint32_t colour);
     virtual void GetLedColour(uint32_t& colour, int index);
     virtual void SyncOnConnect() {}
@@ -184,6 +188,12 @@ public:
     void RunBaseStep(Step step);
     // The millisecond tick the flashing steps time their toggles with.
     uint32_t StepClockMs();
+
+    // A new light frame exists (any thread): the selector entry repaints the
+    // page at its next display frame, or when the page is seen again.
+    void NotifyLightFrame();
+    // The page came on screen again (owner thread, from the selector entry).
+    virtual void OnPageShown() {}
 
     // Stops the listeners and closes every channel. Owners call it before
     // destroying a device, while the kind's operations still exist.

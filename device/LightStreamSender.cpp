@@ -1,31 +1,49 @@
 #include "device/LightStreamSender.h"
 
-#include <chrono>
+#include <algorithm>
 
 namespace ivra {
 
 namespace {
 constexpr const char* kSenderExitLine = "灯光数据发送线程退出";
-// How long one pass waits for a frame before it lets the loop look at its
-// stop request again (the wait also ends at once on a stop).
-constexpr auto kIdleWait = std::chrono::milliseconds(100);
 }  // namespace
 
 LightStreamSender::LightStreamSender(CDeviceTransport& transport)
-    : transport_(transport), worker_(kSenderExitLine, kDeviceThreadStopBoundMs) {}
+    : transport_(transport), worker_(kSenderExitLine, kDeviceThreadStopBoundMs, 0) {}
 
 LightStreamSender::~LightStreamSender() { Stop(); }
+
+bool LightStreamSender::SameAsLastSentLocked(const std::vector<uint8_t>& frame) const {
+    return hasLastSent_ && frame.size() == lastSent_.size() && std::equal(frame.begin(), frame.end(), lastSent_.begin());
+}
 
 void LightStreamSender::Submit(const std::vector<uint8_t>& frame) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ++counters_.submitted;
         if (hasPending_) ++counters_.replaced;
-        pending_.assign(frame.begin(), frame.end());
-        hasPending_ = true;
+        if (SameAsLastSentLocked(frame) && !busy_) {
+            // The device shows this frame already; the keep-alive repeats it.
+            hasPending_ = false;
+            ++counters_.unchanged;
+        } else {
+            pending_.assign(frame.begin(), frame.end());
+            hasPending_ = true;
+        }
     }
     changed_.notify_all();
     if (!worker_.Running()) worker_.Start([this] { return Pass(); }, [this] { changed_.notify_all(); });
+}
+
+void LightStreamSender::Rest() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!hasPending_ && !hasLastSent_) return;
+        if (hasPending_) ++counters_.replaced;
+        hasPending_ = false;
+        hasLastSent_ = false;
+    }
+    changed_.notify_all();
 }
 
 void LightStreamSender::Stop() {
@@ -33,38 +51,73 @@ void LightStreamSender::Stop() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (hasPending_) ++counters_.replaced;
     hasPending_ = false;
+    hasLastSent_ = false;
     busy_ = false;
     changed_.notify_all();
 }
 
 bool LightStreamSender::Pass() {
-    // Frames are sent back to back while they keep coming; the loop's own
-    // 1 ms pause between passes only comes when the sender falls idle.
-    while (!worker_.StopRequested()) {
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait_for(lock, worker_.StopToken(), kIdleWait, [this] { return hasPending_; });
-            if (!hasPending_) return true;
+    IClock& clock = transport_.clock();
+    const std::stop_token stop = worker_.StopToken();
+    bool keepAlive = false;
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            if (stop.stop_requested()) return true;
+            if (hasPending_) {
+                // The cable's pacing between two frames, in real time.
+                const auto gapEnd = lastSendAt_ + std::chrono::milliseconds(kFrameGapMs);
+                if (std::chrono::steady_clock::now() >= gapEnd) break;
+                changed_.wait_until(lock, stop, gapEnd, [] { return false; });
+                continue;
+            }
+            if (!hasLastSent_) {
+                changed_.wait(lock, stop, [this] { return hasPending_ || hasLastSent_; });
+                continue;
+            }
+            const uint64_t now = clock.NowMs();
+            if (now >= lastSendMs_ + kKeepAliveMs) {
+                keepAlive = true;
+                break;
+            }
+            // The clock may be a test's, standing still: wait the time it
+            // says is left, then read it again.
+            changed_.wait_for(lock, stop, std::chrono::milliseconds(lastSendMs_ + kKeepAliveMs - now),
+                              [this] { return hasPending_ || !hasLastSent_; });
+        }
+        if (keepAlive) {
+            sending_.assign(lastSent_.begin(), lastSent_.end());
+        } else {
             sending_.swap(pending_);
             hasPending_ = false;
-            busy_ = true;
         }
-        const int code = transport_.StreamLightFrame(sending_.data(), sending_.size());
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (code == result::kSuccess) {
-                ++counters_.sent;
-            } else {
-                ++counters_.failed;
-            }
-        }
-        if (code != result::kSuccess) worker_.WaitMs(kFailurePauseMs);
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            busy_ = false;
-        }
-        changed_.notify_all();
+        busy_ = true;
     }
+    const uint64_t droppedBefore = transport_.droppedLightChunks.load();
+    const int code = transport_.StreamLightFrame(sending_.data(), sending_.size());
+    const bool whole = transport_.droppedLightChunks.load() == droppedBefore;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        lastSendAt_ = std::chrono::steady_clock::now();
+        lastSendMs_ = clock.NowMs();
+        if (code == result::kSuccess) {
+            ++counters_.sent;
+            if (keepAlive) ++counters_.keptAlive;
+            // A frame that lost chunks to a busy transport is sent again
+            // when it comes again.
+            hasLastSent_ = whole;
+            if (whole && !keepAlive) lastSent_.swap(sending_);
+        } else {
+            ++counters_.failed;
+            hasLastSent_ = false;
+        }
+    }
+    if (code != result::kSuccess) worker_.WaitMs(kFailurePauseMs);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        busy_ = false;
+    }
+    changed_.notify_all();
     return true;
 }
 

@@ -8,15 +8,21 @@ namespace ivra {
 
 SelectorEntry::SelectorEntry(CKestrelUSBDevice& device, ITimerService& timers,
                              ISelectorEntryHost& host)
-    : device_(device), timers_(timers), host_(host) {}
+    : device_(device), timers_(timers), host_(host) {
+    if (device_.view != nullptr) device_.view->SetOnPageShown([this] { OnPageShown(); });
+}
 
-SelectorEntry::~SelectorEntry() { timers_.KillTimers(this); }
+SelectorEntry::~SelectorEntry() {
+    if (device_.view != nullptr) device_.view->SetOnPageShown({});
+    timers_.KillTimers(this);
+}
 
 bool SelectorEntry::Open() const { return device_.commandTransport.open.load(); }
 
 bool SelectorEntry::OnReceiver() const { return device_.commandTransport.receiverMode.load(); }
 
 void SelectorEntry::StartTimer(int id, uint32_t ms) {
+    if (id == entry_timer::kLightFrame) frameTimerSet_ = true;
     timers_.SetTimer(this, id, ms, [this, id] {
         switch (id) {
             case entry_timer::kLightFrame: OnLightFrameTimer(); break;
@@ -31,23 +37,38 @@ void SelectorEntry::StartTimer(int id, uint32_t ms) {
     });
 }
 
-void SelectorEntry::KillTimer(int id) { timers_.KillTimer(this, id); }
+void SelectorEntry::KillTimer(int id) {
+    timers_.KillTimer(this, id);
+    if (id == entry_timer::kLightFrame) frameTimerSet_ = false;
+}
 
-void SelectorEntry::StopTimers() { timers_.KillTimers(this); }
+void SelectorEntry::StopTimers() {
+    timers_.KillTimers(this);
+    frameTimerSet_ = false;
+}
 
 void SelectorEntry::StartLinkWatch(uint32_t ms) {
     if (Open()) StartTimer(entry_timer::kLinkWatch, ms);
 }
 
+void SelectorEntry::OnLightFrameReady() {
+    framePending_ = true;
+    if (!Open() || !device_.lightControlEnabled.load()) return;
+    if (device_.view != nullptr && !device_.view->IsPageShowing()) return;
+    // One timer paints every frame that comes before it fires.
+    if (frameTimerSet_.exchange(true)) return;
+    StartTimer(entry_timer::kLightFrame, entry_delay::kLightFrameRepaintMs);
+}
+
+void SelectorEntry::OnPageShown() {
+    device_.OnPageShown();
+    if (framePending_.load()) OnLightFrameReady();
+}
+
 void SelectorEntry::OnLightFrameTimer() {
-    device_.PushLightFrame();
-    if (Open()) {
-        // While the program does not control the lights a frame pushes
-        // nothing: pump at the slow rate instead of waking 200 times a second.
-        const bool slow = OnReceiver() || !device_.lightControlEnabled.load();
-        StartTimer(entry_timer::kLightFrame,
-                   slow ? entry_delay::kLightFrameReceiverMs : entry_delay::kLightFrameCableMs);
-    }
+    frameTimerSet_ = false;
+    framePending_ = false;
+    device_.PaintLightFrame();
 }
 
 void SelectorEntry::OnConnectTimer() {

@@ -1,7 +1,16 @@
 // A device's entry in the selector strip, as far as it drives the device:
 // its visibility and selection state and the timers that synchronise the
-// device on connection, pump its light frames, re-read its settings on
+// device on connection, repaint its light frames, re-read its settings on
 // request, poll its power status and watch its receiver link.
+//
+// The light frame timer (1000) runs only when there is something to show:
+// whoever produces a frame (the device's light thread) calls
+// OnLightFrameReady, and while the page is seen the timer repaints it once,
+// at most one display frame later; frames that come meanwhile are painted
+// together. While the page is not seen (window hidden, minimised, another
+// page) nothing is painted; the page is painted when it shows again.
+// Streamed frames do not go through the timer: the light thread hands them
+// to the device's stream sender.
 //
 // The GUI's entry control wraps one of these; ivractl and the tests use it
 // bare. Every timer handler runs on the owner thread of the timer service;
@@ -31,8 +40,11 @@ constexpr int kLinkWatch = 1007;
 namespace entry_delay {
 constexpr uint32_t kConnectMs = 500;
 constexpr uint32_t kLinkRetryMs = 3000;
+// The first frame after a connection.
 constexpr uint32_t kLightFrameCableMs = 5;
-constexpr uint32_t kLightFrameReceiverMs = 500;
+// How long a new frame waits for its repaint: one display frame, so the page
+// repaints at most 60 times a second however often frames come.
+constexpr uint32_t kLightFrameRepaintMs = 16;
 constexpr uint32_t kReadBackMs = 50;
 constexpr uint32_t kFirstPowerStatusMs = 50;
 constexpr uint32_t kPowerStatusMs = 20000;
@@ -85,6 +97,11 @@ public:
     // Kills every timer of the entry (the device went away).
     void StopTimers();
 
+    // A new light frame exists (any thread): repaint when the page is seen.
+    void OnLightFrameReady();
+    // The page came on screen again (owner thread): paint what it missed.
+    void OnPageShown();
+
     // The timer handlers.
     void OnLightFrameTimer();
     void OnConnectTimer();
@@ -102,6 +119,8 @@ private:
     std::atomic<bool> shown_{true};
     std::atomic<bool> selected_{false};
     int failedLinkCount_ = 0;
+    std::atomic<bool> frameTimerSet_{false};
+    std::atomic<bool> framePending_{false};  // a frame came while the page was not seen
 };
 
 }  // namespace ivra

@@ -6,8 +6,8 @@
 
 namespace ivra {
 
-WorkerThread::WorkerThread(std::string exitLine, uint32_t stopBoundMs)
-    : exitLine_(std::move(exitLine)), stopBoundMs_(stopBoundMs) {}
+WorkerThread::WorkerThread(std::string exitLine, uint32_t stopBoundMs, uint32_t passPauseMs)
+    : exitLine_(std::move(exitLine)), stopBoundMs_(stopBoundMs), passPauseMs_(passPauseMs) {}
 
 WorkerThread::~WorkerThread() {
     if (thread_.joinable()) Stop();
@@ -19,6 +19,8 @@ bool WorkerThread::Start(std::function<bool()> pass, std::function<void()> wake)
     pass_ = std::move(pass);
     wake_ = std::move(wake);
     finished_ = false;
+    woken_ = false;
+    wait_ = {};
     stopSource_ = std::stop_source();
     thread_ = std::thread([this, token = stopSource_.get_token()] { Body(token); });
     return true;
@@ -26,7 +28,7 @@ bool WorkerThread::Start(std::function<bool()> pass, std::function<void()> wake)
 
 void WorkerThread::Body(std::stop_token token) {
     while (!token.stop_requested()) {
-        if (!WaitMs(1)) break;
+        if (passPauseMs_ != 0 && !WaitMs(passPauseMs_)) break;
         if (!pass_()) break;
     }
     DebugLine(exitLine_);
@@ -40,6 +42,51 @@ bool WorkerThread::WaitMs(uint32_t ms) {
     const std::stop_token token = stopSource_.get_token();
     waitCondition_.wait_for(lock, token, std::chrono::milliseconds(ms), [] { return false; });
     return !token.stop_requested();
+}
+
+WorkerWaitOutcome WorkerThread::WaitUntil(IClock& clock, std::optional<uint64_t> deadlineMs) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    const std::stop_token token = stopSource_.get_token();
+    WorkerWaitOutcome outcome = WorkerWaitOutcome::Stopped;
+    wait_ = {true, deadlineMs};
+    for (;;) {
+        if (token.stop_requested()) {
+            outcome = WorkerWaitOutcome::Stopped;
+            break;
+        }
+        if (woken_) {
+            woken_ = false;
+            outcome = WorkerWaitOutcome::Woken;
+            break;
+        }
+        if (!deadlineMs) {
+            waitCondition_.wait(lock, token, [this] { return woken_; });
+            continue;
+        }
+        const uint64_t now = clock.NowMs();
+        if (now >= *deadlineMs) {
+            outcome = WorkerWaitOutcome::DeadlineReached;
+            break;
+        }
+        // The clock may be a test's, standing still: wait the time it says
+        // is left, then read it again.
+        waitCondition_.wait_for(lock, token, std::chrono::milliseconds(*deadlineMs - now), [this] { return woken_; });
+    }
+    wait_ = {};
+    return outcome;
+}
+
+void WorkerThread::Wake() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        woken_ = true;
+    }
+    waitCondition_.notify_all();
+}
+
+WorkerThread::WaitState WorkerThread::CurrentWait() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return wait_;
 }
 
 WorkerStopOutcome WorkerThread::Stop() {

@@ -1,21 +1,30 @@
-// A background loop that can always be stopped: a stop request, a 1 ms
-// abortable wait before every pass, an exit line on the debug output, and a
-// bounded wait for the thread followed by a join.
+// A background loop that can always be stopped: a stop request, an
+// abortable pause before every pass (1 ms unless the loop paces itself), an
+// exit line on the debug output, and a bounded wait for the thread followed
+// by a join.
 //
-// Nothing kills the thread. Every wait a pass makes goes through WaitMs (or
-// watches StopToken()), and a pass that blocks elsewhere is woken by the
-// wake callback given to Start (closing a channel, for instance), so the join
-// always completes. When the thread does not end within the bound, the
-// time-out line is written and the join goes on.
+// Nothing kills the thread. Every wait a pass makes goes through WaitMs or
+// WaitUntil (or watches StopToken()), and a pass that blocks elsewhere is
+// woken by the wake callback given to Start (closing a channel, for
+// instance), so the join always completes. When the thread does not end
+// within the bound, the time-out line is written and the join goes on.
+//
+// A loop that sleeps until it has work (the light thread) is built with a
+// pause of 0 and waits in WaitUntil: until a deadline on its clock, until
+// Wake is called, or until the stop. A Wake that comes while the pass is
+// still working is kept, so the next wait returns at once: no wake is lost.
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <thread>
+
+#include "platform/Clock.h"
 
 namespace ivra {
 
@@ -30,10 +39,13 @@ constexpr uint32_t kDeviceThreadStopBoundMs = 500;
 constexpr uint32_t kMainThreadStopBoundMs = 1000;
 
 enum class WorkerStopOutcome { NotRunning, Ended, TimedOut, CalledFromWorker };
+enum class WorkerWaitOutcome { Woken, DeadlineReached, Stopped };
 
 class WorkerThread {
 public:
-    WorkerThread(std::string exitLine, uint32_t stopBoundMs);
+    // `passPauseMs`: the abortable wait before every pass; 0 for a loop whose
+    // passes do their own waiting.
+    WorkerThread(std::string exitLine, uint32_t stopBoundMs, uint32_t passPauseMs = 1);
     // Stops the thread when it still runs.
     ~WorkerThread();
     WorkerThread(const WorkerThread&) = delete;
@@ -56,12 +68,26 @@ public:
 
     // Waits up to `ms`; returns false at once when a stop was requested.
     bool WaitMs(uint32_t ms);
+    // Waits until `clock` reaches `deadlineMs` (without one: until woken),
+    // until Wake is called (or was called since the last wait returned), or
+    // until a stop is requested. A deadline already reached returns at once.
+    WorkerWaitOutcome WaitUntil(IClock& clock, std::optional<uint64_t> deadlineMs);
+    // Ends the current (or the next) WaitUntil early; any thread.
+    void Wake();
+    // Whether the worker sits in WaitUntil, and the deadline it waits for
+    // (for tests and tools: a loop at rest waits without one).
+    struct WaitState {
+        bool waiting = false;
+        std::optional<uint64_t> deadlineMs;
+    };
+    WaitState CurrentWait() const;
 
 private:
     void Body(std::stop_token token);
 
     const std::string exitLine_;
     const uint32_t stopBoundMs_;
+    const uint32_t passPauseMs_;
     std::function<bool()> pass_;
     std::function<void()> wake_;
 
@@ -69,6 +95,8 @@ private:
     std::condition_variable_any waitCondition_;
     std::condition_variable finishedCondition_;
     bool finished_ = false;
+    bool woken_ = false;
+    WaitState wait_;
     std::stop_source stopSource_;
     std::thread thread_;
 };

@@ -28,11 +28,12 @@ constexpr int kLightingOnlyKeys[] = {0, 106, 109, 110, 125};
 CKestrelKeyboardDevice::CKestrelKeyboardDevice(IHidBackend& backend, IClock& clock)
     : CKestrelUSBDevice(backend, clock),
       effects_(clock),
-      effectThread_(kKeyboardLightThreadExitLine, kMainThreadStopBoundMs),
+      effectThread_(kKeyboardLightThreadExitLine, kMainThreadStopBoundMs, 0),
       stream_(commandTransport) {
     // The custom effect starts by loading its group into the buffer and
     // sending it to the keyboard.
     effects_.onCustomStart = [this] { LoadCustomGroup(); };
+    effects_.onChange = [this] { effectThread_.Wake(); };
 }
 
 CKestrelKeyboardDevice::~CKestrelKeyboardDevice() {
@@ -43,21 +44,77 @@ CKestrelKeyboardDevice::~CKestrelKeyboardDevice() {
 
 // ---- Effect thread ------------------------------------------------------------------
 
+namespace {
+// While synchronised lighting paints the keyboard, how often the thread
+// looks whether it has ended.
+constexpr uint64_t kSynchronisedLightingCheckMs = 500;
+}  // namespace
+
 void CKestrelKeyboardDevice::StartEffectThread() {
-    effectThread_.Start([this] {
-        if (!commandTransport.open.load()) {
-            effectThread_.WaitMs(100);
-            return true;
-        }
-        // While synchronised lighting paints this keyboard, the engine rests.
-        if (commandTransport.lightStreaming.load()) return true;
-        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
-        effects_.Pass(ledColours);
-        return true;
-    });
+    effectThreadWanted_ = true;
+    effectThread_.Start([this] { return EffectPass(); });
 }
 
-void CKestrelKeyboardDevice::StopEffectThread() { effectThread_.Stop(); }
+void CKestrelKeyboardDevice::StopEffectThread() {
+    effectThreadWanted_ = false;
+    effectThread_.Stop();
+}
+
+CKestrelKeyboardDevice::EffectThreadStatus CKestrelKeyboardDevice::EffectStatus() const {
+    return {effectPasses_.load(), effectFrames_.load(), effectThread_.CurrentWait()};
+}
+
+bool CKestrelKeyboardDevice::EffectPass() {
+    IClock& clock = commandTransport.clock();
+    // Away, or the program does not control the lights: nothing to paint
+    // until a connection or light control wakes the thread.
+    if (!commandTransport.open.load() || !lightControlEnabled.load()) {
+        effectThread_.WaitUntil(clock, std::nullopt);
+        return true;
+    }
+    // While synchronised lighting paints this keyboard, the engine rests.
+    if (commandTransport.lightStreaming.load()) {
+        effectThread_.WaitUntil(clock, clock.NowMs() + kSynchronisedLightingCheckMs);
+        return true;
+    }
+    // Nothing shows the lights while the page is not seen and the effect is
+    // not streamed to the keyboard: sleep until the page shows again.
+    if (view != nullptr && !view->IsPageShowing() && !StreamedToKeyboard()) {
+        effectThread_.WaitUntil(clock, std::nullopt);
+        return true;
+    }
+    bool changed = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+        effects_.Pass(ledColours);
+        const bool again = republish_.exchange(false);
+        changed = again || ledColours != publishedColours_;
+        if (changed) publishedColours_.assign(ledColours.begin(), ledColours.end());
+    }
+    ++effectPasses_;
+    if (changed) {
+        ++effectFrames_;
+        SubmitStreamFrame(publishedColours_);
+        NotifyLightFrame();
+    }
+    std::optional<uint64_t> next = effects_.NextChangeMs();
+    const uint64_t now = clock.NowMs();
+    // A deadline that has passed is taken at the next tick, never in a spin.
+    if (next && *next <= now) next = light::TickStartMs(light::EffectTickAt(now) + 1);
+    effectThread_.WaitUntil(clock, next);
+    return true;
+}
+
+void CKestrelKeyboardDevice::BindPageControls() {
+    CKestrelUSBDevice::BindPageControls();
+    // Binding lit every light button: what was painted before is gone.
+    painted_.clear();
+}
+
+void CKestrelKeyboardDevice::LedColoursChanged() {
+    effectThread_.Wake();
+    NotifyLightFrame();
+}
 
 // ---- Connection sync and read-back -------------------------------------------
 
@@ -99,8 +156,14 @@ void CKestrelKeyboardDevice::SyncOnConnect() {
     }
     LoadProfile();
     RefreshPage();
-    StopEffectThread();
-    StartEffectThread();
+    effectThread_.Stop();
+    // Nothing shows lights while the program does not control them (ivractl's
+    // device watch without --lights): no thread runs then.
+    if (lightControlEnabled.load()) {
+        StartEffectThread();
+    } else {
+        effectThreadWanted_ = true;
+    }
 }
 
 SettingsReadBackResult CKestrelKeyboardDevice::ReadBackAndStore() {
@@ -339,33 +402,61 @@ bool CKestrelKeyboardDevice::ChangeLight(const LightInfo& record) {
 
 void CKestrelKeyboardDevice::PushLightFrame() {
     if (!lightControlEnabled.load()) return;
+    PaintLightFrame();
+    SubmitStreamFrame(pushColours_);
+}
+
+void CKestrelKeyboardDevice::PaintLightFrame() {
+    if (!lightControlEnabled.load()) return;
     // The effect thread keeps painting while the buttons are updated from a
     // copy; the copy's storage is kept from push to push.
     {
         std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
         pushColours_.assign(ledColours.begin(), ledColours.end());
     }
+    if (view == nullptr) return;
+    if (painted_.size() != lightButtons.size()) painted_.assign(lightButtons.size(), PaintedLight{});
     const bool lightingTab = functionTab == 1;
-    for (size_t p = 0; view != nullptr && p < pushColours_.size() && p < lightButtons.size(); ++p) {
+    for (size_t p = 0; p < pushColours_.size() && p < lightButtons.size(); ++p) {
         if (lightButtons[p] == kNoControl) continue;
-        const uint32_t led = pushColours_[p];
+        uint32_t colour = 0;
+        uint8_t level = 0;
         if (lightingTab && view->IsControlVisible(lightButtons[p])) {
-            const light::Rgb colour = light::LedColour(led);
-            view->SetLightButton(lightButtons[p], true,
-                                 static_cast<uint32_t>(colour.green) << 16 |
-                                     static_cast<uint32_t>(colour.blue) << 8 | colour.red,
-                                 light::LedBrightness(led));
-        } else {
-            view->SetLightButton(lightButtons[p], true, 0, 0);
+            const uint32_t led = pushColours_[p];
+            const light::Rgb rgb = light::LedColour(led);
+            colour = static_cast<uint32_t>(rgb.green) << 16 | static_cast<uint32_t>(rgb.blue) << 8 | rgb.red;
+            level = light::LedBrightness(led);
         }
+        // Only the buttons whose light changed are touched (and repainted).
+        PaintedLight& shown = painted_[p];
+        if (shown.known && shown.colour == colour && shown.level == level) continue;
+        shown = {true, colour, level};
+        view->SetLightButton(lightButtons[p], true, colour, level);
     }
-    const uint8_t effect = lightEffect[light::info::kSelectItem];
+}
+
+void CKestrelKeyboardDevice::OnPageShown() {
+    republish_ = true;
+    effectThread_.Wake();
+}
+
+bool CKestrelKeyboardDevice::StreamedToKeyboard() {
+    const uint8_t effect = effects_.EffectIndex();
     const bool streamed = effect == light::kMusicEffect || effect == light::kScreenEffect || streamEveryEffect_.load();
+    // Through the receiver the frames are never sent.
+    return streamed && !commandTransport.receiverMode.load() && commandTransport.open.load() &&
+           lightControlEnabled.load();
+}
+
+void CKestrelKeyboardDevice::SubmitStreamFrame(const std::vector<uint32_t>& colours) {
+    const bool streamed = StreamedToKeyboard();
     std::lock_guard<std::mutex> lock(mapsMutex_);
-    PackStreamFrame(pushColours_, maps_, keyCount_, frame_);
-    // Through the receiver the frames are never sent; the sender thread
-    // does the USB work so this timer never waits on it.
-    if (!streamed || frame_.empty() || commandTransport.receiverMode.load() || !commandTransport.open.load()) return;
+    PackStreamFrame(colours, maps_, keyCount_, frame_);
+    // The sender thread does the USB work so the caller never waits on it.
+    if (!streamed || frame_.empty()) {
+        stream_.Rest();
+        return;
+    }
     stream_.Submit(frame_);
 }
 
@@ -377,6 +468,17 @@ std::vector<uint8_t> CKestrelKeyboardDevice::LastFrame() const {
 void CKestrelKeyboardDevice::SetLightControl(bool on) {
     lightControlEnabled = on;
     if (on && commandTransport.open.load()) commandTransport.SendCommand28();
+    if (!on) {
+        stream_.Rest();
+    } else {
+        // What was shown and sent before light control went off is stale:
+        // the next pass hands its frame on whether it changed or not.
+        republish_ = true;
+        if (effectThreadWanted_.load() && commandTransport.open.load() && !effectThread_.Running()) {
+            effectThread_.Start([this] { return EffectPass(); });
+        }
+    }
+    effectThread_.Wake();
 }
 
 // ---- Custom colour groups ---------------------------------------------------
@@ -422,6 +524,7 @@ void CKestrelKeyboardDevice::CustomPaint(int position) {
         led = light::PackLed(light::FixedColour(lightEffect), light::LedBrightness(led));
         colours = ledColours;
     }
+    LedColoursChanged();
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
         if (EnsureSection() &&
@@ -453,6 +556,7 @@ void CKestrelKeyboardDevice::LoadCustomGroup() {
         std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
         if (colours.size() == ledColours.size()) ledColours = colours;
     }
+    LedColoursChanged();
     CustomUpload();
 }
 
@@ -642,6 +746,8 @@ void CKestrelKeyboardDevice::RemapKeys() {
 
 void CKestrelKeyboardDevice::ShowFunctionTab(int type) {
     CKestrelUSBDevice::ShowFunctionTab(type);
+    // The key lights show the effect on the lighting tab only: repaint them.
+    NotifyLightFrame();
     if (view == nullptr || (type != 1 && type != 2)) return;
     for (int position : kLightingOnlyKeys) {
         if (static_cast<size_t>(position) < keyButtons.size() && keyButtons[static_cast<size_t>(position)] != kNoControl) {

@@ -62,6 +62,7 @@ public:
     const char* ClassName() const override { return "KestrelKeyboardDevice"; }
 
     // ---- Operations of the device object -----------------------------------
+    void BindPageControls() override;
     void SyncOnConnect() override;
     void ReadBackSettings() override { ReadBackAndStore(); }
     int ReloadLightState() override;
@@ -75,6 +76,8 @@ public:
     int WriteSettings(int slot, int value, int flag, int screenWidth, int screenHeight) override;
     void ReloadKeysAndMacros() override;
     void PushLightFrame() override;
+    void PaintLightFrame() override;
+    void OnPageShown() override;
     bool QueryLink() override { return QueryReceiverLinkOfTransport(); }
     void ShowFunctionTab(int type) override;
     void EnsureProfileFiles() override;
@@ -129,11 +132,27 @@ public:
     // The last frame packed for the keyboard (3 x key count bytes).
     std::vector<uint8_t> LastFrame() const;
     // The effect engine that paints ledColours, and the thread that runs
-    // it (started by SyncOnConnect, one pass per millisecond).
+    // it. SyncOnConnect starts the thread while the program controls the
+    // lights; it makes a pass at each effect tick at which the picture can
+    // change and otherwise sleeps until an input (a key press the effect
+    // reacts to, music or screen data, a light change, light control, stop)
+    // wakes it; while nothing shows its lights (the page is not seen and
+    // the effect is not streamed) it sleeps until the page shows again. A
+    // pass whose colours differ from the last ones hands the
+    // frame to the stream sender (streamed effects, cable only) and tells
+    // the selector entry that the page has something new to paint.
     light::KeyboardEffectEngine& Effects() { return effects_; }
     void StartEffectThread();
+    // Stops the thread; it is started again only by the next connection.
     void StopEffectThread();
     bool EffectThreadRunning() const { return effectThread_.Running(); }
+    // What the thread has done and whether it sleeps (for tests and tools).
+    struct EffectThreadStatus {
+        uint64_t passes = 0;   // engine passes made
+        uint64_t frames = 0;   // passes whose colours changed
+        WorkerThread::WaitState wait;
+    };
+    EffectThreadStatus EffectStatus() const;
     // The thread that sends the streamed frames.
     LightStreamSender& Stream() { return stream_; }
     // Streams every effect's frames, not only music and screen colour (for
@@ -155,6 +174,14 @@ private:
     int ReloadLight(bool fromReadBack);
     void RestartPreview(bool fromReadBack);
     void SendGroupImage(const std::vector<uint32_t>& colours);
+    bool EffectPass();
+    // The current effect's frames go to this keyboard (cable, light control).
+    bool StreamedToKeyboard();
+    // Packs the colours into the stream frame and hands it to the sender
+    // when the current effect is streamed to this keyboard.
+    void SubmitStreamFrame(const std::vector<uint32_t>& colours);
+    // ledColours were written outside the engine: show them.
+    void LedColoursChanged();
     int SettingsEffectCode(const LightInfo& light) const;
 
     mutable std::mutex mapsMutex_;
@@ -166,6 +193,19 @@ private:
     SettingsRecord lastReadBack_{};
     std::vector<uint8_t> frame_;          // under mapsMutex_
     std::vector<uint32_t> pushColours_;   // owner thread only
+    // What each light button shows, so that a paint touches only the
+    // buttons whose light changed (owner thread only).
+    struct PaintedLight {
+        bool known = false;
+        uint32_t colour = 0;
+        uint8_t level = 0;
+    };
+    std::vector<PaintedLight> painted_;
+    std::vector<uint32_t> publishedColours_;  // effect thread only
+    std::atomic<uint64_t> effectPasses_{0};
+    std::atomic<uint64_t> effectFrames_{0};
+    std::atomic<bool> effectThreadWanted_{false};
+    std::atomic<bool> republish_{false};
 
     light::KeyboardEffectEngine effects_;
     WorkerThread effectThread_;

@@ -2,7 +2,9 @@
 // (the headset has 13 LEDs). Same shape as the keyboard's engine, but the
 // loop counts passes instead of effect ticks: a step of effects 0..4, 6 and
 // 7 runs every SpeedPasses(S) passes (28, 23, 18, 13, 7); the recorded step
-// list runs on every pass. The per-key overlays follow every pass.
+// list runs on every pass. The per-key overlays follow every pass. A pass is
+// one 64 Hz effect tick: the thread that runs the engine calls Pass once at
+// the start of each tick (EffectTicks.h), never in 1 ms passes.
 //
 // Effects (B brightness level, S speed, D direction, M multicolour):
 //   0 hue shift: LED i shows hue phase + 16i; the phase moves ±1 per step.

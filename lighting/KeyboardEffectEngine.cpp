@@ -43,6 +43,36 @@ void FillKeys(std::vector<uint32_t>& colours, uint32_t value) {
 
 uint8_t Nudge(uint8_t fade, int by) { return static_cast<uint8_t>(std::clamp(fade + by, 0, 255)); }
 
+// How an effect's picture moves without input.
+enum class Motion {
+    Animated,          // changes on every step
+    SteadyAfterStep,   // one step paints it for good
+    RestsWhenUnmoved,  // decays towards rest: still once a step changes nothing
+    RippleRests,       // as RestsWhenUnmoved, and no ripple may be under way
+};
+
+Motion MotionOf(uint8_t effect) {
+    switch (effect) {
+        case 1:
+        case 2:
+        case 20:
+        case kCustomEffect:
+        case kScreenEffect:
+            return Motion::SteadyAfterStep;
+        case 4:
+        case 15:
+        case kMusicEffect:
+            return Motion::RestsWhenUnmoved;
+        case 5:
+        case 6:
+        case 14:
+        case 16:
+            return Motion::RippleRests;
+        default:
+            return Motion::Animated;
+    }
+}
+
 }  // namespace
 
 KeyboardEffectEngine::KeyboardEffectEngine(IClock& clock, uint32_t randomSeed) : clock_(clock), random_(randomSeed) {
@@ -50,9 +80,17 @@ KeyboardEffectEngine::KeyboardEffectEngine(IClock& clock, uint32_t randomSeed) :
     ResetLocked(false);
 }
 
+void KeyboardEffectEngine::Changed() {
+    if (onChange) onChange();
+}
+
 void KeyboardEffectEngine::SetRecord(const LightInfo& record) {
-    std::lock_guard<std::mutex> guard(stateLock_);
-    record_ = record;
+    {
+        std::lock_guard<std::mutex> guard(stateLock_);
+        record_ = record;
+        settled_ = false;
+    }
+    Changed();
 }
 
 void KeyboardEffectEngine::Restart(const LightInfo& record, bool fromReadBack) {
@@ -64,6 +102,7 @@ void KeyboardEffectEngine::Restart(const LightInfo& record, bool fromReadBack) {
         custom = record_[info::kSelectItem] == kCustomEffect;
     }
     if (custom && onCustomStart) onCustomStart();
+    Changed();
 }
 
 void KeyboardEffectEngine::ApplyRecord(const LightInfo& record, bool fromReadBack) {
@@ -81,22 +120,38 @@ void KeyboardEffectEngine::ApplyRecord(const LightInfo& record, bool fromReadBac
 }
 
 void KeyboardEffectEngine::SetAudioRecord(const AudioLightInfo& record) {
-    std::lock_guard<std::mutex> guard(stateLock_);
-    audio_ = record;
+    {
+        std::lock_guard<std::mutex> guard(stateLock_);
+        audio_ = record;
+        settled_ = false;
+    }
+    Changed();
 }
 
 void KeyboardEffectEngine::SetPerKeyList(std::vector<LightInfo> list) {
     overlays_.SetList(std::move(list), clock_.NowMs());
+    {
+        // The keys the old list painted show the effect again at its next step.
+        std::lock_guard<std::mutex> guard(stateLock_);
+        settled_ = false;
+    }
+    Changed();
 }
 
 void KeyboardEffectEngine::SetRecordedSteps(std::vector<RecordedStep> steps) {
     recorded_.SetSteps(std::move(steps), clock_.NowMs());
+    {
+        std::lock_guard<std::mutex> guard(stateLock_);
+        settled_ = false;
+    }
+    Changed();
 }
 
 void KeyboardEffectEngine::ResetLocked(bool fromReadBack) {
     state_.Reset();
     music_.Restart();
     ticks_.RestartCount();
+    settled_ = rested_ = false;
     const uint8_t effect = record_[info::kSelectItem];
     clearBeforeStep_ = effect != kCustomEffect;
 
@@ -138,18 +193,27 @@ void KeyboardEffectEngine::ResetLocked(bool fromReadBack) {
 void KeyboardEffectEngine::OnKeyEvent(int position, int type) {
     if (type != kKeyPressed && type != kKeyReleased) return;
     if (!PlaceOf(position).valid) return;
-    std::lock_guard<std::mutex> guard(stateLock_);
-    ReactLocked(static_cast<uint8_t>(position), type);
+    bool reacted = false;
+    {
+        std::lock_guard<std::mutex> guard(stateLock_);
+        reacted = ReactLocked(static_cast<uint8_t>(position), type);
+    }
+    if (reacted) Changed();
 }
 
 void KeyboardEffectEngine::StartRipple(int position) {
     if (!PlaceOf(position).valid) return;
-    std::lock_guard<std::mutex> guard(stateLock_);
-    StartRippleLocked(static_cast<uint8_t>(position));
+    {
+        std::lock_guard<std::mutex> guard(stateLock_);
+        StartRippleLocked(static_cast<uint8_t>(position));
+        settled_ = false;
+    }
+    Changed();
 }
 
-void KeyboardEffectEngine::ReactLocked(uint8_t position, int type) {
+bool KeyboardEffectEngine::ReactLocked(uint8_t position, int type) {
     const bool pressed = type == kKeyPressed;
+    bool reacted = true;
     switch (record_[info::kSelectItem]) {
         case 4:
         case 15:
@@ -166,14 +230,18 @@ void KeyboardEffectEngine::ReactLocked(uint8_t position, int type) {
             StartRippleLocked(position);
             break;
         case 16:
+            reacted = pressed;
             if (pressed) {
                 state_.fade[position] = kLitFade;
                 StartRippleLocked(position);
             }
             break;
         default:
+            reacted = false;
             break;
     }
+    if (reacted) settled_ = false;
+    return reacted;
 }
 
 void KeyboardEffectEngine::StartRippleLocked(uint8_t position) {
@@ -187,16 +255,28 @@ void KeyboardEffectEngine::StartRippleLocked(uint8_t position) {
 }
 
 void KeyboardEffectEngine::FeedAudioSpectrum(const AudioBandLevels& levels) {
-    std::lock_guard<std::mutex> guard(stateLock_);
-    music_.StoreLevels(levels);
-    if (record_[info::kSelectItem] == kMusicEffect && audio_[audio::kAudioMode] == 2 && music_.DetectBeat(levels)) {
-        StartRippleLocked(kBeatRipplePosition);
+    bool shown = false;
+    {
+        std::lock_guard<std::mutex> guard(stateLock_);
+        music_.StoreLevels(levels);
+        shown = record_[info::kSelectItem] == kMusicEffect;
+        if (shown && audio_[audio::kAudioMode] == 2 && music_.DetectBeat(levels)) {
+            StartRippleLocked(kBeatRipplePosition);
+        }
+        if (shown) settled_ = false;
     }
+    if (shown) Changed();
 }
 
 void KeyboardEffectEngine::FeedScreenColours(std::span<const uint8_t> bytes) {
-    std::lock_guard<std::mutex> guard(stateLock_);
-    std::copy_n(bytes.begin(), std::min(bytes.size(), screen_.size()), screen_.begin());
+    bool shown = false;
+    {
+        std::lock_guard<std::mutex> guard(stateLock_);
+        std::copy_n(bytes.begin(), std::min(bytes.size(), screen_.size()), screen_.begin());
+        shown = record_[info::kSelectItem] == kScreenEffect;
+        if (shown) settled_ = false;
+    }
+    if (shown) Changed();
 }
 
 uint8_t KeyboardEffectEngine::EffectIndex() const {
@@ -225,19 +305,66 @@ void KeyboardEffectEngine::Pass(std::vector<uint32_t>& colours) {
     const uint64_t now = clock_.NowMs();
     {
         std::lock_guard<std::mutex> guard(stateLock_);
-        ticks_.Poll(now);
-        if (ticks_.TakeStepIfDue(IntervalLocked())) StepLocked(colours, now);
+        const bool newTick = ticks_.Poll(now) != 0;
+        const unsigned interval = IntervalLocked();
+        // The steps the loop slept through while the effect rested would
+        // have changed nothing; the next one comes when it would have. Only
+        // the first pass after the rest does this: later ones count ticks
+        // as they come, however late the loop wakes.
+        if (rested_) {
+            if (newTick) ticks_.KeepRhythm(interval, now);
+            rested_ = false;
+        }
+        if (ticks_.TakeStepIfDue(interval)) {
+            const size_t count = KeyCount(colours);
+            std::copy_n(colours.begin(), count, beforeStep_.begin());
+            StepLocked(colours, now, newTick);
+            settled_ = rested_ = SettledAfterStepLocked(colours);
+        }
     }
     overlays_.Apply(colours, now);
+}
+
+bool KeyboardEffectEngine::SettledAfterStepLocked(const std::vector<uint32_t>& colours) const {
+    const uint8_t effect = record_[info::kSelectItem];
+    // A list of still steps rests between the starts of its steps.
+    if (!IsDrawnKeyboardEffect(effect)) return !recorded_.Animates();
+    const Motion motion = MotionOf(effect);
+    if (motion == Motion::Animated) return false;
+    if (motion == Motion::SteadyAfterStep) return true;
+    if (motion == Motion::RippleRests && !state_.ripples.Empty()) return false;
+    return std::equal(colours.begin(), colours.begin() + static_cast<std::ptrdiff_t>(KeyCount(colours)),
+                      beforeStep_.begin());
+}
+
+std::optional<uint64_t> KeyboardEffectEngine::NextChangeMs() const {
+    std::optional<uint64_t> next;
+    uint64_t nextTickMs = 0;
+    {
+        std::lock_guard<std::mutex> guard(stateLock_);
+        if (!ticks_.HasReading()) return 0;
+        nextTickMs = TickStartMs(ticks_.LastTick() + 1);
+        const uint8_t effect = record_[info::kSelectItem];
+        if (!settled_) {
+            next = ticks_.DueMs(IntervalLocked());
+        } else if (!IsDrawnKeyboardEffect(effect)) {
+            // A list of still steps moves on to its next step at its time.
+            next = recorded_.NextChangeMs(nextTickMs);
+        }
+    }
+    if (const std::optional<uint64_t> overlay = overlays_.NextChangeMs()) {
+        if (!next || *overlay < *next) next = overlay;
+    }
+    return next;
 }
 
 void KeyboardEffectEngine::Step(std::vector<uint32_t>& colours) {
     const uint64_t now = clock_.NowMs();
     std::lock_guard<std::mutex> guard(stateLock_);
-    StepLocked(colours, now);
+    StepLocked(colours, now, true);
 }
 
-void KeyboardEffectEngine::StepLocked(std::vector<uint32_t>& colours, uint64_t nowMs) {
+void KeyboardEffectEngine::StepLocked(std::vector<uint32_t>& colours, uint64_t nowMs, bool newTick) {
     if (clearBeforeStep_) {
         FillKeys(colours, 0);
         clearBeforeStep_ = false;
@@ -266,7 +393,7 @@ void KeyboardEffectEngine::StepLocked(std::vector<uint32_t>& colours, uint64_t n
         case kCustomEffect: StepCustom(colours); break;
         case kMusicEffect: music_.Step(state_, record_, audio_, colours); break;
         case kScreenEffect: StepScreenColour(colours); break;
-        default: recorded_.Play(colours, nowMs); break;
+        default: recorded_.Play(colours, nowMs, newTick); break;
     }
 }
 

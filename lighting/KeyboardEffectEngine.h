@@ -3,12 +3,19 @@
 // page shows and, for music and screen colour, that is streamed to the
 // keyboard.
 //
-// The device's effect thread calls Pass once per millisecond: Pass counts
-// the 64 Hz effect ticks (EffectTicks.h), runs a step of the current effect
-// when the effect's interval has passed (TickInterval), then lets the keys
-// with a per-key record show their own effect (PerKeyOverlays.h). Effect
-// indices other than 1..21, 29 and 30 play the recorded step list
-// (RecordedStepPlayer.h) on every pass.
+// The device's effect thread makes one pass per 64 Hz effect tick at which
+// something can change, and sleeps in between: Pass counts the ticks since
+// the previous pass (EffectTicks.h), runs a step of the current effect when
+// the effect's interval has passed (TickInterval), then lets the keys with a
+// per-key record show their own effect (PerKeyOverlays.h). Effect indices
+// other than 1..21, 29 and 30 play the recorded step list
+// (RecordedStepPlayer.h) on every pass. NextChangeMs says when the next pass
+// is due; it is empty while the picture cannot change without an input: a
+// steady effect (1, 2, 20, 21, 30) once it has been painted, a reactive or
+// music effect (4, 5, 6, 14, 15, 16, 29) once a step changed nothing and no
+// ripple is under way, and steady or dark per-key records. Every input that
+// can change the next pass (a record, a list, a key event the effect reacts
+// to, music or screen data) calls onChange, so the thread can wake.
 //
 // Effects (B brightness level, S speed, D direction, M multicolour; "±1"
 // moves forward when D is set; hue steps skip 192..255):
@@ -68,10 +75,12 @@
 // buffer belongs to the caller. Nothing is allocated in Pass or Step.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -101,6 +110,10 @@ public:
     // the device loads the custom group into the colour buffer and uploads
     // it. Set it before the effect thread runs.
     std::function<void()> onCustomStart;
+    // Called (outside the engine's locks, on the caller's thread) after an
+    // input that may change what the next pass paints. Set it before the
+    // effect thread runs.
+    std::function<void()> onChange;
 
     // Takes the record's values; the effect runs on without a restart.
     void SetRecord(const LightInfo& record);
@@ -135,6 +148,9 @@ public:
 
     // One pass of the effect loop.
     void Pass(std::vector<uint32_t>& colours);
+    // The clock time at which the next pass can paint something different;
+    // 0 before the first pass; empty while nothing changes until an input.
+    std::optional<uint64_t> NextChangeMs() const;
     // One step of the current effect, now (no tick counting, no overlays).
     void Step(std::vector<uint32_t>& colours);
 
@@ -145,8 +161,12 @@ public:
 
 private:
     void ResetLocked(bool fromReadBack);
-    void StepLocked(std::vector<uint32_t>& colours, uint64_t nowMs);
-    void ReactLocked(uint8_t position, int type);
+    void StepLocked(std::vector<uint32_t>& colours, uint64_t nowMs, bool newTick);
+    // After a step of Pass: whether the effect now rests until an input.
+    bool SettledAfterStepLocked(const std::vector<uint32_t>& colours) const;
+    void Changed();
+    // True when the current effect reacts to the event.
+    bool ReactLocked(uint8_t position, int type);
     void StartRippleLocked(uint8_t position);
     unsigned IntervalLocked() const;
 
@@ -183,6 +203,10 @@ private:
     EffectTickCounter ticks_;
     EffectRandom random_;
     bool clearBeforeStep_ = false;
+    bool settled_ = false;  // nothing changes until an input
+    bool rested_ = false;   // the last step left the effect at rest (inputs do not clear it)
+    // The keys before the last step, to see whether it changed anything.
+    std::array<uint32_t, kKeyboardPositions> beforeStep_{};
 
     PerKeyOverlays overlays_;
     RecordedStepPlayer recorded_;

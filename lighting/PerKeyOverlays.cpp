@@ -42,9 +42,35 @@ bool PerKeyOverlays::HasAny() const {
     return any_;
 }
 
+std::optional<uint64_t> PerKeyOverlays::NextChangeMs() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    std::optional<uint64_t> next;
+    if (!any_) return next;
+    auto earliest = [&next](uint64_t at) {
+        if (!next || at < *next) next = at;
+    };
+    for (size_t p = 0; p < list_.size(); ++p) {
+        const LightInfo& record = list_[p];
+        if (record[perkey::kPresent] == 0) continue;
+        switch (record[perkey::kMode]) {
+            case kModeBreathe:
+            case kModeColourCycle:
+                earliest(TickStartMs(ticks_.LastTick() + 1));
+                break;
+            case kModeBlink:
+                earliest(state_[p].toggledAtMs +
+                         BlinkHalfPeriodMs(std::min<unsigned>(record[perkey::kSpeed], 4)));
+                break;
+            default:
+                break;
+        }
+    }
+    return next;
+}
+
 void PerKeyOverlays::Apply(std::vector<uint32_t>& colours, uint64_t nowMs) {
     std::lock_guard<std::mutex> guard(lock_);
-    const bool tickChanged = ticks_.Poll(nowMs);
+    const bool tickChanged = ticks_.Poll(nowMs) != 0;
     if (!any_) return;
     const size_t count = std::min(list_.size(), colours.size());
     for (size_t p = 0; p < count; ++p) {
@@ -73,7 +99,7 @@ void PerKeyOverlays::Apply(std::vector<uint32_t>& colours, uint64_t nowMs) {
                 colours[p] = PackLed(RecordColour(record), bright);
                 break;
             case kModeColourCycle:
-                if (++key.passes >= SpeedPasses(speed)) {
+                if (tickChanged && ++key.passes >= SpeedPasses(speed)) {
                     key.passes = 0;
                     key.hue = HueAdvance(key.hue, 1);
                 }

@@ -5,13 +5,14 @@
 // Modes: 0 breathe, 1 steady, 2 blink, 3 colour cycle, 4 dark; a record
 // whose presence byte is 0 (or any other mode) leaves its key alone.
 //
-// Pacing: the colour cycle moves one hue every SpeedPasses(speed) passes and
-// the blink toggles every BlinkHalfPeriodMs(speed) of clock time. The breathe
-// phase grows by speed + 4 once per 64 Hz effect tick (EffectTicks.h), not
-// once per 1 ms pass: per pass, a whole breath would last 16 to 32 ms, a
-// flicker rather than a breath. A phase that reaches 128 restarts at 0 (it
-// can jump past 128, since it grows by up to 8) and the key's hue moves on by
-// one, wrapping from 191 to 0.
+// Pacing: a pass is one 64 Hz effect tick (EffectTicks.h); passes within the
+// same tick (the loop was woken early) do not count. The colour cycle moves
+// one hue every SpeedPasses(speed) ticks, the breathe phase grows by
+// speed + 4 per tick, and the blink toggles every BlinkHalfPeriodMs(speed) of
+// clock time. A breathe phase that reaches 128 restarts at 0 (it can jump
+// past 128, since it grows by up to 8) and the key's hue moves on by one,
+// wrapping from 191 to 0. NextChangeMs says when the overlays next change
+// what they paint, so the loop can sleep until then.
 //
 // The list has its own lock: the UI thread replaces it while the effect
 // thread applies it.
@@ -19,6 +20,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "device/LightRecords.h"
@@ -37,6 +39,10 @@ public:
     void Apply(std::vector<uint32_t>& colours, uint64_t nowMs);
 
     bool HasAny() const;
+    // The clock time at which Apply next paints something different: the
+    // next tick while a key breathes or cycles, a blink's next toggle;
+    // nothing when every record is steady or dark (or there is none).
+    std::optional<uint64_t> NextChangeMs() const;
 
 private:
     struct KeyState {

@@ -21,6 +21,10 @@ constexpr unsigned kFlowingHueSpacing = 12;
 
 void Fill(std::vector<uint32_t>& colours, uint32_t value) { std::fill(colours.begin(), colours.end(), value); }
 
+bool AnimatedMode(uint8_t mode) {
+    return mode == kModeBreathe || mode == kModeBlink || mode == kModeFlowing || mode == kModeColourCycle;
+}
+
 }  // namespace
 
 void RecordedStepPlayer::SetSteps(std::vector<RecordedStep> steps, uint64_t nowMs) {
@@ -33,6 +37,7 @@ void RecordedStepPlayer::SetSteps(std::vector<RecordedStep> steps, uint64_t nowM
     hue_ = 0;
     lit_ = true;
     toggledAtMs_ = nowMs;
+    painted_ = false;
 }
 
 size_t RecordedStepPlayer::CurrentStep() const {
@@ -45,28 +50,49 @@ size_t RecordedStepPlayer::StepCount() const {
     return steps_.size();
 }
 
-void RecordedStepPlayer::Play(std::vector<uint32_t>& colours, uint64_t nowMs) {
+bool RecordedStepPlayer::Animates() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return std::any_of(steps_.begin(), steps_.end(), [](const RecordedStep& step) { return AnimatedMode(step.mode); });
+}
+
+std::optional<uint64_t> RecordedStepPlayer::NextChangeMs(uint64_t nextTickMs) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (steps_.empty()) return painted_ ? std::nullopt : std::optional<uint64_t>(nextTickMs);
+    if (!painted_) return nextTickMs;
+    for (const RecordedStep& step : steps_) {
+        if (AnimatedMode(step.mode)) return nextTickMs;
+    }
+    if (steps_.size() == 1) return std::nullopt;
+    const size_t index = index_ < steps_.size() ? index_ : 0;
+    return std::max(nextTickMs, stepStartMs_ + steps_[index].timeMs);
+}
+
+void RecordedStepPlayer::Play(std::vector<uint32_t>& colours, uint64_t nowMs, bool newTick) {
     std::lock_guard<std::mutex> guard(lock_);
     if (steps_.empty()) {
         Fill(colours, 0);
+        painted_ = true;
         return;
     }
     if (index_ >= steps_.size()) index_ = 0;
     const RecordedStep step = steps_[index_];
-    Paint(step, colours, nowMs);
+    Paint(step, colours, nowMs, newTick);
+    painted_ = true;
     if (nowMs - stepStartMs_ >= step.timeMs) {
+        painted_ = index_ == (index_ + 1) % steps_.size();
         index_ = (index_ + 1) % steps_.size();
         stepStartMs_ = nowMs;
     }
 }
 
-void RecordedStepPlayer::Paint(const RecordedStep& step, std::vector<uint32_t>& colours, uint64_t nowMs) {
+void RecordedStepPlayer::Paint(const RecordedStep& step, std::vector<uint32_t>& colours, uint64_t nowMs,
+                               bool newTick) {
     const uint8_t bright = Bright(step.brightness);
     const bool forward = step.direction != 0;
     const bool multi = step.multiColor != 0;
     bool move = false;
     if (step.mode == kModeBreathe || step.mode == kModeFlowing || step.mode == kModeColourCycle) {
-        if (++passes_ >= SpeedPasses(step.speed)) {
+        if (newTick && ++passes_ >= SpeedPasses(step.speed)) {
             passes_ = 0;
             move = true;
         }

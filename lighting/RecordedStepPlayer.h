@@ -1,7 +1,9 @@
 // Playback of a recorded light effect: a list of steps, each an effect over
 // all LEDs for its duration, played in order and from the start again.
 //
-// Called on every pass of the effect loop. A step's mode: 0 breathe (the
+// Called on every pass of the effect loop; a pass is one 64 Hz effect tick,
+// and a pass within the same tick (`newTick` false) paints without moving
+// the animation on. A step's mode: 0 breathe (the
 // 128-step curve moves one step every SpeedPasses(speed) passes, the hue
 // moves on by 16 with each breath), 1 steady, 2 blink (half period
 // BlinkHalfPeriodMs(speed), the hue moves on by 14 with each toggle),
@@ -23,6 +25,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "lighting/LightRecordLayout.h"
@@ -36,13 +39,20 @@ public:
 
     // One pass: paints the current step into every entry of `colours`,
     // then moves to the next step when the current one has run its time.
-    void Play(std::vector<uint32_t>& colours, uint64_t nowMs);
+    void Play(std::vector<uint32_t>& colours, uint64_t nowMs, bool newTick = true);
+
+    // When playing next paints something different: `nextTickMs` while a
+    // step animates; the next step's start while every step is steady or
+    // dark; nothing for an empty list or a single still step.
+    std::optional<uint64_t> NextChangeMs(uint64_t nextTickMs) const;
+    // Whether a step of the list animates (breathe, blink, flowing, cycle).
+    bool Animates() const;
 
     size_t CurrentStep() const;
     size_t StepCount() const;
 
 private:
-    void Paint(const RecordedStep& step, std::vector<uint32_t>& colours, uint64_t nowMs);
+    void Paint(const RecordedStep& step, std::vector<uint32_t>& colours, uint64_t nowMs, bool newTick);
 
     mutable std::mutex lock_;
     std::vector<RecordedStep> steps_;
@@ -53,6 +63,7 @@ private:
     uint8_t hue_ = 0;
     bool lit_ = true;
     uint64_t toggledAtMs_ = 0;
+    bool painted_ = false;  // the current step has been painted since it began
 };
 
 }  // namespace ivra::light

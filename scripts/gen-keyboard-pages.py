@@ -2,9 +2,10 @@
 """Generates the keyboard pages skin/XML/DeviceXml/keyboarddevice.ui and
 keyboarddevice_7210.ui from the key layout below.
 
-Each key position n gets two buttons on the picture, both the same size:
-"light_n" (the key cap, which shows the LED colour) and above it "key_n"
-(the legend, which takes the clicks). Run it again after changing the table:
+Each key position n gets one button on the picture, "key_n": it is the key
+cap, shows the LED colour ("lightimage") and carries the legend and the
+key-setting mark; the page binds it as the key button and as the light
+button of position n. Run it again after changing the table:
     scripts/gen-keyboard-pages.py
 """
 import os
@@ -79,15 +80,13 @@ def key_rect(x, y, w, h):
 def picture(panel_name):
     width = 2 * MARGIN + px(COLS_WIDE)
     height = 2 * MARGIN + px(ROWS_HIGH)
-    lights = [W("DeviceKeyButton", "light_%d" % pos, props={"geometry": key_rect(x, y, w, h)},
-                dyn={"lightimage": "keycap", "bkcolor": "#FF252933", "bordercolor": "#FF353A47"})
-              for pos, _, x, y, w, h in KEYS]
     keys = [W("DeviceKeyButton", "key_%d" % pos, props={"geometry": key_rect(x, y, w, h), "text": legend},
-              dyn={"keyrole": "key", "keysetimage": "corner"})
+              dyn={"keyrole": "key", "keysetimage": "corner", "lightimage": "keycap",
+                   "bkcolor": "#FF252933", "bordercolor": "#FF353A47"})
             for pos, legend, x, y, w, h in KEYS]
     return W("SelectPanel", panel_name,
              props={"minimumSize": Size(width, height), "maximumSize": Size(width, height)},
-             dyn={"chassis": "keyboard"}, children=lights + keys)
+             dyn={"chassis": "keyboard"}, children=keys)
 
 
 def include(name, source):

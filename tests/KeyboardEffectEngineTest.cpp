@@ -71,6 +71,13 @@ protected:
             clock_.Advance(1);
         }
     }
+    // One pass at the start of each of the next `count` ticks.
+    void RunTicks(int count) {
+        for (int i = 0; i < count; ++i) {
+            clock_.Advance(TickStartMs(EffectTickAt(clock_.NowMs()) + 1) - clock_.NowMs());
+            engine_.Pass(colours_);
+        }
+    }
     uint8_t BrightnessAt(uint8_t position) const { return LedBrightness(colours_[position]); }
 
     sim::ManualClock clock_;
@@ -130,18 +137,29 @@ TEST(EffectTablesTest, LookupsOutsideTheTablesGiveNoKey) {
 
 // ---------------------------------------------------------------- ticks
 
-TEST(EffectTicksTest, CountsChangesOfA64HzTickNotMilliseconds) {
+TEST(EffectTicksTest, CountsTicksOfA64HzClockNotMilliseconds) {
     EffectTickCounter ticks;
-    EXPECT_FALSE(ticks.Poll(0));   // first reading
-    EXPECT_FALSE(ticks.Poll(15));  // still tick 0
-    EXPECT_TRUE(ticks.Poll(16));   // tick 1
-    EXPECT_FALSE(ticks.Poll(17));
-    EXPECT_TRUE(ticks.Poll(200));  // several ticks later: one change
-    EXPECT_EQ(ticks.Changes(), 2u);
-    EXPECT_FALSE(ticks.TakeStepIfDue(3));
-    EXPECT_TRUE(ticks.TakeStepIfDue(2));
+    EXPECT_EQ(ticks.Poll(0), 0u);   // first reading
+    EXPECT_EQ(ticks.Poll(15), 0u);  // still tick 0
+    EXPECT_EQ(ticks.Poll(16), 1u);  // tick 1
+    EXPECT_EQ(ticks.Poll(17), 0u);
+    // A loop that slept until tick 12 counts the ticks it skipped.
+    EXPECT_EQ(ticks.Poll(200), 11u);
+    EXPECT_EQ(ticks.Changes(), 12u);
+    EXPECT_FALSE(ticks.TakeStepIfDue(13));
+    EXPECT_TRUE(ticks.TakeStepIfDue(12));
     EXPECT_EQ(ticks.Changes(), 0u);
     EXPECT_TRUE(ticks.TakeStepIfDue(0));
+    // Where the next step falls: tick 12 + 5 begins at 266 ms; interval 0
+    // (and a due step) waits for the next tick.
+    EXPECT_EQ(ticks.DueMs(5), 266u);
+    EXPECT_EQ(ticks.DueMs(0), 204u);
+    for (uint64_t tick : {0u, 1u, 5u, 63u, 64u, 1000u}) {
+        EXPECT_EQ(EffectTickAt(TickStartMs(tick)), tick);
+        if (tick > 0) {
+            EXPECT_EQ(EffectTickAt(TickStartMs(tick) - 1), tick - 1);
+        }
+    }
 }
 
 TEST_F(KeyboardEffectEngineTest, OneSecondOfPassesStepsByTicks) {
@@ -171,6 +189,141 @@ TEST_F(KeyboardEffectEngineTest, IntervalZeroStepsOnEveryPass) {
     colours_.assign(kKeyboardPositions, kGarbage);
     engine_.Pass(colours_);
     EXPECT_EQ(colours_[40], kGarbage);
+}
+
+// ---------------------------------------------------------------- pacing
+
+struct KeyEventAt {
+    uint64_t ms;
+    int position;
+    int type;
+};
+
+// Runs `look` for `ms` milliseconds twice: once with a pass every
+// millisecond, once with passes only when the engine says something can
+// change (and right after each key event, as the woken thread does).
+// Returns the passes the second run made; both buffers must end equal.
+struct PacedRun {
+    std::vector<uint32_t> everyMs, paced;
+    int pacedPasses = 0;
+};
+
+PacedRun RunBothWays(const LightInfo& record, const std::vector<LightInfo>& perKey,
+                     const std::vector<KeyEventAt>& events, uint64_t ms) {
+    PacedRun run;
+    {
+        sim::ManualClock clock;
+        KeyboardEffectEngine engine(clock, 99);
+        engine.Restart(record, false);
+        if (!perKey.empty()) engine.SetPerKeyList(perKey);
+        run.everyMs.assign(kKeyboardPositions, 0);
+        for (uint64_t t = 0; t <= ms; ++t) {
+            for (const KeyEventAt& e : events) {
+                if (e.ms == t) engine.OnKeyEvent(e.position, e.type);
+            }
+            engine.Pass(run.everyMs);
+            if (t < ms) clock.Advance(1);
+        }
+    }
+    sim::ManualClock clock;
+    KeyboardEffectEngine engine(clock, 99);
+    engine.Restart(record, false);
+    if (!perKey.empty()) engine.SetPerKeyList(perKey);
+    run.paced.assign(kKeyboardPositions, 0);
+    size_t nextEvent = 0;
+    for (;;) {
+        engine.Pass(run.paced);
+        ++run.pacedPasses;
+        const uint64_t now = clock.NowMs();
+        if (now == ms) break;
+        uint64_t next = engine.NextChangeMs().value_or(ms);
+        if (nextEvent < events.size()) next = std::min(next, events[nextEvent].ms);
+        next = std::min(std::max(next, now + 1), ms);
+        clock.Advance(next - now);
+        while (nextEvent < events.size() && events[nextEvent].ms == next) {
+            engine.OnKeyEvent(events[nextEvent].position, events[nextEvent].type);
+            ++nextEvent;
+        }
+    }
+    return run;
+}
+
+TEST(KeyboardEffectPacingTest, PassesOnlyWhenSomethingCanChangeGiveTheSamePicture) {
+    std::vector<LightInfo> overlays(kKeyboardPositions);
+    overlays[30] = PerKey(0, 4, 2, true, kWhite);      // breathe
+    overlays[31] = PerKey(3, 4, 1, false, kWhite);     // colour cycle
+    overlays[32] = PerKey(2, 4, 4, true, kWhite);      // blink
+    overlays[33] = PerKey(1, 2, 0, false, {1, 2, 3});  // steady
+    const std::vector<KeyEventAt> presses = {{100, 64, kKeyPressed}, {450, 64, kKeyReleased}, {700, 22, kKeyPressed}};
+    struct Case {
+        const char* name;
+        Look look;
+        bool withOverlays;
+        std::vector<KeyEventAt> events;
+        int maxPasses;  // in 3 s
+    };
+    const Case cases[] = {
+        {"colour cycle, slow", {.effect = 19, .speed = 0}, false, {}, 3 * 64 / 5 + 2},
+        {"colour cycle, fast", {.effect = 19, .speed = 4}, false, {}, 3 * 64 + 2},
+        {"breathing", {.effect = 3, .speed = 2, .multi = true}, false, {}, 3 * 64 / 3 + 2},
+        {"sparkle (random)", {.effect = 10, .speed = 1, .multi = true}, false, {}, 3 * 64 / 6 + 2},
+        {"twinkle", {.effect = 13, .speed = 3}, false, {}, 3 * 64 / 2 + 2},
+        {"travelling wave", {.effect = 7, .speed = 4}, false, {}, 3 * 64 / 4 + 2},
+        {"off at interval 0", {.effect = 20, .speed = 4}, false, {}, 3},
+        {"steady", {.effect = 1, .speed = 0}, false, {}, 3},
+        {"steady under overlays", {.effect = 1, .speed = 0}, true, {}, 3 * 64 + 10},
+        {"reactive rise", {.effect = 4, .speed = 3, .multi = true}, false, presses, 3 * 64 / 2},
+        {"ripple", {.effect = 5, .speed = 4, .multi = true}, false, presses, 3 * 64},
+        {"dark ripple", {.effect = 14, .speed = 2}, false, presses, 3 * 64 / 3 + 2},
+        {"reactive fall", {.effect = 15, .speed = 0}, false, presses, 3 * 64 / 6 + 4},
+    };
+    for (const Case& c : cases) {
+        const PacedRun run = RunBothWays(Record(c.look), c.withOverlays ? overlays : std::vector<LightInfo>{},
+                                         c.events, 3000);
+        EXPECT_EQ(run.paced, run.everyMs) << c.name;
+        EXPECT_LE(run.pacedPasses, c.maxPasses) << c.name;
+    }
+}
+
+TEST_F(KeyboardEffectEngineTest, SteadyAndRestingEffectsWaitForAnInput) {
+    std::atomic<int> inputs{0};
+    engine_.onChange = [&] { ++inputs; };
+    Show({.effect = 1, .speed = 0});  // a step every 5 ticks
+    EXPECT_EQ(inputs.load(), 1);
+    EXPECT_EQ(engine_.NextChangeMs(), 0u) << "before the first pass";
+    engine_.Pass(colours_);
+    EXPECT_EQ(engine_.NextChangeMs(), TickStartMs(5));
+    clock_.Advance(50);
+    engine_.Pass(colours_);  // between ticks: nothing moves
+    EXPECT_EQ(colours_[40], kGarbage);
+    EXPECT_EQ(engine_.NextChangeMs(), TickStartMs(5));
+    clock_.Advance(TickStartMs(5) - 50);
+    engine_.Pass(colours_);
+    EXPECT_EQ(colours_[40], PackLed(kRed, 255));
+    EXPECT_FALSE(engine_.NextChangeMs().has_value()) << "painted for good";
+
+    // A new colour is an input: it wakes the loop and is painted at the
+    // effect's next step.
+    engine_.SetRecord(Record({.effect = 1, .speed = 0, .colour = kWhite}));
+    EXPECT_EQ(inputs.load(), 2);
+    EXPECT_EQ(engine_.NextChangeMs(), TickStartMs(10));
+
+    // A reactive effect rests once its keys are still; key events wake it
+    // only when the effect reacts to them.
+    Show({.effect = 4, .speed = 4});
+    RunTicks(3);
+    EXPECT_FALSE(engine_.NextChangeMs().has_value());
+    const int before = inputs.load();
+    engine_.OnKeyEvent(64, kKeyPressed);
+    EXPECT_EQ(inputs.load(), before + 1);
+    EXPECT_TRUE(engine_.NextChangeMs().has_value());
+    RunTicks(40);
+    EXPECT_EQ(BrightnessAt(64), Scale(255, 255));
+    EXPECT_FALSE(engine_.NextChangeMs().has_value()) << "risen to full: at rest again";
+    Show({.effect = 19});
+    engine_.OnKeyEvent(64, kKeyPressed);
+    engine_.FeedScreenColours(std::vector<uint8_t>(kScreenColourBytes, 1));
+    EXPECT_EQ(inputs.load(), before + 2) << "the colour cycle takes neither key events nor screen data";
 }
 
 TEST_F(KeyboardEffectEngineTest, RecordedIndicesStepOnEveryPassEvenWithATableRow) {
@@ -449,15 +602,15 @@ TEST_F(KeyboardEffectEngineTest, PerKeyBreathRestartsWhenItsPhaseJumpsPast128) {
 TEST_F(KeyboardEffectEngineTest, PerKeyColourCycleAndBlinkTiming) {
     Show({.effect = 20});
     std::vector<LightInfo> list(kKeyboardPositions);
-    list[1] = PerKey(3, 4, 4, false, kWhite);  // colour cycle: a hue every 7 passes
+    list[1] = PerKey(3, 4, 4, false, kWhite);  // colour cycle: a hue every 7 passes (ticks)
     list[2] = PerKey(2, 4, 4, true, kWhite);   // blink: 1400 ms half period
     list[3] = PerKey(2, 4, 4, false, {0, 0, 255});
     engine_.SetPerKeyList(list);
-    RunMs(7);
+    RunMs(7 * 16);  // 7 ticks
     EXPECT_EQ(colours_[1], PackLed(Hue(1), 255));
     EXPECT_EQ(colours_[2], PackLed(Hue(0), 255));
     EXPECT_EQ(colours_[3], PackLed({0, 0, 255}, 255));
-    RunMs(1400 - 7);
+    RunMs(1400 - 7 * 16);
     EXPECT_EQ(colours_[2], PackLed(Hue(0), 255));
     RunMs(1);  // at 1400 ms
     EXPECT_EQ(colours_[2], 0u);
@@ -509,17 +662,18 @@ TEST_F(KeyboardEffectEngineTest, RecordedModesPacedByPasses) {
     Show({.effect = 40});
     RecordedStep breathe = Steady(kRed, 100000);
     breathe.mode = 0;
-    breathe.speed = 4;  // the curve moves every 7 passes
+    breathe.speed = 4;  // the curve moves every 7 passes (ticks)
     breathe.direction = 1;
     engine_.SetRecordedSteps({breathe});
-    RunMs(7 * 64);
+    RunTicks(7 * 64);
     EXPECT_EQ(colours_[9], PackLed(kRed, 254));
 
     RecordedStep flowing = breathe;
     flowing.mode = 4;
     flowing.multiColor = 1;
     engine_.SetRecordedSteps({flowing});
-    RunMs(7);
+    RunMs(6);  // passes within one tick move nothing
+    RunTicks(7);
     EXPECT_EQ(colours_[0], PackLed(Hue(1), 255));
     EXPECT_EQ(colours_[2], PackLed(Hue(25), 255));
 
@@ -528,6 +682,22 @@ TEST_F(KeyboardEffectEngineTest, RecordedModesPacedByPasses) {
     engine_.SetRecordedSteps({unknown});
     RunMs(1);
     EXPECT_EQ(colours_[9], 0u);
+}
+
+TEST_F(KeyboardEffectEngineTest, StillRecordedStepsWakeOnlyToChangeStep) {
+    Show({.effect = 40});
+    engine_.SetRecordedSteps({Steady(kRed, 100), Steady({0, 0, 255}, 500)});
+    engine_.Pass(colours_);
+    EXPECT_EQ(engine_.NextChangeMs(), 100u);
+    clock_.Advance(100);
+    engine_.Pass(colours_);  // the red step ends
+    EXPECT_EQ(engine_.NextChangeMs(), TickStartMs(EffectTickAt(100) + 1)) << "the blue step is painted next";
+    RunTicks(1);
+    EXPECT_EQ(colours_[0], PackLed({0, 0, 255}, 255));
+    EXPECT_EQ(engine_.NextChangeMs(), 600u);
+    engine_.SetRecordedSteps({Steady(kRed, 100)});
+    RunTicks(1);
+    EXPECT_FALSE(engine_.NextChangeMs().has_value()) << "one still step: nothing more to do";
 }
 
 // ---------------------------------------------------------------- music

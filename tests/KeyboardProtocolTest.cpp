@@ -10,6 +10,10 @@
 #include <thread>
 
 #include "device/HeadlessDeviceView.h"
+#include "device/LightStreamSender.h"
+#include "device/SelectorEntry.h"
+#include "device/UiLoop.h"
+#include "lighting/EffectTicks.h"
 #include "keyboard/KestrelKeyboardDevice.h"
 #include "keyboard/MacroImage.h"
 #include "keys/MacroList.h"
@@ -484,6 +488,192 @@ TEST_F(KeyboardProtocolTest, SenderPausesAfterAFailedFrameAndKeepsOnlyTheNewest)
     EXPECT_EQ(counters.replaced, 2u);
     EXPECT_EQ(keyboard->Firmware().Memory().streamImage[0], 4);
     sender.Stop();
+}
+
+// Waits (bounded) for a condition another thread makes true.
+template <typename Condition>
+bool Eventually(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+TEST_F(KeyboardProtocolTest, RepeatedFramesGoOutOnlyAsAKeepAlive) {
+    Sync();
+    LightStreamSender sender(device.commandTransport);
+    const std::vector<uint8_t> a(324, 7);
+    const std::vector<uint8_t> b(324, 9);
+    sender.Submit(a);
+    ASSERT_TRUE(sender.WaitIdle(5000));
+    Commands();
+    // The same picture again, before the keep-alive is due: nothing goes out.
+    for (int i = 0; i < 3; ++i) sender.Submit(a);
+    clock.Advance(LightStreamSender::kKeepAliveMs - 1);
+    sender.Submit(a);
+    ASSERT_TRUE(sender.WaitIdle(5000));
+    LightStreamCounters counters = sender.Counters();
+    EXPECT_EQ(counters.sent, 1u);
+    EXPECT_EQ(counters.unchanged, 4u);
+    EXPECT_EQ(Commands(), std::vector<uint8_t>{});
+    // Half a second after the last send the picture is repeated once.
+    clock.Advance(1);
+    ASSERT_TRUE(Eventually([&] { return sender.Counters().keptAlive == 1; }));
+    EXPECT_EQ(Commands(), std::vector<uint8_t>(6, 0x12));
+    EXPECT_EQ(keyboard->Firmware().Memory().streamImage[0], 7);
+    // A changed frame goes out at once; resting ends the keep-alive, and the
+    // next frame goes out whatever it holds.
+    sender.Submit(b);
+    ASSERT_TRUE(sender.WaitIdle(5000));
+    EXPECT_EQ(keyboard->Firmware().Memory().streamImage[0], 9);
+    sender.Rest();
+    sender.Submit(b);
+    ASSERT_TRUE(sender.WaitIdle(5000));
+    counters = sender.Counters();
+    EXPECT_EQ(counters.sent, 4u);
+    EXPECT_EQ(counters.keptAlive, 1u);
+    sender.Stop();
+}
+
+TEST_F(KeyboardProtocolTest, LightThreadPassesOnlyAtTicksThatChangeThePicture) {
+    Sync();
+    auto status = [&] { return device.EffectStatus(); };
+    auto resting = [&] { return status().wait.waiting && !status().wait.deadlineMs.has_value(); };
+    // Lets time pass in small steps until the condition holds.
+    auto advanceUntil = [&](auto condition) {
+        return Eventually([&] {
+            if (condition()) return true;
+            clock.Advance(4);
+            return false;
+        });
+    };
+    // A steady effect is painted once and then waits for an input, however
+    // much time passes.
+    LightInfo steady = Light(1);
+    steady[info::kSpeed] = 0;
+    steady[info::kMultiColor] = 0;
+    ASSERT_TRUE(device.ChangeLight(steady));
+    ASSERT_TRUE(advanceUntil(resting));
+    const uint64_t framesAtRest = status().frames;
+    EXPECT_GE(framesAtRest, 1u);
+    // A light change is an input: the new colour is painted, then rest.
+    steady[info::kRed] = steady[info::kRed] == 255 ? 1 : 255;
+    ASSERT_TRUE(device.ChangeLight(steady));
+    ASSERT_TRUE(advanceUntil([&] { return resting() && status().frames > framesAtRest; }));
+
+    // The colour cycle at speed 4 steps once a tick: a wake between two
+    // ticks makes a pass that does not step.
+    LightInfo cycle = Light(19);
+    cycle[info::kSpeed] = 4;
+    ASSERT_TRUE(device.ChangeLight(cycle));
+    ASSERT_TRUE(advanceUntil([&] { return device.Effects().StepCounter() != 0; }));
+    ASSERT_TRUE(Eventually([&] {
+        const WorkerThread::WaitState wait = status().wait;
+        return wait.waiting && wait.deadlineMs.has_value() && *wait.deadlineMs > clock.NowMs();
+    }));
+    const uint64_t deadline = *status().wait.deadlineMs;
+    EXPECT_EQ(deadline, light::TickStartMs(light::EffectTickAt(clock.NowMs()) + 1));
+    const uint8_t step = device.Effects().StepCounter();
+    const uint64_t passes = status().passes;
+    device.Effects().SetAudioRecord(AudioLightInfo{});  // an input: wakes the thread
+    ASSERT_TRUE(Eventually([&] { return status().passes > passes && status().wait.waiting; }));
+    EXPECT_EQ(device.Effects().StepCounter(), step);
+    clock.Advance(deadline - clock.NowMs());
+    ASSERT_TRUE(Eventually([&] { return device.Effects().StepCounter() != step; }));
+
+    // A reactive effect whose keys are still rests; a key press wakes it.
+    LightInfo reactive = Light(4);
+    reactive[info::kSpeed] = 4;
+    ASSERT_TRUE(device.ChangeLight(reactive));
+    ASSERT_TRUE(advanceUntil(resting));
+    const uint64_t restingPasses = status().passes;
+    device.OnKeyboardOperation(7, 1);
+    ASSERT_TRUE(Eventually([&] { return status().passes > restingPasses; }));
+    EXPECT_TRUE(Eventually([&] { return status().wait.deadlineMs.has_value(); })) << "the key fades";
+
+    // Light control given back: the picture is handed on again, changed or not.
+    ASSERT_TRUE(advanceUntil(resting));
+    const uint64_t framesBefore = status().frames;
+    device.SetLightControl(false);
+    device.SetLightControl(true);
+    EXPECT_TRUE(Eventually([&] { return status().frames > framesBefore; }));
+}
+
+class NoEntryHost final : public ISelectorEntryHost {
+public:
+    void OnLinkState(SelectorEntry& /*entry*/, bool /*linked*/) override {}
+};
+
+// A page that is not on screen.
+class UnseenView final : public IDeviceView {
+public:
+    bool SelectPanelChildren(std::vector<PageChild>& /*children*/) override { return false; }
+    bool IsControlVisible(ControlHandle /*button*/) override { return false; }
+    void SetLightButton(ControlHandle, bool, uint32_t, uint8_t) override {}
+    bool HasTabLayout(const std::string& /*name*/) override { return false; }
+    void SelectTab(const std::string& /*layoutName*/, int /*tab*/) override {}
+    void ShowPowerStatus(const std::array<uint8_t, 6>& /*record*/) override {}
+    bool IsPageShowing() override { return seen.load(); }
+    std::atomic<bool> seen{false};
+};
+
+TEST_F(KeyboardProtocolTest, NothingIsComputedForAPageNobodySeesUnlessItIsStreamed) {
+    UnseenView unseen;
+    device.view = &unseen;
+    Sync();
+    LightInfo cycle = Light(19);  // animated: a step every tick at speed 4
+    cycle[info::kSpeed] = 4;
+    ASSERT_TRUE(device.ChangeLight(cycle));
+    auto status = [&] { return device.EffectStatus(); };
+    auto resting = [&] { return status().wait.waiting && !status().wait.deadlineMs.has_value(); };
+    ASSERT_TRUE(Eventually(resting)) << "an animation nobody sees waits";
+    const uint64_t passes = status().passes;
+    unseen.seen = true;
+    device.OnPageShown();
+    ASSERT_TRUE(Eventually([&] { return status().passes > passes && status().wait.deadlineMs.has_value(); }));
+    // Streamed to the keyboard, the effect runs whether the page is seen or not.
+    unseen.seen = false;
+    device.SetStreamEveryEffect(true);
+    device.SetLightControl(true);
+    clock.Advance(100);
+    ASSERT_TRUE(Eventually([&] { return status().wait.deadlineMs.has_value() && status().frames > 0; }));
+    device.StopEffectThread();
+    device.Stream().Stop();
+    device.view = nullptr;
+}
+
+TEST_F(KeyboardProtocolTest, SwitchingFunctionTabsRepaintsTheKeyLights) {
+    UiLoop loop(clock);
+    NoEntryHost host;
+    SelectorEntry entry(device, loop, host);
+    device.selectorEntry = &entry;
+    EXPECT_FALSE(loop.IsTimerSet(&entry, entry_timer::kLightFrame));
+    // The key setting tab shows the keys dark, the lighting tab their
+    // effect: either switch needs a repaint though no new frame came.
+    for (int tab : {2, 1}) {
+        device.ShowFunctionTab(tab);
+        EXPECT_TRUE(loop.IsTimerSet(&entry, entry_timer::kLightFrame)) << tab;
+        clock.Advance(entry_delay::kLightFrameRepaintMs);
+        loop.Pump();
+        EXPECT_FALSE(loop.IsTimerSet(&entry, entry_timer::kLightFrame)) << tab;
+    }
+    device.selectorEntry = nullptr;
+}
+
+TEST_F(KeyboardProtocolTest, NoLightThreadWhileTheProgramDoesNotControlTheLights) {
+    device.lightControlEnabled = false;  // as ivractl device watch without --lights
+    Sync();
+    EXPECT_FALSE(device.EffectThreadRunning());
+    device.SetLightControl(true);
+    EXPECT_TRUE(device.EffectThreadRunning());
+    device.StopEffectThread();
+    device.SetLightControl(false);
+    device.SetLightControl(true);
+    EXPECT_FALSE(device.EffectThreadRunning()) << "a thread stopped on purpose waits for the next connection";
+    Sync();
+    EXPECT_TRUE(device.EffectThreadRunning());
 }
 
 TEST_F(KeyboardProtocolTest, KeyPressesReachTheEffectAtTheirPosition) {

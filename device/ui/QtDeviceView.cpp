@@ -56,19 +56,65 @@ QtDeviceView::QtDeviceView(QWidget* page, QObject* parent) : QObject(parent), pa
     if (panel_ == nullptr) return;
     const QList<QWidget*> children = panel_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     visible_ = std::make_unique<std::atomic<bool>[]>(static_cast<size_t>(children.size()));
+    std::set<std::string> names;
+    for (QWidget* child : children) names.insert(child->objectName().toLower().toStdString());
     for (QWidget* child : children) {
         const auto handle = static_cast<ControlHandle>(controls_.size());
         controls_.emplace_back(child);
-        children_.push_back({handle, ClassOf(child), child->objectName().toStdString()});
+        const std::string name = child->objectName().toStdString();
+        children_.push_back({handle, ClassOf(child), name});
+        // The key button that shows its position's light is its light button.
+        auto* key = qobject_cast<controls::CDeviceKeyButtonUI*>(child);
+        const QString lower = child->objectName().toLower();
+        if (key != nullptr && !key->LightImage().isEmpty() && lower.startsWith(QLatin1String("key_"))) {
+            const std::string light = "light_" + lower.mid(4).toStdString();
+            if (names.count(light) == 0) children_.push_back({handle, ClassOf(child), light});
+        }
         visible_[static_cast<size_t>(handle)] = OwnFlagVisible(child);
         child->installEventFilter(this);
     }
+    page->installEventFilter(this);
+    WatchWindow();
+    showing_ = false;
+    UpdateShowing();
 }
+
+void QtDeviceView::WatchWindow() {
+    if (!page_) return;
+    QWidget* top = page_->window();
+    if (top != watchedTop_) {
+        if (watchedTop_ && watchedTop_ != page_) watchedTop_->removeEventFilter(this);
+        watchedTop_ = top;
+        if (top != page_) top->installEventFilter(this);
+    }
+    QWindow* window = top->windowHandle();
+    if (window != watchedWindow_) {
+        if (watchedWindow_) watchedWindow_->removeEventFilter(this);
+        watchedWindow_ = window;
+        if (window != nullptr) window->installEventFilter(this);
+    }
+}
+
+void QtDeviceView::UpdateShowing() {
+    bool seen = false;
+    if (page_ && page_->isVisible()) {
+        const QWidget* top = page_->window();
+        const QWindow* window = top->windowHandle();
+        seen = !top->isMinimized() && (window == nullptr || window->isExposed());
+    }
+    const bool was = showing_.exchange(seen);
+    if (seen && !was && onShown_) onShown_();
+}
+
+void QtDeviceView::SetOnPageShown(std::function<void()> shown) { onShown_ = std::move(shown); }
 
 QtDeviceView::~QtDeviceView() {
     for (const QPointer<QWidget>& control : controls_) {
         if (control) control->removeEventFilter(this);
     }
+    if (page_) page_->removeEventFilter(this);
+    if (watchedTop_) watchedTop_->removeEventFilter(this);
+    if (watchedWindow_) watchedWindow_->removeEventFilter(this);
 }
 
 bool QtDeviceView::OnUiThread() const { return QThread::currentThread() == thread(); }
@@ -217,6 +263,21 @@ void QtDeviceView::FlushQueued() {
 
 bool QtDeviceView::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (watched == page_ || watched == watchedTop_ || watched == watchedWindow_) {
+        if (type == QEvent::Show || type == QEvent::Hide || type == QEvent::WindowStateChange ||
+            type == QEvent::Expose || type == QEvent::ParentChange) {
+            // The window's handle exists once it is shown; a re-parented page
+            // has another window.
+            if (type == QEvent::Show || type == QEvent::ParentChange) WatchWindow();
+            // Qt updates what isExposed says after the window's own handling.
+            if (type == QEvent::Expose) {
+                QMetaObject::invokeMethod(this, &QtDeviceView::UpdateShowing, Qt::QueuedConnection);
+            } else {
+                UpdateShowing();
+            }
+        }
+        if (watched != page_) return QObject::eventFilter(watched, event);
+    }
     if (type == QEvent::ShowToParent || type == QEvent::HideToParent || type == QEvent::Show ||
         type == QEvent::Hide) {
         for (size_t i = 0; i < controls_.size(); ++i) {

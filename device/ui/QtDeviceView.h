@@ -1,6 +1,15 @@
 // A device object's view of its page on screen: the key and light buttons of
 // the page's selection panel, its tab layouts and the device's power panel.
 //
+// A key button that shows a light ("lightimage" set) and has no separate
+// "light_" button beside it is the light of its position too: the view lists
+// it as "key_n" and as "light_n" with one handle, so one drawn control
+// stands at each position.
+//
+// The view follows whether the page is seen (shown, its window neither
+// hidden nor minimised, and exposed) and calls the page-shown callback each
+// time it comes on screen again.
+//
 // Built on the UI thread once the page is built. Calls on the UI thread act
 // at once; calls from other threads (a listener refreshing its page) never
 // wait for the UI thread: what they show is queued to it, and what they ask
@@ -10,6 +19,7 @@
 #include <QColor>
 #include <QObject>
 #include <QPointer>
+#include <QWindow>
 #include <array>
 #include <atomic>
 #include <functional>
@@ -46,6 +56,8 @@ public:
                           bool unchanged) override;
     void SetControlEnabled(ControlHandle control, bool enabled) override;
     std::string Translate(const std::string& languageKey) override;
+    bool IsPageShowing() override { return showing_.load(); }
+    void SetOnPageShown(std::function<void()> shown) override;
     // How language keys become text (the window's language resources); set
     // on the UI thread before the device uses the view.
     void SetTranslator(std::function<std::string(const std::string&)> translate);
@@ -77,6 +89,8 @@ private:
     void ApplyLight(ControlHandle button, const LightState& state);
     void ApplyTab(const std::string& layoutName, int tab);
     void FlushQueued();
+    void UpdateShowing();
+    void WatchWindow();
 
     QPointer<QWidget> page_;
     QPointer<controls::CSelectPanelUI> panel_;
@@ -87,6 +101,10 @@ private:
     std::set<std::string> tabLayouts_;         // lower-case names
     std::function<void(const PowerStatus&)> powerSink_;
     std::function<std::string(const std::string&)> translate_;
+    std::function<void()> onShown_;
+    std::atomic<bool> showing_{false};
+    QPointer<QWidget> watchedTop_;
+    QPointer<QWindow> watchedWindow_;
 
     std::mutex queueMutex_;  // guards what follows
     std::map<ControlHandle, LightState> queuedLights_;

@@ -6,6 +6,7 @@
 
 #include <QStackedWidget>
 #include <QTest>
+#include <map>
 #include <thread>
 
 #include "QtPrinters.h"
@@ -69,8 +70,9 @@ TEST_F(QtDeviceViewTest, TheDeviceFindsItsKeyAndLightButtons) {
         EXPECT_EQ(key != kNoControl, c.onPicture);
         EXPECT_EQ(light != kNoControl, c.onPicture);
         if (!c.onPicture) continue;
+        // One drawn control is the key and the light of its position.
         EXPECT_EQ(view->Control(key)->objectName(), QStringLiteral("key_%1").arg(c.position));
-        EXPECT_EQ(view->Control(light)->objectName(), QStringLiteral("light_%1").arg(c.position));
+        EXPECT_EQ(light, key);
         // Binding switches every light button on, white at full level.
         CDeviceKeyButtonUI* button = view->KeyButton(light);
         EXPECT_TRUE(button->IsLightOn());
@@ -109,6 +111,59 @@ TEST_F(QtDeviceViewTest, ColoursSetOnTheDeviceShowOnTheLightButtons) {
     device.SetLedColour(64, Led(0, 255, 0, 255));
     device.PushLightFrame();
     EXPECT_EQ(LightButton(64)->LightColour(), QColor(255, 0, 0));
+}
+
+TEST_F(QtDeviceViewTest, AFrameRepaintsOnlyTheKeysWhoseLightChanged) {
+    int shownCalls = 0;
+    view->SetOnPageShown([&] { ++shownCalls; });
+    EXPECT_FALSE(view->IsPageShowing()) << "not on screen yet";
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(view->IsPageShowing());
+    EXPECT_EQ(shownCalls, 1);
+    device.PushLightFrame();
+    QCoreApplication::processEvents();
+    std::map<int, int> paints, builds;
+    auto record = [&] {
+        for (int p = 0; p < kKeyboardLeds; ++p) {
+            if (device.lightButtons[static_cast<size_t>(p)] == kNoControl) continue;
+            paints[p] = LightButton(p)->PaintCount();
+            builds[p] = LightButton(p)->LayerBuildCount();
+        }
+    };
+    record();
+    ASSERT_GT(paints[64], 0);
+
+    // The same frame again paints nothing; one key's new colour repaints
+    // that key alone, without redrawing its cached cap and legend.
+    device.PushLightFrame();
+    device.SetLedColour(64, Led(0, 255, 0, 255));
+    device.PushLightFrame();
+    QTRY_COMPARE(LightButton(64)->PaintCount(), paints[64] + 1);
+    QCoreApplication::processEvents();
+    for (const auto& [position, count] : paints) {
+        if (position == 64) continue;
+        EXPECT_EQ(LightButton(position)->PaintCount(), count) << position;
+    }
+    EXPECT_EQ(LightButton(64)->LayerBuildCount(), builds[64]);
+    EXPECT_TRUE(LightButton(64)->testAttribute(Qt::WA_OpaquePaintEvent))
+        << "the key holds the panel's backdrop, so the panel behind it is not repainted";
+
+    // Hidden or minimised, the page is not seen; it says so when it shows.
+    window.hide();
+    EXPECT_FALSE(view->IsPageShowing());
+    record();
+    device.SetLedColour(64, Led(0, 0, 255, 255));
+    device.PushLightFrame();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(LightButton(64)->PaintCount(), paints[64]) << "nothing is painted while hidden";
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTRY_COMPARE(shownCalls, 2);
+    window.showMinimized();
+    QTRY_VERIFY(!view->IsPageShowing());
+    window.showNormal();
+    QTRY_COMPARE(shownCalls, 3);
 }
 
 TEST_F(QtDeviceViewTest, FunctionTabsSwitchByName) {

@@ -294,7 +294,7 @@ const std::vector<int>& MatrixPositions() {
     return positions;
 }
 
-TEST(SkinFiles, KeyboardPicturesHoldAKeyAndALightButtonPerPosition) {
+TEST(SkinFiles, KeyboardPicturesHoldOneKeyButtonPerPositionThatShowsItsLight) {
     for (const char* file : {"XML\\DeviceXml\\keyboarddevice.xml", "XML\\DeviceXml\\keyboarddevice_7210.xml"}) {
         SCOPED_TRACE(file);
         SkinTestWindow window;
@@ -306,18 +306,13 @@ TEST(SkinFiles, KeyboardPicturesHoldAKeyAndALightButtonPerPosition) {
         for (auto* button : buttons) {
             EXPECT_TRUE(byName.emplace(button->objectName(), button).second) << "twice: " << button->objectName().toStdString();
         }
-        EXPECT_EQ(byName.size(), 2 * MatrixPositions().size()) << "a button for a position the keyboard lacks";
-        const QList<QWidget*> order = panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        EXPECT_EQ(byName.size(), MatrixPositions().size()) << "one drawn control per position, and none for a "
+                                                              "position the keyboard lacks";
         for (int position : MatrixPositions()) {
             auto* key = byName[QStringLiteral("key_%1").arg(position)];
-            auto* light = byName[QStringLiteral("light_%1").arg(position)];
             ASSERT_NE(key, nullptr) << "key_" << position;
-            ASSERT_NE(light, nullptr) << "light_" << position;
-            EXPECT_EQ(key->geometry(), light->geometry()) << position;
             EXPECT_TRUE(panel->rect().contains(key->geometry())) << position << " is off the picture";
-            // The key lies over its light so that it takes the clicks.
-            EXPECT_GT(order.indexOf(key), order.indexOf(light)) << position;
-            EXPECT_FALSE(light->LightImage().isEmpty()) << "light_" << position << " shows no LED";
+            EXPECT_FALSE(key->LightImage().isEmpty()) << "key_" << position << " shows no LED";
         }
         // No two keys overlap.
         for (int a : MatrixPositions()) {

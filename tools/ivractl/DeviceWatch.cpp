@@ -32,7 +32,7 @@ constexpr const char* kWatchHelp =
     "events. Runs until Ctrl+C (SIGINT) or SIGTERM.\n"
     "\n"
     "  --lights     let the program drive the lights (off by default, so watching\n"
-    "               does not stream light frames to the device)\n"
+    "               runs no light thread and streams no light frames)\n"
     "  --for-ms N   stop by itself after N milliseconds\n";
 
 std::string Hex4(unsigned value) {

@@ -29,10 +29,13 @@ constexpr const char* kStreamHelp =
     "Usage: ivractl [--simulate keyboard] light stream [--effect N] [--for-ms N]\n"
     "\n"
     "Lets the program control the keyboard's lights and streams the effect's frames\n"
-    "to it at the window's rate (every 5 ms over the cable; nothing through the\n"
-    "receiver), whatever the effect, until Ctrl+C or SIGTERM (or --for-ms). Prints\n"
-    "once a second the frames sent, replaced by a newer frame before they could be\n"
-    "sent, and failed, and the chunks the transport dropped while busy.\n";
+    "to it, whatever the effect, until Ctrl+C or SIGTERM (or --for-ms): a frame goes\n"
+    "out when the effect changed it (at most every 5 ms over the cable; nothing\n"
+    "through the receiver), and an unchanged picture is repeated only as a\n"
+    "keep-alive every 500 ms. Prints once a second the frames sent (keep-alives\n"
+    "among them), replaced by a newer frame before they could be sent, failed, and\n"
+    "not sent because they equalled the last one, and the chunks the transport\n"
+    "dropped while busy.\n";
 
 bool TakeNumber(const std::vector<std::string>& args, size_t& i, long long low, long long high, long long& out) {
     if (i + 1 >= args.size()) return false;
@@ -177,13 +180,17 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
         line["sent"] = static_cast<Json::UInt64>(now.sent - last.sent);
         line["replaced"] = static_cast<Json::UInt64>(now.replaced - last.replaced);
         line["failed"] = static_cast<Json::UInt64>(now.failed - last.failed);
+        line["unchanged"] = static_cast<Json::UInt64>(now.unchanged - last.unchanged);
+        line["keptAlive"] = static_cast<Json::UInt64>(now.keptAlive - last.keptAlive);
         line["droppedChunks"] = static_cast<Json::UInt64>(dropped - lastDropped);
         line["ms"] = static_cast<Json::Int64>(waitMs);
         if (context.options().json) {
             WriteJsonLine(context.out(), line);
         } else {
-            context.out() << "frames sent " << line["sent"].asUInt64() << ", replaced " << line["replaced"].asUInt64()
-                          << ", failed " << line["failed"].asUInt64() << ", chunks dropped "
+            context.out() << "frames sent " << line["sent"].asUInt64() << " (keep-alive "
+                          << line["keptAlive"].asUInt64() << "), replaced " << line["replaced"].asUInt64()
+                          << ", failed " << line["failed"].asUInt64() << ", unchanged "
+                          << line["unchanged"].asUInt64() << ", chunks dropped "
                           << line["droppedChunks"].asUInt64() << " in " << waitMs << " ms" << std::endl;
         }
         last = now;
