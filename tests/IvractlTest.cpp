@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -126,9 +127,17 @@ TEST_F(IvractlTest, WatchFollowsAScriptedUnplugAndReplugAndEndsOnSigterm) {
         at = found;
     }
 
-    const CliRun term = Ivractl("--simulate keyboard device watch", "timeout --preserve-status -s TERM 0.3");
-    EXPECT_EQ(term.status, 0) << term.err;
-    EXPECT_NE(term.out.find("stopped"), std::string::npos) << term.out;
+    // SIGTERM once the watch has shown the keyboard: a signal sent while the
+    // program is still starting would end it before it listens for one.
+    const std::string termOut = dir_ + "/term.out";
+    const std::string termCommand = "'" + std::string(IVRACTL_PATH) + "' --simulate keyboard device watch >'" +
+                                    termOut + "' 2>&1 </dev/null & p=$!; for i in $(seq 400); do grep -q shown '" +
+                                    termOut + "' && break; sleep 0.05; done; kill -TERM $p; wait $p";
+    const int termRaw = std::system(termCommand.c_str());
+    std::ifstream termIn(termOut);
+    const std::string termText((std::istreambuf_iterator<char>(termIn)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(WIFEXITED(termRaw) && WEXITSTATUS(termRaw) == 0) << termText;
+    EXPECT_NE(termText.find("stopped"), std::string::npos) << termText;
 
     const CliRun bad = Ivractl("--simulate keyboard:" +
                                WriteFile("bad.json", R"({"script": [{"atMs": 1, "do": "explode"}]})") +
