@@ -1,5 +1,6 @@
 #include "shell/dui/DialogBuilder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,8 +17,26 @@ const char* const kIncludeClass = "Include";
 
 }  // namespace
 
+namespace detail {
+
+WithoutDesignerPlugins::WithoutDesignerPlugins() {
+    if (QCoreApplication::instance() == nullptr) return;
+    saved_ = QCoreApplication::libraryPaths();
+    // Plugins already loaded stay loaded; later lookups scan nothing twice.
+    QCoreApplication::setLibraryPaths({});
+    cleared_ = true;
+}
+
+void WithoutDesignerPlugins::RestoreLibraryPaths() {
+    if (cleared_) QCoreApplication::setLibraryPaths(saved_);
+    cleared_ = false;
+}
+
+}  // namespace detail
+
 DialogBuilder::DialogBuilder(QString skinFolder, IDialogBuilderCallback* callback)
     : skinFolder_(std::move(skinFolder)), callback_(callback) {
+    RestoreLibraryPaths();
     setWorkingDirectory(QDir(skinFolder_));
 }
 
