@@ -28,6 +28,7 @@
 #include "shell/AboutWnd.h"
 #include "shell/AppIcon.h"
 #include "shell/MsgWnd.h"
+#include "shell/PageFrame.h"
 #include "shell/dui/LanguageResources.h"
 #include "shell/SkinFrame.h"
 #include "shell/WindowMessages.h"
@@ -89,7 +90,7 @@ std::unique_ptr<IDeviceView> CMainWnd::BuildPage(const DeviceOptionRow& option, 
         DebugLine("page " + option.kindName + ": " + error.toStdString());
         return std::unique_ptr<IDeviceView>(HeadlessDeviceView::WithButtons(page.keyCount, page.ledCount));
     }
-    const int index = switcher->addWidget(pageWidget);
+    const int index = switcher->addWidget(new PageFrame(pageWidget));
     pm.AddControls(pageWidget);
     controls::DecorateSkin(pageWidget, GetSkinFolder());
     BuildProfilePanel(option, pageWidget);
