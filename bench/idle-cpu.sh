@@ -18,10 +18,11 @@
 #   -s STATES  only these states (names as listed by -l)
 #   -l         list the states and their goals, then exit
 #
-# With the defaults the whole script takes about 8 minutes (35 runs of about
-# 14 s). CPU time is the sum over the process's threads of their run time
-# (/proc/PID/task/*/schedstat, nanoseconds); where threads ended during the
-# interval, the process's own tick count (/proc/PID/stat) is used instead.
+# With the defaults the whole script takes 8 to 10 minutes (35 runs of 14 to
+# 17 s; 590 s on a busy two-core machine). CPU time is the sum over the
+# process's threads of their run time (/proc/PID/task/*/schedstat,
+# nanoseconds); where threads ended during the interval, the process's own
+# tick count (/proc/PID/stat) is used instead.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
