@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the benchmarks need.
 # Safe to run again: when everything is present it changes nothing.
+# Extra package names given as arguments are installed the same way (the
+# idle-CPU benchmark's X tools).
 set -euo pipefail
 
 packages=(
@@ -9,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev dbus
 )
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

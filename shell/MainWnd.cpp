@@ -28,6 +28,7 @@
 #include "shell/AboutWnd.h"
 #include "shell/AppIcon.h"
 #include "shell/MsgWnd.h"
+#include "shell/PageFrame.h"
 #include "shell/dui/LanguageResources.h"
 #include "shell/SkinFrame.h"
 #include "shell/WindowMessages.h"
@@ -77,13 +78,19 @@ std::unique_ptr<IDeviceView> CMainWnd::BuildPage(const DeviceOptionRow& option, 
     QWidget* strip = pm.FindControl(QStringLiteral("device_select_layout"));
     QString error;
     dui::DialogBuilder builder(GetSkinFolder(), this);
+    // The page's function panels (lights, keys, macros, ...) are built when
+    // the user first opens them; only the profile panel, which binds the
+    // page to its profiles, is built now.
+    builder.DeferIncludes(
+        [](const QString& source) { return !source.contains(QLatin1String("DeviceProfile"), Qt::CaseInsensitive); },
+        [this](QWidget* content) { AdoptLateControls(content); });
     QWidget* pageWidget = switcher ? builder.Create(QString::fromStdString(page.pageXml), nullptr, &error) : nullptr;
     if (pageWidget == nullptr) {
         // A page the skin cannot build still has a device: it runs headless.
         DebugLine("page " + option.kindName + ": " + error.toStdString());
         return std::unique_ptr<IDeviceView>(HeadlessDeviceView::WithButtons(page.keyCount, page.ledCount));
     }
-    const int index = switcher->addWidget(pageWidget);
+    const int index = switcher->addWidget(new PageFrame(pageWidget));
     pm.AddControls(pageWidget);
     controls::DecorateSkin(pageWidget, GetSkinFolder());
     BuildProfilePanel(option, pageWidget);
@@ -115,6 +122,12 @@ std::unique_ptr<IDeviceView> CMainWnd::BuildPage(const DeviceOptionRow& option, 
         return dui::LanguageResources::Instance().Text(QString::fromStdString(key)).toStdString();
     });
     return view;
+}
+
+void CMainWnd::AdoptLateControls(QWidget* content) {
+    GetPaintManager().AddControls(content);
+    controls::DecorateSkin(content, GetSkinFolder());
+    dui::LanguageResources::Instance().ReloadText(content);
 }
 
 void CMainWnd::BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWidget) {

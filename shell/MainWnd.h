@@ -95,6 +95,9 @@ private:
     // Builds a device page from its skin file into "device_switch", its
     // selector entry into "device_select_layout", and the page's view.
     std::unique_ptr<IDeviceView> BuildPage(const DeviceOptionRow& option, const DevicePageRow& page);
+    // Indexes, decorates and translates controls built after the page (a
+    // function panel built when first shown).
+    void AdoptLateControls(QWidget* content);
     controls::CDeviceOptionUI* EntryWidget(const SelectorEntry& entry);
     void OnWindowInit();
     void OnClick(QWidget* sender, const QString& name);

@@ -1,13 +1,16 @@
 #include "shell/SingleInstance.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QFile>
+#include <QSocketNotifier>
 #include <QThread>
 #include <cerrno>
 #include <cstring>
@@ -18,14 +21,37 @@ namespace {
 constexpr int kConnectTimeoutMs = 200;
 // The primary may be between taking the lock and listening: try a while.
 constexpr int kConnectAttempts = 10;
+constexpr int kRetryPauseMs = 50;
+// A client that sends more than this without asking to raise is dropped.
+constexpr qsizetype kMaxRequest = 64;
 const char kRaiseRequest[] = "raise\n";
+
+QString SystemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+// The socket address of `path`; false when the path does not fit.
+bool SocketAddress(const QByteArray& path, sockaddr_un& address) {
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (path.size() >= static_cast<qsizetype>(sizeof address.sun_path)) return false;
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    return true;
+}
 
 }  // namespace
 
 SingleInstance::SingleInstance(QString name, QString folder) : name_(std::move(name)), folder_(std::move(folder)) {}
 
 SingleInstance::~SingleInstance() {
-    if (server_ != nullptr) server_->close();
+    for (auto& [fd, client] : clients_) {
+        delete client.notifier;
+        ::close(fd);
+    }
+    if (serverFd_ >= 0) {
+        delete serverNotifier_;
+        ::close(serverFd_);
+        // Still the lock holder here: the socket is ours to remove.
+        ::unlink(QFile::encodeName(SocketPath()).constData());
+    }
     if (lockFd_ >= 0) ::close(lockFd_);  // releases the lock
 }
 
@@ -83,10 +109,10 @@ bool SingleInstance::ChooseFolder() {
 
 SingleInstance::Role SingleInstance::Acquire() {
     if (!ChooseFolder()) return Role::Failed;
-    const QByteArray lockPath = LockPath().toLocal8Bit();
+    const QByteArray lockPath = QFile::encodeName(LockPath());
     lockFd_ = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (lockFd_ < 0) {
-        error_ = QStringLiteral("cannot open %1: %2").arg(QString::fromLocal8Bit(lockPath), QString::fromLocal8Bit(std::strerror(errno)));
+        error_ = QStringLiteral("cannot open %1: %2").arg(QFile::decodeName(lockPath), SystemError());
         return Role::Failed;
     }
     if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
@@ -95,45 +121,91 @@ SingleInstance::Role SingleInstance::Acquire() {
         lockFd_ = -1;
         if (lockError != EWOULDBLOCK) {
             error_ = QStringLiteral("cannot lock %1: %2")
-                         .arg(QString::fromLocal8Bit(lockPath), QString::fromLocal8Bit(std::strerror(lockError)));
+                         .arg(QFile::decodeName(lockPath), QString::fromLocal8Bit(std::strerror(lockError)));
             return Role::Failed;
         }
         if (AskPrimaryToRaise()) return Role::Secondary;
         error_ = QStringLiteral("another instance holds %1 but does not answer on %2")
-                     .arg(QString::fromLocal8Bit(lockPath), SocketPath());
+                     .arg(QFile::decodeName(lockPath), SocketPath());
         return Role::Unanswered;
     }
-    // Only the lock holder may remove a socket left by a crashed run.
-    QLocalServer::removeServer(SocketPath());
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(SocketPath())) {
-        error_ = QStringLiteral("cannot listen on %1: %2").arg(SocketPath(), server_->errorString());
-        return Role::Failed;
+    return Listen() ? Role::Primary : Role::Failed;
+}
+
+bool SingleInstance::Listen() {
+    const QByteArray path = QFile::encodeName(SocketPath());
+    sockaddr_un address;
+    if (!SocketAddress(path, address)) {
+        error_ = QStringLiteral("the socket path %1 is too long").arg(SocketPath());
+        return false;
     }
-    connect(server_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* client = server_->nextPendingConnection()) {
-            connect(client, &QLocalSocket::readyRead, this, [this, client] {
-                if (client->readAll().contains("raise")) emit RaiseRequested();
-                client->disconnectFromServer();
-            });
-            connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-        }
-    });
-    return Role::Primary;
+    // Only the lock holder may remove a socket left by a crashed run.
+    ::unlink(path.constData());
+    serverFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (serverFd_ < 0) {
+        error_ = QStringLiteral("cannot create a socket: %1").arg(SystemError());
+        return false;
+    }
+    // Only this user may connect.
+    const mode_t oldMask = ::umask(0077);
+    const int bound = ::bind(serverFd_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    ::umask(oldMask);
+    if (bound != 0 || ::listen(serverFd_, 8) != 0) {
+        error_ = QStringLiteral("cannot listen on %1: %2").arg(SocketPath(), SystemError());
+        ::close(serverFd_);
+        serverFd_ = -1;
+        return false;
+    }
+    serverNotifier_ = new QSocketNotifier(serverFd_, QSocketNotifier::Read, this);
+    connect(serverNotifier_, &QSocketNotifier::activated, this, [this] { AcceptClients(); });
+    return true;
+}
+
+void SingleInstance::AcceptClients() {
+    for (;;) {
+        const int fd = ::accept4(serverFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) return;  // nothing more pending (or the client left already)
+        auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        clients_[fd] = Client{notifier, {}};
+        connect(notifier, &QSocketNotifier::activated, this, [this, fd] { ReadClient(fd); });
+    }
+}
+
+void SingleInstance::ReadClient(int fd) {
+    const auto it = clients_.find(fd);
+    if (it == clients_.end()) return;
+    char buffer[64];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
+    if (n > 0) it->second.received.append(buffer, n);
+    const bool raise = it->second.received.contains("raise");
+    // Done with the client: it asked, it left, or it sends something else.
+    if (raise || n <= 0 || it->second.received.size() > kMaxRequest) {
+        it->second.notifier->deleteLater();
+        ::close(fd);
+        clients_.erase(it);
+    }
+    if (raise) emit RaiseRequested();
 }
 
 bool SingleInstance::AskPrimaryToRaise() {
+    sockaddr_un address;
+    if (!SocketAddress(QFile::encodeName(SocketPath()), address)) return false;
     for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
-        QLocalSocket socket;
-        socket.connectToServer(SocketPath());
-        if (socket.waitForConnected(kConnectTimeoutMs)) {
-            socket.write(kRaiseRequest);
-            const bool sent = socket.waitForBytesWritten(kConnectTimeoutMs);
-            socket.disconnectFromServer();
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) return false;
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+            pollfd writable{fd, POLLOUT, 0};
+            bool sent = false;
+            if (::poll(&writable, 1, kConnectTimeoutMs) == 1) {
+                sent = ::send(fd, kRaiseRequest, sizeof kRaiseRequest - 1, MSG_NOSIGNAL) ==
+                       static_cast<ssize_t>(sizeof kRaiseRequest - 1);
+            }
+            ::close(fd);
             return sent;
         }
-        QThread::msleep(50);
+        ::close(fd);
+        QThread::msleep(kRetryPauseMs);
     }
     return false;
 }

@@ -1,14 +1,17 @@
 // One running program per user: the first start takes a lock file in a
 // folder only this user may write ($XDG_RUNTIME_DIR, or a folder of its own
-// in the temporary folder) and listens on a local socket beside it; a later
-// start finds the lock taken, asks the running one to come forward, and
-// ends.
+// in the temporary folder) and listens on a local (AF_UNIX) socket beside it;
+// a later start finds the lock taken, asks the running one to come forward,
+// and ends. Plain sockets, not Qt Network: that library and the eight it
+// loads cost start-up time and memory for one short message.
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <map>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace ivra::shell {
 
@@ -44,13 +47,23 @@ private:
     // Settles folder_ (creating the per-user folder when needed); false
     // with the reason in error_.
     bool ChooseFolder();
+    struct Client {
+        QSocketNotifier* notifier = nullptr;
+        QByteArray received;
+    };
+
+    bool Listen();
+    void AcceptClients();
+    void ReadClient(int fd);
     bool AskPrimaryToRaise();
 
     QString name_;
     QString folder_;
     QString error_;
     int lockFd_ = -1;
-    QLocalServer* server_ = nullptr;
+    int serverFd_ = -1;
+    QSocketNotifier* serverNotifier_ = nullptr;
+    std::map<int, Client> clients_;  // by file descriptor
 };
 
 }  // namespace ivra::shell
