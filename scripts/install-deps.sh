@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the benchmarks need.
-# Safe to run again: when everything is present it changes nothing.
+# Installs the Debian 12 packages the build, the tests and the benchmarks need
+# (without recommended packages, as on a fresh machine). Safe to run again:
+# when everything is present it changes nothing.
+#   --list   print the package list, one a line, and install nothing
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config git
-  libjsoncpp-dev
+  libjsoncpp-dev libudev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev dbus
+  # The fuzz preset and CI's second compiler.
+  clang libclang-rt-dev
 )
+
+if [ "${1:-}" = "--list" ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do
