@@ -25,7 +25,7 @@ DeviceModel::DeviceModel(IHidBackend& backend, const DeviceCatalogue& catalogue,
       deviceFactory_(std::move(deviceFactory)),
       viewFactory_(std::move(viewFactory)),
       slots_(catalogue.Slots()),
-      scanner_(backend, catalogue, slots_, owner, *this) {
+      scanner_(backend, catalogue, slots_, owner, *this, clock) {
     if (!deviceFactory_) deviceFactory_ = MakeKindDevice;
     if (!viewFactory_) {
         viewFactory_ = [](const DeviceOptionRow&, const DevicePageRow& page) {

@@ -1,32 +1,76 @@
 #include "device/DeviceScanThread.h"
 
+#include <algorithm>
+
 #include "device/HidPathMarkers.h"
 
 namespace ivra {
 
 DeviceScanThread::DeviceScanThread(IHidBackend& backend, const DeviceCatalogue& catalogue,
-                                   SlotList& slots, IOwnerThread& owner, ISlotEvents& events)
+                                   SlotList& slots, IOwnerThread& owner, ISlotEvents& events,
+                                   IClock& clock)
     : backend_(backend),
       catalogue_(catalogue),
       slots_(slots),
       owner_(owner),
       events_(events),
+      clock_(clock),
       probe_(backend),
       worker_(kScanExitLine, kMainThreadStopBoundMs) {}
 
 DeviceScanThread::~DeviceScanThread() { Stop(); }
 
 bool DeviceScanThread::Start() {
-    return worker_.Start([this] {
+    return worker_.Start([this, started = false]() mutable {
+        if (!started) {
+            // Opened before the first enumeration, so that a plug while it
+            // runs is reported to the first wait.
+            started = true;
+            hotPlug_ = backend_.OpenHotPlugSource();
+            pacing_ = hotPlug_ ? ScanPacing::Notified : ScanPacing::Polling;
+        }
         if (RunPass(worker_.StopToken()) != ScanPassResult::Done) return false;
-        return worker_.WaitMs(kScanPeriodMs);
+        return WaitForNextPass();
     });
+}
+
+bool DeviceScanThread::WaitForNextPass() {
+    if (hotPlug_) {
+        const int timeoutMs = retryDue_ ? static_cast<int>(kScanPeriodMs) : -1;
+        switch (hotPlug_->WaitForChange(timeoutMs, worker_.StopToken())) {
+            case HotPlugWait::Changed:
+            case HotPlugWait::TimedOut:
+                return true;
+            case HotPlugWait::Stopped:
+                return false;
+            case HotPlugWait::Failed:
+                // Plugs are no longer reported: poll from now on.
+                hotPlug_.reset();
+                pacing_ = ScanPacing::Polling;
+                break;
+        }
+    }
+    return WaitPollPeriod();
+}
+
+bool DeviceScanThread::WaitPollPeriod() {
+    // A period after the last pass began, measured on the clock, so that a
+    // test clock decides when a poll is due; the thread waits in real time.
+    const uint64_t due = passStartMs_ + kScanPeriodMs;
+    for (;;) {
+        const uint64_t now = clock_.NowMs();
+        if (now >= due) return true;
+        const uint64_t left = std::min<uint64_t>(due - now, kScanPeriodMs);
+        if (!worker_.WaitMs(static_cast<uint32_t>(left))) return false;
+    }
 }
 
 void DeviceScanThread::Stop() { worker_.Stop(); }
 
 ScanPassResult DeviceScanThread::RunPass(std::stop_token stop) {
-    const bool firstPass = passes_.load() == 0;
+    ++passes_;
+    passStartMs_ = clock_.NowMs();
+    retryDue_ = false;
     if (slots_.AnyFree()) {
         if (!EnumerateHidPaths(backend_, probe_.pathList)) return ScanPassResult::EnumerationFailed;
         probe_.pathCount = static_cast<int32_t>(probe_.pathList.size());
@@ -34,8 +78,10 @@ ScanPassResult DeviceScanThread::RunPass(std::stop_token stop) {
         probe_.pathList.clear();
         probe_.pathCount = 0;
     }
-    if (firstPass) owner_.Post([this] { events_.OnFirstPassDone(); });
-    ++passes_;
+    if (!firstPassReported_) {
+        firstPassReported_ = true;
+        owner_.Post([this] { events_.OnFirstPassDone(); });
+    }
     if (stop.stop_requested()) return ScanPassResult::Stopped;
     ProbeBound(stop);
     return stop.stop_requested() ? ScanPassResult::Stopped : ScanPassResult::Done;
@@ -59,8 +105,9 @@ void DeviceScanThread::ProbeCandidate(const std::string& path, std::stop_token s
     if (!probe_.Open(path, false)) {
         // Retried on the next pass; a denied open is told once, so the user
         // learns why the device is not shown.
-        if (probe_.LastOpenError() == HidOpenError::PermissionDenied &&
-            deniedReported_.insert(path).second) {
+        const bool denied = probe_.LastOpenError() == HidOpenError::PermissionDenied;
+        if (!denied) retryDue_ = true;
+        if (denied && deniedReported_.insert(path).second) {
             DeviceSlot candidate;
             candidate.vendorId = marked.vendorId;
             candidate.productId = marked.productId;

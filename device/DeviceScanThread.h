@@ -1,7 +1,12 @@
-// The scan thread: every 100 ms it binds present interfaces that the
-// catalogue serves to free slots (only while some slot is free) and probes
-// the bound ones, reporting each change to the owner thread and waiting for
-// it to be handled.
+// The scan thread: a pass binds present interfaces that the catalogue
+// serves to free slots (only while some slot is free) and probes the bound
+// ones, reporting each change to the owner thread and waiting for it to be
+// handled.
+//
+// Passes run once at start and then whenever the backend's hot-plug source
+// reports a plug or unplug; between them the thread sleeps. Where the
+// backend has no source (or its source fails) a pass runs every
+// kScanPeriodMs, measured on the injected clock.
 #pragma once
 
 #include <atomic>
@@ -10,12 +15,16 @@
 #include <stop_token>
 #include <string>
 
+#include <memory>
+
 #include "device/DeviceCatalogue.h"
 #include "device/HidChannel.h"
+#include "device/HotPlugSource.h"
 #include "device/OwnerThread.h"
 #include "device/SlotEvents.h"
 #include "device/SlotList.h"
 #include "device/WorkerThread.h"
+#include "platform/Clock.h"
 
 namespace ivra {
 
@@ -24,10 +33,18 @@ constexpr uint32_t kScanPeriodMs = 100;
 
 enum class ScanPassResult { Done, EnumerationFailed, Stopped };
 
+// What starts the passes after the first one.
+enum class ScanPacing {
+    NotStarted,
+    Notified,  // the hot-plug source's reports
+    Polling    // a pass every kScanPeriodMs
+};
+
 class DeviceScanThread {
 public:
     DeviceScanThread(IHidBackend& backend, const DeviceCatalogue& catalogue, SlotList& slots,
-                     IOwnerThread& owner, ISlotEvents& events);
+                     IOwnerThread& owner, ISlotEvents& events,
+                     IClock& clock = DefaultSystemClock());
     ~DeviceScanThread();
     DeviceScanThread(const DeviceScanThread&) = delete;
     DeviceScanThread& operator=(const DeviceScanThread&) = delete;
@@ -36,12 +53,18 @@ public:
     void Stop();
     bool Running() const { return worker_.Running(); }
 
-    // One pass; the thread runs one every kScanPeriodMs. Tests call it
-    // directly from the owner thread, where the reports run at once.
+    // One pass. Tests call it directly from the owner thread, where the
+    // reports run at once.
     ScanPassResult RunPass(std::stop_token stop = {});
+    // Passes begun.
     uint64_t PassCount() const { return passes_.load(); }
+    // Set by the thread before its first pass.
+    ScanPacing Pacing() const { return pacing_.load(); }
 
 private:
+    // Waits for the reason to run the next pass; false when stopped.
+    bool WaitForNextPass();
+    bool WaitPollPeriod();
     void BindPresent(std::stop_token stop);
     void ProbeCandidate(const std::string& path, std::stop_token stop);
     void ProbeBound(std::stop_token stop);
@@ -51,7 +74,17 @@ private:
     SlotList& slots_;
     IOwnerThread& owner_;
     ISlotEvents& events_;
+    IClock& clock_;
     CHidChannel probe_;
+    // Owned by the thread while it runs.
+    std::unique_ptr<IHotPlugSource> hotPlug_;
+    // A candidate could not be opened for a reason that may pass (not a
+    // denied access, which changes only with a udev event): the next pass
+    // comes after kScanPeriodMs even without a report.
+    bool retryDue_ = false;
+    uint64_t passStartMs_ = 0;
+    bool firstPassReported_ = false;
+    std::atomic<ScanPacing> pacing_{ScanPacing::NotStarted};
     std::set<std::string> deniedReported_;
     std::atomic<uint64_t> passes_{0};
     WorkerThread worker_;

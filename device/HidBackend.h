@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "device/HotPlugSource.h"
+
 namespace ivra {
 
 struct HidAttributes {
@@ -74,6 +76,10 @@ public:
     // Whether the path still names a present node of the same instance (the
     // presence probe, which needs no access rights).
     virtual bool IsPresent(const std::string& path) = 0;
+    // A source that reports when this backend's devices are plugged in or
+    // unplugged, or null where there is none (discovery then polls). Each
+    // call opens a source of its own.
+    virtual std::unique_ptr<IHotPlugSource> OpenHotPlugSource() { return nullptr; }
 };
 
 const char* DescribeOpenError(HidOpenError error);

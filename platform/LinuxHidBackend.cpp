@@ -6,11 +6,17 @@
 #include <cerrno>
 
 #include "platform/HidrawNode.h"
+#include "platform/UdevHotPlugSource.h"
 
 namespace ivra {
 
 LinuxHidBackend::LinuxHidBackend(std::string sysRoot, std::string devRoot)
-    : sysfs_(std::move(sysRoot), std::move(devRoot)) {}
+    : systemTree_(sysRoot == "/sys" && devRoot == "/dev"),
+      sysfs_(std::move(sysRoot), std::move(devRoot)) {}
+
+std::unique_ptr<IHotPlugSource> LinuxHidBackend::OpenHotPlugSource() {
+    return systemTree_ ? OpenUdevHotPlugSource() : nullptr;
+}
 
 bool LinuxHidBackend::Enumerate(std::vector<HidInterfaceEntry>& out) {
     return sysfs_.Enumerate(out);

@@ -16,11 +16,15 @@ public:
     std::unique_ptr<IHidNode> Open(const std::string& path, bool wantRead, bool wantWrite,
                                    HidOpenError& error) override;
     bool IsPresent(const std::string& path) override;
+    // The udev monitor, where udev runs. Only for the system's own sysfs:
+    // a moved tree (tests, containers) is not what udev reports on.
+    std::unique_ptr<IHotPlugSource> OpenHotPlugSource() override;
 
 private:
     // The node behind a path, when it still belongs to the path's instance.
     bool ResolveNode(const std::string& path, std::string& nodePath, std::string& nodeName);
 
+    const bool systemTree_;
     SysfsHidEnumerator sysfs_;
 };
 

@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the benchmarks need.
-# Safe to run again: when everything is present it changes nothing.
-# Extra package names given as arguments are installed the same way (the
-# idle-CPU benchmark's X tools).
+# Installs the Debian 12 packages the build, the tests and the benchmarks need
+# (without recommended packages, as on a fresh machine). Safe to run again:
+# when everything is present it changes nothing.
+#   --list     print the package list, one a line, and install nothing
+#   NAME...    extra packages to install the same way (the idle-CPU
+#              benchmark's X tools)
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config git
-  libjsoncpp-dev
+  libjsoncpp-dev libudev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev dbus
+  # The fuzz preset and CI's second compiler.
+  clang libclang-rt-dev
 )
+if [ "${1:-}" = "--list" ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 packages+=("$@")
 
 missing=()

@@ -37,7 +37,6 @@ namespace ivra::shell {
 namespace {
 
 constexpr int kTimerFitToMonitor = 1011;
-constexpr int kTimerTrayMenu = 1032;
 constexpr int kWindowWidth = 1000;
 constexpr int kWindowHeight = 640;
 const char* const kProductName = "Ivra Wireless Manager 1.0";

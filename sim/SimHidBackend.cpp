@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "device/HidReportDescriptor.h"
+#include "device/HotPlugSignal.h"
 #include "sim/SimAttachment.h"
 #include "sim/SimBackendState.h"
 #include "sim/SimDevice.h"
@@ -72,11 +73,25 @@ std::string FormatPath(unsigned hidraw, const HidAttributes& attributes,
     return text;
 }
 
+// The source handed to discovery; the backend keeps only a weak reference,
+// so either may go first.
+class SharedSignalSource final : public IHotPlugSource {
+public:
+    explicit SharedSignalSource(std::shared_ptr<HotPlugSignal> signal) : signal_(std::move(signal)) {}
+    HotPlugWait WaitForChange(int timeoutMs, std::stop_token stop) override {
+        return signal_->WaitForChange(timeoutMs, stop);
+    }
+
+private:
+    std::shared_ptr<HotPlugSignal> signal_;
+};
+
 }  // namespace
 
 struct SimHidBackend::Shared {
     mutable std::mutex mutex;
     std::vector<Plugged> plugged;
+    std::vector<std::weak_ptr<HotPlugSignal>> hotPlugSignals;
     SimDeviceId nextId = 1;
     uint32_t nextInstance = 1;
 };
@@ -98,7 +113,7 @@ SimHidBackend::~SimHidBackend() {
 
 SimDeviceId SimHidBackend::Plug(std::shared_ptr<SimDevice> device) {
     if (!device) return kNoSimDevice;
-    std::lock_guard lock(shared_->mutex);
+    std::unique_lock lock(shared_->mutex);
     if (device->IsPlugged()) return kNoSimDevice;
 
     std::vector<unsigned> taken;
@@ -127,6 +142,8 @@ SimDeviceId SimHidBackend::Plug(std::shared_ptr<SimDevice> device) {
                                                       });
     if (!device->Attach(attachment)) return kNoSimDevice;
     shared_->plugged.push_back({id, std::move(attachment)});
+    lock.unlock();
+    ReportPlugChange(*shared_);
     return id;
 }
 
@@ -143,7 +160,34 @@ bool SimHidBackend::UnplugIn(Shared& shared, SimDeviceId id) {
     // Outside the backend's lock: failing the queues takes their own locks.
     attachment->Detach();
     attachment->Device()->DetachFrom(attachment.get());
+    ReportPlugChange(shared);
     return true;
+}
+
+void SimHidBackend::ReportPlugChange(Shared& shared) {
+    std::vector<std::shared_ptr<HotPlugSignal>> live;
+    {
+        std::lock_guard lock(shared.mutex);
+        auto& signals = shared.hotPlugSignals;
+        for (auto it = signals.begin(); it != signals.end();) {
+            if (auto signal = it->lock()) {
+                live.push_back(std::move(signal));
+                ++it;
+            } else {
+                it = signals.erase(it);
+            }
+        }
+    }
+    for (const auto& signal : live) signal->Raise();
+}
+
+std::unique_ptr<IHotPlugSource> SimHidBackend::OpenHotPlugSource() {
+    auto signal = std::make_shared<HotPlugSignal>();
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->hotPlugSignals.push_back(signal);
+    }
+    return std::make_unique<SharedSignalSource>(std::move(signal));
 }
 
 bool SimHidBackend::Unplug(SimDeviceId id) {

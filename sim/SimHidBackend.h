@@ -2,6 +2,9 @@
 // plugged and unplugged at run time from any thread; enumeration, paths,
 // opening and reading behave like Linux hidraw (see SimHidNode).
 //
+// Every plug and unplug is reported to the hot-plug sources the backend
+// opened, so discovery over simulated devices does not poll.
+//
 // Paths look like
 //   /sim/hidraw3#vid_320f&pid_506a&mi_01&col04#SIM:320F:506A.0002
 // with one hidraw node per interface (the lowest free number, as the kernel
@@ -71,6 +74,7 @@ public:
     std::unique_ptr<IHidNode> Open(const std::string& path, bool wantRead, bool wantWrite,
                                    HidOpenError& error) override;
     bool IsPresent(const std::string& path) override;
+    std::unique_ptr<IHotPlugSource> OpenHotPlugSource() override;
 
 private:
     struct Plugged {
@@ -83,6 +87,8 @@ private:
     bool Resolve(const std::string& path, std::shared_ptr<SimAttachment>& attachment,
                  uint16_t& interfaceNumber) const;
     static bool UnplugIn(Shared& shared, SimDeviceId id);
+    // Tells every open hot-plug source; the caller holds no lock.
+    static void ReportPlugChange(Shared& shared);
 
     std::shared_ptr<SimBackendState> state_;
     std::shared_ptr<Shared> shared_;

@@ -13,10 +13,15 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "device/DeviceModel.h"
+#include "device/HotPlugSignal.h"
 #include "device/UiLoop.h"
 #include "keyboard/KestrelKeyboardDevice.h"
 #include "platform/DebugOutput.h"
+#include "platform/DescriptorHotPlugSource.h"
 #include "sim/ManualClock.h"
 #include "sim/SimHidBackend.h"
 #include "sim/SimKeyboard.h"
@@ -77,6 +82,7 @@ public:
         Add(linked ? "linked" : "link lost");
     }
     void OnAccessDenied(const DeviceSlot&) override { Add("denied"); }
+    void OnNoDeviceNotice(bool shown) override { Add(shown ? "no device" : "device present"); }
     void OnDeviceEvent(const CKestrelUSBDevice&, uint16_t code, bool) override {
         Add("event " + std::to_string(code));
     }
@@ -386,6 +392,183 @@ TEST_F(ThreadedDeviceModelTest, StopDoesNotDeadlockWhileAnArrivalWaitsForTheOwne
     EXPECT_NE(std::find(lines.begin(), lines.end(), kScanExitLine), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), kThreadEndedLine), lines.end());
 }
+
+
+// ---- Hot plug ----------------------------------------------------------------
+
+// Stands in for the udev monitor: the same descriptor wait, over a pipe the
+// test writes to where udev would send an event. Closing the write end
+// breaks it, as a monitor socket that fails.
+class PipeMonitor final : public DescriptorHotPlugSource {
+public:
+    explicit PipeMonitor(int readFd) : DescriptorHotPlugSource(readFd), readFd_(readFd) {}
+    ~PipeMonitor() override { close(readFd_); }
+    PipeMonitor(const PipeMonitor&) = delete;
+    PipeMonitor& operator=(const PipeMonitor&) = delete;
+
+private:
+    bool Drain() override {
+        char buffer[64];
+        for (;;) {
+            const ssize_t n = read(readFd_, buffer, sizeof buffer);
+            if (n > 0) continue;
+            return n < 0 && errno == EAGAIN;  // 0: the writer is gone
+        }
+    }
+    int readFd_;
+};
+
+// The simulated devices with the hot-plug source a test picks in place of
+// the simulator's own reports.
+class BackendWithSource final : public IHidBackend {
+public:
+    using OpenSource = std::function<std::unique_ptr<IHotPlugSource>()>;
+    BackendWithSource(IHidBackend& devices, OpenSource open) : devices_(devices), open_(std::move(open)) {}
+
+    bool Enumerate(std::vector<HidInterfaceEntry>& out) override { return devices_.Enumerate(out); }
+    std::unique_ptr<IHidNode> Open(const std::string& path, bool wantRead, bool wantWrite,
+                                   HidOpenError& error) override {
+        return devices_.Open(path, wantRead, wantWrite, error);
+    }
+    bool IsPresent(const std::string& path) override { return devices_.IsPresent(path); }
+    std::unique_ptr<IHotPlugSource> OpenHotPlugSource() override { return open_ ? open_() : nullptr; }
+
+private:
+    IHidBackend& devices_;
+    OpenSource open_;
+};
+
+// The scan thread and the owner thread run for real; the manual clock
+// stands still unless a test moves it, so a pass that happens without it
+// moving was started by a hot-plug report, not by the polling period.
+class HotPlugTest : public ::testing::Test {
+protected:
+    ~HotPlugTest() override {
+        if (model_) model_->StopScan();
+        loopThread_ = {};
+        if (model_) model_->SetObserver(nullptr);
+        if (pipeWrite_ >= 0) close(pipeWrite_);
+    }
+
+    // Builds the model over `backend` and starts both threads; returns once
+    // the first pass is done.
+    void Start(IHidBackend& backend) {
+        devices_.SetInstantTimeouts(true);
+        model_ = std::make_unique<DeviceModel>(backend, catalogue_, loop_, loop_, clock_);
+        model_->SetObserver(&recorder_);
+        model_->BuildPages();
+        loopThread_ = std::jthread([this](std::stop_token stop) { loop_.Run(stop); });
+        ASSERT_TRUE(model_->StartScan());
+        ASSERT_TRUE(recorder_.WaitFor("no device"));
+    }
+    // The simulated devices behind the source `open` makes; lives as long
+    // as the model.
+    IHidBackend& WithSource(BackendWithSource::OpenSource open) {
+        wrapped_ = std::make_unique<BackendWithSource>(devices_, std::move(open));
+        return *wrapped_;
+    }
+    std::unique_ptr<IHotPlugSource> OpenPipeMonitor() {
+        int ends[2];
+        if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
+        pipeWrite_ = ends[1];
+        return std::make_unique<PipeMonitor>(ends[0]);
+    }
+    void SendUdevEvent() { ASSERT_EQ(write(pipeWrite_, "add", 3), 3); }
+    void ExpectArrival() {
+        ASSERT_TRUE(recorder_.WaitFor("shown"));
+        ASSERT_TRUE(recorder_.WaitFor("bound 1"));
+    }
+    // The stop wakes a scan thread waiting for a report at once.
+    void ExpectStopEndsTheThread() {
+        std::vector<std::string> lines;
+        std::mutex linesMutex;
+        SetDebugSink([&](std::string_view line) {
+            std::lock_guard<std::mutex> lock(linesMutex);
+            lines.emplace_back(line);
+        });
+        model_->StopScan();
+        SetDebugSink({});
+        EXPECT_FALSE(model_->Scanner().Running());
+        EXPECT_NE(std::find(lines.begin(), lines.end(), kThreadEndedLine), lines.end());
+    }
+
+    sim::ManualClock clock_;
+    UiLoop loop_{clock_};
+    sim::SimHidBackend devices_;
+    DeviceCatalogue catalogue_ = KeyboardCatalogue();
+    Recorder recorder_;
+    std::unique_ptr<BackendWithSource> wrapped_;
+    std::unique_ptr<DeviceModel> model_;
+    std::shared_ptr<sim::SimKeyboard> keyboard_ = std::make_shared<sim::SimKeyboard>();
+    std::jthread loopThread_;
+    int pipeWrite_ = -1;
+};
+
+TEST_F(HotPlugTest, SimulatorPlugsStartThePassWithoutPolling) {
+    Start(devices_);
+    EXPECT_EQ(model_->Scanner().Pacing(), ScanPacing::Notified);
+
+    devices_.Plug(keyboard_);
+    ExpectArrival();
+    EXPECT_EQ(model_->Scanner().PassCount(), 2u);
+
+    devices_.Unplug(devices_.IdOf(*keyboard_));
+    ASSERT_TRUE(recorder_.WaitFor("released 1"));
+    ASSERT_TRUE(recorder_.WaitFor("hidden"));
+    // The pass the plug started may already have seen the removal.
+    EXPECT_LE(model_->Scanner().PassCount(), 3u);
+    EXPECT_EQ(clock_.NowMs(), 0u);
+    ExpectStopEndsTheThread();
+}
+
+TEST_F(HotPlugTest, UdevEventStartsThePass) {
+    Start(WithSource([this] { return OpenPipeMonitor(); }));
+    EXPECT_EQ(model_->Scanner().Pacing(), ScanPacing::Notified);
+
+    devices_.Plug(keyboard_);  // unseen until the monitor reports it
+    SendUdevEvent();
+    ExpectArrival();
+    EXPECT_EQ(model_->Scanner().PassCount(), 2u);
+    EXPECT_EQ(clock_.NowMs(), 0u);
+    ExpectStopEndsTheThread();
+}
+
+// Where no monitor can be opened (no udev daemon), or it breaks, a pass runs
+// every 100 ms of the clock.
+enum class BrokenMonitor { None, FailsAtOnce, BreaksLater };
+
+class PollingFallbackTest : public HotPlugTest,
+                            public ::testing::WithParamInterface<BrokenMonitor> {};
+
+TEST_P(PollingFallbackTest, PollingTakesOverWhereTheMonitorCannotRun) {
+    Start(WithSource([this]() -> std::unique_ptr<IHotPlugSource> {
+        switch (GetParam()) {
+            case BrokenMonitor::None:
+                return nullptr;
+            case BrokenMonitor::FailsAtOnce: {
+                auto signal = std::make_unique<HotPlugSignal>();
+                signal->Fail();
+                return signal;
+            }
+            case BrokenMonitor::BreaksLater:
+                return OpenPipeMonitor();
+        }
+        return nullptr;
+    }));
+    devices_.Plug(keyboard_);
+    if (GetParam() == BrokenMonitor::BreaksLater) {
+        close(pipeWrite_);
+        pipeWrite_ = -1;
+    }
+    clock_.Advance(kScanPeriodMs);
+    ExpectArrival();
+    EXPECT_EQ(model_->Scanner().Pacing(), ScanPacing::Polling);
+    ExpectStopEndsTheThread();
+}
+
+INSTANTIATE_TEST_SUITE_P(Monitors, PollingFallbackTest,
+                         ::testing::Values(BrokenMonitor::None, BrokenMonitor::FailsAtOnce,
+                                           BrokenMonitor::BreaksLater));
 
 }  // namespace
 }  // namespace ivra

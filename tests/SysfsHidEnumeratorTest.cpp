@@ -9,6 +9,7 @@
 #include "device/HidPathMarkers.h"
 #include "platform/HidrawNode.h"
 #include "platform/LinuxHidBackend.h"
+#include "platform/UdevHotPlugSource.h"
 #include "sim/SimReportDescriptors.h"
 
 namespace ivra {
@@ -85,6 +86,15 @@ TEST(SysfsHidEnumeratorTest, MissingHidrawClassMeansNoDevice) {
     std::vector<HidInterfaceEntry> entries;
     EXPECT_TRUE(backend.Enumerate(entries));
     EXPECT_TRUE(entries.empty());
+}
+
+// No udev monitor where no udev daemon runs, nor over a tree udev does not
+// report on: discovery polls there.
+TEST(SysfsHidEnumeratorTest, NoHotPlugSourceWithoutUdevOrOverAMovedTree) {
+    EXPECT_EQ(OpenUdevHotPlugSource("/nonexistent-run/udev/control"), nullptr);
+    sim::FakeSysfsTree tree;
+    LinuxHidBackend backend(tree.sysRoot(), tree.devRoot());
+    EXPECT_EQ(backend.OpenHotPlugSource(), nullptr);
 }
 
 // A datagram socket keeps report boundaries the way a hidraw node does.
