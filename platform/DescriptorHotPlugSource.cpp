@@ -46,7 +46,12 @@ HotPlugWait DescriptorHotPlugSource::WaitForChange(int timeoutMs, std::stop_toke
             return HotPlugWait::Failed;
         }
         if (stop.stop_requested()) return HotPlugWait::Stopped;
-        if ((fds[0].revents & POLLIN) != 0) return Drain() ? HotPlugWait::Changed : HotPlugWait::Failed;
+        if ((fds[0].revents & POLLIN) != 0) {
+            const Drained drained = Drain();
+            if (drained == Drained::kChanged) return HotPlugWait::Changed;
+            if (drained == Drained::kFailed) return HotPlugWait::Failed;
+            continue;
+        }
         if ((fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) return HotPlugWait::Failed;
         if (ready == 0) return HotPlugWait::TimedOut;
     }

@@ -1,5 +1,6 @@
 // A hot-plug source woken by a file descriptor that becomes readable: the
-// udev monitor's netlink socket, or a pipe in tests. A subclass says how to
+// udev monitor's netlink socket, an inotify descriptor on the device-node
+// folder, or a pipe in tests. A subclass says how to
 // take what is readable (Drain); a stop request wakes the wait through an
 // eventfd, so the wait is always abortable.
 #pragma once
@@ -23,9 +24,13 @@ public:
 protected:
     // `fd` stays owned by the subclass.
     explicit DescriptorHotPlugSource(int fd);
-    // Takes everything readable from the descriptor without blocking; false
-    // when it failed for good.
-    virtual bool Drain() = 0;
+    enum class Drained {
+        kChanged,    // a device came or went
+        kUnrelated,  // only what concerns no HID device: wait on
+        kFailed,     // the descriptor failed for good
+    };
+    // Takes everything readable from the descriptor without blocking.
+    virtual Drained Drain() = 0;
 
 private:
     const int fd_;

@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "platform/HidrawNode.h"
+#include "platform/DeviceNodeHotPlugSource.h"
 #include "platform/UdevHotPlugSource.h"
 
 namespace ivra {
@@ -15,7 +16,11 @@ LinuxHidBackend::LinuxHidBackend(std::string sysRoot, std::string devRoot)
       sysfs_(std::move(sysRoot), std::move(devRoot)) {}
 
 std::unique_ptr<IHotPlugSource> LinuxHidBackend::OpenHotPlugSource() {
-    return systemTree_ ? OpenUdevHotPlugSource() : nullptr;
+    if (!systemTree_) return nullptr;
+    // Where no udev daemon runs, the device-node folder tells of the nodes
+    // the kernel creates and removes.
+    if (std::unique_ptr<IHotPlugSource> udev = OpenUdevHotPlugSource()) return udev;
+    return OpenDeviceNodeHotPlugSource();
 }
 
 bool LinuxHidBackend::Enumerate(std::vector<HidInterfaceEntry>& out) {

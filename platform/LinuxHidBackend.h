@@ -16,8 +16,8 @@ public:
     std::unique_ptr<IHidNode> Open(const std::string& path, bool wantRead, bool wantWrite,
                                    HidOpenError& error) override;
     bool IsPresent(const std::string& path) override;
-    // The udev monitor, where udev runs. Only for the system's own sysfs:
-    // a moved tree (tests, containers) is not what udev reports on.
+    // The udev monitor where udev runs, else a watch on /dev. Only for the
+    // system's own sysfs: a moved tree (tests) is not what either reports on.
     std::unique_ptr<IHotPlugSource> OpenHotPlugSource() override;
 
 private:

@@ -21,13 +21,13 @@ public:
     UdevHotPlugSource& operator=(const UdevHotPlugSource&) = delete;
 
 private:
-    bool Drain() override {
+    Drained Drain() override {
         // The socket does not block: this takes every queued event. Which
         // node came or went does not matter, the next pass enumerates.
         while (udev_device* device = udev_monitor_receive_device(monitor_)) {
             udev_device_unref(device);
         }
-        return true;
+        return Drained::kChanged;
     }
 
     udev* context_;

@@ -407,12 +407,13 @@ public:
     PipeMonitor& operator=(const PipeMonitor&) = delete;
 
 private:
-    bool Drain() override {
+    Drained Drain() override {
         char buffer[64];
         for (;;) {
             const ssize_t n = read(readFd_, buffer, sizeof buffer);
             if (n > 0) continue;
-            return n < 0 && errno == EAGAIN;  // 0: the writer is gone
+            // 0: the writer is gone
+            return n < 0 && errno == EAGAIN ? Drained::kChanged : Drained::kFailed;
         }
     }
     int readFd_;

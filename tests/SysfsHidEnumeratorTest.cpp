@@ -3,14 +3,19 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <stop_token>
 #include <thread>
 
 #include "sim/FakeSysfsTree.h"
 #include "device/HidPathMarkers.h"
 #include "platform/HidrawNode.h"
 #include "platform/LinuxHidBackend.h"
+#include "platform/DeviceNodeHotPlugSource.h"
 #include "platform/UdevHotPlugSource.h"
 #include "sim/SimReportDescriptors.h"
+#include "sim/TemporaryFolder.h"
 
 namespace ivra {
 namespace {
@@ -95,6 +100,33 @@ TEST(SysfsHidEnumeratorTest, NoHotPlugSourceWithoutUdevOrOverAMovedTree) {
     sim::FakeSysfsTree tree;
     LinuxHidBackend backend(tree.sysRoot(), tree.devRoot());
     EXPECT_EQ(backend.OpenHotPlugSource(), nullptr);
+}
+
+// Without udev the device-node folder reports hidraw nodes that come, go or
+// change their permissions; other nodes wake nothing; a folder that goes
+// away ends the watch (discovery polls then).
+TEST(SysfsHidEnumeratorTest, DeviceNodeWatchReportsHidrawNodesOnly) {
+    sim::TemporaryFolder dev("dev-watch");
+    std::unique_ptr<IHotPlugSource> source = OpenDeviceNodeHotPlugSource(dev.Path().string());
+    ASSERT_NE(source, nullptr);
+    std::stop_source stop;
+    EXPECT_EQ(source->WaitForChange(0, stop.get_token()), HotPlugWait::TimedOut);
+
+    std::ofstream(dev.Path() / "ttyS7").put('x');
+    EXPECT_EQ(source->WaitForChange(20, stop.get_token()), HotPlugWait::TimedOut);
+    std::ofstream(dev.Path() / "hidraw3").put('x');
+    EXPECT_EQ(source->WaitForChange(-1, stop.get_token()), HotPlugWait::Changed);
+    std::filesystem::permissions(dev.Path() / "hidraw3", std::filesystem::perms::owner_read);
+    EXPECT_EQ(source->WaitForChange(-1, stop.get_token()), HotPlugWait::Changed);
+    std::filesystem::remove(dev.Path() / "hidraw3");
+    EXPECT_EQ(source->WaitForChange(-1, stop.get_token()), HotPlugWait::Changed);
+
+    stop.request_stop();
+    EXPECT_EQ(source->WaitForChange(-1, stop.get_token()), HotPlugWait::Stopped);
+
+    std::filesystem::remove_all(dev.Path());
+    EXPECT_EQ(source->WaitForChange(-1, std::stop_source().get_token()), HotPlugWait::Failed);
+    EXPECT_EQ(OpenDeviceNodeHotPlugSource((dev.Path() / "missing").string()), nullptr);
 }
 
 // A datagram socket keeps report boundaries the way a hidraw node does.
