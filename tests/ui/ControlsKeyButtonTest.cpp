@@ -120,5 +120,28 @@ TEST(KeyButtonInWindow, ADoubleClickNotifiesOnlyWhileEnabled) {
     EXPECT_TRUE(window.seen.isEmpty());
 }
 
+TEST(KeyButtonInWindow, ThePanelDrawsItsKeysWithTheirLightAndMarks) {
+    SkinTestWindow window;
+    ASSERT_TRUE(window.Create(IVRA_UI_TEST_DATA_DIR, "select_panel.ui"));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto* panel = window.GetPaintManager().Find<QWidget>("device_key_light");
+    ASSERT_NE(panel, nullptr);
+    panel->setProperty("bkcolor", "#FF101010");
+    for (const char* name : {"key_0", "key_1", "key_9"}) {
+        auto* key = window.GetPaintManager().Find<CDeviceKeyButtonUI>(name);
+        key->setProperty("bkcolor", "#FF202020");
+        key->SetLightImage("keycap");
+        key->SetLight(true, Qt::red, 255);
+    }
+    window.GetPaintManager().Find<CDeviceKeyButtonUI>("key_1")->SetSelected(true);
+    const QImage picture = panel->grab().toImage();
+    EXPECT_TRUE(Near(picture.pixelColor(40, 40), Qt::red)) << "the light of key_0";
+    EXPECT_TRUE(Near(picture.pixelColor(82, 40), CDeviceKeyButtonUI::SelectionColour(), 60)) << "key_1 selected";
+    EXPECT_TRUE(Near(picture.pixelColor(100, 40), Qt::red)) << "the light of key_1 under its mark";
+    EXPECT_EQ(picture.pixelColor(160, 40), QColor(0x10, 0x10, 0x10)) << "the hidden key_9 is not drawn";
+    EXPECT_EQ(picture.pixelColor(10, 10), QColor(0x10, 0x10, 0x10)) << "the backdrop";
+}
+
 }  // namespace
 }  // namespace ivra::testing
