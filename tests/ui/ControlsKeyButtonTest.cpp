@@ -8,6 +8,7 @@
 #include "QtPrinters.h"
 #include "SkinTestWindow.h"
 #include "controls/DeviceKeyButtonUI.h"
+#include "controls/SelectPanelUI.h"
 
 namespace ivra::testing {
 namespace {
@@ -141,6 +142,16 @@ TEST(KeyButtonInWindow, ThePanelDrawsItsKeysWithTheirLightAndMarks) {
     EXPECT_TRUE(Near(picture.pixelColor(100, 40), Qt::red)) << "the light of key_1 under its mark";
     EXPECT_EQ(picture.pixelColor(160, 40), QColor(0x10, 0x10, 0x10)) << "the hidden key_9 is not drawn";
     EXPECT_EQ(picture.pixelColor(10, 10), QColor(0x10, 0x10, 0x10)) << "the backdrop";
+
+    // Qt's own repaints of a key (here its pressed state) reach the panel,
+    // which draws the key pressed.
+    auto* select = qobject_cast<controls::CSelectPanelUI*>(panel);
+    ASSERT_NE(select, nullptr);
+    const QColor lit = panel->grab().toImage().pixelColor(40, 40);
+    const int paints = select->PaintCount();
+    window.GetPaintManager().Find<CDeviceKeyButtonUI>("key_0")->setDown(true);
+    QTRY_VERIFY(select->PaintCount() > paints);
+    EXPECT_NE(panel->grab().toImage().pixelColor(40, 40), lit);
 }
 
 }  // namespace
