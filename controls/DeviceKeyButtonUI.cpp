@@ -37,10 +37,12 @@ void CDeviceKeyButtonUI::FollowParent() {
 }
 
 void CDeviceKeyButtonUI::Repaint() {
-    // Qt's own repaints of a button that paints nothing reach the panel
-    // behind it too; this way only the panel gets a paint event.
+    // The panel draws the button, so its area of the panel is repainted; the
+    // areas of one frame's buttons are painted together. (Qt's own repaints
+    // of the button, for hover or press, reach the panel as well, since the
+    // button is not opaque.)
     if (CSelectPanelUI* panel = Panel(); panel != nullptr && isVisible()) {
-        panel->UpdateArea(geometry());
+        panel->update(geometry());
     } else {
         update();
     }

@@ -11,9 +11,6 @@
 namespace ivra::controls {
 namespace {
 
-// Separate areas repainted in one frame before they are merged into one.
-constexpr int kSeparateAreas = 8;
-
 // The rectangle spanned by two corner points, whichever way they lie.
 QRect Span(QPoint a, QPoint b) {
     return QRect(QPoint(qMin(a.x(), b.x()), qMin(a.y(), b.y())), QPoint(qMax(a.x(), b.x()), qMax(a.y(), b.y())));
@@ -193,12 +190,6 @@ const QPixmap& CSelectPanelUI::Backdrop(qreal ratio) {
     return backdrop_;
 }
 
-void CSelectPanelUI::UpdateArea(const QRect& area) {
-    ++pendingAreas_;
-    pendingBounds_ |= area;
-    update(pendingAreas_ <= kSeparateAreas ? area : pendingBounds_);
-}
-
 void CSelectPanelUI::paintEvent(QPaintEvent* e) {
     QPainter painter(this);
     PaintArea(painter, e->region());
@@ -206,8 +197,6 @@ void CSelectPanelUI::paintEvent(QPaintEvent* e) {
 
 void CSelectPanelUI::PaintArea(QPainter& painter, const QRegion& region) {
     ++paints_;
-    pendingAreas_ = 0;
-    pendingBounds_ = QRect();
     const QRect bounds = region.boundingRect();
     const qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : devicePixelRatioF();
 

@@ -51,15 +51,13 @@ public:
     // not repaint the panel.
     void PaintBackdrop(class QPainter& painter, const QRect& area) const;
 
-    // Repaints `area` (a button's geometry) at the next paint. Past a few
-    // buttons in one frame the area becomes the rectangle around them all:
-    // one rectangle is painted and handed to the window system at less cost
-    // than a hundred small ones.
-    void UpdateArea(const QRect& area);
-
     // The opaque child below the buttons that draws them where the backdrop
     // covers everything; not one of the panel's controls.
     QWidget* PaintSurface() const { return surface_; }
+
+    // Draws the backdrop and the buttons in `region` (panel coordinates);
+    // the panel's paints and its surface's come here.
+    void PaintArea(class QPainter& painter, const QRegion& region);
 
     // Paints so far, of the panel or its surface (for tests and benchmarks).
     int PaintCount() const { return paints_; }
@@ -77,15 +75,10 @@ protected:
 
 private:
     void PaintChassis(class QPainter& painter) const;
-    const class QPixmap& Backdrop(qreal ratio);
+    const QPixmap& Backdrop(qreal ratio);
+    // Places the surface over the opaque part of the backdrop, or hides it.
     void PlaceSurface();
-    friend class SelectPanelSurface;
 
-public:
-    // Draws the backdrop and the buttons in `region` (panel coordinates).
-    void PaintArea(class QPainter& painter, const QRegion& region);
-
-private:
     QWidget* surface_ = nullptr;
 
     bool pressed_ = false;
@@ -96,8 +89,6 @@ private:
     QPointer<QRubberBand> band_;  // drawn over the buttons while dragging
     QPixmap backdrop_;            // PaintBackdrop over the whole panel
     bool backdropStale_ = true;
-    int pendingAreas_ = 0;   // UpdateArea calls since the last paint
-    QRect pendingBounds_;
     int paints_ = 0;
 };
 
