@@ -23,24 +23,47 @@ const QColor kKeySetMark(0xFF, 0xB0, 0x3A);
 CDeviceKeyButtonUI::CDeviceKeyButtonUI(QWidget* parent) : QPushButton(parent) {
     setAttribute(Qt::WA_Hover);
     setCursor(Qt::PointingHandCursor);
+    FollowParent();
+}
+
+CSelectPanelUI* CDeviceKeyButtonUI::Panel() const { return qobject_cast<CSelectPanelUI*>(parentWidget()); }
+
+void CDeviceKeyButtonUI::FollowParent() {
+    // On a panel the button paints nothing itself, so Qt has no background
+    // to fill behind it either.
+    const bool onPanel = Panel() != nullptr;
+    setAttribute(Qt::WA_NoSystemBackground, onPanel);
+    if (onPanel) setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void CDeviceKeyButtonUI::Repaint() {
+    // The panel draws the button, so its area of the panel is repainted; the
+    // areas of one frame's buttons are painted together. (Qt's own repaints
+    // of the button, for hover or press, reach the panel as well, since the
+    // button is not opaque.)
+    if (CSelectPanelUI* panel = Panel(); panel != nullptr && isVisible()) {
+        panel->update(geometry());
+    } else {
+        update();
+    }
 }
 
 QColor CDeviceKeyButtonUI::SelectionColour() { return kSelection; }
 
 void CDeviceKeyButtonUI::SetLightImage(const QString& shape) {
     lightImage_ = shape;
-    update();
+    Repaint();
 }
 
 void CDeviceKeyButtonUI::SetKeySetImage(const QString& mark) {
     keySetImage_ = mark;
-    update();
+    Repaint();
 }
 
 void CDeviceKeyButtonUI::SetHideKeySetImage(bool hide) {
     if (hideKeySetImage_ == hide) return;
     hideKeySetImage_ = hide;
-    update();
+    Repaint();
 }
 
 void CDeviceKeyButtonUI::SetLight(bool on, const QColor& colour, int level) {
@@ -49,13 +72,13 @@ void CDeviceKeyButtonUI::SetLight(bool on, const QColor& colour, int level) {
     lightOn_ = on;
     lightColour_ = colour;
     lightLevel_ = clamped;
-    update();
+    Repaint();
 }
 
 void CDeviceKeyButtonUI::SetSelected(bool selected) {
     if (selected_ == selected) return;
     selected_ = selected;
-    update();
+    Repaint();
 }
 
 bool CDeviceKeyButtonUI::LayerKey::operator==(const LayerKey& other) const {
@@ -65,6 +88,7 @@ bool CDeviceKeyButtonUI::LayerKey::operator==(const LayerKey& other) const {
 }
 
 bool CDeviceKeyButtonUI::event(QEvent* e) {
+    if (e->type() == QEvent::ParentChange) FollowParent();
     if (e->type() == QEvent::DynamicPropertyChange) {
         const QByteArray name = static_cast<QDynamicPropertyChangeEvent*>(e)->propertyName();
         if (name == "lightimage") {
@@ -73,7 +97,7 @@ bool CDeviceKeyButtonUI::event(QEvent* e) {
             SetKeySetImage(property("keysetimage").toString());
         } else {
             if (name == "bkcolor" || name == "bordercolor" || name == "textcolor") ReadSkinColours();
-            update();
+            Repaint();
         }
     }
     return QPushButton::event(e);
@@ -180,7 +204,7 @@ void CDeviceKeyButtonUI::BuildLayers(const LayerKey& key) {
         under_ = QPixmap::fromImage(image.convertToFormat(QImage::Format_RGB32));
         under_.setDevicePixelRatio(key.ratio);
     }
-    setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+    coversBackdrop_ = opaque;
 
     QPainter painter(&over_);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -228,13 +252,12 @@ void CDeviceKeyButtonUI::BuildLayers(const LayerKey& key) {
     }
 }
 
-void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
-    ++paints_;
+void CDeviceKeyButtonUI::PrepareLayers(qreal ratio) {
     LayerKey key;
     key.size = size();
     key.geometry = geometry();
     key.parentSize = parentWidget() != nullptr ? parentWidget()->size() : QSize();
-    key.ratio = devicePixelRatioF();
+    key.ratio = ratio;
     key.text = text();
     key.font = font();
     key.enabled = isEnabled();
@@ -244,21 +267,34 @@ void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
     key.mark = !hideKeySetImage_ && !keySetImage_.isEmpty();
     key.skin = skinGeneration_;
     if (under_.isNull() || !(key == layerKey_)) BuildLayers(key);
+}
 
-    QPainter painter(this);
+void CDeviceKeyButtonUI::DrawKey(QPainter& painter) {
+    ++paints_;
+    PrepareLayers(painter.device() != nullptr ? painter.device()->devicePixelRatioF() : devicePixelRatioF());
     painter.drawPixmap(0, 0, under_);
     if (lightOn_ && !lightImage_.isEmpty()) {
+        painter.save();
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF cap = CapRect();
         PaintLight(painter, cap, CapRadius(cap));
+        painter.restore();
     }
     painter.drawPixmap(0, 0, over_);
+}
+
+void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
+    // On a selection panel the panel draws every key in one pass.
+    if (Panel() != nullptr) return;
+    QPainter painter(this);
+    DrawKey(painter);
 }
 
 void CDeviceKeyButtonUI::mouseDoubleClickEvent(QMouseEvent* e) {
     // Disabled buttons never get here: Qt keeps input from them.
     if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) {
         setDown(true);
+        Repaint();
         NotifyFrom(this, QStringLiteral("dbclick"));
         e->accept();
         return;

@@ -16,9 +16,11 @@
 // text, the font, a state or a skin attribute changes; a paint draws the two
 // pixmaps and the light between them. The skin's colours are read when
 // their properties change, not at every paint. On a selection panel the
-// lower layer also holds the panel's backdrop behind the button, so the
-// button paints opaquely and a light change repaints the button alone, not
-// the panel and the page behind it.
+// panel draws all its buttons in one pass (one paint per frame, not one per
+// key) and the buttons paint nothing themselves: they stay the widgets that
+// take clicks, hover, tooltips and accessibility. There the lower layer also
+// holds the panel's backdrop behind the button, so the panel draws no
+// backdrop where a button covers it.
 #pragma once
 
 #include <QColor>
@@ -28,6 +30,8 @@
 #include <QString>
 
 namespace ivra::controls {
+
+class CSelectPanelUI;
 
 class CDeviceKeyButtonUI : public QPushButton {
     Q_OBJECT
@@ -58,7 +62,18 @@ public:
     // The mark a selected button is drawn with.
     static QColor SelectionColour();
 
-    // Paints so far, and how many of them rebuilt the cached layers (for
+    // Draws the button with its top left at the painter's origin: the
+    // cached layers and the light between them. A selection panel calls it
+    // for each of its buttons; a button elsewhere paints itself with it.
+    void DrawKey(class QPainter& painter);
+    // Brings the cached layers up to date for this device pixel ratio.
+    void PrepareLayers(qreal ratio);
+
+    // Whether the cached cap holds the panel's backdrop behind the whole
+    // button, so that the panel need not draw its backdrop there.
+    bool CoversBackdrop() const { return coversBackdrop_; }
+
+    // Draws so far, and how many of them rebuilt the cached layers (for
     // tests and benchmarks).
     int PaintCount() const { return paints_; }
     int LayerBuildCount() const { return layerBuilds_; }
@@ -86,6 +101,11 @@ private:
         bool operator==(const LayerKey& other) const;
     };
 
+    CSelectPanelUI* Panel() const;
+    void FollowParent();
+    // A repaint of what the button shows: the panel's area under the button
+    // on a panel, the button itself elsewhere.
+    void Repaint();
     QColor PropertyColour(const char* name, const QColor& fallback) const;
     void ReadSkinColours();
     void BuildLayers(const LayerKey& key);
@@ -108,6 +128,7 @@ private:
     LayerKey layerKey_;
     QPixmap under_;
     QPixmap over_;
+    bool coversBackdrop_ = false;
     int paints_ = 0;
     int layerBuilds_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "controls/SelectPanelUI.h"
 
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRubberBand>
@@ -17,7 +18,33 @@ QRect Span(QPoint a, QPoint b) {
 
 }  // namespace
 
-CSelectPanelUI::CSelectPanelUI(QWidget* parent) : QWidget(parent) {}
+// Covers the largest inset rectangle of the panel whose backdrop is opaque
+// and paints the panel there; it lets the mouse through to the panel.
+class SelectPanelSurface final : public QWidget {
+public:
+    explicit SelectPanelSurface(CSelectPanelUI* panel) : QWidget(panel), panel_(panel) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        QPainter painter(this);
+        painter.translate(-pos());
+        panel_->PaintArea(painter, e->region().translated(pos()));
+    }
+
+private:
+    CSelectPanelUI* panel_;
+};
+
+CSelectPanelUI::CSelectPanelUI(QWidget* parent) : QWidget(parent) {
+    surface_ = new SelectPanelSurface(this);
+    surface_->lower();
+}
 
 QList<CDeviceKeyButtonUI*> CSelectPanelUI::KeyButtons() const {
     return findChildren<CDeviceKeyButtonUI*>(Qt::FindDirectChildrenOnly);
@@ -102,9 +129,100 @@ void CSelectPanelUI::PaintBackdrop(QPainter& painter, const QRect& area) const {
     painter.restore();
 }
 
-void CSelectPanelUI::paintEvent(QPaintEvent*) {
+bool CSelectPanelUI::event(QEvent* e) {
+    if (e->type() == QEvent::DynamicPropertyChange || e->type() == QEvent::Resize) {
+        backdropStale_ = true;
+        PlaceSurface();
+    }
+    if (e->type() == QEvent::ChildAdded && surface_ != nullptr) surface_->lower();
+    return QWidget::event(e);
+}
+
+void CSelectPanelUI::PlaceSurface() {
+    if (surface_ == nullptr) return;
+    QImage image(size(), QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        PaintBackdrop(painter, rect());
+    }
+    // The backdrop is a filled rectangle or a convex case: the first inset
+    // whose corners are opaque is the surface, once every pixel of it is
+    // checked. One more pixel on each side leaves room for rounding at
+    // other pixel ratios.
+    auto opaqueAt = [&](int x, int y) { return qAlpha(image.pixel(x, y)) == 255; };
+    QRect found;
+    for (int inset = 0; inset * 2 < qMin(width(), height()) && found.isNull(); ++inset) {
+        const QRect r = rect().adjusted(inset, inset, -inset, -inset);
+        if (opaqueAt(r.left(), r.top()) && opaqueAt(r.right(), r.top()) && opaqueAt(r.left(), r.bottom()) &&
+            opaqueAt(r.right(), r.bottom())) {
+            found = inset == 0 ? r : r.adjusted(1, 1, -1, -1);
+        }
+    }
+    for (int y = found.top(); !found.isEmpty() && y <= found.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = found.left(); x <= found.right(); ++x) {
+            if (qAlpha(line[x]) != 255) {
+                found = QRect();
+                break;
+            }
+        }
+    }
+    if (found.isEmpty()) {
+        surface_->hide();
+        return;
+    }
+    surface_->setGeometry(found);
+    surface_->show();
+    surface_->lower();
+}
+
+const QPixmap& CSelectPanelUI::Backdrop(qreal ratio) {
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (backdropStale_ || backdrop_.size() != pixels || backdrop_.devicePixelRatio() != ratio) {
+        backdropStale_ = false;
+        backdrop_ = QPixmap(pixels);
+        backdrop_.setDevicePixelRatio(ratio);
+        backdrop_.fill(Qt::transparent);
+        QPainter painter(&backdrop_);
+        PaintBackdrop(painter, rect());
+    }
+    return backdrop_;
+}
+
+void CSelectPanelUI::paintEvent(QPaintEvent* e) {
     QPainter painter(this);
-    PaintBackdrop(painter, rect());
+    PaintArea(painter, e->region());
+}
+
+void CSelectPanelUI::PaintArea(QPainter& painter, const QRegion& region) {
+    ++paints_;
+    const QRect bounds = region.boundingRect();
+    const qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : devicePixelRatioF();
+
+    // The buttons in the area, in stacking order; their layers are brought
+    // up to date first, since they tell where the backdrop shows.
+    QList<CDeviceKeyButtonUI*> buttons;
+    QRegion backdrop = region;
+    for (CDeviceKeyButtonUI* button : KeyButtons()) {
+        if (button->isHidden()) continue;
+        const QRect geometry = button->geometry();
+        if (!bounds.intersects(geometry) || !region.intersects(geometry)) continue;
+        button->PrepareLayers(ratio);
+        buttons.append(button);
+        if (button->CoversBackdrop()) backdrop -= geometry;
+    }
+    if (!backdrop.isEmpty()) {
+        painter.setClipRegion(backdrop);
+        painter.drawPixmap(0, 0, Backdrop(ratio));
+        painter.setClipping(false);
+    }
+    for (CDeviceKeyButtonUI* button : buttons) {
+        const QPoint at = button->pos();
+        painter.translate(at);
+        button->DrawKey(painter);
+        painter.translate(-at);
+    }
 }
 
 }  // namespace ivra::controls

@@ -6,8 +6,17 @@
 //
 // Optional skin attributes: "bkcolor" (the panel's background) and
 // "chassis" = "keyboard" (draws the keyboard's case behind the keys).
+//
+// The panel draws its key buttons itself, all in one pass over the area Qt
+// asks for: the backdrop (from a cached picture, and only where no button
+// covers it) and then each button the area touches, with its cached layers
+// and its light. A frame that changes many lights costs one paint, not one
+// per key. Where the backdrop is opaque, a child surface below the buttons
+// takes those paints, so that Qt does not repaint the page behind the panel
+// at every frame (the panel's own corners may let the page show through).
 #pragma once
 
+#include <QPixmap>
 #include <QPoint>
 #include <QRect>
 #include <QPointer>
@@ -42,6 +51,17 @@ public:
     // not repaint the panel.
     void PaintBackdrop(class QPainter& painter, const QRect& area) const;
 
+    // The opaque child below the buttons that draws them where the backdrop
+    // covers everything; not one of the panel's controls.
+    QWidget* PaintSurface() const { return surface_; }
+
+    // Draws the backdrop and the buttons in `region` (panel coordinates);
+    // the panel's paints and its surface's come here.
+    void PaintArea(class QPainter& painter, const QRegion& region);
+
+    // Paints so far, of the panel or its surface (for tests and benchmarks).
+    int PaintCount() const { return paints_; }
+
 signals:
     // After the selection flags changed ("click_select_end").
     void SelectionEnded();
@@ -51,9 +71,15 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
+    bool event(QEvent* e) override;
 
 private:
     void PaintChassis(class QPainter& painter) const;
+    const QPixmap& Backdrop(qreal ratio);
+    // Places the surface over the opaque part of the backdrop, or hides it.
+    void PlaceSurface();
+
+    QWidget* surface_ = nullptr;
 
     bool pressed_ = false;
     bool dragging_ = false;
@@ -61,6 +87,9 @@ private:
     QPoint end_;
     QRect selection_;
     QPointer<QRubberBand> band_;  // drawn over the buttons while dragging
+    QPixmap backdrop_;            // PaintBackdrop over the whole panel
+    bool backdropStale_ = true;
+    int paints_ = 0;
 };
 
 }  // namespace ivra::controls

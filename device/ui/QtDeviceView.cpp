@@ -54,7 +54,8 @@ QtDeviceView::QtDeviceView(QWidget* page, QObject* parent) : QObject(parent), pa
     panel_ = FindSelectPanel(page);
     hasPanel_ = panel_ != nullptr;
     if (panel_ == nullptr) return;
-    const QList<QWidget*> children = panel_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    QList<QWidget*> children = panel_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    children.removeAll(panel_->PaintSurface());  // how the panel paints, not a control
     visible_ = std::make_unique<std::atomic<bool>[]>(static_cast<size_t>(children.size()));
     std::set<std::string> names;
     for (QWidget* child : children) names.insert(child->objectName().toLower().toStdString());

@@ -8,6 +8,7 @@
 #include "QtPrinters.h"
 #include "SkinTestWindow.h"
 #include "controls/DeviceKeyButtonUI.h"
+#include "controls/SelectPanelUI.h"
 
 namespace ivra::testing {
 namespace {
@@ -118,6 +119,39 @@ TEST(KeyButtonInWindow, ADoubleClickNotifiesOnlyWhileEnabled) {
     key->setEnabled(false);
     QTest::mouseDClick(key, Qt::LeftButton);
     EXPECT_TRUE(window.seen.isEmpty());
+}
+
+TEST(KeyButtonInWindow, ThePanelDrawsItsKeysWithTheirLightAndMarks) {
+    SkinTestWindow window;
+    ASSERT_TRUE(window.Create(IVRA_UI_TEST_DATA_DIR, "select_panel.ui"));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto* panel = window.GetPaintManager().Find<QWidget>("device_key_light");
+    ASSERT_NE(panel, nullptr);
+    panel->setProperty("bkcolor", "#FF101010");
+    for (const char* name : {"key_0", "key_1", "key_9"}) {
+        auto* key = window.GetPaintManager().Find<CDeviceKeyButtonUI>(name);
+        key->setProperty("bkcolor", "#FF202020");
+        key->SetLightImage("keycap");
+        key->SetLight(true, Qt::red, 255);
+    }
+    window.GetPaintManager().Find<CDeviceKeyButtonUI>("key_1")->SetSelected(true);
+    const QImage picture = panel->grab().toImage();
+    EXPECT_TRUE(Near(picture.pixelColor(40, 40), Qt::red)) << "the light of key_0";
+    EXPECT_TRUE(Near(picture.pixelColor(82, 40), CDeviceKeyButtonUI::SelectionColour(), 60)) << "key_1 selected";
+    EXPECT_TRUE(Near(picture.pixelColor(100, 40), Qt::red)) << "the light of key_1 under its mark";
+    EXPECT_EQ(picture.pixelColor(160, 40), QColor(0x10, 0x10, 0x10)) << "the hidden key_9 is not drawn";
+    EXPECT_EQ(picture.pixelColor(10, 10), QColor(0x10, 0x10, 0x10)) << "the backdrop";
+
+    // Qt's own repaints of a key (here its pressed state) reach the panel,
+    // which draws the key pressed.
+    auto* select = qobject_cast<controls::CSelectPanelUI*>(panel);
+    ASSERT_NE(select, nullptr);
+    const QColor lit = panel->grab().toImage().pixelColor(40, 40);
+    const int paints = select->PaintCount();
+    window.GetPaintManager().Find<CDeviceKeyButtonUI>("key_0")->setDown(true);
+    QTRY_VERIFY(select->PaintCount() > paints);
+    EXPECT_NE(panel->grab().toImage().pixelColor(40, 40), lit);
 }
 
 }  // namespace

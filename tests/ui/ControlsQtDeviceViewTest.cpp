@@ -134,20 +134,25 @@ TEST_F(QtDeviceViewTest, AFrameRepaintsOnlyTheKeysWhoseLightChanged) {
     record();
     ASSERT_GT(paints[64], 0);
 
-    // The same frame again paints nothing; one key's new colour repaints
-    // that key alone, without redrawing its cached cap and legend.
+    // The same frame again paints nothing; new colours redraw those keys
+    // alone, without redrawing their cached caps and legends, in one paint
+    // of the panel.
+    const int panelPaints = view->SelectPanel()->PaintCount();
     device.PushLightFrame();
     device.SetLedColour(64, Led(0, 255, 0, 255));
+    device.SetLedColour(84, Led(0, 0, 255, 255));
     device.PushLightFrame();
     QTRY_COMPARE(LightButton(64)->PaintCount(), paints[64] + 1);
     QCoreApplication::processEvents();
     for (const auto& [position, count] : paints) {
-        if (position == 64) continue;
+        if (position == 64 || position == 84) continue;
         EXPECT_EQ(LightButton(position)->PaintCount(), count) << position;
     }
+    EXPECT_EQ(LightButton(84)->PaintCount(), paints[84] + 1);
+    EXPECT_EQ(view->SelectPanel()->PaintCount(), panelPaints + 1) << "one paint for the whole frame";
     EXPECT_EQ(LightButton(64)->LayerBuildCount(), builds[64]);
-    EXPECT_TRUE(LightButton(64)->testAttribute(Qt::WA_OpaquePaintEvent))
-        << "the key holds the panel's backdrop, so the panel behind it is not repainted";
+    EXPECT_TRUE(LightButton(64)->CoversBackdrop())
+        << "the key holds the panel's backdrop, so the panel draws no backdrop behind it";
 
     // Hidden or minimised, the page is not seen; it says so when it shows.
     window.hide();
