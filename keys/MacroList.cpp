@@ -106,6 +106,10 @@ MacroListResult MacroList::Lock(FolderLock& lock) {
 MacroListResult MacroList::Load() {
     FolderLock lock(dataFolder_, FolderLock::Purpose::kRead, lockWait_);
     if (MacroListResult locked = Lock(lock); !locked) return locked;
+    return LoadLocked();
+}
+
+MacroListResult MacroList::LoadLocked() {
     Json::Value root;
     MacroListResult read = ReadList(root);
     if (!read) {
@@ -353,13 +357,7 @@ MacroListResult MacroList::ReadAllEvents(std::vector<std::vector<MacroEvent>>& m
     macros.clear();
     FolderLock lock(dataFolder_, FolderLock::Purpose::kRead, lockWait_);
     if (MacroListResult locked = Lock(lock); !locked) return locked;
-    Json::Value root;
-    MacroListResult read = ReadList(root);
-    if (!read) {
-        entries_.clear();
-        return read;
-    }
-    Adopt(root);
+    if (MacroListResult read = LoadLocked(); !read) return read;
     std::vector<std::vector<MacroEvent>> all;
     all.reserve(entries_.size());
     for (std::size_t i = 0; i < entries_.size(); ++i) {

@@ -131,6 +131,8 @@ public:
 
 private:
     MacroListResult ReadList(Json::Value& root) const;
+    // Reads the list into entries_ (the lock held by the caller).
+    MacroListResult LoadLocked();
     MacroListResult ReadListForChange(Json::Value& root);
     MacroListResult WriteList(const Json::Value& root);
     void Adopt(const Json::Value& root);

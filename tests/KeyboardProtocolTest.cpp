@@ -28,6 +28,7 @@
 #include "sim/SimKeyboard.h"
 #include "sim/SimKeyboardLayout.h"
 #include "sim/TemporaryFolder.h"
+#include "Eventually.h"
 
 namespace ivra {
 namespace {
@@ -494,16 +495,7 @@ TEST_F(KeyboardProtocolTest, SenderPausesAfterAFailedFrameAndKeepsOnlyTheNewest)
     sender.Stop();
 }
 
-// Waits (bounded) for a condition another thread makes true.
-template <typename Condition>
-bool Eventually(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::yield();
-    }
-    return true;
-}
+using testing::Eventually;
 
 TEST_F(KeyboardProtocolTest, RepeatedFramesGoOutOnlyAsAKeepAlive) {
     Sync();

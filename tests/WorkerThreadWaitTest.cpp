@@ -10,19 +10,12 @@
 #include "device/WorkerThread.h"
 #include "platform/DebugOutput.h"
 #include "sim/ManualClock.h"
+#include "Eventually.h"
 
 namespace ivra {
 namespace {
 
-template <typename Condition>
-bool Eventually(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::yield();
-    }
-    return true;
-}
+using testing::Eventually;
 
 TEST(WorkerThreadWaitTest, WaitsEndAtTheDeadlineAWakeOrTheStop) {
     sim::ManualClock clock(1000);
