@@ -56,10 +56,10 @@ bool WakeSignalUsable() {
 }
 
 timespec ToTimespec(std::chrono::nanoseconds duration) {
-    timespec spec {};
-    spec.tv_sec = static_cast<time_t>(duration.count() / 1000000000LL);
-    spec.tv_nsec = static_cast<long>(duration.count() % 1000000000LL);
-    return spec;
+    timespec value {};
+    value.tv_sec = static_cast<time_t>(duration.count() / 1000000000LL);
+    value.tv_nsec = static_cast<long>(duration.count() % 1000000000LL);
+    return value;
 }
 
 // 0 when the lock is held, EWOULDBLOCK when the wait ran out, another errno
@@ -77,10 +77,10 @@ int LockWithin(int fd, std::chrono::milliseconds wait) {
     if (WakeSignalUsable() && ::timer_create(CLOCK_MONOTONIC, &event, &timer) == 0) {
         // First at the deadline, then again every few milliseconds, in case
         // the first signal came before flock() began to wait.
-        itimerspec spec {};
-        spec.it_value = ToTimespec(wait);
-        spec.it_interval = ToTimespec(std::chrono::milliseconds(5));
-        ::timer_settime(timer, 0, &spec, nullptr);
+        itimerspec schedule {};
+        schedule.it_value = ToTimespec(wait);
+        schedule.it_interval = ToTimespec(std::chrono::milliseconds(5));
+        ::timer_settime(timer, 0, &schedule, nullptr);
         int result = 0;
         for (;;) {
             if (::flock(fd, LOCK_EX) == 0) break;
