@@ -11,9 +11,9 @@
 #include <new>
 #include <vector>
 
-#include "lighting/HeadsetEffectEngine.h"
-#include "lighting/KeyboardEffectEngine.h"
-#include "sim/ManualClock.h"
+#include "models/lighting/HeadsetEffectEngine.h"
+#include "models/lighting/KeyboardEffectEngine.h"
+#include "ManualClock.h"
 
 // The replaced operator new and delete below are a matched pair; GCC's
 // optimiser sees malloc and free behind them and warns about a mismatch.

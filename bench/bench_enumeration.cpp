@@ -2,9 +2,9 @@
 // the discovery scan makes every 100 ms while a slot is free.
 #include <benchmark/benchmark.h>
 
-#include "platform/LinuxHidBackend.h"
-#include "sim/FakeSysfsTree.h"
-#include "sim/SimReportDescriptors.h"
+#include "LinuxHidBackend.h"
+#include "FakeSysfsTree.h"
+#include "SimReportDescriptors.h"
 
 namespace {
 

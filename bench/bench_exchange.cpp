@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "device/DeviceTransport.h"
-#include "sim/SimHidBackend.h"
-#include "sim/SimKeyboard.h"
+#include "transport/DeviceTransport.h"
+#include "SimHidBackend.h"
+#include "SimKeyboard.h"
 
 namespace {
 

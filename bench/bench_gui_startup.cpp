@@ -22,7 +22,7 @@
 #include <sstream>
 #include <string>
 
-#include "sim/TemporaryFolder.h"
+#include "TemporaryFolder.h"
 
 extern char** environ;
 

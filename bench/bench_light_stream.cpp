@@ -12,10 +12,10 @@
 #include <thread>
 #include <vector>
 
-#include "keyboard/KestrelKeyboardDevice.h"
-#include "lighting/LightRecordLayout.h"
-#include "sim/SimHidBackend.h"
-#include "sim/SimKeyboard.h"
+#include "drivers/keyboard/KestrelKeyboardDevice.h"
+#include "models/lighting/LightRecordLayout.h"
+#include "SimHidBackend.h"
+#include "SimKeyboard.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <memory>
 #include <vector>
 
-#include "keyboard/KestrelKeyboardDevice.h"
-#include "keys/MacroList.h"
-#include "profile/DataLocations.h"
-#include "profile/ProfileStore.h"
-#include "sim/SimHidBackend.h"
-#include "sim/SimKeyboard.h"
-#include "sim/TemporaryFolder.h"
+#include "drivers/keyboard/KestrelKeyboardDevice.h"
+#include "models/keys/MacroList.h"
+#include "models/profile/DataLocations.h"
+#include "models/profile/ProfileStore.h"
+#include "SimHidBackend.h"
+#include "SimKeyboard.h"
+#include "TemporaryFolder.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "profile/JsonHelpers.h"
-#include "profile/ProfileStore.h"
-#include "sim/TemporaryFolder.h"
+#include "base/JsonHelpers.h"
+#include "models/profile/ProfileStore.h"
+#include "TemporaryFolder.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 
 #include <memory>
 
-#include "device/DeviceScanThread.h"
-#include "device/UiLoop.h"
-#include "sim/SimHidBackend.h"
-#include "sim/SimKeyboard.h"
-#include "sim/SimReceiver.h"
+#include "discovery/DeviceScanThread.h"
+#include "base/UiLoop.h"
+#include "SimHidBackend.h"
+#include "SimKeyboard.h"
+#include "SimReceiver.h"
 
 namespace {
 

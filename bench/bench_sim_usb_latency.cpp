@@ -6,10 +6,10 @@
 #include <memory>
 #include <vector>
 
-#include "device/DeviceTransport.h"
-#include "sim/SimHidBackend.h"
-#include "sim/SimKeyboard.h"
-#include "sim/SimKeyboardLayout.h"
+#include "transport/DeviceTransport.h"
+#include "SimHidBackend.h"
+#include "SimKeyboard.h"
+#include "SimKeyboardLayout.h"
 
 namespace {
 

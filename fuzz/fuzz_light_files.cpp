@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "lighting/LightNames.h"
-#include "lighting/LightSections.h"
-#include "lighting/RecordedEffects.h"
-#include "profile/JsonHelpers.h"
+#include "models/lighting/LightNames.h"
+#include "models/lighting/LightSections.h"
+#include "models/lighting/RecordedEffects.h"
+#include "base/JsonHelpers.h"
 
 namespace {
 

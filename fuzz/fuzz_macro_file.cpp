@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "keys/MacroEvent.h"
-#include "keys/MacroFile.h"
-#include "profile/JsonHelpers.h"
+#include "models/keys/MacroEvent.h"
+#include "models/keys/MacroFile.h"
+#include "base/JsonHelpers.h"
 
 namespace {
 

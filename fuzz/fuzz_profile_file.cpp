@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "profile/AtomicFile.h"
-#include "profile/BasicProfileData.h"
-#include "profile/JsonHelpers.h"
+#include "base/AtomicFile.h"
+#include "models/profile/BasicProfileData.h"
+#include "base/JsonHelpers.h"
 
 namespace {
 

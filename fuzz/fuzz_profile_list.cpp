@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "profile/JsonHelpers.h"
-#include "profile/ProfileId.h"
-#include "profile/ProfileList.h"
+#include "base/JsonHelpers.h"
+#include "models/profile/ProfileId.h"
+#include "models/profile/ProfileList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

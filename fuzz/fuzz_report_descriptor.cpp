@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "device/HidDataItem.h"
-#include "device/HidReportDescriptor.h"
+#include "hid/HidDataItem.h"
+#include "hid/HidReportDescriptor.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ivra::HidReportDescriptor descriptor;

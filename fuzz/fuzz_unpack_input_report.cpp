@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "device/HidDataItem.h"
-#include "device/HidReportDescriptor.h"
+#include "hid/HidDataItem.h"
+#include "hid/HidReportDescriptor.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;

@@ -1,4 +1,4 @@
-#include "platform/DescriptorHotPlugSource.h"
+#include "DescriptorHotPlugSource.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>

@@ -5,7 +5,7 @@
 // eventfd, so the wait is always abortable.
 #pragma once
 
-#include "device/HotPlugSource.h"
+#include "hid/HotPlugSource.h"
 
 namespace ivra {
 

@@ -1,4 +1,4 @@
-#include "platform/DeviceNodeHotPlugSource.h"
+#include "DeviceNodeHotPlugSource.h"
 
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/DescriptorHotPlugSource.h"
+#include "DescriptorHotPlugSource.h"
 
 namespace ivra {
 

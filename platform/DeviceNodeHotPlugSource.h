@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "device/HotPlugSource.h"
+#include "hid/HotPlugSource.h"
 
 namespace ivra {
 

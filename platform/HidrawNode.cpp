@@ -1,4 +1,4 @@
-#include "platform/HidrawNode.h"
+#include "HidrawNode.h"
 
 #include <linux/hidraw.h>
 #include <poll.h>

@@ -8,7 +8,7 @@
 #include <atomic>
 #include <vector>
 
-#include "device/HidBackend.h"
+#include "hid/HidBackend.h"
 
 namespace ivra {
 

@@ -1,4 +1,4 @@
-#include "platform/InotifyFolderWatch.h"
+#include "InotifyFolderWatch.h"
 
 #include <sys/inotify.h>
 #include <unistd.h>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "profile/FolderWatch.h"
+#include "base/FolderWatch.h"
 
 namespace ivra {
 

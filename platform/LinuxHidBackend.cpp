@@ -1,13 +1,13 @@
-#include "platform/LinuxHidBackend.h"
+#include "LinuxHidBackend.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "platform/HidrawNode.h"
-#include "platform/DeviceNodeHotPlugSource.h"
-#include "platform/UdevHotPlugSource.h"
+#include "HidrawNode.h"
+#include "DeviceNodeHotPlugSource.h"
+#include "UdevHotPlugSource.h"
 
 namespace ivra {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "device/HidBackend.h"
-#include "platform/SysfsHidEnumerator.h"
+#include "hid/HidBackend.h"
+#include "SysfsHidEnumerator.h"
 
 namespace ivra {
 

@@ -1,4 +1,4 @@
-#include "platform/SysfsHidEnumerator.h"
+#include "SysfsHidEnumerator.h"
 
 #include <unistd.h>
 
@@ -11,7 +11,7 @@
 #include <sstream>
 #include <system_error>
 
-#include "device/HidReportDescriptor.h"
+#include "hid/HidReportDescriptor.h"
 
 namespace fs = std::filesystem;
 

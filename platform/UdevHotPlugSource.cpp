@@ -1,9 +1,9 @@
-#include "platform/UdevHotPlugSource.h"
+#include "UdevHotPlugSource.h"
 
 #include <libudev.h>
 #include <unistd.h>
 
-#include "platform/DescriptorHotPlugSource.h"
+#include "DescriptorHotPlugSource.h"
 
 namespace ivra {
 

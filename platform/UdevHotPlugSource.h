@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "device/HotPlugSource.h"
+#include "hid/HotPlugSource.h"
 
 namespace ivra {
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Saves PNGs of the main window (empty and with a keyboard page) and of the
-# keyboard page to docs/screenshots/, drawn under Xvfb by tools/skinview.
+# keyboard page to docs/screenshots/, drawn under Xvfb by apps/skinview.
 # Needs: xvfb (xvfb-run). Without it the offscreen platform is used.
 #   scripts/screenshot.sh [build-dir]
 set -euo pipefail

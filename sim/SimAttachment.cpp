@@ -1,8 +1,8 @@
-#include "sim/SimAttachment.h"
+#include "SimAttachment.h"
 
 #include <algorithm>
 
-#include "sim/SimReportQueue.h"
+#include "SimReportQueue.h"
 
 namespace ivra::sim {
 

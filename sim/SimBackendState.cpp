@@ -1,4 +1,4 @@
-#include "sim/SimBackendState.h"
+#include "SimBackendState.h"
 
 #include <chrono>
 

@@ -1,4 +1,4 @@
-#include "sim/SimCommandFirmware.h"
+#include "SimCommandFirmware.h"
 
 #include <algorithm>
 #include <cstring>

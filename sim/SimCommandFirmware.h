@@ -11,9 +11,9 @@
 #include <optional>
 #include <vector>
 
-#include "device/CommandFrame.h"
-#include "sim/SimFaultScript.h"
-#include "sim/SimFirmwareMemory.h"
+#include "transport/CommandFrame.h"
+#include "SimFaultScript.h"
+#include "SimFirmwareMemory.h"
 
 namespace ivra::sim {
 

@@ -1,6 +1,6 @@
-#include "sim/SimDevice.h"
+#include "SimDevice.h"
 
-#include "sim/SimAttachment.h"
+#include "SimAttachment.h"
 
 namespace ivra::sim {
 

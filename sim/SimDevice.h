@@ -11,8 +11,8 @@
 #include <atomic>
 #include <vector>
 
-#include "device/HidBackend.h"
-#include "sim/SimScript.h"
+#include "hid/HidBackend.h"
+#include "SimScript.h"
 
 namespace ivra::sim {
 

@@ -1,4 +1,4 @@
-#include "sim/SimDeviceFile.h"
+#include "SimDeviceFile.h"
 
 #include <json/json.h>
 
@@ -9,12 +9,12 @@
 #include <sstream>
 #include <vector>
 
-#include "profile/JsonHelpers.h"
-#include "sim/SimCommandFirmware.h"
-#include "sim/SimDevice.h"
-#include "sim/SimFaultScript.h"
-#include "sim/SimHexText.h"
-#include "sim/SimKeyboardLayout.h"
+#include "base/JsonHelpers.h"
+#include "SimCommandFirmware.h"
+#include "SimDevice.h"
+#include "SimFaultScript.h"
+#include "SimHexText.h"
+#include "SimKeyboardLayout.h"
 
 namespace ivra::sim {
 

@@ -1,4 +1,4 @@
-#include "sim/SimFaultScript.h"
+#include "SimFaultScript.h"
 
 namespace ivra::sim {
 

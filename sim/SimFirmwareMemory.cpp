@@ -1,4 +1,4 @@
-#include "sim/SimFirmwareMemory.h"
+#include "SimFirmwareMemory.h"
 
 #include <algorithm>
 

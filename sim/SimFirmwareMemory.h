@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "device/CommandFrame.h"
+#include "transport/CommandFrame.h"
 
 namespace ivra::sim {
 

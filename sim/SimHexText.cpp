@@ -1,4 +1,4 @@
-#include "sim/SimHexText.h"
+#include "SimHexText.h"
 
 #include <cctype>
 

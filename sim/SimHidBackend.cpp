@@ -1,17 +1,17 @@
-#include "sim/SimHidBackend.h"
+#include "SimHidBackend.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
-#include "device/HidReportDescriptor.h"
-#include "device/HotPlugSignal.h"
-#include "sim/SimAttachment.h"
-#include "sim/SimBackendState.h"
-#include "sim/SimDevice.h"
-#include "sim/SimHidNode.h"
-#include "sim/SimReportQueue.h"
+#include "hid/HidReportDescriptor.h"
+#include "discovery/HotPlugSignal.h"
+#include "SimAttachment.h"
+#include "SimBackendState.h"
+#include "SimDevice.h"
+#include "SimHidNode.h"
+#include "SimReportQueue.h"
 
 namespace ivra::sim {
 

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "device/HidBackend.h"
+#include "hid/HidBackend.h"
 
 namespace ivra::sim {
 

@@ -1,8 +1,8 @@
-#include "sim/SimHidNode.h"
+#include "SimHidNode.h"
 
-#include "sim/SimAttachment.h"
-#include "sim/SimDevice.h"
-#include "sim/SimReportQueue.h"
+#include "SimAttachment.h"
+#include "SimDevice.h"
+#include "SimReportQueue.h"
 
 namespace ivra::sim {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "device/HidBackend.h"
+#include "hid/HidBackend.h"
 
 namespace ivra::sim {
 

@@ -1,7 +1,7 @@
-#include "sim/SimKeyboard.h"
+#include "SimKeyboard.h"
 
-#include "sim/SimKeyboardLayout.h"
-#include "sim/SimReportDescriptors.h"
+#include "SimKeyboardLayout.h"
+#include "SimReportDescriptors.h"
 
 namespace ivra::sim {
 

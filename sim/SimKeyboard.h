@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/SimCommandFirmware.h"
-#include "sim/SimDevice.h"
+#include "SimCommandFirmware.h"
+#include "SimDevice.h"
 
 namespace ivra::sim {
 

@@ -1,9 +1,9 @@
-#include "sim/SimKeyboardLayout.h"
+#include "SimKeyboardLayout.h"
 
 #include <algorithm>
 #include <numeric>
 
-#include "keyboard/KeyboardLayout.h"
+#include "models/lighting/KeyboardLayout.h"
 
 namespace ivra::sim {
 

@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/SimFirmwareMemory.h"
+#include "SimFirmwareMemory.h"
 
 namespace ivra::sim {
 

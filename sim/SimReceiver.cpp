@@ -1,6 +1,6 @@
-#include "sim/SimReceiver.h"
+#include "SimReceiver.h"
 
-#include "sim/SimReportDescriptors.h"
+#include "SimReportDescriptors.h"
 
 namespace ivra::sim {
 

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "sim/SimCommandFirmware.h"
-#include "sim/SimDevice.h"
-#include "sim/SimKeyboard.h"
+#include "SimCommandFirmware.h"
+#include "SimDevice.h"
+#include "SimKeyboard.h"
 
 namespace ivra::sim {
 

@@ -1,5 +1,5 @@
 // The simulated keyboard's report descriptors, one item per line.
-#include "sim/SimReportDescriptors.h"
+#include "SimReportDescriptors.h"
 
 namespace ivra::sim {
 

@@ -1,4 +1,4 @@
-#include "sim/SimReportQueue.h"
+#include "SimReportQueue.h"
 
 #include <algorithm>
 #include <cstring>

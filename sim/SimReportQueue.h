@@ -16,8 +16,8 @@
 #include <mutex>
 #include <vector>
 
-#include "device/HidBackend.h"
-#include "sim/SimBackendState.h"
+#include "hid/HidBackend.h"
+#include "SimBackendState.h"
 
 namespace ivra::sim {
 

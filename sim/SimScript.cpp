@@ -1,4 +1,4 @@
-#include "sim/SimScript.h"
+#include "SimScript.h"
 
 #include <algorithm>
 #include <optional>
@@ -6,8 +6,8 @@
 
 #include <json/value.h>
 
-#include "sim/SimFirmwareMemory.h"
-#include "sim/SimHexText.h"
+#include "SimFirmwareMemory.h"
+#include "SimHexText.h"
 
 namespace ivra::sim {
 

@@ -1,10 +1,10 @@
-#include "sim/SimScriptRunner.h"
+#include "SimScriptRunner.h"
 
 #include <algorithm>
 
-#include "sim/SimHidBackend.h"
-#include "sim/SimKeyboard.h"
-#include "sim/SimReceiver.h"
+#include "SimHidBackend.h"
+#include "SimKeyboard.h"
+#include "SimReceiver.h"
 
 namespace ivra::sim {
 

@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "device/WorkerThread.h"
-#include "platform/Clock.h"
-#include "sim/SimScript.h"
+#include "base/WorkerThread.h"
+#include "base/Clock.h"
+#include "SimScript.h"
 
 namespace ivra::sim {
 

@@ -1,8 +1,8 @@
-#include "sim/SimulateOption.h"
+#include "SimulateOption.h"
 
-#include "sim/SimDeviceFile.h"
-#include "sim/SimHidBackend.h"
-#include "sim/SimKeyboard.h"
+#include "SimDeviceFile.h"
+#include "SimHidBackend.h"
+#include "SimKeyboard.h"
 
 namespace ivra::sim {
 

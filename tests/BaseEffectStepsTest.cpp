@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "lighting/BaseEffectSteps.h"
-#include "lighting/LightRecordLayout.h"
-#include "lighting/LightTables.h"
+#include "models/lighting/BaseEffectSteps.h"
+#include "models/lighting/LightRecordLayout.h"
+#include "models/lighting/LightTables.h"
 
 namespace ivra::light {
 namespace {

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "device/DeviceCatalogue.h"
+#include "discovery/DeviceCatalogue.h"
 
 namespace ivra {
 namespace {

@@ -16,16 +16,16 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "device/DeviceModel.h"
-#include "device/HotPlugSignal.h"
-#include "device/UiLoop.h"
-#include "keyboard/KestrelKeyboardDevice.h"
-#include "platform/DebugOutput.h"
-#include "platform/DescriptorHotPlugSource.h"
-#include "sim/ManualClock.h"
-#include "sim/SimHidBackend.h"
-#include "sim/SimKeyboard.h"
-#include "sim/SimReceiver.h"
+#include "services/DeviceModel.h"
+#include "discovery/HotPlugSignal.h"
+#include "base/UiLoop.h"
+#include "drivers/keyboard/KestrelKeyboardDevice.h"
+#include "base/DebugOutput.h"
+#include "DescriptorHotPlugSource.h"
+#include "ManualClock.h"
+#include "SimHidBackend.h"
+#include "SimKeyboard.h"
+#include "SimReceiver.h"
 
 namespace ivra {
 namespace {

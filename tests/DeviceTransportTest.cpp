@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "ScriptedHidBackend.h"
-#include "device/DeviceTransport.h"
-#include "platform/DebugOutput.h"
+#include "transport/DeviceTransport.h"
+#include "base/DebugOutput.h"
 
 namespace ivra {
 namespace {

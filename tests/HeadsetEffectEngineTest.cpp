@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "lighting/HeadsetEffectEngine.h"
-#include "lighting/LightTables.h"
-#include "sim/ManualClock.h"
+#include "models/lighting/HeadsetEffectEngine.h"
+#include "models/lighting/LightTables.h"
+#include "ManualClock.h"
 
 namespace ivra::light {
 namespace {

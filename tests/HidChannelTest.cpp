@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "ScriptedHidBackend.h"
-#include "device/HidChannel.h"
-#include "device/HidPathMarkers.h"
+#include "hid/HidChannel.h"
+#include "hid/HidPathMarkers.h"
 
 namespace ivra {
 namespace {

@@ -1,6 +1,6 @@
 // Data items built from parsed collections and the unpacking of input
 // reports into them.
-#include "device/HidDataItem.h"
+#include "hid/HidDataItem.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/SimReportDescriptors.h"
+#include "SimReportDescriptors.h"
 
 namespace ivra {
 namespace {

@@ -1,7 +1,7 @@
 // Report-descriptor parser: agreement with an independent parser on the
 // recorded descriptors of real devices, our own simulated descriptors, the
 // item grammar's corners, and rejection of malformed descriptors.
-#include "device/HidReportDescriptor.h"
+#include "hid/HidReportDescriptor.h"
 
 #include <gtest/gtest.h>
 #include <json/json.h>
@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/SimReportDescriptors.h"
+#include "SimReportDescriptors.h"
 
 namespace ivra {
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "IvractlRunner.h"
-#include "sim/FakeSysfsTree.h"
-#include "sim/TemporaryFolder.h"
+#include "FakeSysfsTree.h"
+#include "TemporaryFolder.h"
 
 namespace ivra {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "ProfileTestFolder.h"
-#include "profile/JsonHelpers.h"
+#include "base/JsonHelpers.h"
 
 namespace ivra {
 namespace {

@@ -8,15 +8,15 @@
 #include <thread>
 #include <tuple>
 
-#include "device/HeadlessDeviceView.h"
-#include "device/KestrelUSBDevice.h"
-#include "device/UiLoop.h"
-#include "device/WorkerThread.h"
-#include "lighting/LightTables.h"
-#include "platform/DebugOutput.h"
-#include "sim/ManualClock.h"
-#include "sim/SimHidBackend.h"
-#include "sim/SimKeyboard.h"
+#include "drivers/HeadlessDeviceView.h"
+#include "drivers/KestrelUSBDevice.h"
+#include "base/UiLoop.h"
+#include "base/WorkerThread.h"
+#include "models/lighting/LightTables.h"
+#include "base/DebugOutput.h"
+#include "ManualClock.h"
+#include "SimHidBackend.h"
+#include "SimKeyboard.h"
 
 namespace ivra {
 namespace {

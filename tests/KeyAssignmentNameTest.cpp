@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "keys/AssignmentName.h"
-#include "keys/EnglishKeyNames.h"
-#include "keys/KeyFunctionOptions.h"
-#include "keys/KeyTable.h"
+#include "models/keys/AssignmentName.h"
+#include "models/keys/EnglishKeyNames.h"
+#include "models/keys/KeyFunctionOptions.h"
+#include "models/keys/KeyTable.h"
 
 namespace ivra {
 namespace {

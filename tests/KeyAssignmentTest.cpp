@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "keys/Assignment.h"
-#include "keys/KeyRecord.h"
+#include "models/keys/Assignment.h"
+#include "models/keys/KeyRecord.h"
 
 namespace ivra {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "IvractlRunner.h"
 #include "ProfileTestFolder.h"
-#include "profile/JsonHelpers.h"
+#include "base/JsonHelpers.h"
 
 namespace ivra {
 namespace {

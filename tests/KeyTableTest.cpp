@@ -6,8 +6,8 @@
 #include <set>
 #include <utility>
 
-#include "keys/KeyFunctionOptions.h"
-#include "keys/KeyTable.h"
+#include "models/keys/KeyFunctionOptions.h"
+#include "models/keys/KeyTable.h"
 
 namespace ivra {
 namespace {

@@ -6,9 +6,9 @@
 #include <fstream>
 
 #include "IvractlRunner.h"
-#include "profile/JsonHelpers.h"
-#include "sim/FakeSysfsTree.h"
-#include "sim/TemporaryFolder.h"
+#include "base/JsonHelpers.h"
+#include "FakeSysfsTree.h"
+#include "TemporaryFolder.h"
 
 namespace ivra {
 namespace {

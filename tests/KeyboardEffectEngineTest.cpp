@@ -9,12 +9,12 @@
 #include <thread>
 #include <vector>
 
-#include "lighting/EffectTables.h"
-#include "lighting/EffectTicks.h"
-#include "lighting/KeyboardEffectEngine.h"
-#include "lighting/KeyboardMusicEffect.h"
-#include "lighting/LightTables.h"
-#include "sim/ManualClock.h"
+#include "models/lighting/EffectTables.h"
+#include "models/lighting/EffectTicks.h"
+#include "models/lighting/KeyboardEffectEngine.h"
+#include "models/lighting/KeyboardMusicEffect.h"
+#include "models/lighting/LightTables.h"
+#include "ManualClock.h"
 
 namespace ivra::light {
 namespace {

@@ -2,14 +2,14 @@
 // the settings record and the system record.
 #include <gtest/gtest.h>
 
-#include "keyboard/KeyLabels.h"
-#include "keyboard/KeyPositionMaps.h"
-#include "keys/EnglishKeyNames.h"
-#include "keyboard/KeyboardLightImages.h"
-#include "keyboard/KeyboardSettingsRecord.h"
-#include "keyboard/KeyboardSystemStages.h"
-#include "keyboard/MacroImage.h"
-#include "lighting/LightRecordLayout.h"
+#include "drivers/keyboard/KeyLabels.h"
+#include "drivers/keyboard/KeyPositionMaps.h"
+#include "models/keys/EnglishKeyNames.h"
+#include "drivers/keyboard/KeyboardLightImages.h"
+#include "drivers/keyboard/KeyboardSettingsRecord.h"
+#include "drivers/keyboard/KeyboardSystemStages.h"
+#include "drivers/keyboard/MacroImage.h"
+#include "models/lighting/LightRecordLayout.h"
 
 namespace ivra {
 namespace {

@@ -6,11 +6,11 @@
 
 #include <functional>
 
-#include "device/KestrelUSBDevice.h"
-#include "device/SelectorEntry.h"
-#include "device/UiLoop.h"
-#include "sim/ManualClock.h"
-#include "sim/SimHidBackend.h"
+#include "drivers/KestrelUSBDevice.h"
+#include "services/SelectorEntry.h"
+#include "base/UiLoop.h"
+#include "ManualClock.h"
+#include "SimHidBackend.h"
 
 namespace ivra {
 namespace {

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "device/DeviceSlot.h"
-#include "lighting/LightNames.h"
-#include "lighting/SameMode.h"
-#include "sim/TemporaryFolder.h"
+#include "discovery/DeviceSlot.h"
+#include "models/lighting/LightNames.h"
+#include "models/lighting/SameMode.h"
+#include "TemporaryFolder.h"
 
 namespace ivra::light {
 namespace {

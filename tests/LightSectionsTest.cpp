@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "lighting/LightRecordLayout.h"
-#include "lighting/LightSections.h"
-#include "lighting/LightTables.h"
-#include "profile/JsonHelpers.h"
+#include "models/lighting/LightRecordLayout.h"
+#include "models/lighting/LightSections.h"
+#include "models/lighting/LightTables.h"
+#include "base/JsonHelpers.h"
 
 namespace ivra::light {
 namespace {

@@ -7,8 +7,8 @@
 
 #include <set>
 
-#include "keys/KeyTable.h"
-#include "keys/LinuxKeyCodes.h"
+#include "models/keys/KeyTable.h"
+#include "models/keys/LinuxKeyCodes.h"
 
 namespace ivra {
 namespace {

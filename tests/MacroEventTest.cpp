@@ -5,8 +5,8 @@
 #include <limits>
 #include <string>
 
-#include "keys/MacroEvent.h"
-#include "profile/JsonHelpers.h"
+#include "models/keys/MacroEvent.h"
+#include "base/JsonHelpers.h"
 
 namespace ivra {
 namespace {

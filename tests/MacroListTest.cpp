@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "ProfileTestFolder.h"
-#include "keys/MacroKeyFixUp.h"
-#include "keys/MacroList.h"
-#include "profile/JsonHelpers.h"
+#include "models/keys/MacroKeyFixUp.h"
+#include "models/keys/MacroList.h"
+#include "base/JsonHelpers.h"
 
 namespace ivra {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "ProfileTestFolder.h"
-#include "profile/AtomicFile.h"
-#include "profile/JsonHelpers.h"
+#include "base/AtomicFile.h"
+#include "base/JsonHelpers.h"
 
 namespace ivra {
 namespace {

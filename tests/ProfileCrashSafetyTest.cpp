@@ -13,8 +13,8 @@
 #include <thread>
 
 #include "ProfileTestFolder.h"
-#include "profile/JsonHelpers.h"
-#include "profile/ProfileStore.h"
+#include "base/JsonHelpers.h"
+#include "models/profile/ProfileStore.h"
 
 namespace ivra {
 namespace {

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "ProfileTestFolder.h"
-#include "profile/JsonHelpers.h"
-#include "profile/KeyboardProfileData.h"
-#include "profile/TextHelpers.h"
+#include "base/JsonHelpers.h"
+#include "models/profile/KeyboardProfileData.h"
+#include "base/TextHelpers.h"
 
 namespace ivra {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "ProfileTestFolder.h"
-#include "profile/ProfileId.h"
+#include "models/profile/ProfileId.h"
 
 namespace ivra {
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "ProfileTestFolder.h"
-#include "profile/JsonHelpers.h"
-#include "profile/ProfileStore.h"
+#include "base/JsonHelpers.h"
+#include "models/profile/ProfileStore.h"
 
 namespace ivra {
 namespace {

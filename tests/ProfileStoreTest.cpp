@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "ProfileTestFolder.h"
-#include "profile/DataLocations.h"
-#include "profile/JsonHelpers.h"
-#include "profile/ProfileStore.h"
+#include "models/profile/DataLocations.h"
+#include "base/JsonHelpers.h"
+#include "models/profile/ProfileStore.h"
 
 namespace ivra {
 namespace {

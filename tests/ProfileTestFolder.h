@@ -10,8 +10,8 @@
 
 #include <json/value.h>
 
-#include "profile/JsonHelpers.h"
-#include "sim/TemporaryFolder.h"
+#include "base/JsonHelpers.h"
+#include "TemporaryFolder.h"
 
 namespace ivra::testing {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "profile/TextHelpers.h"
+#include "base/TextHelpers.h"
 
 namespace ivra {
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "lighting/RecordedEffects.h"
-#include "profile/JsonHelpers.h"
-#include "sim/TemporaryFolder.h"
+#include "models/lighting/RecordedEffects.h"
+#include "base/JsonHelpers.h"
+#include "TemporaryFolder.h"
 
 namespace ivra::light {
 namespace {

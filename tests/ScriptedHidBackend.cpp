@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "sim/SimReportDescriptors.h"
+#include "SimReportDescriptors.h"
 
 namespace ivra::test {
 namespace {

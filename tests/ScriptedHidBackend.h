@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "device/CommandFrame.h"
-#include "device/HidBackend.h"
+#include "transport/CommandFrame.h"
+#include "hid/HidBackend.h"
 
 namespace ivra::test {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "sim/SimDeviceFile.h"
-#include "sim/SimKeyboard.h"
-#include "sim/SimKeyboardLayout.h"
-#include "sim/SimulateOption.h"
+#include "SimDeviceFile.h"
+#include "SimKeyboard.h"
+#include "SimKeyboardLayout.h"
+#include "SimulateOption.h"
 
 namespace ivra::sim {
 namespace {

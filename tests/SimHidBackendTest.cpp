@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "sim/SimHidBackend.h"
-#include "sim/SimKeyboard.h"
-#include "sim/SimReportDescriptors.h"
+#include "SimHidBackend.h"
+#include "SimKeyboard.h"
+#include "SimReportDescriptors.h"
 
 namespace ivra::sim {
 namespace {

@@ -13,16 +13,16 @@
 #include <thread>
 #include <vector>
 
-#include "device/DeviceTransport.h"
-#include "device/EventListener.h"
-#include "keyboard/KeyboardLayout.h"
-#include "sim/ManualClock.h"
-#include "sim/SimDeviceFile.h"
-#include "sim/SimHidBackend.h"
-#include "sim/SimHidNode.h"
-#include "sim/SimKeyboard.h"
-#include "sim/SimKeyboardLayout.h"
-#include "sim/SimScriptRunner.h"
+#include "transport/DeviceTransport.h"
+#include "transport/EventListener.h"
+#include "models/lighting/KeyboardLayout.h"
+#include "ManualClock.h"
+#include "SimDeviceFile.h"
+#include "SimHidBackend.h"
+#include "SimHidNode.h"
+#include "SimKeyboard.h"
+#include "SimKeyboardLayout.h"
+#include "SimScriptRunner.h"
 
 namespace ivra::sim {
 namespace {

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "device/CommandFrame.h"
-#include "sim/SimHidBackend.h"
-#include "sim/SimKeyboard.h"
-#include "sim/SimKeyboardLayout.h"
-#include "sim/SimReportDescriptors.h"
+#include "transport/CommandFrame.h"
+#include "SimHidBackend.h"
+#include "SimKeyboard.h"
+#include "SimKeyboardLayout.h"
+#include "SimReportDescriptors.h"
 
 namespace ivra::sim {
 namespace {

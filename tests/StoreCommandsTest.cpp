@@ -9,7 +9,7 @@
 #include "IvractlRunner.h"
 #include "ProfileTestFolder.h"
 #include "StoreSafetyTest.h"
-#include "profile/JsonHelpers.h"
+#include "base/JsonHelpers.h"
 
 namespace ivra {
 namespace {

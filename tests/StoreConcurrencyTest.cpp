@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "ProfileTestFolder.h"
-#include "keys/MacroDeleteIntent.h"
-#include "keys/MacroList.h"
-#include "profile/AtomicFile.h"
-#include "profile/JsonHelpers.h"
-#include "profile/ProfileId.h"
-#include "profile/ProfileStore.h"
+#include "models/keys/MacroDeleteIntent.h"
+#include "models/keys/MacroList.h"
+#include "base/AtomicFile.h"
+#include "base/JsonHelpers.h"
+#include "models/profile/ProfileId.h"
+#include "models/profile/ProfileStore.h"
 
 namespace ivra {
 namespace {

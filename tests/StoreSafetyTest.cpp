@@ -18,15 +18,15 @@
 
 #include "ProfileTestFolder.h"
 #include "StoreSafetyTest.h"
-#include "keys/MacroDeleteIntent.h"
-#include "keys/MacroKeyFixUp.h"
-#include "keys/MacroList.h"
-#include "platform/InotifyFolderWatch.h"
-#include "profile/AtomicFile.h"
-#include "profile/FolderLock.h"
-#include "profile/JsonHelpers.h"
-#include "profile/ProfileStore.h"
-#include "profile/TextHelpers.h"
+#include "models/keys/MacroDeleteIntent.h"
+#include "models/keys/MacroKeyFixUp.h"
+#include "models/keys/MacroList.h"
+#include "InotifyFolderWatch.h"
+#include "base/AtomicFile.h"
+#include "models/profile/FolderLock.h"
+#include "base/JsonHelpers.h"
+#include "models/profile/ProfileStore.h"
+#include "base/TextHelpers.h"
 
 namespace ivra {
 namespace {

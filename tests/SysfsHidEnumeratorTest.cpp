@@ -8,14 +8,14 @@
 #include <stop_token>
 #include <thread>
 
-#include "sim/FakeSysfsTree.h"
-#include "device/HidPathMarkers.h"
-#include "platform/HidrawNode.h"
-#include "platform/LinuxHidBackend.h"
-#include "platform/DeviceNodeHotPlugSource.h"
-#include "platform/UdevHotPlugSource.h"
-#include "sim/SimReportDescriptors.h"
-#include "sim/TemporaryFolder.h"
+#include "FakeSysfsTree.h"
+#include "hid/HidPathMarkers.h"
+#include "HidrawNode.h"
+#include "LinuxHidBackend.h"
+#include "DeviceNodeHotPlugSource.h"
+#include "UdevHotPlugSource.h"
+#include "SimReportDescriptors.h"
+#include "TemporaryFolder.h"
 
 namespace ivra {
 namespace {

@@ -3,10 +3,10 @@
 // misbehaviour.
 #include <gtest/gtest.h>
 
-#include "device/DeviceTransport.h"
-#include "sim/ManualClock.h"
-#include "sim/SimHidBackend.h"
-#include "sim/SimKeyboard.h"
+#include "transport/DeviceTransport.h"
+#include "ManualClock.h"
+#include "SimHidBackend.h"
+#include "SimKeyboard.h"
 
 namespace ivra {
 namespace {

@@ -7,9 +7,9 @@
 #include <chrono>
 #include <thread>
 
-#include "device/WorkerThread.h"
-#include "platform/DebugOutput.h"
-#include "sim/ManualClock.h"
+#include "base/WorkerThread.h"
+#include "base/DebugOutput.h"
+#include "ManualClock.h"
 #include "Eventually.h"
 
 namespace ivra {

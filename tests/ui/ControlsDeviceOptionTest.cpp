@@ -11,7 +11,7 @@
 #include "SkinTestWindow.h"
 #include "controls/DeviceIcons.h"
 #include "controls/DeviceOptionUI.h"
-#include "shell/dui/PaintManager.h"
+#include "dui/PaintManager.h"
 
 namespace ivra::testing {
 namespace {

@@ -12,9 +12,9 @@
 #include "QtPrinters.h"
 #include "SkinTestWindow.h"
 #include "controls/DeviceKeyButtonUI.h"
-#include "device/ui/QtDeviceView.h"
-#include "keyboard/KestrelKeyboardDevice.h"
-#include "sim/SimHidBackend.h"
+#include "device/QtDeviceView.h"
+#include "drivers/keyboard/KestrelKeyboardDevice.h"
+#include "SimHidBackend.h"
 
 namespace ivra::testing {
 namespace {

@@ -13,10 +13,10 @@
 
 #include "DBusPrivateBus.h"
 #include "QtPrinters.h"
-#include "platform/DebugOutput.h"
-#include "shell/dbus/DeviceListAnswer.h"
-#include "shell/dbus/ManagerService.h"
-#include "shell/dbus/SuspendPolicy.h"
+#include "base/DebugOutput.h"
+#include "dbus/DeviceListAnswer.h"
+#include "dbus/ManagerService.h"
+#include "dbus/SuspendPolicy.h"
 
 namespace ivra::dbus {
 namespace {
@@ -298,7 +298,7 @@ QStringList InterfaceMembers(const QString& xml, const QString& interfaceName) {
 }
 
 TEST_F(ManagerServiceTest, PublishedInterfaceMatchesItsDescriptionFile) {
-    QFile file(QStringLiteral(IVRA_SOURCE_DIR "/shell/dbus/org.ivra.WirelessManager1.xml"));
+    QFile file(QStringLiteral(IVRA_SOURCE_DIR "/ui/dbus/org.ivra.WirelessManager1.xml"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QStringList described = InterfaceMembers(QString::fromUtf8(file.readAll()), QLatin1String(kManagerInterface));
 

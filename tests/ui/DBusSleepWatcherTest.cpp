@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "DBusPrivateBus.h"
-#include "platform/DebugOutput.h"
-#include "shell/dbus/SleepWatcher.h"
+#include "base/DebugOutput.h"
+#include "dbus/SleepWatcher.h"
 
 namespace ivra::dbus {
 namespace {

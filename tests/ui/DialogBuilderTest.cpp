@@ -6,8 +6,8 @@
 
 #include "QtPrinters.h"
 #include "shell/PageFrame.h"
-#include "shell/dui/DialogBuilder.h"
-#include "shell/dui/PaintManager.h"
+#include "dui/DialogBuilder.h"
+#include "dui/PaintManager.h"
 
 namespace ivra::dui {
 namespace {

@@ -14,13 +14,13 @@
 
 #include "QtPrinters.h"
 #include "controls/RegisterControls.h"
-#include "platform/DebugOutput.h"
+#include "base/DebugOutput.h"
 #include "shell/AboutWnd.h"
 #include "shell/LanguageSettings.h"
 #include "shell/MsgWnd.h"
 #include "shell/SkinFrame.h"
-#include "shell/dui/LanguageResources.h"
-#include "shell/dui/PaintManager.h"
+#include "dui/LanguageResources.h"
+#include "dui/PaintManager.h"
 
 namespace ivra::shell {
 namespace {

@@ -11,9 +11,9 @@
 #include <QTest>
 
 #include "QtPrinters.h"
-#include "shell/dui/ControlFactory.h"
-#include "shell/dui/LanguageResources.h"
-#include "shell/dui/WindowImplBase.h"
+#include "dui/ControlFactory.h"
+#include "dui/LanguageResources.h"
+#include "dui/WindowImplBase.h"
 
 namespace ivra::dui {
 namespace {

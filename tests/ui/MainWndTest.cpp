@@ -15,8 +15,8 @@
 #include "shell/NotificationRoutes.h"
 #include "shell/SingleInstance.h"
 #include "shell/WindowMessages.h"
-#include "sim/SimHidBackend.h"
-#include "sim/SimKeyboard.h"
+#include "SimHidBackend.h"
+#include "SimKeyboard.h"
 
 namespace ivra::shell {
 namespace {

@@ -12,12 +12,12 @@
 #include <memory>
 
 #include "QtPrinters.h"
-#include "profile/JsonHelpers.h"
-#include "profile/ui/DeviceProfileUI.h"
+#include "base/JsonHelpers.h"
+#include "profile/DeviceProfileUI.h"
 #include "shell/MainWnd.h"
-#include "shell/dui/DialogBuilder.h"
-#include "shell/dui/PaintManager.h"
-#include "sim/SimHidBackend.h"
+#include "dui/DialogBuilder.h"
+#include "dui/PaintManager.h"
+#include "SimHidBackend.h"
 
 namespace ivra::profile::ui {
 namespace {

@@ -21,7 +21,7 @@
 #include "controls/DeviceKeyButtonUI.h"
 #include "controls/DeviceOptionUI.h"
 #include "controls/SelectPanelUI.h"
-#include "shell/dui/ResourceIndex.h"
+#include "dui/ResourceIndex.h"
 
 namespace ivra::testing {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "controls/DevicePageUI.h"
 #include "controls/RegisterControls.h"
-#include "shell/dui/WindowImplBase.h"
+#include "dui/WindowImplBase.h"
 
 namespace ivra::testing {
 

@@ -1,0 +1,132 @@
+// ivra-wireless-manager: the configuration program's window.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+
+#include "controls/RegisterControls.h"
+#include "discovery/DeviceCatalogue.h"
+#include "base/DebugOutput.h"
+#include "LinuxHidBackend.h"
+#include "models/profile/DataLocations.h"
+#include "shell/MainWindowCommands.h"
+#include "shell/MainWnd.h"
+#include "shell/PrivateFonts.h"
+#include "shell/SingleInstance.h"
+#include "shell/WindowMessages.h"
+#include "dbus/ManagerService.h"
+#include "dbus/SleepWatcher.h"
+#include "dui/SkinStyle.h"
+#include "SimHidBackend.h"
+#include "SimulateOption.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ivra Wireless Manager 1.0"));
+    QApplication::setQuitOnLastWindowClosed(false);  // the program lives on in the tray
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Configures Ivra keyboards, mice, mouse pads and headsets."));
+    parser.addHelpOption();
+    const QCommandLineOption simulate(QStringLiteral("simulate"),
+                                      QStringLiteral("Use simulated devices: a comma list of KIND or KIND:FILE."),
+                                      QStringLiteral("kinds"));
+    const QCommandLineOption debug(QStringLiteral("debug"), QStringLiteral("Write the debug lines to stderr."));
+    // For documentation screenshots: save the window after it settled, then quit.
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                        QStringLiteral("Save the main window as a PNG after two seconds and quit."),
+                                        QStringLiteral("file"));
+    parser.addOption(simulate);
+    parser.addOption(debug);
+    parser.addOption(screenshot);
+    parser.process(app);
+    if (parser.isSet(debug)) ivra::EnableDebugToStderr(true);
+
+    const QString programFolder = QString::fromStdString(ivra::ProgramFolder().string());
+    ivra::shell::PrivateFonts fonts(programFolder);
+
+    ivra::shell::SingleInstance instance(QStringLiteral("ivra-wireless-manager"));
+    switch (instance.Acquire()) {
+        case ivra::shell::SingleInstance::Role::Secondary: return 0;  // the running one comes forward
+        case ivra::shell::SingleInstance::Role::Unanswered: {
+            // Starting a second program beside a hung one would fight over
+            // the devices; the user must learn why no window comes.
+            std::fprintf(stderr, "ivra-wireless-manager: %s; not starting a second one\n",
+                         qPrintable(instance.ErrorString()));
+            const QString platform = QGuiApplication::platformName();
+            if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
+                QMessageBox::warning(nullptr, QApplication::applicationName(),
+                                     QStringLiteral("Ivra Wireless Manager is already running but does not "
+                                                    "answer.\n\nEnd the running program (or wait until it "
+                                                    "has ended), then start it again.\n\n%1")
+                                         .arg(instance.ErrorString()));
+            }
+            return 1;
+        }
+        case ivra::shell::SingleInstance::Role::Failed:
+            std::fprintf(stderr, "ivra-wireless-manager: %s; running without the single-instance check\n",
+                         qPrintable(instance.ErrorString()));
+            break;
+        case ivra::shell::SingleInstance::Role::Primary: break;
+    }
+
+    std::unique_ptr<ivra::IHidBackend> backend;
+    if (parser.isSet(simulate)) {
+        auto simulated = std::make_unique<ivra::sim::SimHidBackend>();
+        std::string error;
+        if (!ivra::sim::PlugSimulatedDevices(parser.value(simulate).toStdString(), *simulated, error)) {
+            std::fprintf(stderr, "ivra-wireless-manager: --simulate: %s\n", error.c_str());
+            return 2;
+        }
+        backend = std::move(simulated);
+    } else {
+        backend = std::make_unique<ivra::LinuxHidBackend>();
+    }
+
+    ivra::controls::RegisterControlClasses();
+    const QString skinFolder = QDir(programFolder).filePath(QStringLiteral("skin"));
+    QString styleError;
+    app.setStyleSheet(ivra::dui::LoadSkinStyleSheet(skinFolder, &styleError));
+
+    ivra::shell::CMainWnd window(*backend, ivra::DeviceCatalogue::Shipped());
+    QString error;
+    // Without its skin the window would be an empty frame holding the
+    // single-instance lock: say why and stop instead.
+    if (!window.Create(skinFolder, QStringLiteral("main.ui"), &error)) {
+        std::fprintf(stderr, "ivra-wireless-manager: cannot load the skin: %s\n", qPrintable(error));
+        return 1;
+    }
+    QObject::connect(&instance, &ivra::shell::SingleInstance::RaiseRequested, &window,
+                     [&window] { window.PostMessage(ivra::shell::message::kInstance, 0, 1); });
+
+    // Other programs reach us on the session bus; without one we run on.
+    ivra::shell::MainWindowCommands commands(window);
+    ivra::dbus::ManagerService service(commands, ivra::DeviceCatalogue::Shipped());
+    service.StartOnSessionBus();
+    QObject::connect(&window, &ivra::shell::CMainWnd::LightControlChanged, &service,
+                     &ivra::dbus::ManagerService::NotifyLightControl);
+
+    // Before the machine sleeps the lights go off; a delay inhibitor holds
+    // the sleep until that is done.
+    ivra::dbus::SleepWatcher sleep;
+    sleep.StartOnSystemBus();
+    QObject::connect(&sleep, &ivra::dbus::SleepWatcher::Suspending, &window, [&](quint64 cycle) {
+        window.SendMessage(ivra::shell::message::kSuspend, 0, 0);
+        sleep.LightsOffSent(cycle);
+    });
+    QObject::connect(&sleep, &ivra::dbus::SleepWatcher::Resumed, &window,
+                     [&window] { window.SendMessage(ivra::shell::message::kResume, 0, 0); });
+    if (parser.isSet(screenshot)) {
+        const QString file = parser.value(screenshot);
+        QTimer::singleShot(2000, &window, [&window, file] {
+            const bool saved = window.grab().save(file, "PNG");
+            if (!saved) std::fprintf(stderr, "ivra-wireless-manager: cannot save %s\n", qPrintable(file));
+            window.ExitProgram();
+        });
+    }
+    return app.exec();
+}

@@ -1,0 +1,222 @@
+// ivractl device list | info
+#include <cstdio>
+#include <ostream>
+
+#include <json/json.h>
+
+#include "CommandContext.h"
+#include "KeyboardCommands.h"
+#include "OpenFailureText.h"
+#include "transport/DeviceTransport.h"
+
+namespace ivra::cli {
+namespace {
+
+constexpr const char* kDeviceHelp =
+    "Usage: ivractl device VERB\n"
+    "\n"
+    "  list   every present HID collection that the catalogue serves: slot index,\n"
+    "         kind, vendor and product id, interface, collection, usage page and\n"
+    "         usage, path\n"
+    "  info   for each served command collection: begin a session, read the\n"
+    "         34-byte information block, end the session, and print the block\n"
+    "  watch  print devices arriving and leaving, link changes and device events\n"
+    "         as they happen, until Ctrl+C (device watch --help)\n"
+    "\n"
+    "--kind NAME limits both to one kind of device; --simulate uses simulated ones.\n";
+
+struct ServedCollection {
+    HidInterfaceEntry entry;
+    int slotRow = -1;
+    const DeviceSlot* slot = nullptr;
+    std::string kindName;  // the option row's name, "" when no page serves it
+};
+
+std::string Hex(unsigned value, int width) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", width, value);
+    return text;
+}
+
+// The present collections that match a slot row, in enumeration order.
+bool FindServed(CommandContext& context, std::vector<ServedCollection>& served, size_t& seen) {
+    IHidBackend* backend = context.Backend();
+    if (backend == nullptr) return false;
+    std::vector<HidInterfaceEntry> entries;
+    if (!backend->Enumerate(entries)) {
+        context.err() << "ivractl: the HID devices could not be listed\n";
+        return false;
+    }
+    seen = entries.size();
+    const DeviceCatalogue& catalogue = context.catalogue();
+    for (HidInterfaceEntry& entry : entries) {
+        const int row = catalogue.FindSlotRowByUsage(
+            entry.attributes.vendorId, entry.attributes.productId, entry.collectionNumber,
+            entry.interfaceNumber, entry.usagePage, entry.usage);
+        if (row < 0) continue;
+        ServedCollection item;
+        item.slotRow = row;
+        item.slot = &catalogue.Slots()[static_cast<size_t>(row)];
+        const int option = catalogue.OptionRowForSlot(row);
+        if (option >= 0) item.kindName = catalogue.Options()[static_cast<size_t>(option)].kindName;
+        if (!context.options().kind.empty() && item.kindName != context.options().kind) continue;
+        item.entry = std::move(entry);
+        served.push_back(std::move(item));
+    }
+    return true;
+}
+
+void SayNoDevice(CommandContext& context, size_t seen) {
+    context.out() << "No supported device found";
+    if (!context.options().kind.empty()) context.out() << " of kind " << context.options().kind;
+    context.out() << " (" << seen << " HID collection" << (seen == 1 ? "" : "s")
+                  << " present, none of them served).\n";
+}
+
+int ListDevices(CommandContext& context) {
+    std::vector<ServedCollection> served;
+    size_t seen = 0;
+    if (!FindServed(context, served, seen)) return kExitFailed;
+
+    if (context.options().json) {
+        Json::Value root(Json::objectValue);
+        Json::Value& list = root["devices"] = Json::Value(Json::arrayValue);
+        for (const ServedCollection& item : served) {
+            Json::Value device(Json::objectValue);
+            device["slot"] = item.slotRow;
+            device["kind"] = item.slot->kind;
+            device["kindName"] = item.kindName;
+            device["vendorId"] = item.entry.attributes.vendorId;
+            device["productId"] = item.entry.attributes.productId;
+            device["interface"] = item.entry.interfaceNumber;
+            device["collection"] = item.entry.collectionNumber;
+            device["usagePage"] = item.entry.usagePage;
+            device["usage"] = item.entry.usage;
+            device["role"] = item.slot->role == kRoleEvent ? "event" : "command";
+            device["path"] = item.entry.path;
+            list.append(device);
+        }
+        WriteJsonLine(context.out(), root);
+        return kExitDone;
+    }
+    if (served.empty()) {
+        SayNoDevice(context, seen);
+        return kExitDone;
+    }
+    for (const ServedCollection& item : served) {
+        context.out() << "slot " << item.slotRow << "  " << KindName(item.slot->kind)
+                      << (item.kindName.empty() ? "" : " (" + item.kindName + ")") << "  "
+                      << Hex(item.entry.attributes.vendorId, 4) << ":"
+                      << Hex(item.entry.attributes.productId, 4) << "  interface "
+                      << item.entry.interfaceNumber << "  collection "
+                      << item.entry.collectionNumber << "  usage "
+                      << Hex(item.entry.usagePage, 4) << ":" << Hex(item.entry.usage, 4) << "  "
+                      << (item.slot->role == kRoleEvent ? "event" : "command") << "  "
+                      << item.entry.path << "\n";
+    }
+    return kExitDone;
+}
+
+void ExplainOpenFailure(CommandContext& context, const std::string& path, HidOpenError error) {
+    context.err() << "ivractl: " << OpenFailureText(path, error) << "\n";
+}
+
+// Opens the collection the way discovery does for its kind, then reads the
+// information block in one session.
+int ReadInfo(CommandContext& context, const ServedCollection& item, Json::Value& json) {
+    CDeviceTransport transport(*context.Backend());
+    const KindTransportParams params = TransportParamsForKind(item.slot->kind);
+    CHidChannel& channel = params.receiverMode ? transport.channelB : transport.channelA;
+    {
+        std::lock_guard<std::recursive_mutex> lock(transport.ioLock);
+        if (!channel.Open(item.entry.path, true)) {
+            ExplainOpenFailure(context, item.entry.path, channel.LastOpenError());
+            return kExitFailed;
+        }
+        transport.open = true;
+        transport.receiverMode = params.receiverMode;
+        transport.chunkSize = params.chunkSize;
+    }
+    uint8_t block[kInfoBlockSize] = {};
+    int code = transport.BeginSession();
+    int readCode = code;
+    if (code == result::kSuccess) {
+        readCode = transport.ReadInfoBlock(block);
+        code = transport.EndSession();
+    }
+    if (readCode != result::kSuccess || code != result::kSuccess) {
+        const int failed = readCode != result::kSuccess ? readCode : code;
+        context.err() << "ivractl: " << item.entry.path << ": " << DescribeResult(failed) << " ("
+                      << failed << ")\n";
+        return kExitFailed;
+    }
+    std::string hex;
+    for (size_t i = 0; i < kInfoBlockSize; ++i) {
+        char byte[4];
+        std::snprintf(byte, sizeof byte, "%02x", block[i]);
+        if (i != 0) hex += ' ';
+        hex += byte;
+    }
+    if (context.options().json) {
+        Json::Value device(Json::objectValue);
+        device["slot"] = item.slotRow;
+        device["kindName"] = item.kindName;
+        device["path"] = item.entry.path;
+        device["versionNumber"] = channel.attributes.versionNumber;
+        device["infoBlock"] = hex;
+        json.append(device);
+    } else {
+        context.out() << "slot " << item.slotRow << "  " << item.entry.path << "\n"
+                      << "  version " << Hex(channel.attributes.versionNumber, 4) << "\n"
+                      << "  information block: " << hex << "\n";
+    }
+    return kExitDone;
+}
+
+int ShowInfo(CommandContext& context) {
+    std::vector<ServedCollection> served;
+    size_t seen = 0;
+    if (!FindServed(context, served, seen)) return kExitFailed;
+    int status = kExitDone;
+    int commandCollections = 0;
+    Json::Value json(Json::arrayValue);
+    for (const ServedCollection& item : served) {
+        if (item.slot->role != kRoleCommand) continue;
+        ++commandCollections;
+        if (ReadInfo(context, item, json) != kExitDone) status = kExitFailed;
+    }
+    if (commandCollections == 0) {
+        SayNoDevice(context, seen);
+        return kExitFailed;
+    }
+    if (context.options().json) {
+        Json::Value root(Json::objectValue);
+        root["devices"] = json;
+        WriteJsonLine(context.out(), root);
+    }
+    return status;
+}
+
+}  // namespace
+
+int RunDeviceCommand(CommandContext& context, const std::vector<std::string>& args) {
+    if (!args.empty() && args[0] == "--help") {
+        context.out() << kDeviceHelp;
+        return kExitDone;
+    }
+    if (args.empty()) return UsageError(context, "device: missing verb", kDeviceHelp);
+    if (args[0] == "watch") {
+        return RunDeviceWatch(context, std::vector<std::string>(args.begin() + 1, args.end()));
+    }
+    if (args.size() > 1) {
+        return UsageError(context, "device " + args[0] + ": unexpected argument \"" + args[1] + "\"",
+                          kDeviceHelp);
+    }
+    if (args[0] == "list") return ListDevices(context);
+    if (args[0] == "info") return ShowInfo(context);
+    if (args[0] == "sync") return RunDeviceSync(context);
+    if (args[0] == "readback") return RunDeviceReadBack(context);
+    return UsageError(context, "device: unknown verb \"" + args[0] + "\"", kDeviceHelp);
+}
+
+}  // namespace ivra::cli

@@ -1,0 +1,153 @@
+// ivractl hid parse FILE
+#include <cctype>
+#include <cstdio>
+#include <ostream>
+
+#include <json/json.h>
+
+#include "CommandContext.h"
+#include "hid/HidReportDescriptor.h"
+#include "base/JsonHelpers.h"
+
+namespace ivra::cli {
+namespace {
+
+constexpr const char* kHidHelp =
+    "Usage: ivractl hid parse FILE\n"
+    "\n"
+    "Parses a HID report descriptor (hex text such as \"05 01 09 06 ...\", or the raw\n"
+    "bytes) and prints its top-level collections with the report ids and byte lengths\n"
+    "of each report kind (lengths count the report id byte; id 0 = unnumbered).\n"
+    "With --json: {\"collections\":[{\"index\":N,\"usagePage\":N,\"usage\":N,\n"
+    "\"input\":[{\"id\":N,\"bytes\":N}],\"output\":[...],\"feature\":[...]}]}\n";
+
+constexpr size_t kMaxDescriptorFile = 1 << 20;
+
+bool LooksLikeHexText(const std::string& text) {
+    for (unsigned char c : text) {
+        if (!std::isxdigit(c) && !std::isspace(c) && c != ',' && c != 'x' && c != 'X') return false;
+    }
+    return true;
+}
+
+bool ParseHexText(const std::string& text, std::vector<uint8_t>& out, std::string& error) {
+    out.clear();
+    std::string digits;
+    auto flush = [&]() -> bool {
+        if (digits.empty()) return true;
+        if (digits.size() > 2) {
+            error = "\"" + digits + "\" is not one byte";
+            return false;
+        }
+        out.push_back(static_cast<uint8_t>(std::stoul(digits, nullptr, 16)));
+        digits.clear();
+        return true;
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if ((c == 'x' || c == 'X') && digits == "0") {
+            digits.clear();  // "0x" prefix
+        } else if (std::isxdigit(static_cast<unsigned char>(c))) {
+            digits.push_back(c);
+        } else if (!flush()) {
+            return false;
+        }
+    }
+    return flush();
+}
+
+bool LoadDescriptorFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
+    std::string content;
+    std::string why;
+    if (!ReadRegularFileText(path, kMaxDescriptorFile, content, why)) {
+        error = "cannot read " + path + ": " + why;
+        return false;
+    }
+    if (!content.empty() && LooksLikeHexText(content)) {
+        if (!ParseHexText(content, bytes, error)) {
+            error = path + ": " + error;
+            return false;
+        }
+        return true;
+    }
+    bytes.assign(content.begin(), content.end());
+    return true;
+}
+
+const char* const kKindNames[kHidReportKindCount] = {"input", "output", "feature"};
+
+void PrintText(std::ostream& out, const HidReportDescriptor& descriptor) {
+    const bool single = descriptor.collections.size() == 1;
+    for (const HidTopLevelCollection& collection : descriptor.collections) {
+        char line[96];
+        std::snprintf(line, sizeof line, "collection %u: usage page 0x%04X, usage 0x%04X",
+                      single ? 0u : collection.index, collection.usagePage, collection.usage);
+        out << line << "\n";
+        for (int k = 0; k < kHidReportKindCount; ++k) {
+            const auto& reports = collection.reports[k];
+            out << "  " << kKindNames[k] << ":";
+            if (reports.empty()) out << " none";
+            for (size_t r = 0; r < reports.size(); ++r) {
+                out << (r == 0 ? " " : ", ") << "id " << unsigned(reports[r].id) << " ("
+                    << reports[r].bytes << " bytes)";
+            }
+            out << "\n";
+        }
+    }
+}
+
+void PrintJson(std::ostream& out, const HidReportDescriptor& descriptor) {
+    Json::Value root(Json::objectValue);
+    Json::Value& list = root["collections"] = Json::Value(Json::arrayValue);
+    const bool single = descriptor.collections.size() == 1;
+    for (const HidTopLevelCollection& collection : descriptor.collections) {
+        Json::Value item(Json::objectValue);
+        item["index"] = single ? 0u : collection.index;
+        item["usagePage"] = collection.usagePage;
+        item["usage"] = collection.usage;
+        for (int k = 0; k < kHidReportKindCount; ++k) {
+            Json::Value& reports = item[kKindNames[k]] = Json::Value(Json::arrayValue);
+            for (const HidReportSize& report : collection.reports[k]) {
+                Json::Value entry(Json::objectValue);
+                entry["id"] = report.id;
+                entry["bytes"] = report.bytes;
+                reports.append(entry);
+            }
+        }
+        list.append(item);
+    }
+    WriteJsonLine(out, root);
+}
+
+}  // namespace
+
+int RunHidCommand(CommandContext& context, const std::vector<std::string>& args) {
+    if (!args.empty() && args[0] == "--help") {
+        context.out() << kHidHelp;
+        return kExitDone;
+    }
+    if (args.empty()) return UsageError(context, "hid: missing verb", kHidHelp);
+    if (args[0] != "parse") return UsageError(context, "hid: unknown verb \"" + args[0] + "\"", kHidHelp);
+    if (args.size() != 2) return UsageError(context, "hid parse: expects one FILE", kHidHelp);
+
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!LoadDescriptorFile(args[1], bytes, error)) {
+        context.err() << "ivractl: " << error << "\n";
+        return kExitFailed;
+    }
+    HidReportDescriptor descriptor;
+    if (!ParseReportDescriptor(bytes.data(), bytes.size(), descriptor, &error)) {
+        context.err() << "ivractl: " << args[1] << ": not a valid report descriptor: " << error
+                      << "\n";
+        return kExitFailed;
+    }
+    if (context.options().json) {
+        PrintJson(context.out(), descriptor);
+    } else {
+        PrintText(context.out(), descriptor);
+    }
+    return kExitDone;
+}
+
+}  // namespace ivra::cli

@@ -1,0 +1,478 @@
+// The verbs that work on a connected keyboard: device sync and readback,
+// light show/set, key show/set/default, macro write, settings show/set.
+// Each connects the way the program does (KeyboardSession) and then runs
+// the keyboard object's own operations on the owner thread.
+#include <charconv>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <json/writer.h>
+
+#include "CommandContext.h"
+#include "KeyboardCommands.h"
+#include "KeyboardSession.h"
+#include "transport/DeviceTransport.h"
+#include "models/keys/Assignment.h"
+#include "models/keys/AssignmentName.h"
+#include "models/keys/EnglishKeyNames.h"
+#include "models/lighting/LightRecordLayout.h"
+
+namespace ivra::cli {
+
+namespace {
+
+constexpr const char* kLightHelp =
+    "Usage: ivractl [--simulate keyboard] light VERB [options]\n"
+    "\n"
+    "  show                the keyboard's light record (from its profile)\n"
+    "  set OPTIONS         change it, save the profile and write the keyboard:\n"
+    "    --effect N        effect index (see \"light show\" for the list)\n"
+    "    --brightness N    0..4\n"
+    "    --speed N         0..4 (4 fastest)\n"
+    "    --direction N     1 = first direction, 0 = second\n"
+    "    --multicolour N   1 = colours from the hue wheel, 0 = the fixed colour\n"
+    "    --colour RRGGBB   the fixed colour\n"
+    "    --preset N        colour preset 0..3\n"
+    "    --group N         custom colour group 0..127\n"
+    "  preview [--frames N] [--effect N]\n"
+    "                      print the colour buffer step by step as the effect\n"
+    "                      engine computes it\n"
+    "  stream [--effect N] [--for-ms N]\n"
+    "                      stream the effect to the keyboard and print the frames\n"
+    "                      sent and dropped per second\n";
+
+constexpr const char* kSettingsHelp =
+    "Usage: ivractl [--simulate keyboard] settings VERB [options]\n"
+    "\n"
+    "  show                the keyboard's system settings (from its profile)\n"
+    "  set OPTIONS         change them and save the profile; the switches and the\n"
+    "                      report rate are also written to the keyboard:\n"
+    "    --repeat N        repeat rate (profile only)\n"
+    "    --delay N         repeat delay 0..3 = 250..1000 ms (profile only)\n"
+    "    --winlock 0|1     Windows-key lock\n"
+    "    --wflag 0|1       W switch\n"
+    "    --key6 0|1        6-key switch\n"
+    "    --rate N          report rate choice 0..3\n";
+
+std::optional<long> ParseNumber(const std::string& text, int base = 10) {
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::string Hex(const std::vector<uint8_t>& bytes) {
+    std::string text;
+    char byte[4];
+    for (uint8_t value : bytes) {
+        std::snprintf(byte, sizeof byte, "%02X", value);
+        text += byte;
+    }
+    return text;
+}
+
+std::string HexAssignment(const AssignmentSlot& slot) {
+    char text[12];
+    std::snprintf(text, sizeof text, "%02X %02X %02X", slot.type, slot.byte1, slot.byte2);
+    return text;
+}
+
+std::string EnglishName(Assignment assignment) {
+    const AssignmentNameText name = AssignmentName(assignment, {}, KeyDeviceFamily::kKeyboard);
+    return name.Resolve([](std::string_view key) { return std::string(EnglishKeyText(key)); });
+}
+
+int Failed(CommandContext& context, const std::string& what) {
+    context.err() << "ivractl: " << what << "\n";
+    return kExitFailed;
+}
+
+// Connects; prints the reason and returns false on failure.
+bool Connect(CommandContext& context, KeyboardSession& session) {
+    std::string error;
+    if (session.Connect(error)) return true;
+    context.err() << "ivractl: " << error << "\n";
+    return false;
+}
+
+Json::Value LightJson(const LightInfo& light, const light::LightNameLists& names) {
+    namespace info = light::info;
+    Json::Value out(Json::objectValue);
+    const unsigned effect = light[info::kSelectItem];
+    out["effect"] = effect;
+    out["effectName"] = effect < names.names.size() ? names.names[effect] : std::string();
+    out["deviceCode"] = light::DeviceEffectCode(names, effect);
+    out["brightness"] = light[info::kLight];
+    out["speed"] = light[info::kSpeed];
+    out["direction"] = light[info::kFx];
+    out["multicolour"] = light[info::kMultiColor] != 0;
+    char colour[8];
+    std::snprintf(colour, sizeof colour, "%02X%02X%02X", light[info::kRed], light[info::kGreen], light[info::kBlue]);
+    out["colour"] = colour;
+    out["preset"] = light[info::kZZCCLedMode];
+    out["group"] = light[info::kCustomGroup];
+    return out;
+}
+
+Json::Value StagesJson(const KeyboardSystemStages& stages, const std::string& delayLabel) {
+    Json::Value out(Json::objectValue);
+    out["repeat"] = stages.repeat;
+    out["delay"] = stages.repeatDelay;
+    out["delayLabel"] = delayLabel;
+    out["winlock"] = stages.winFlag;
+    out["wflag"] = stages.wFlag;
+    out["key6"] = stages.key6Flag;
+    out["rate"] = stages.pollingRate;
+    return out;
+}
+
+// Prints a flat object as "key: value" lines, or as one JSON line.
+void Print(CommandContext& context, const Json::Value& object) {
+    if (context.options().json) {
+        WriteJsonLine(context.out(), object);
+        return;
+    }
+    Json::StreamWriterBuilder builder;
+    builder["indentation"] = "";
+    for (const std::string& name : object.getMemberNames()) {
+        const Json::Value& value = object[name];
+        context.out() << name << ": " << (value.isString() ? value.asString() : Json::writeString(builder, value))
+                      << "\n";
+    }
+}
+
+int Sync(CommandContext& context) {
+    KeyboardSession session(context);
+    if (!Connect(context, session)) return kExitFailed;
+    CKestrelKeyboardDevice& keyboard = session.Keyboard();
+    Json::Value out(Json::objectValue);
+    session.OnOwner([&] {
+        const KeyPositionMaps maps = keyboard.Maps();
+        out["keyCount"] = keyboard.KeyCount();
+        out["macroMemoryBytes"] = 128 * keyboard.infoBlock[6];
+        out["keyTableValid"] = keyboard.KeyTableValid();
+        out["keyTable"] = Hex(keyboard.DeviceKeyTable());
+        out["ledMap"] = Hex(keyboard.LedMap());
+        Json::Value positions(Json::arrayValue);
+        Json::Value unmapped(Json::arrayValue);
+        for (size_t p = 0; p < kKeyboardPositions; ++p) {
+            if (maps.deviceKey[p] == kNoDeviceKey) {
+                unmapped.append(static_cast<int>(p));
+                continue;
+            }
+            Json::Value entry(Json::objectValue);
+            entry["position"] = static_cast<int>(p);
+            entry["key"] = maps.deviceKey[p];
+            entry["led"] = maps.led[p] == kNoDeviceKey ? Json::Value() : Json::Value(maps.led[p]);
+            positions.append(entry);
+        }
+        out["positions"] = positions;
+        out["unmapped"] = unmapped;
+    });
+    if (context.options().json) {
+        WriteJsonLine(context.out(), out);
+    } else {
+        std::ostream& o = context.out();
+        o << "keys: " << out["keyCount"].asInt() << ", macro memory: " << out["macroMemoryBytes"].asInt()
+          << " bytes, key table " << (out["keyTableValid"].asBool() ? "read" : "NOT read (uploads refused)") << "\n";
+        o << "position  key  led\n";
+        for (const Json::Value& entry : out["positions"]) {
+            char line[40];
+            std::snprintf(line, sizeof line, "%8d %4d %4s\n", entry["position"].asInt(), entry["key"].asInt(),
+                          entry["led"].isNull() ? "-" : std::to_string(entry["led"].asInt()).c_str());
+            o << line;
+        }
+        o << "positions without a key:";
+        for (const Json::Value& p : out["unmapped"]) o << " " << p.asInt();
+        o << "\n";
+    }
+    return out["keyTableValid"].asBool() ? kExitDone : kExitFailed;
+}
+
+// Why a read-back did not end in the profile, or "" when it did.
+std::string ReadBackFailure(const SettingsReadBackResult& back) {
+    using Outcome = SettingsReadBackResult::Outcome;
+    const std::string why = back.code != result::kSuccess ? std::string(" (") + DescribeResult(back.code) + ")" : "";
+    switch (back.outcome) {
+        case Outcome::kStored: return {};
+        case Outcome::kClosed: return "the keyboard was closed before its settings could be read";
+        case Outcome::kSlotUnreadable:
+            return "the keyboard's active settings slot could not be read" + why + "; nothing was changed";
+        case Outcome::kRecordUnreadable:
+            return "the keyboard's settings record could not be read" + why + "; nothing was changed";
+        case Outcome::kNotSaved: return "the settings were read but the profile could not be saved";
+    }
+    return "the settings read-back failed";
+}
+
+int ReadBack(CommandContext& context) {
+    KeyboardSession session(context);
+    if (!Connect(context, session)) return kExitFailed;
+    CKestrelKeyboardDevice& keyboard = session.Keyboard();
+    Json::Value out(Json::objectValue);
+    SettingsReadBackResult back;
+    session.OnOwner([&] {
+        back = keyboard.ReadBackAndStore();
+        const SettingsRecord record = keyboard.LastReadBackRecord();
+        out["slot"] = record[settings::kSlot];
+        out["record"] = Hex(std::vector<uint8_t>(record.begin(), record.end()));
+        out["light"] = LightJson(keyboard.CurrentLight(), keyboard.LightNames());
+        const KeyboardSystemStages stages = keyboard.SystemStages();
+        out["settings"] = StagesJson(stages, RepeatDelayLabel("", stages.repeatDelay));
+    });
+    // A record that was never read is not printed as if it had been.
+    const bool read = back.outcome == SettingsReadBackResult::Outcome::kStored ||
+                      back.outcome == SettingsReadBackResult::Outcome::kNotSaved;
+    if (!read) return Failed(context, ReadBackFailure(back));
+    if (context.options().json) {
+        WriteJsonLine(context.out(), out);
+    } else {
+        context.out() << "active slot " << out["slot"].asInt() << ": " << out["record"].asString() << "\n";
+        Print(context, out["light"]);
+        Print(context, out["settings"]);
+    }
+    if (!back.Ok()) return Failed(context, ReadBackFailure(back));
+    return kExitDone;
+}
+
+bool ParseLightOptions(const std::vector<std::string>& args, LightInfo& light, std::string& error) {
+    namespace info = light::info;
+    static const std::map<std::string, std::pair<size_t, long>> kFields = {
+        {"--effect", {info::kSelectItem, 255}}, {"--brightness", {info::kLight, 4}},
+        {"--speed", {info::kSpeed, 4}},         {"--direction", {info::kFx, 1}},
+        {"--multicolour", {info::kMultiColor, 1}}, {"--preset", {info::kZZCCLedMode, 3}},
+        {"--group", {info::kCustomGroup, 127}},
+    };
+    if (args.empty()) {
+        error = "light set: nothing to set";
+        return false;
+    }
+    for (size_t i = 0; i < args.size(); i += 2) {
+        if (i + 1 >= args.size()) {
+            error = "light set: " + args[i] + " needs a value";
+            return false;
+        }
+        const std::string& value = args[i + 1];
+        if (args[i] == "--colour" || args[i] == "--color") {
+            const auto rgb = value.size() == 6 ? ParseNumber(value, 16) : std::nullopt;
+            if (!rgb) {
+                error = "light set: \"" + value + "\" is not a colour RRGGBB";
+                return false;
+            }
+            light[info::kRed] = static_cast<uint8_t>(*rgb >> 16);
+            light[info::kGreen] = static_cast<uint8_t>(*rgb >> 8);
+            light[info::kBlue] = static_cast<uint8_t>(*rgb);
+            continue;
+        }
+        const auto field = kFields.find(args[i]);
+        if (field == kFields.end()) {
+            error = "light set: unknown option \"" + args[i] + "\"";
+            return false;
+        }
+        const auto number = ParseNumber(value);
+        if (!number || *number < 0 || *number > field->second.second) {
+            error = "light set: " + args[i] + " takes 0.." + std::to_string(field->second.second);
+            return false;
+        }
+        light[field->second.first] = static_cast<uint8_t>(*number);
+    }
+    return true;
+}
+
+int Light(CommandContext& context, const std::vector<std::string>& args) {
+    if (args.empty()) return UsageError(context, "light: no verb given", kLightHelp);
+    if (args[0] == "--help") {
+        context.out() << kLightHelp;
+        return kExitDone;
+    }
+    if (args[0] == "preview") return RunLightPreview(context, {args.begin() + 1, args.end()});
+    if (args[0] == "stream") return RunLightStream(context, {args.begin() + 1, args.end()});
+    if (args[0] != "show" && args[0] != "set") {
+        return UsageError(context, "light: unknown verb \"" + args[0] + "\"", kLightHelp);
+    }
+    if (args[0] == "show" && args.size() != 1) return UsageError(context, "light show: takes no arguments", kLightHelp);
+    KeyboardSession session(context);
+    LightInfo light{};
+    std::string error;
+    if (args[0] == "set") {
+        // Options are checked before anything connects or changes.
+        LightInfo probe{};
+        if (!ParseLightOptions({args.begin() + 1, args.end()}, probe, error)) {
+            return UsageError(context, error, kLightHelp);
+        }
+    }
+    if (!Connect(context, session)) return kExitFailed;
+    CKestrelKeyboardDevice& keyboard = session.Keyboard();
+    bool written = true;
+    session.OnOwner([&] {
+        light = keyboard.CurrentLight();
+        if (args[0] == "set") {
+            ParseLightOptions({args.begin() + 1, args.end()}, light, error);
+            written = keyboard.ChangeLight(light);
+            light = keyboard.CurrentLight();
+        }
+    });
+    Json::Value out = LightJson(light, keyboard.LightNames());
+    if (args[0] == "show") {
+        Json::Value effects(Json::arrayValue);
+        const light::LightNameLists& names = keyboard.LightNames();
+        for (size_t i = 0; i < names.names.size(); ++i) {
+            if (i < names.visible.size() && !names.visible[i]) continue;
+            if (context.options().json) {
+                Json::Value entry(Json::objectValue);
+                entry["index"] = static_cast<int>(i);
+                entry["name"] = names.names[i];
+                effects.append(entry);
+            } else {
+                effects.append(std::to_string(i) + " " + names.names[i]);
+            }
+        }
+        if (context.options().json) out["effects"] = effects;
+        Print(context, out);
+        if (!context.options().json) {
+            context.out() << "effects:";
+            for (const Json::Value& entry : effects) context.out() << "\n  " << entry.asString();
+            context.out() << "\n";
+        }
+        return kExitDone;
+    }
+    Print(context, out);
+    if (!keyboard.LastSaveSucceeded()) return Failed(context, "the profile could not be saved");
+    if (!written) return Failed(context, "the light settings were saved but not written to the keyboard");
+    return kExitDone;
+}
+
+bool ParsePosition(const std::string& text, int& position) {
+    const auto number = ParseNumber(text);
+    if (!number || *number < 0 || *number >= static_cast<long>(kKeyboardPositions)) return false;
+    position = static_cast<int>(*number);
+    return true;
+}
+
+}  // namespace
+
+int RunDeviceSync(CommandContext& context) { return Sync(context); }
+int RunDeviceReadBack(CommandContext& context) { return ReadBack(context); }
+int RunLightCommand(CommandContext& context, const std::vector<std::string>& args) { return Light(context, args); }
+
+int RunKeyboardKeyVerb(CommandContext& context, const std::vector<std::string>& args, const char* help) {
+    const std::string& verb = args[0];
+    int position = -1;
+    std::optional<Assignment> assignment;
+    if (verb == "show") {
+        if (args.size() != 1) return UsageError(context, "key show: takes no arguments", help);
+    } else if (verb == "set") {
+        if (args.size() != 3 || !ParsePosition(args[1], position)) {
+            return UsageError(context, "key set: needs a POSITION 0..125 and three bytes in hex", help);
+        }
+        assignment = ParseAssignmentHex(args[2]);
+        if (!assignment) return UsageError(context, "key set: \"" + args[2] + "\" is not three bytes in hex", help);
+    } else if (args.size() != 2 || !ParsePosition(args[1], position)) {
+        return UsageError(context, "key default: needs a POSITION 0..125", help);
+    }
+    KeyboardSession session(context);
+    if (!Connect(context, session)) return kExitFailed;
+    CKestrelKeyboardDevice& keyboard = session.Keyboard();
+    bool done = true;
+    std::vector<KeyRecord> keys;
+    KeyPositionMaps maps;
+    session.OnOwner([&] {
+        if (verb == "set") done = keyboard.SetKeyAssignment(position, *assignment);
+        if (verb == "default") done = keyboard.RestoreKeyDefault(position);
+        keys = keyboard.KeyList();
+        maps = keyboard.Maps();
+    });
+    Json::Value list(Json::arrayValue);
+    for (size_t p = 0; p < keys.size(); ++p) {
+        if (position >= 0 && static_cast<int>(p) != position) continue;
+        Json::Value entry(Json::objectValue);
+        entry["position"] = static_cast<int>(p);
+        entry["key"] = p < maps.deviceKey.size() && maps.deviceKey[p] != kNoDeviceKey ? Json::Value(maps.deviceKey[p])
+                                                                                        : Json::Value();
+        entry["assignment"] = HexAssignment(keys[p].current);
+        entry["default"] = HexAssignment(keys[p].defaults);
+        entry["name"] = EnglishName(keys[p].current.Bytes());
+        list.append(entry);
+    }
+    if (context.options().json) {
+        WriteJsonLine(context.out(), list);
+    } else {
+        for (const Json::Value& entry : list) {
+            char line[64];
+            std::snprintf(line, sizeof line, "%3d key %3s  %s (default %s)  ", entry["position"].asInt(),
+                          entry["key"].isNull() ? "-" : std::to_string(entry["key"].asInt()).c_str(),
+                          entry["assignment"].asCString(), entry["default"].asCString());
+            context.out() << line << entry["name"].asString() << "\n";
+        }
+    }
+    if (verb != "show" && !keyboard.LastSaveSucceeded()) return Failed(context, "the profile could not be saved");
+    if (!done) return Failed(context, "the key list was saved but not written to the keyboard");
+    return kExitDone;
+}
+
+int RunMacroWrite(CommandContext& context) {
+    KeyboardSession session(context);
+    if (!Connect(context, session)) return kExitFailed;
+    int result = 0;
+    session.OnOwner([&] { result = session.Keyboard().WriteMacros(); });
+    if (result == kMacroInfoBlockUnreadable) {
+        return Failed(context, "the keyboard's information block could not be read, so the size of its macro "
+                               "memory is unknown; nothing was written");
+    }
+    if (result < 0) return Failed(context, "the macros were not written to the keyboard");
+    if (result > 0) {
+        return Failed(context, "the macros do not fit into the keyboard: " + std::to_string(result) +
+                                   " events too many; nothing was written");
+    }
+    context.out() << "macros written\n";
+    return kExitDone;
+}
+
+int RunSettingsCommand(CommandContext& context, const std::vector<std::string>& args) {
+    if (args.empty()) return UsageError(context, "settings: no verb given", kSettingsHelp);
+    if (args[0] == "--help") {
+        context.out() << kSettingsHelp;
+        return kExitDone;
+    }
+    static const std::map<std::string, std::pair<KeyboardSetting, long>> kOptions = {
+        {"--repeat", {KeyboardSetting::kRepeat, 65535}}, {"--delay", {KeyboardSetting::kRepeatDelay, 3}},
+        {"--winlock", {KeyboardSetting::kWinLock, 1}},   {"--wflag", {KeyboardSetting::kWFlag, 1}},
+        {"--key6", {KeyboardSetting::kKey6Flag, 1}},     {"--rate", {KeyboardSetting::kPollingRate, 3}},
+    };
+    std::vector<std::pair<KeyboardSetting, uint16_t>> changes;
+    if (args[0] == "set") {
+        for (size_t i = 1; i < args.size(); i += 2) {
+            const auto option = kOptions.find(args[i]);
+            if (option == kOptions.end()) return UsageError(context, "settings set: unknown option \"" + args[i] + "\"", kSettingsHelp);
+            const auto number = i + 1 < args.size() ? ParseNumber(args[i + 1]) : std::nullopt;
+            if (!number || *number < 0 || *number > option->second.second) {
+                return UsageError(context, "settings set: " + args[i] + " takes 0.." + std::to_string(option->second.second),
+                                  kSettingsHelp);
+            }
+            changes.emplace_back(option->second.first, static_cast<uint16_t>(*number));
+        }
+        if (changes.empty()) return UsageError(context, "settings set: nothing to set", kSettingsHelp);
+    } else if (args[0] != "show" || args.size() != 1) {
+        return UsageError(context, "settings: unknown verb or arguments", kSettingsHelp);
+    }
+    KeyboardSession session(context);
+    if (!Connect(context, session)) return kExitFailed;
+    bool written = true;
+    KeyboardSystemStages stages;
+    session.OnOwner([&] {
+        for (const auto& [setting, value] : changes) written = session.Keyboard().ChangeSetting(setting, value) && written;
+        stages = session.Keyboard().SystemStages();
+    });
+    Print(context, StagesJson(stages, RepeatDelayLabel("Repeat delay ", stages.repeatDelay)));
+    if (!changes.empty() && !session.Keyboard().LastSaveSucceeded()) {
+        return Failed(context, "the profile could not be saved");
+    }
+    if (!written) return Failed(context, "the settings were saved but not written to the keyboard");
+    return kExitDone;
+}
+
+}  // namespace ivra::cli

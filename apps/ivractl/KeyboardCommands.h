@@ -1,0 +1,27 @@
+// The verbs that talk to a connected keyboard (KeyboardCommands.cpp).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "CommandContext.h"
+#include "models/keys/Assignment.h"
+
+namespace ivra::cli {
+
+int RunDeviceSync(CommandContext& context);
+int RunDeviceReadBack(CommandContext& context);
+int RunLightCommand(CommandContext& context, const std::vector<std::string>& args);
+int RunSettingsCommand(CommandContext& context, const std::vector<std::string>& args);
+// key show | set POSITION HEX | default POSITION; `help` is the key noun's text.
+int RunKeyboardKeyVerb(CommandContext& context, const std::vector<std::string>& args, const char* help);
+int RunMacroWrite(CommandContext& context);
+int RunLightPreview(CommandContext& context, const std::vector<std::string>& args);
+int RunLightStream(CommandContext& context, const std::vector<std::string>& args);
+
+// "20 00 04", "20:00:04", "200004" or "0x200004".
+std::optional<Assignment> ParseAssignmentHex(std::string_view text);
+
+}  // namespace ivra::cli

@@ -1,0 +1,204 @@
+// ivractl macro list | add | rename I NAME | delete I | show I |
+//               import FILE | export I FILE
+//
+// Works on the macros of one device kind (--kind, default keyboard) in the
+// per-user data folder (--data-dir replaces the data root), through the same
+// macro list the program uses. I is a macro index as "macro list" shows it:
+// the position a macro key assignment refers to, counted from 0.
+#include <charconv>
+#include <cstdio>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <json/value.h>
+
+#include "CommandContext.h"
+#include "KeyboardCommands.h"
+#include "models/keys/MacroEvent.h"
+#include "models/keys/MacroList.h"
+#include "models/profile/DataLocations.h"
+#include "base/TextHelpers.h"
+
+namespace ivra::cli {
+namespace {
+
+constexpr const char* kMacroHelp =
+    "Usage: ivractl [--kind NAME] [--data-dir DIR] [--json] macro VERB [arguments]\n"
+    "\n"
+    "  list              the macros in order, with their index\n"
+    "  add               add an empty macro named macro_N (at most 50 macros)\n"
+    "  rename I NAME     rename macro I\n"
+    "  delete I          delete macro I; the keys of every profile that ran it get\n"
+    "                    their default back, keys of later macros move down by one\n"
+    "  show I            the events of macro I and their 4-byte device form\n"
+    "  import FILE       add a macro from an exported macro file\n"
+    "  export I FILE     write macro I's file to FILE\n"
+    "  write             send every macro to the keyboard (refused, sending\n"
+    "                    nothing, when the list or a macro file cannot be read)\n"
+    "\n"
+    "I is the macro index that macro key assignments use, counted from 0. The kind\n"
+    "defaults to keyboard. Every verb but show prints the resulting list; a refusal\n"
+    "prints the reason and exits with 1.\n";
+
+std::optional<std::size_t> ParseIndex(const std::string& text) {
+    std::size_t index = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return index;
+}
+
+int Refused(CommandContext& context, const std::string& reason) {
+    context.err() << "ivractl: " << reason << "\n";
+    return kExitFailed;
+}
+
+void PrintNotices(CommandContext& context, MacroList& macros) {
+    for (const std::string& notice : macros.TakeNotices()) context.err() << "ivractl: " << notice << "\n";
+}
+
+void PrintList(CommandContext& context, const std::string& kindName, const MacroList& macros) {
+    if (context.options().json) {
+        Json::Value root(Json::objectValue);
+        root["kind"] = kindName;
+        root["macros"] = Json::Value(Json::arrayValue);
+        for (std::size_t i = 0; i < macros.Count(); ++i) {
+            Json::Value entry(Json::objectValue);
+            entry["index"] = static_cast<Json::UInt64>(i);
+            entry["name"] = ToValidUtf8(macros.Entries()[i].name);
+            entry["id"] = ToValidUtf8(macros.Entries()[i].id);
+            entry["events"] = static_cast<Json::UInt64>(macros.LoadEvents(i).content.events.size());
+            root["macros"].append(entry);
+        }
+        WriteJsonLine(context.out(), root);
+        return;
+    }
+    for (std::size_t i = 0; i < macros.Count(); ++i) {
+        context.out() << "  " << i << "  " << PrintableText(macros.Entries()[i].name) << "\n";
+    }
+}
+
+int ShowMacro(CommandContext& context, const MacroList& macros, std::size_t index) {
+    if (index >= macros.Count()) {
+        return Refused(context, "there is no macro " + std::to_string(index) + " (the list has " +
+                                    std::to_string(macros.Count()) + ")");
+    }
+    const MacroFileRead read = macros.LoadEvents(index);
+    if (read.state == JsonFileState::kUnreadable) return Refused(context, read.error);
+    const MacroEntry& entry = macros.Entries()[index];
+    const std::vector<MacroEvent>& events = read.content.events;
+    if (context.options().json) {
+        Json::Value root(Json::objectValue);
+        root["index"] = static_cast<Json::UInt64>(index);
+        root["name"] = ToValidUtf8(entry.name);
+        root["id"] = ToValidUtf8(entry.id);
+        root["events"] = Json::Value(Json::arrayValue);
+        for (const MacroEvent& event : events) {
+            Json::Value element = MacroEventToJson(event);
+            element["device"] = FormatDeviceEvent(EventToDeviceEvent(event));
+            root["events"].append(element);
+        }
+        WriteJsonLine(context.out(), root);
+        return kExitDone;
+    }
+    context.out() << PrintableText(entry.name) << " (" << PrintableText(entry.id) << "), " << events.size()
+                  << (events.size() == 1 ? " event\n" : " events\n");
+    if (events.empty()) return kExitDone;
+    char line[96];
+    std::snprintf(line, sizeof line, "%6s %5s %7s %-6s %6s  %s\n", "#", "Type", "Button", "Action", "Delay",
+                  "Device");
+    context.out() << line;
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        const MacroEvent& event = events[i];
+        std::snprintf(line, sizeof line, "%6zu %5d %7d %-6s %6u  %s\n", i, event.type, event.button,
+                      event.action.substr(0, 12).c_str(), static_cast<unsigned>(event.delay),
+                      FormatDeviceEvent(EventToDeviceEvent(event)).c_str());
+        context.out() << line;
+    }
+    return kExitDone;
+}
+
+}  // namespace
+
+int RunMacroCommand(CommandContext& context, const std::vector<std::string>& args) {
+    if (args.empty()) return UsageError(context, "macro: no verb given", kMacroHelp);
+    const std::string& verb = args.front();
+    if (verb == "--help") {
+        context.out() << kMacroHelp;
+        return kExitDone;
+    }
+    if (verb == "write") {
+        if (args.size() != 1) return UsageError(context, "macro write: takes no arguments", kMacroHelp);
+        // Every file is read and checked before the keyboard is touched: an
+        // unreadable list or macro file sends nothing.
+        std::string error;
+        bool exists = false;
+        const std::filesystem::path folder = context.KindDataFolder(false, exists, error);
+        if (folder.empty()) return Refused(context, error);
+        if (exists) {
+            MacroList macros(folder);
+            std::vector<std::vector<MacroEvent>> events;
+            if (MacroListResult read = macros.ReadAllEvents(events); !read) {
+                PrintNotices(context, macros);
+                return Refused(context, "macro write: " + read.reason + "; nothing was sent");
+            }
+        }
+        return RunMacroWrite(context);
+    }
+    std::size_t argumentCount = 0;
+    if (verb == "list" || verb == "add") {
+        argumentCount = 0;
+    } else if (verb == "delete" || verb == "show" || verb == "import") {
+        argumentCount = 1;
+    } else if (verb == "rename" || verb == "export") {
+        argumentCount = 2;
+    } else {
+        return UsageError(context, "macro: unknown verb \"" + verb + "\"", kMacroHelp);
+    }
+    if (args.size() != argumentCount + 1) {
+        return UsageError(context,
+                          "macro " + verb + ": needs " + std::to_string(argumentCount) +
+                              (argumentCount == 1 ? " argument" : " arguments"),
+                          kMacroHelp);
+    }
+    std::size_t index = 0;
+    if (verb != "list" && verb != "add" && verb != "import") {
+        const std::optional<std::size_t> parsed = ParseIndex(args[1]);
+        if (!parsed) return UsageError(context, "macro " + verb + ": \"" + args[1] + "\" is not a macro index", kMacroHelp);
+        index = *parsed;
+    }
+
+    const std::string kindName = context.KindName();
+    const bool onlyReads = verb == "list" || verb == "show" || verb == "export";
+    std::string error;
+    bool exists = false;
+    const std::filesystem::path folder = context.KindDataFolder(!onlyReads, exists, error);
+    if (folder.empty()) return Refused(context, error);
+    MacroList macros(folder);
+    // A kind without a folder has no macros; reading it makes no folder.
+    if (exists) {
+        if (MacroListResult loaded = macros.Load(); !loaded) return Refused(context, loaded.reason);
+    }
+
+    MacroListResult result;
+    if (verb == "show") {
+        return ShowMacro(context, macros, index);
+    } else if (verb == "add") {
+        result = macros.Add();
+    } else if (verb == "rename") {
+        result = macros.Rename(index, args[2]);
+    } else if (verb == "delete") {
+        result = macros.Delete(index);
+    } else if (verb == "import") {
+        result = macros.Import(args[1]);
+    } else if (verb == "export") {
+        result = macros.Export(index, args[2]);
+    }
+    PrintNotices(context, macros);
+    if (!result) return Refused(context, "macro " + verb + ": " + result.reason);
+    PrintList(context, kindName, macros);
+    return kExitDone;
+}
+
+}  // namespace ivra::cli

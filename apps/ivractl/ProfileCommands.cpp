@@ -1,0 +1,155 @@
+// ivractl profile list | select N | add | copy | delete | rename NAME |
+//                 import FILE | export FILE | reset
+//
+// Works on the profiles of one device kind (--kind, default keyboard) in the
+// per-user data folder (--data-dir replaces the data root), through the same
+// store the program uses. Every verb prints the resulting list.
+#include <charconv>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <json/value.h>
+
+#include "CommandContext.h"
+#include "models/profile/DataLocations.h"
+#include "models/profile/ProfileStore.h"
+#include "base/TextHelpers.h"
+
+namespace ivra::cli {
+namespace {
+
+constexpr const char* kProfileHelp =
+    "Usage: ivractl [--kind NAME] [--data-dir DIR] profile VERB [argument]\n"
+    "\n"
+    "  list           the profiles in order; \"*\" marks the selected one\n"
+    "  select N       select profile number N (as numbered by list)\n"
+    "  add            add a profile with the default settings (at most 50)\n"
+    "  copy           copy the selected profile as \"NAME copy\"\n"
+    "  delete         delete the selected profile (never the last one)\n"
+    "  rename NAME    rename the selected profile\n"
+    "  import FILE    add a profile from an exported profile file\n"
+    "  export FILE    write the selected profile to FILE\n"
+    "  reset          put the selected profile back to the default settings\n"
+    "\n"
+    "The kind defaults to keyboard. Every verb prints the resulting list; a\n"
+    "refusal prints the reason and exits with 1. list and export never write,\n"
+    "and never make a folder for a kind that has none yet.\n";
+
+int KindCode(const CommandContext& context, const std::string& kindName) {
+    for (const auto& row : context.catalogue().Options()) {
+        if (row.kindName == kindName) return row.kind;
+    }
+    return 0;
+}
+
+void PrintList(CommandContext& context, const std::string& kindName, const ProfileStore& store) {
+    const ProfileList& list = store.ListRoot();
+    const int selected = store.ListSelection();
+    if (context.options().json) {
+        Json::Value root(Json::objectValue);
+        root["kind"] = kindName;
+        root["profiles"] = Json::Value(Json::arrayValue);
+        for (size_t i = 0; i < list.Count(); ++i) {
+            Json::Value entry(Json::objectValue);
+            entry["number"] = static_cast<Json::UInt64>(i + 1);
+            entry["name"] = ToValidUtf8(list.NameAt(i));
+            entry["id"] = ToValidUtf8(list.IdAt(i));
+            entry["selected"] = static_cast<int>(i) == selected;
+            root["profiles"].append(entry);
+        }
+        WriteJsonLine(context.out(), root);
+        return;
+    }
+    for (size_t i = 0; i < list.Count(); ++i) {
+        // A hand-edited name never forges lines or escapes on the terminal.
+        context.out() << (static_cast<int>(i) == selected ? "* " : "  ") << (i + 1) << "  "
+                      << PrintableText(list.NameAt(i)) << "\n";
+    }
+}
+
+int Refused(CommandContext& context, const std::string& reason) {
+    context.err() << "ivractl: " << reason << "\n";
+    return kExitFailed;
+}
+
+void PrintNotices(CommandContext& context, ProfileStore& store) {
+    for (const std::string& notice : store.TakeNotices()) context.err() << "ivractl: " << notice << "\n";
+}
+
+}  // namespace
+
+int RunProfileCommand(CommandContext& context, const std::vector<std::string>& args) {
+    if (args.empty()) return UsageError(context, "profile: no verb given", kProfileHelp);
+    const std::string& verb = args.front();
+    if (verb == "--help") {
+        context.out() << kProfileHelp;
+        return kExitDone;
+    }
+    const bool takesArgument = verb == "select" || verb == "rename" || verb == "import" || verb == "export";
+    const bool known = takesArgument || verb == "list" || verb == "add" || verb == "copy" ||
+                       verb == "delete" || verb == "reset";
+    if (!known) return UsageError(context, "profile: unknown verb \"" + verb + "\"", kProfileHelp);
+    if (args.size() != (takesArgument ? 2u : 1u)) {
+        return UsageError(context, "profile " + verb + (takesArgument ? ": needs one argument" : ": takes no argument"),
+                          kProfileHelp);
+    }
+    int number = 0;
+    if (verb == "select") {
+        const std::string& text = args[1];
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+        if (error != std::errc() || end != text.data() + text.size() || number < 1) {
+            return UsageError(context, "profile select: \"" + text + "\" is not a profile number",
+                              kProfileHelp);
+        }
+    }
+
+    const std::string kindName = context.KindName();
+    const bool onlyReads = verb == "list" || verb == "export";
+    std::string error;
+    bool exists = false;
+    const std::filesystem::path folder = context.KindDataFolder(!onlyReads, exists, error);
+    if (folder.empty()) return Refused(context, error);
+    if (!exists) {
+        // Nothing to read: the program makes the first profile when it starts.
+        if (verb == "export") return Refused(context, "there are no " + kindName + " profiles yet");
+        context.err() << "ivractl: there are no " << kindName << " profiles yet\n";
+        if (context.options().json) PrintList(context, kindName, ProfileStore({folder, {}, 0}));
+        return kExitDone;
+    }
+    const std::filesystem::path programFolder = ProgramFolder();
+    if (programFolder.empty()) {
+        context.err() << "ivractl: the program folder with DefaultData was not found (set IVRA_HOME)\n";
+    }
+    ProfileStore store({folder, DefaultDataFile(programFolder, kindName), KindCode(context, kindName)});
+    ProfileStoreResult result = store.LoadProfileList();
+    PrintNotices(context, store);
+    if (!result) return Refused(context, result.reason);
+
+    if (verb == "select") {
+        result = store.SelectProfile(number - 1);
+    } else if (verb == "add") {
+        result = store.AddProfile();
+    } else if (verb == "copy") {
+        result = store.CopyProfile();
+    } else if (verb == "delete") {
+        result = store.DeleteProfile();
+    } else if (verb == "import") {
+        result = store.ImportProfile(args[1]);
+    } else if (verb == "export") {
+        result = store.ExportProfile(args[1]);
+    } else if (verb == "reset") {
+        result = store.ResetProfile();
+    } else if (verb == "rename") {
+        std::string reason;
+        const RenameResult renamed = store.RenameProfile(args[1], &reason);
+        result = renamed == RenameResult::kDone ? ProfileStoreResult::Done()
+                                                : ProfileStoreResult::Refused("profile rename: " + reason);
+    }
+    PrintNotices(context, store);
+    if (!result) return Refused(context, result.reason);
+    PrintList(context, kindName, store);
+    return kExitDone;
+}
+
+}  // namespace ivra::cli

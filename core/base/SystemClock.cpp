@@ -1,0 +1,23 @@
+#include "base/Clock.h"
+
+#include <chrono>
+#include <thread>
+
+namespace ivra {
+
+uint64_t SystemClock::NowMs() {
+    using namespace std::chrono;
+    return static_cast<uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void SystemClock::SleepMs(uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+IClock& DefaultSystemClock() {
+    static SystemClock clock;
+    return clock;
+}
+
+}  // namespace ivra

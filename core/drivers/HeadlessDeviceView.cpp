@@ -1,0 +1,90 @@
+#include "drivers/HeadlessDeviceView.h"
+
+namespace ivra {
+
+HeadlessDeviceView::HeadlessDeviceView(std::vector<PageChild> selectPanelChildren,
+                                       std::set<std::string> tabLayouts)
+    : children_(std::move(selectPanelChildren)), tabLayouts_(std::move(tabLayouts)) {}
+
+std::unique_ptr<HeadlessDeviceView> HeadlessDeviceView::WithButtons(int keys, int lights) {
+    std::vector<PageChild> children;
+    ControlHandle handle = 0;
+    for (int i = 0; i < keys; ++i) {
+        children.push_back({handle++, "DeviceKeyButton", "key_" + std::to_string(i)});
+    }
+    for (int i = 0; i < lights; ++i) {
+        children.push_back({handle++, "DeviceKeyButton", "light_" + std::to_string(i)});
+    }
+    return std::make_unique<HeadlessDeviceView>(
+        std::move(children),
+        std::set<std::string>{"device_function_switch", "device_key_function_switch"});
+}
+
+bool HeadlessDeviceView::SelectPanelChildren(std::vector<PageChild>& children) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!children_) return false;
+    children = *children_;
+    return true;
+}
+
+bool HeadlessDeviceView::IsControlVisible(ControlHandle button) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return hidden_.count(button) == 0;
+}
+
+void HeadlessDeviceView::SetLightButton(ControlHandle button, bool on, uint32_t colour,
+                                        uint8_t level) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    lightButtons_[button] = LightButtonState{on, colour, level};
+    ++lightButtonUpdates_;
+}
+
+bool HeadlessDeviceView::HasTabLayout(const std::string& name) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return tabLayouts_.count(name) != 0;
+}
+
+void HeadlessDeviceView::SelectTab(const std::string& layoutName, int tab) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    selectedTabs_[layoutName] = tab;
+}
+
+void HeadlessDeviceView::ShowPowerStatus(const std::array<uint8_t, 6>& record) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    powerStatus_ = record;
+}
+
+void HeadlessDeviceView::SetControlVisible(ControlHandle button, bool visible) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (visible) {
+        hidden_.erase(button);
+    } else {
+        hidden_.insert(button);
+    }
+}
+
+std::optional<HeadlessDeviceView::LightButtonState> HeadlessDeviceView::LightButton(
+    ControlHandle button) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto found = lightButtons_.find(button);
+    if (found == lightButtons_.end()) return std::nullopt;
+    return found->second;
+}
+
+int HeadlessDeviceView::SelectedTab(const std::string& layoutName) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto found = selectedTabs_.find(layoutName);
+    return found == selectedTabs_.end() ? -1 : found->second;
+}
+
+std::optional<std::array<uint8_t, 6>> HeadlessDeviceView::LastPowerStatus() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return powerStatus_;
+}
+
+int HeadlessDeviceView::LightButtonUpdates() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lightButtonUpdates_;
+}
+
+}  // namespace ivra

@@ -1,0 +1,397 @@
+#include "drivers/KestrelUSBDevice.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+#include "transport/DeviceEventObserver.h"
+#include "models/lighting/KeyLevelStep.h"
+#include "drivers/DriverHost.h"
+#include "base/TimerService.h"
+#include "models/lighting/BaseEffectSteps.h"
+#include "base/DebugOutput.h"
+
+namespace ivra {
+
+namespace {
+
+constexpr size_t kLevelPositionsMarked = 9;
+
+// "key_12" -> ("key_", 12); false when the name does not end in digits.
+bool SplitIndexedName(const std::string& name, std::string& prefix, size_t& number) {
+    size_t digits = name.size();
+    while (digits > 0 && name[digits - 1] >= '0' && name[digits - 1] <= '9') --digits;
+    if (digits == name.size() || name.size() - digits > 6) return false;
+    prefix = name.substr(0, digits);
+    number = std::stoul(name.substr(digits));
+    return true;
+}
+
+bool EqualsNoCase(const std::string& a, const char* b) {
+    const std::string other(b);
+    return a.size() == other.size() &&
+           std::equal(a.begin(), a.end(), other.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+}  // namespace
+
+CKestrelUSBDevice::CKestrelUSBDevice(IHidBackend& backend, IClock& clock)
+    : commandTransport(backend, clock), eventTransport(backend, clock) {}
+
+CKestrelUSBDevice::~CKestrelUSBDevice() { Shutdown(); }
+
+void CKestrelUSBDevice::Shutdown() {
+    CloseEventChannel(false);
+    CloseEventChannel(true);
+    std::lock_guard<std::recursive_mutex> lock(commandTransport.ioLock);
+    commandTransport.open = false;
+    commandTransport.channelA.Close();
+    commandTransport.channelB.Close();
+}
+
+// ---- Page binding ------------------------------------------------------
+
+void CKestrelUSBDevice::BindPageControls() {
+    if (pageXml.empty()) {
+        keyCount = 0;
+        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+        ledColours.clear();
+        lightButtons.clear();
+        keyButtons.clear();
+        return;
+    }
+    std::vector<PageChild> children;
+    if (view == nullptr || !view->SelectPanelChildren(children)) return;
+    for (const PageChild& child : children) {
+        if (child.className != "DeviceKeyButton") continue;
+        std::string prefix;
+        size_t number = 0;
+        if (!SplitIndexedName(child.name, prefix, number)) continue;
+        if (EqualsNoCase(prefix, "key_") && number < keyButtons.size()) {
+            keyButtons[number] = child.handle;
+        } else if (EqualsNoCase(prefix, "light_") && number < lightButtons.size()) {
+            lightButtons[number] = child.handle;
+            view->SetLightButton(child.handle, true, 0xFFFFFF, 255);
+        }
+    }
+}
+
+void CKestrelUSBDevice::ShowFunctionTab(int type) {
+    functionTab = type;
+    if (view == nullptr) return;
+    if (!functionSwitchFound) functionSwitchFound = view->HasTabLayout("device_function_switch");
+    if (!keyFunctionSwitchFound) {
+        keyFunctionSwitchFound = view->HasTabLayout("device_key_function_switch");
+    }
+    if (!functionSwitchFound || !keyFunctionSwitchFound) return;
+    const bool pointerKind = kind == kind::kKeyboard || kind == kind::kMouse;
+    if (type == 3 || type == 8) {
+        view->SelectTab("device_function_switch", 1);
+    } else if (type == 5) {
+        view->SelectTab("device_function_switch", 2);
+    } else if (type == 4 && pointerKind) {
+        view->SelectTab("device_function_switch", 3);
+    } else {
+        view->SelectTab("device_function_switch", 0);
+        int tab = 0;
+        if (type == 2 || type == 6) tab = 1;
+        else if (type == 4 || type == 7) tab = 2;
+        view->SelectTab("device_key_function_switch", tab);
+    }
+}
+
+// ---- Lights ------------------------------------------------------------
+
+template <typename Step>
+void CKestrelUSBDevice::RunBaseStep(Step step) {
+    std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+    light::BaseEffectState state{effectPhase, effectColourIndex, effectToggle, effectToggleTime};
+    step(state);
+    effectPhase = state.phase;
+    effectColourIndex = state.colourIndex;
+    effectToggle = state.toggle;
+    effectToggleTime = state.toggleTime;
+}
+
+uint32_t CKestrelUSBDevice::StepClockMs() {
+    return static_cast<uint32_t>(commandTransport.clock().NowMs());
+}
+
+void CKestrelUSBDevice::EffectStepBreathe() {
+    RunBaseStep([this](light::BaseEffectState& s) { light::StepBreathe(s, ledColours, lightEffect); });
+}
+
+void CKestrelUSBDevice::EffectStepExtra() {
+    RunBaseStep([this](light::BaseEffectState& s) { light::StepFourColourBreathe(s, ledColours, lightEffect); });
+}
+
+void CKestrelUSBDevice::EffectStepStaticA() {
+    RunBaseStep([this](light::BaseEffectState&) { light::StepStatic(ledColours, lightEffect); });
+}
+
+void CKestrelUSBDevice::EffectStepStaticB() { CKestrelUSBDevice::EffectStepStaticA(); }
+void CKestrelUSBDevice::EffectStepStaticC() { CKestrelUSBDevice::EffectStepStaticA(); }
+
+void CKestrelUSBDevice::EffectStepWave() {
+    RunBaseStep([this](light::BaseEffectState& s) { light::StepHueCycle(s, ledColours, lightEffect); });
+}
+
+void CKestrelUSBDevice::EffectStepFlash() {
+    const uint32_t now = StepClockMs();
+    RunBaseStep([this, now](light::BaseEffectState& s) { light::StepFlash(s, ledColours, lightEffect, now); });
+}
+
+void CKestrelUSBDevice::EffectStepCycle() {
+    const uint32_t now = StepClockMs();
+    RunBaseStep([this, now](light::BaseEffectState& s) { light::StepFourColourBlink(s, ledColours, lightEffect, now); });
+}
+
+void CKestrelUSBDevice::EffectStepOff() {
+    std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+    light::StepOff(ledColours);
+}
+
+void CKestrelUSBDevice::PushLightFrame() {
+    if (!lightControlEnabled.load()) return;
+    std::vector<uint8_t> frame;
+    {
+        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+        frame.assign(3 * ledColours.size(), 0);
+        for (size_t i = 0; i < ledColours.size(); ++i) {
+            const uint32_t colour = ledColours[i];
+            const uint32_t red = colour & 0xFF;
+            const uint32_t green = (colour >> 8) & 0xFF;
+            const uint32_t blue = (colour >> 16) & 0xFF;
+            const uint32_t brightness = (colour >> 24) & 0xFF;
+            if (view != nullptr && i < lightButtons.size() && lightButtons[i] != kNoControl &&
+                view->IsControlVisible(lightButtons[i])) {
+                view->SetLightButton(lightButtons[i], true, green << 16 | blue << 8 | red,
+                                     static_cast<uint8_t>(brightness));
+            }
+            // LED 126 has a button but no place in the streamed frame.
+            if (i == 126) continue;
+            frame[3 * i] = static_cast<uint8_t>(red * brightness / 256);
+            frame[3 * i + 1] = static_cast<uint8_t>(green * brightness / 256);
+            frame[3 * i + 2] = static_cast<uint8_t>(blue * brightness / 256);
+        }
+    }
+    if (commandTransport.receiverMode.load()) return;
+    if (commandTransport.StreamLightFrame(frame.data(), frame.size()) != result::kSuccess) {
+        commandTransport.clock().SleepMs(200);
+    }
+}
+
+void CKestrelUSBDevice::NotifyLightFrame() {
+    if (selectorEntry != nullptr) selectorEntry->OnLightFrameReady();
+}
+
+void CKestrelUSBDevice::SetLedColour(int index, uint32_t colour) {
+    std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+    if (index >= 0 && static_cast<size_t>(index) < ledColours.size()) {
+        ledColours[static_cast<size_t>(index)] = colour;
+    }
+}
+
+void CKestrelUSBDevice::GetLedColour(uint32_t& colour, int index) {
+    std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+    colour = index >= 0 && static_cast<size_t>(index) < ledColours.size()
+                 ? ledColours[static_cast<size_t>(index)]
+                 : 0;
+}
+
+void CKestrelUSBDevice::SetLedCount(int count) {
+    const size_t size = static_cast<size_t>(std::max(count, 0));
+    std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+    if (size != ledColours.size()) {
+        lightButtons.resize(size, kNoControl);
+        ledColours.resize(size);
+        ledFrames.resize(size);
+    }
+    std::fill(ledColours.begin(), ledColours.end(), 0u);
+    std::fill(ledFrames.begin(), ledFrames.end(), LightInfo{});
+}
+
+int CKestrelUSBDevice::LedCount() const {
+    return static_cast<int>(ledColours.size());
+}
+
+void CKestrelUSBDevice::CopyLightMaps(const std::vector<uint8_t>& maps) { lightMaps = maps; }
+
+void CKestrelUSBDevice::GetLightModeInfo(LightModeInfo& out, int /*index*/) {
+    // The light panel answers for the mode once it exists; until then the
+    // last answer stands.
+    out = lastLightMode;
+}
+
+// ---- Key levels ----------------------------------------------------------
+
+uint8_t CKestrelUSBDevice::StepKeyLevelDown(int key, int mode) {
+    if (key < 0 || static_cast<size_t>(key) >= keyLevels.size()) return 0;
+    uint8_t& level = keyLevels[static_cast<size_t>(key)];
+    level = StepLevelDown(level, mode);
+    return level;
+}
+
+uint8_t CKestrelUSBDevice::StepKeyLevelUp(int key, int fine) {
+    if (key < 0 || static_cast<size_t>(key) >= keyLevels.size()) return 0;
+    uint8_t& level = keyLevels[static_cast<size_t>(key)];
+    level = StepLevelUp(level, fine);
+    return level;
+}
+
+void CKestrelUSBDevice::FillMarkedLevels() {
+    for (size_t i = 0; i < kLevelPositionsMarked; ++i) {
+        if (levelRing[i] != 0) keyLevels[i] = 255;
+    }
+}
+
+void CKestrelUSBDevice::RotateLevelRing(bool forward) {
+    if (forward) {
+        std::rotate(levelRing.rbegin(), levelRing.rbegin() + 1, levelRing.rend());
+    } else {
+        std::rotate(levelRing.begin(), levelRing.begin() + 1, levelRing.end());
+    }
+}
+
+void CKestrelUSBDevice::ResetKeyLevels() {
+    keyLevels.fill(0);
+    levelRing.fill(0);
+}
+
+// ---- Commands --------------------------------------------------------------
+
+bool CKestrelUSBDevice::UploadKeyList(int /*block*/, const std::vector<KeyRecord>& /*keyList*/) {
+    return false;
+}
+
+bool CKestrelUSBDevice::WriteKeyAssignments(int /*block*/) { return false; }
+
+int CKestrelUSBDevice::WriteSettings(int, int, int, int, int) { return 0; }
+
+bool CKestrelUSBDevice::QueryReceiverLinkOfTransport() {
+    return commandTransport.open.load() && commandTransport.receiverMode.load() &&
+           commandTransport.QueryReceiverLink();
+}
+
+// ---- Identity and data locations -------------------------------------------
+
+void CKestrelUSBDevice::SetIdentity(const DeviceSlot& slot) {
+    std::lock_guard<std::mutex> lock(identityMutex_);
+    identity_ = slot;
+    kind = slot.kind;
+    role = slot.role;
+}
+
+void CKestrelUSBDevice::GetIdentity(DeviceSlot& out) const {
+    std::lock_guard<std::mutex> lock(identityMutex_);
+    out = identity_;
+}
+
+DeviceSlot CKestrelUSBDevice::Identity() const {
+    std::lock_guard<std::mutex> lock(identityMutex_);
+    return identity_;
+}
+
+void CKestrelUSBDevice::SetCurrentProfileId(const std::string& id) {
+    std::lock_guard<std::mutex> lock(identityMutex_);
+    currentProfileId_ = id;
+}
+
+std::string CKestrelUSBDevice::CurrentProfileId() const {
+    std::lock_guard<std::mutex> lock(identityMutex_);
+    return currentProfileId_;
+}
+
+void CKestrelUSBDevice::SetDataRoots(std::string userDataRoot, std::string programFolder) {
+    userDataRoot_ = std::move(userDataRoot);
+    programFolder_ = std::move(programFolder);
+}
+
+std::string CKestrelUSBDevice::UserDataFolder() const {
+    if (userDataRoot_.empty() || kindName.empty()) return {};
+    const std::filesystem::path folder = std::filesystem::path(userDataRoot_) / kindName;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error || !std::filesystem::is_directory(folder, error)) return {};
+    return folder.string() + "/";
+}
+
+std::string CKestrelUSBDevice::DefaultDataFile() const {
+    if (programFolder_.empty() || kindName.empty()) return {};
+    return (std::filesystem::path(programFolder_) / "DefaultData" / (kindName + ".Json")).string();
+}
+
+std::string CKestrelUSBDevice::DefaultDataFolderFile(const std::string& name) const {
+    if (programFolder_.empty()) return {};
+    return (std::filesystem::path(programFolder_) / "DefaultData" / name).string();
+}
+
+// ---- Event channels --------------------------------------------------------
+
+bool CKestrelUSBDevice::OpenEventChannel(bool receiverChannel, const std::string& path) {
+    std::unique_ptr<EventListener>& listener = receiverChannel ? listenerB_ : listenerA_;
+    if (listener) listener->Stop();
+    CHidChannel& channel = receiverChannel ? eventTransport.channelB : eventTransport.channelA;
+    std::atomic<bool>& openFlag = receiverChannel ? eventChannelBOpen_ : eventTransport.open;
+    bool opened = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(receiverChannel ? eventTransport.channelBLock
+                                                                   : eventTransport.ioLock);
+        openFlag = false;
+        channel.Close();  // wakes a pending read
+        opened = channel.Open(path, true);
+        openFlag = opened;
+    }
+    if (!opened) return false;
+    listener = std::make_unique<EventListener>(channel, openFlag, ListenerExitLine());
+    listener->Start([this, receiverChannel](uint16_t code) { OnEventCode(code, receiverChannel); });
+    return true;
+}
+
+void CKestrelUSBDevice::CloseEventChannel(bool receiverChannel) {
+    std::unique_ptr<EventListener>& listener = receiverChannel ? listenerB_ : listenerA_;
+    if (listener) {
+        listener->Stop();
+        listener.reset();
+    }
+    CHidChannel& channel = receiverChannel ? eventTransport.channelB : eventTransport.channelA;
+    std::atomic<bool>& openFlag = receiverChannel ? eventChannelBOpen_ : eventTransport.open;
+    std::lock_guard<std::recursive_mutex> lock(receiverChannel ? eventTransport.channelBLock
+                                                               : eventTransport.ioLock);
+    openFlag = false;
+    channel.Close();
+}
+
+bool CKestrelUSBDevice::EventChannelOpen(bool receiverChannel) const {
+    return receiverChannel ? eventChannelBOpen_.load() : eventTransport.open.load();
+}
+
+bool CKestrelUSBDevice::ListenerRunning(bool receiverChannel) const {
+    const std::unique_ptr<EventListener>& listener = receiverChannel ? listenerB_ : listenerA_;
+    return listener && listener->Running();
+}
+
+void CKestrelUSBDevice::OnEventCode(uint16_t code, bool receiverChannel) {
+    if (code == 0) return;  // the release report that follows every event
+    if (code == kEventReadBackRequest) {
+        DebugLine(kReadBackRequestLine);
+        if (selectorEntry != nullptr) selectorEntry->StartReadBack();
+    } else if (code >= 0x0402 && ((code >> 8) == 0x10 || (code >> 8) == 0x11) &&
+               commandTransport.open.load()) {
+        OnActiveProfileEvent(code);
+    } else {
+        OnKindEvent(code, receiverChannel);
+    }
+    if (eventObserver_ != nullptr) eventObserver_->OnDeviceEvent(*this, code, receiverChannel);
+}
+
+void CKestrelUSBDevice::OnActiveProfileEvent(uint16_t code) {
+    activeProfileIndex = code & 0x0F;
+    RefreshPage();
+}
+
+}  // namespace ivra

@@ -1,0 +1,246 @@
+// The device object every supported device has, whether present or not:
+// its identity, its command and event transports, its binding to the page
+// (through IDeviceView) and to its selector entry, the per-LED light state,
+// and the table of virtual operations through which discovery, the selector
+// entry's timers, the panels and the event listeners drive a device without
+// knowing its kind. The kinds (keyboard, mouse, mouse pad, headset) derive
+// from it and replace the operations they implement.
+//
+// Threads: the owner thread calls everything except what the listeners do
+// (OnEventCode and what it calls); the light state is guarded by
+// lightFrameLock and lightGroupLock, the small shared fields are atomics.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include <json/value.h>
+
+#include "discovery/DeviceSlot.h"
+#include "transport/DeviceTransport.h"
+#include "drivers/DeviceView.h"
+#include "transport/EventListener.h"
+#include "models/lighting/LightRecords.h"
+#include "models/keys/KeyRecord.h"
+#include "models/lighting/LightRecordLayout.h"
+
+namespace ivra {
+
+class IDeviceEventObserver;
+class ITimerService;
+class IDriverHost;
+
+constexpr size_t kKeyLevelCount = 126;
+constexpr size_t kLevelRingSize = 23;
+constexpr int kNoOptionRow = -1;
+constexpr int kNoSelectedKey = -1;
+
+// Event codes the base listener acts on.
+constexpr uint16_t kEventReadBackRequest = 0x0401;
+
+constexpr const char* kReadBackRequestLine = "接收到自动添加设备的同步信息要求";
+constexpr const char* kCableListenerExitLine = "MS 设备同步线程设定退出";
+
+class CKestrelUSBDevice {
+public:
+    CKestrelUSBDevice(IHidBackend& backend, IClock& clock = DefaultSystemClock());
+    // Stops the listeners; the transports close their channels.
+    virtual ~CKestrelUSBDevice();
+    CKestrelUSBDevice(const CKestrelUSBDevice&) = delete;
+    CKestrelUSBDevice& operator=(const CKestrelUSBDevice&) = delete;
+
+    // The class name the page's root tag uses for this kind.
+    virtual const char* ClassName() const { return "KestrelUSBDevice"; }
+
+    // ---- Fields ---------------------------------------------------------
+    CDeviceTransport commandTransport;
+    // Event channels; `open` means event channel A is open.
+    CDeviceTransport eventTransport;
+    std::array<uint8_t, kInfoBlockSize> infoBlock{};
+    IDeviceView* view = nullptr;  // the page (light panel, profile panel, select panel)
+    IDriverHost* selectorEntry = nullptr;
+    bool functionSwitchFound = false;
+    bool keyFunctionSwitchFound = false;
+    std::string pageXml;
+    std::string mainWindowText;
+    std::string lightControlName;
+    std::string kindName;
+    uint32_t kind = 0;
+    uint32_t role = 0;
+    int32_t keyCount = 0;
+    int32_t optionRowIndex = kNoOptionRow;
+    int32_t selectedKeyIndex = kNoSelectedKey;
+    int32_t functionTab = 1;
+    std::vector<ControlHandle> keyButtons;
+    std::vector<ControlHandle> lightButtons;
+    std::vector<uint32_t> ledColours;  // byte 0 red, 1 green, 2 blue, 3 brightness
+    LightInfo lightEffect{};
+    std::recursive_mutex lightGroupLock;  // guards lightGroups
+    std::recursive_mutex lightFrameLock;  // guards ledFrames and ledColours
+    std::vector<light::RecordedStep> lightGroups;  // steps of the recorded effect in use
+    size_t lightGroupStep = 0;                     // the step playing, under lightGroupLock
+    std::vector<LightInfo> ledFrames;
+    std::atomic<bool> lightControlEnabled{true};
+    uint8_t effectPhase = 0;
+    uint8_t effectColourIndex = 0;
+    bool effectToggle = false;
+    uint32_t effectToggleTime = 0;
+    std::array<uint8_t, kKeyLevelCount> keyLevels{};
+    std::array<uint8_t, kLevelRingSize> levelRing{};
+    bool batteryPowered = false;
+    int32_t modelIndex = 0;
+    // Set from the listener threads (events 0x10xx / 0x11xx).
+    std::atomic<int> activeProfileIndex{0};
+    std::vector<uint8_t> lightMaps;
+    LightModeInfo lastLightMode{};
+    AudioLightInfo audioLightEffect{};
+
+    // ---- Virtual operations ------------------------------------------------
+    virtual void BindPageControls();
+    virtual int ReloadLightState() { return 0; }
+    // The shared software effect steps: each paints every entry of
+    // ledColours from lightEffect once (the kinds' effect threads choose
+    // which runs and when).
+    virtual void EffectStepBreathe();
+    virtual void EffectStepExtra();
+    virtual void EffectStepStaticA();
+    virtual void EffectStepStaticB();
+    virtual void EffectStepStaticC();
+    virtual void EffectStepWave();
+    virtual void EffectStepFlash();
+    virtual void EffectStepCycle();
+    virtual void EffectStepOff();
+    virtual void PushLightFrame();
+    // Shows the current ledColours on the page; the selector entry's frame
+    // timer calls it when a new frame exists and the page is seen. Kinds
+    // that stream from their light thread paint only; the base pushes.
+    virtual void PaintLightFrame() { PushLightFrame(); }
+    virtual void SetLedColour(int index, uint32_t colour);
+    virtual void GetLedColour(uint32_t& colour, int index);
+    virtual void SyncOnConnect() {}
+    virtual void ReadBackSettings() {}
+    virtual void OnTimer1003() {}
+    virtual void OnTimer1004() {}
+    virtual void RefreshPowerStatus() {}
+    virtual bool QueryLink() { return true; }
+    virtual int LoadProfile() { return 0; }
+    virtual void RefreshPage() {}
+    virtual void RemapKeys() {}
+    virtual int LoadDefaultProfile() { return 0; }
+    virtual bool UploadKeyList(int block, const std::vector<KeyRecord>& keyList);
+    virtual bool WriteKeyAssignments(int block);
+    virtual int WriteMacros() { return 0; }
+    virtual int WriteSettings(int slot, int value, int flag, int screenWidth, int screenHeight);
+    virtual void ReloadKeysAndMacros() {}
+    virtual void CopyLightMaps(const std::vector<uint8_t>& maps);
+    virtual uint8_t StepKeyLevelDown(int key, int mode);
+    virtual uint8_t StepKeyLevelUp(int key, int fine);
+    virtual void FillMarkedLevels();
+    virtual void RotateLevelRing(bool forward);
+    virtual void ResetKeyLevels();
+    virtual void ShowFunctionTab(int type);
+    virtual int GetFunctionTab() { return functionTab; }
+    virtual void EnsureProfileFiles() {}
+    virtual std::string GetProfilePath() { return {}; }
+    virtual void SaveProfile() {}
+    virtual void SetModelIndex(int value) { modelIndex = value; }
+    virtual int GetModelIndex() { return modelIndex; }
+    virtual void SetLightEffect(const LightInfo& record) { lightEffect = record; }
+    virtual void SetLightEffectColour(const AudioLightInfo& record) { audioLightEffect = record; }
+    virtual void GetLightModeInfo(LightModeInfo& out, int index);
+    virtual void SetSelectedKey(int index) { selectedKeyIndex = index; }
+    virtual void FeedAudioSpectrum(const std::vector<uint8_t>& /*bands*/) {}
+    virtual void FeedScreenColours(const std::vector<uint8_t>& /*data*/) {}
+
+    // ---- Other operations --------------------------------------------------
+    void SetIdentity(const DeviceSlot& slot);
+    void GetIdentity(DeviceSlot& out) const;
+    DeviceSlot Identity() const;
+    // Resizes the light buttons, colours and per-LED records when the count
+    // changes; then zeroes every colour and record.
+    void SetLedCount(int count);
+    int LedCount() const;
+    void SetMainWindowText(const std::string& text) { mainWindowText = text; }
+
+    // The per-user data root ("…/Ivra Wireless Manager 1.0") and the program
+    // folder, set by the owner before the data locations are used.
+    void SetDataRoots(std::string userDataRoot, std::string programFolder);
+    // userDataRoot/kindName/, created with every missing level; empty when
+    // it cannot be created.
+    std::string UserDataFolder() const;
+    // programFolder/DefaultData/kindName.Json
+    std::string DefaultDataFile() const;
+    // programFolder/DefaultData/name; empty without a program folder.
+    std::string DefaultDataFolderFile(const std::string& name) const;
+
+    // The profile the device's profile panel (or ivractl) has selected; the
+    // kinds join it to their data folder to find the profile file.
+    void SetCurrentProfileId(const std::string& id);
+    std::string CurrentProfileId() const;
+
+    // Runs one shared effect step with the device's step state.
+    template <typename Step>
+    void RunBaseStep(Step step);
+    // The millisecond tick the flashing steps time their toggles with.
+    uint32_t StepClockMs();
+
+    // A new light frame exists (any thread): the selector entry repaints the
+    // page at its next display frame, or when the page is seen again.
+    void NotifyLightFrame();
+    // The page came on screen again (owner thread, from the selector entry).
+    virtual void OnPageShown() {}
+
+    // Stops the listeners and closes every channel. Owners call it before
+    // destroying a device, while the kind's operations still exist.
+    void Shutdown();
+
+    // ---- Event channels ----------------------------------------------------
+    // Opens event channel A (cable) or B (receiver) on `path` under its lock
+    // and starts its listener. Re-pointing an open channel stops its
+    // listener first. False when the open fails.
+    bool OpenEventChannel(bool receiverChannel, const std::string& path);
+    // Stops the channel's listener and closes it under its lock.
+    void CloseEventChannel(bool receiverChannel);
+    bool EventChannelOpen(bool receiverChannel) const;
+    bool ListenerRunning(bool receiverChannel) const;
+
+    // Where the listeners report events, and the timers they start; set by
+    // the owner before any channel opens.
+    void SetEventObserver(IDeviceEventObserver* observer) { eventObserver_ = observer; }
+    void SetTimerService(ITimerService* timers) { timers_ = timers; }
+
+    // Acts on one event code read by a listener (listener thread).
+    void OnEventCode(uint16_t code, bool receiverChannel);
+
+protected:
+    // The keyboard's and the mouse's link query: true when the command
+    // transport is open, in receiver mode, and the receiver says linked.
+    bool QueryReceiverLinkOfTransport();
+
+    // The line the kind's listeners write when they end.
+    virtual const char* ListenerExitLine() const { return kCableListenerExitLine; }
+    // Events 0x10xx / 0x11xx: the profile (and, for the mouse, DPI stage)
+    // now active on the device.
+    virtual void OnActiveProfileEvent(uint16_t code);
+    // Codes the kind handles beyond the base ones.
+    virtual void OnKindEvent(uint16_t /*code*/, bool /*receiverChannel*/) {}
+
+private:
+    std::atomic<bool> eventChannelBOpen_{false};
+    std::unique_ptr<EventListener> listenerA_;
+    std::unique_ptr<EventListener> listenerB_;
+    IDeviceEventObserver* eventObserver_ = nullptr;
+    ITimerService* timers_ = nullptr;
+    mutable std::mutex identityMutex_;
+    DeviceSlot identity_;
+    std::string userDataRoot_;
+    std::string currentProfileId_;  // under identityMutex_
+    std::string programFolder_;
+};
+
+}  // namespace ivra

@@ -1,0 +1,224 @@
+// The keyboard's device object: what it exchanges with the keyboard
+// (connection sync, key table upload, settings record, read-back, macro
+// image, custom colour groups, streamed frames), how the page's 126 key
+// positions map to the keyboard's own key and LED numbering, the profile
+// sections it keeps (key list, light record, per-key effects, custom
+// groups, system record) and the hand-off of the listeners' events.
+//
+// Threads: the owner thread runs the operations; the listeners call
+// OnKindEvent / OnActiveProfileEvent; the light preview paints ledColours.
+// The maps and the key table copy are replaced under mapsMutex_, the
+// profile data under profileMutex_.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "drivers/KestrelUSBDevice.h"
+#include "transport/LightStreamSender.h"
+#include "base/WorkerThread.h"
+#include "drivers/keyboard/KeyPositionMaps.h"
+#include "drivers/keyboard/KeyboardSettingsRecord.h"
+#include "drivers/keyboard/KeyboardSystemStages.h"
+#include "models/lighting/KeyboardEffectEngine.h"
+#include "models/lighting/LightNames.h"
+#include "models/profile/KeyboardProfileData.h"
+
+namespace ivra {
+
+constexpr const char* kKeyboardLightThreadExitLine = "KB灯光线程设定退出";
+// 3 x key count may not exceed this (the key table's block).
+constexpr size_t kMaxKeyTableBytes = 512;
+
+// What WriteMacros returns besides 0 (written, or nothing to write) and a
+// positive count of events too many.
+constexpr int kMacroWriteFailed = -1;
+// The information block (and so the size of the macro memory) could not be
+// read; nothing was sent.
+constexpr int kMacroInfoBlockUnreadable = -2;
+
+// How a settings read-back ended. Nothing changes unless the record was read.
+struct SettingsReadBackResult {
+    enum class Outcome {
+        kStored,            // read, stored into the profile and saved
+        kClosed,            // the command channel is not open: nothing was read
+        kSlotUnreadable,    // the active slot could not be read
+        kRecordUnreadable,  // the slot's record could not be read
+        kNotSaved,          // read and taken over, but the profile file was not written
+    };
+    Outcome outcome = Outcome::kClosed;
+    int code = 0;  // the transport's result of the failed read
+    bool Ok() const { return outcome == Outcome::kStored; }
+};
+
+class CKestrelKeyboardDevice : public CKestrelUSBDevice {
+public:
+    explicit CKestrelKeyboardDevice(IHidBackend& backend, IClock& clock = DefaultSystemClock());
+    ~CKestrelKeyboardDevice() override;
+
+    const char* ClassName() const override { return "KestrelKeyboardDevice"; }
+
+    // ---- Operations of the device object -----------------------------------
+    void BindPageControls() override;
+    void SyncOnConnect() override;
+    void ReadBackSettings() override { ReadBackAndStore(); }
+    int ReloadLightState() override;
+    int LoadProfile() override;
+    int LoadDefaultProfile() override;
+    void RefreshPage() override;
+    void RemapKeys() override;
+    bool UploadKeyList(int block, const std::vector<KeyRecord>& keyList) override;
+    bool WriteKeyAssignments(int block) override;
+    int WriteMacros() override;
+    int WriteSettings(int slot, int value, int flag, int screenWidth, int screenHeight) override;
+    void ReloadKeysAndMacros() override;
+    void PushLightFrame() override;
+    void PaintLightFrame() override;
+    void OnPageShown() override;
+    bool QueryLink() override { return QueryReceiverLinkOfTransport(); }
+    void ShowFunctionTab(int type) override;
+    void EnsureProfileFiles() override;
+    std::string GetProfilePath() override;
+    void SaveProfile() override;
+    void SetModelIndex(int value) override;
+    void SetLightEffect(const LightInfo& record) override;
+    void SetLightEffectColour(const AudioLightInfo& record) override;
+    void FeedScreenColours(const std::vector<uint8_t>& data) override;
+
+    // ---- Keyboard operations -----------------------------------------------
+    // A key event reported by the keyboard: device key index and 1 = press,
+    // 2 = release (listener thread).
+    virtual void OnKeyboardOperation(int value, int type);
+    // The settings read-back, saying how it ended.
+    SettingsReadBackResult ReadBackAndStore();
+    // Light control switched on or off by the main window.
+    void SetLightControl(bool on);
+
+    // Custom effect: paint one position with the light record's colour,
+    // store the group and (cable only) send it; upload the group in use.
+    void CustomPaint(int position);
+    bool CustomUpload();
+    void SelectCustomGroup(int group);
+    void LoadCustomGroup();
+    void SaveCustomGroup();
+
+    // The changes the page (and ivractl) make. Each stores into the profile
+    // and saves it; those that the keyboard keeps also write the settings
+    // record. They return false when a write to the keyboard failed.
+    bool ChangeLight(const LightInfo& record);
+    bool ChangeSetting(KeyboardSetting setting, uint16_t value);
+    bool SetKeyAssignment(int position, Assignment assignment);
+    bool RestoreKeyDefault(int position);
+
+    // ---- State for the page, ivractl and tests -----------------------------
+    KeyPositionMaps Maps() const;
+    int KeyCount() const;
+    // A key table was read completely in this connection; uploads wait for it.
+    bool KeyTableValid() const { return keyTableValid_.load(); }
+    // Whether the last profile save reached the file (a change that was not
+    // saved is lost with the next profile load, so callers must say so).
+    bool LastSaveSucceeded() const { return lastSaveOk_.load(); }
+    std::vector<uint8_t> DeviceKeyTable() const;
+    std::vector<uint8_t> LedMap() const;
+    std::vector<KeyRecord> KeyList();
+    KeyboardSystemStages SystemStages();
+    LightInfo CurrentLight();
+    const light::LightNameLists& LightNames() const { return lightNames_; }
+    // The last settings record read back (byte 0 = the active slot).
+    SettingsRecord LastReadBackRecord() const;
+    // The last frame packed for the keyboard (3 x key count bytes).
+    std::vector<uint8_t> LastFrame() const;
+    // The effect engine that paints ledColours, and the thread that runs
+    // it. SyncOnConnect starts the thread while the program controls the
+    // lights; it makes a pass at each effect tick at which the picture can
+    // change and otherwise sleeps until an input (a key press the effect
+    // reacts to, music or screen data, a light change, light control, stop)
+    // wakes it; while nothing shows its lights (the page is not seen and
+    // the effect is not streamed) it sleeps until the page shows again. A
+    // pass whose colours differ from the last ones hands the
+    // frame to the stream sender (streamed effects, cable only) and tells
+    // the selector entry that the page has something new to paint.
+    light::KeyboardEffectEngine& Effects() { return effects_; }
+    void StartEffectThread();
+    // Stops the thread; it is started again only by the next connection.
+    void StopEffectThread();
+    bool EffectThreadRunning() const { return effectThread_.Running(); }
+    // What the thread has done and whether it sleeps (for tests and tools).
+    struct EffectThreadStatus {
+        uint64_t passes = 0;   // engine passes made
+        uint64_t frames = 0;   // passes whose colours changed
+        WorkerThread::WaitState wait;
+    };
+    EffectThreadStatus EffectStatus() const;
+    // The thread that sends the streamed frames.
+    LightStreamSender& Stream() { return stream_; }
+    // Streams every effect's frames, not only music and screen colour (for
+    // ivractl's stream test and the benchmarks).
+    void SetStreamEveryEffect(bool on) { streamEveryEffect_ = on; }
+
+    // The last operation handed over, for the page and the tests.
+    std::atomic<int> lastOperationValue{-1};
+    std::atomic<int> lastOperationType{0};
+
+protected:
+    void OnKindEvent(uint16_t code, bool receiverChannel) override;
+    void OnActiveProfileEvent(uint16_t code) override;
+
+private:
+    // Fills the device section from the default data when the profile has
+    // none; false when there is no profile data at all.
+    bool EnsureSection();
+    int ReloadLight(bool fromReadBack);
+    void RestartPreview(bool fromReadBack);
+    void SendGroupImage(const std::vector<uint32_t>& colours);
+    bool EffectPass();
+    // The current effect's frames go to this keyboard (cable, light control).
+    bool StreamedToKeyboard();
+    // Packs the colours into the stream frame and hands it to the sender
+    // when the current effect is streamed to this keyboard.
+    void SubmitStreamFrame(const std::vector<uint32_t>& colours);
+    // ledColours were written outside the engine: show them.
+    void LedColoursChanged();
+    int SettingsEffectCode(const LightInfo& light) const;
+
+    mutable std::mutex mapsMutex_;
+    std::vector<uint8_t> deviceKeyTable_;
+    std::vector<uint8_t> ledMap_;
+    KeyPositionMaps maps_;
+    int keyCount_ = 0;
+    std::atomic<bool> keyTableValid_{false};
+    SettingsRecord lastReadBack_{};
+    std::vector<uint8_t> frame_;          // under mapsMutex_
+    std::vector<uint32_t> pushColours_;   // owner thread only
+    // What each light button shows, so that a paint touches only the
+    // buttons whose light changed (owner thread only).
+    struct PaintedLight {
+        bool known = false;
+        uint32_t colour = 0;
+        uint8_t level = 0;
+    };
+    std::vector<PaintedLight> painted_;
+    std::vector<uint32_t> publishedColours_;  // effect thread only
+    std::atomic<uint64_t> effectPasses_{0};
+    std::atomic<uint64_t> effectFrames_{0};
+    std::atomic<bool> effectThreadWanted_{false};
+    std::atomic<bool> republish_{false};
+
+    light::KeyboardEffectEngine effects_;
+    WorkerThread effectThread_;
+    LightStreamSender stream_;
+    std::atomic<bool> streamEveryEffect_{false};
+
+    std::recursive_mutex profileMutex_;
+    CKeyboardProfiledata profile_;
+    bool profileLoaded_ = false;
+    std::atomic<bool> lastSaveOk_{true};
+    light::LightNameLists lightNames_;
+    std::vector<std::string> macroNames_;
+    uint8_t previewEffect_ = 0xFF;
+};
+
+}  // namespace ivra

@@ -1,0 +1,13 @@
+#include "drivers/mouse/KestrelMouseDevice.h"
+
+namespace ivra {
+
+CKestrelMouseDevice::~CKestrelMouseDevice() { Shutdown(); }
+
+void CKestrelMouseDevice::OnActiveProfileEvent(uint16_t code) {
+    activeProfileIndex = code & 0x0F;
+    if ((code >> 8) == 0x11) activeDpiStage = (code >> 4) & 0x0F;
+    RefreshPage();
+}
+
+}  // namespace ivra

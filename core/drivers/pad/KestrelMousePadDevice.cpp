@@ -1,0 +1,7 @@
+#include "drivers/pad/KestrelMousePadDevice.h"
+
+namespace ivra {
+
+CKestrelMousePadDevice::~CKestrelMousePadDevice() { Shutdown(); }
+
+}  // namespace ivra

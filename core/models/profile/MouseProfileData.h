@@ -1,0 +1,14 @@
+// The mouse's profile data: the shared device section handling, to which
+// the mouse's own section readers and writers are added.
+#pragma once
+
+#include "models/profile/BasicProfileData.h"
+
+namespace ivra {
+
+class CMouseProfiledata : public CBasicProfiledata {
+public:
+    CMouseProfiledata() = default;
+};
+
+}  // namespace ivra

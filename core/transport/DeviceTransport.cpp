@@ -1,0 +1,294 @@
+#include "transport/DeviceTransport.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/DebugOutput.h"
+
+namespace ivra {
+namespace {
+
+void LogFrame(const char* title, const uint8_t* frame) {
+    DebugLine(title);
+    DebugLine(FrameHexLine(frame, 0));
+    DebugLine(FrameHexLine(frame, 1));
+}
+
+// Frame offsets are 16 bits wide; a transfer that would run past them would
+// wrap onto the start of the device's memory.
+constexpr uint32_t kOffsetLimit = 0x10000;
+
+}  // namespace
+
+const char* DescribeResult(int code) {
+    switch (code) {
+        case result::kSuccess: return "success";
+        case result::kNoAnswer: return "no answer (not open, or the read failed or timed out)";
+        case result::kWriteFailed: return "the request could not be written";
+        case result::kReceiverAnswered: return "the receiver answered in place of the device";
+        case result::kStatusError: return "the device reported status 0xFF";
+        case result::kStatusBusy: return "the device reported status 0xFE";
+        case result::kInvalidKeyTableBlock: return "invalid key table block";
+        default: return "unknown result";
+    }
+}
+
+int StatusResult(const uint8_t* response) {
+    if (response[7] == kStatusError) return result::kStatusError;
+    if (response[7] == kStatusBusyError) return result::kStatusBusy;
+    return result::kSuccess;
+}
+
+CDeviceTransport::CDeviceTransport(IHidBackend& backend, IClock& clock)
+    : channelA(backend), channelB(backend), clock_(clock) {}
+
+CDeviceTransport::~CDeviceTransport() {
+    open = false;
+    channelA.Close();
+    channelB.Close();
+}
+
+size_t CDeviceTransport::EffectiveChunk() const {
+    const size_t chunk = chunkSize.load();
+    return std::clamp<size_t>(chunk, 1, kFrameMaxPayload);
+}
+
+int CDeviceTransport::Exchange(const uint8_t* request, uint8_t* response, size_t& bytesRead) {
+    busy = true;
+    bytesRead = 0;
+    if (!open) {
+        busy = false;
+        return result::kNoAnswer;
+    }
+    Frame sent;
+    std::memcpy(sent.data(), request, kFrameSize);
+    LogFrame("命令", sent.data());
+
+    const bool receiver = receiverMode.load();
+    CHidChannel& channel = receiver ? channelB : channelA;
+    const int timeoutMs = receiver ? kReceiverTimeoutMs : kCableTimeoutMs;
+
+    bool written = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(ioLock);
+        // The handle also queues the reports of the node's other collections
+        // (keys, consumer events); make room so the answer is not dropped.
+        channel.DiscardQueuedInput();
+        size_t bytesWritten = 0;
+        written = channel.Write(sent.data(), bytesWritten, timeoutMs);
+    }
+    if (!written) {
+        busy = false;
+        return result::kWriteFailed;
+    }
+
+    int code = result::kNoAnswer;
+    {
+        std::lock_guard<std::recursive_mutex> lock(ioLock);
+        std::memset(response, 0, kFrameSize);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const bool ok = channel.Read(response, kFrameSize, bytesRead, timeoutMs);
+            code = ok ? result::kSuccess : result::kNoAnswer;
+            if (response[3] == sent[3]) break;
+            if (receiver && response[3] == kReceiverAnswer) {
+                code = result::kReceiverAnswered;
+                break;
+            }
+            // A stale answer to an earlier request: read once more. After the
+            // second read its result stands; callers judge the status byte.
+        }
+    }
+    LogFrame("返回", response);
+    busy = false;
+    return code;
+}
+
+int CDeviceTransport::ExchangeRaw(const uint8_t* request, uint8_t* response, size_t& bytesRead) {
+    bytesRead = 0;
+    std::lock_guard<std::recursive_mutex> lock(ioLock);
+    channelA.DiscardQueuedInput();
+    size_t bytesWritten = 0;
+    if (!channelA.Write(request, bytesWritten, kCableTimeoutMs)) return result::kWriteFailed;
+    std::memset(response, 0, kFrameSize);
+    return channelA.Read(response, kFrameSize, bytesRead, kCableTimeoutMs) ? result::kSuccess
+                                                                          : result::kNoAnswer;
+}
+
+int CDeviceTransport::LockedExchange(LockUse lock, const uint8_t* request, uint8_t* response) {
+    size_t bytesRead = 0;
+    switch (lock) {
+        case LockUse::Command: {
+            std::lock_guard<std::recursive_mutex> guard(commandLock);
+            return Exchange(request, response, bytesRead);
+        }
+        case LockUse::Light: {
+            std::lock_guard<std::recursive_mutex> guard(lightLock);
+            return Exchange(request, response, bytesRead);
+        }
+        case LockUse::None: break;
+    }
+    return Exchange(request, response, bytesRead);
+}
+
+int CDeviceTransport::SingleFrame(uint8_t commandCode, uint8_t length, uint8_t* responseOut) {
+    const Frame request = MakeFrame(commandCode, length, 0);
+    Frame response{};
+    const int code = LockedExchange(LockUse::Command, request.data(), response.data());
+    if (code != result::kSuccess) return code;
+    const int status = StatusResult(response.data());
+    if (status == result::kSuccess && responseOut != nullptr) {
+        std::memcpy(responseOut, response.data(), kFrameSize);
+    }
+    return status;
+}
+
+int CDeviceTransport::Paged(uint8_t commandCode, const uint8_t* writeData, uint8_t* readData,
+                            size_t total, uint32_t baseOffset, LockUse lock, size_t chunk) {
+    if (total == 0) return result::kSuccess;
+    if (baseOffset >= kOffsetLimit || total > kOffsetLimit - baseOffset) {
+        return result::kWriteFailed;  // never sent: it would land at the wrong address
+    }
+    Frame request{};
+    request[0] = kCommandReportId;
+    request[3] = commandCode;
+    request[7] = 0;
+    Frame response{};
+    for (size_t offset = 0; offset < total; offset += chunk) {
+        const size_t length = std::min(chunk, total - offset);
+        const uint32_t frameOffset = baseOffset + static_cast<uint32_t>(offset);
+        request[4] = static_cast<uint8_t>(length);
+        request[5] = static_cast<uint8_t>(frameOffset & 0xFF);
+        request[6] = static_cast<uint8_t>((frameOffset >> 8) & 0xFF);
+        if (writeData != nullptr) {
+            std::memset(request.data() + kFramePayloadOffset, 0, kFrameMaxPayload);
+            std::memcpy(request.data() + kFramePayloadOffset, writeData + offset, length);
+        }
+        SealFrame(request.data());
+        const int code = LockedExchange(lock, request.data(), response.data());
+        if (code != result::kSuccess) return code;
+        const int status = StatusResult(response.data());
+        if (status != result::kSuccess) return status;
+        if (readData != nullptr) {
+            std::memcpy(readData + offset, response.data() + kFramePayloadOffset, length);
+        }
+    }
+    return result::kSuccess;
+}
+
+int CDeviceTransport::BeginSession() { return SingleFrame(command::kBeginSession, 0, nullptr); }
+
+int CDeviceTransport::EndSession() {
+    clock_.SleepMs(10);
+    return SingleFrame(command::kEndSession, 0, nullptr);
+}
+
+int CDeviceTransport::ReadInfoBlock(uint8_t* out) {
+    uint8_t block[kInfoBlockSize];
+    const int code = Paged(command::kReadInfoBlock, nullptr, block, kInfoBlockSize, 0,
+                           LockUse::Command, EffectiveChunk());
+    if (code == result::kSuccess) std::memcpy(out, block, kInfoBlockSize);
+    return code;
+}
+
+int CDeviceTransport::ReadData(uint8_t* out, size_t length, uint32_t baseOffset) {
+    return Paged(command::kReadData, nullptr, out, length, baseOffset, LockUse::Command,
+                 EffectiveChunk());
+}
+
+int CDeviceTransport::WriteData(const uint8_t* data, size_t length, uint32_t baseOffset) {
+    return Paged(command::kWriteData, data, nullptr, length, baseOffset, LockUse::Command,
+                 EffectiveChunk());
+}
+
+int CDeviceTransport::ReadKeyTable(uint8_t* out) {
+    return Paged(command::kReadKeyTable, nullptr, out, keyTableLength.load(), 0, LockUse::Command,
+                 EffectiveChunk());
+}
+
+int CDeviceTransport::WriteKeyTable(const uint8_t* data, int block) {
+    if (block != 0) return result::kInvalidKeyTableBlock;
+    return Paged(command::kWriteKeyTable, data, nullptr, keyTableLength.load(), 0,
+                 LockUse::Command, EffectiveChunk());
+}
+
+int CDeviceTransport::WriteLightBlock(const uint8_t* data, size_t length, int block) {
+    if (block < 0) return result::kWriteFailed;
+    return Paged(command::kWriteLightBlock, data, nullptr, length,
+                 static_cast<uint32_t>(block) * 512u, LockUse::Light, EffectiveChunk());
+}
+
+int CDeviceTransport::StreamLightFrame(const uint8_t* data, size_t length) {
+    const size_t chunk = EffectiveChunk();
+    Frame request{};
+    request[0] = kCommandReportId;
+    request[3] = command::kStreamLightFrame;
+    Frame response{};
+    for (size_t offset = 0; offset < length && offset < kOffsetLimit; offset += chunk) {
+        // Light frames never wait behind configuration traffic, and are not
+        // sent through the receiver at all.
+        if (busy) {
+            ++droppedLightChunks;
+            DebugLine("放弃灯光数据");
+            continue;
+        }
+        if (receiverMode) continue;
+        const size_t n = std::min(chunk, length - offset);
+        request[4] = static_cast<uint8_t>(n);
+        request[5] = static_cast<uint8_t>(offset & 0xFF);
+        request[6] = static_cast<uint8_t>((offset >> 8) & 0xFF);
+        std::memset(request.data() + kFramePayloadOffset, 0, kFrameMaxPayload);
+        std::memcpy(request.data() + kFramePayloadOffset, data + offset, n);
+        SealFrame(request.data());
+        int code;
+        {
+            std::lock_guard<std::recursive_mutex> lock(lightLock);
+            size_t bytesRead = 0;
+            code = ExchangeRaw(request.data(), response.data(), bytesRead);
+        }
+        if (code != result::kSuccess) return code;
+        const int status = StatusResult(response.data());
+        if (status != result::kSuccess) return status;
+    }
+    return result::kSuccess;
+}
+
+int CDeviceTransport::SendCommand19() {
+    clock_.SleepMs(10);
+    return SingleFrame(command::kCommand19, 0, nullptr);
+}
+
+int CDeviceTransport::WriteBlock21(const uint8_t* data, size_t length) {
+    return Paged(command::kWriteBlock21, data, nullptr, length, 0, LockUse::Command,
+                 EffectiveChunk());
+}
+
+int CDeviceTransport::WriteBlock23(const uint8_t* data, size_t length) {
+    return Paged(command::kWriteBlock23, data, nullptr, length, 0, LockUse::None,
+                 kFrameMaxPayload);
+}
+
+int CDeviceTransport::ReadPowerStatus(uint8_t* out) {
+    Frame response{};
+    const int code =
+        SingleFrame(command::kReadPowerStatus, static_cast<uint8_t>(kPowerStatusSize), response.data());
+    if (code == result::kSuccess) {
+        std::memcpy(out, response.data() + kFramePayloadOffset, kPowerStatusSize);
+    }
+    return code;
+}
+
+int CDeviceTransport::ReadKeyTableThird(uint8_t* out) {
+    return Paged(command::kReadKeyTableThird, nullptr, out, keyTableLength.load() / 3, 0,
+                 LockUse::Command, EffectiveChunk());
+}
+
+int CDeviceTransport::SendCommand28() { return SingleFrame(command::kCommand28, 0, nullptr); }
+
+bool CDeviceTransport::QueryReceiverLink() {
+    if (!receiverMode) return true;
+    Frame response{};
+    return SingleFrame(command::kQueryReceiverLink, 0, response.data()) == result::kSuccess &&
+           response[kFramePayloadOffset] == 0xFF;
+}
+
+}  // namespace ivra

@@ -1,7 +1,0 @@
-#include "mouse/KestrelMousePadDevice.h"
-
-namespace ivra {
-
-CKestrelMousePadDevice::~CKestrelMousePadDevice() { Shutdown(); }
-
-}  // namespace ivra

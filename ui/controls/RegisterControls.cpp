@@ -1,0 +1,50 @@
+#include "controls/RegisterControls.h"
+
+#include "controls/DeviceKeyButtonUI.h"
+#include "controls/DeviceOptionUI.h"
+#include "controls/SelectPanelUI.h"
+#include "dui/ControlFactory.h"
+
+namespace ivra::controls {
+namespace {
+
+struct ControlClass {
+    const char* className;
+    const char* tag;
+    dui::ControlFactory::Creator create;
+};
+
+// In start-up order; the classes of panels that do not exist yet join
+// when they do.
+const ControlClass* Classes(size_t& count) {
+    static const ControlClass classes[] = {
+        {"CSelectPanelUI", CSelectPanelUI::kClassName, [](QWidget* parent) { return new CSelectPanelUI(parent); }},
+        {"CDeviceKeyButtonUI", CDeviceKeyButtonUI::kClassName,
+         [](QWidget* parent) { return new CDeviceKeyButtonUI(parent); }},
+        {"CDeviceOptionUI", CDeviceOptionUI::kClassName,
+         [](QWidget* parent) { return new CDeviceOptionUI(parent); }},
+    };
+    count = std::size(classes);
+    return classes;
+}
+
+}  // namespace
+
+void RegisterControlClasses() {
+    size_t count = 0;
+    const ControlClass* classes = Classes(count);
+    for (size_t i = 0; i < count; ++i) {
+        dui::ControlFactory::Instance().RegistControl(QString::fromLatin1(classes[i].className), classes[i].create);
+        dui::ControlFactory::Instance().RegistControl(QString::fromLatin1(classes[i].tag), classes[i].create);
+    }
+}
+
+QStringList RegisteredControlClasses() {
+    size_t count = 0;
+    const ControlClass* classes = Classes(count);
+    QStringList names;
+    for (size_t i = 0; i < count; ++i) names << QString::fromLatin1(classes[i].className);
+    return names;
+}
+
+}  // namespace ivra::controls

@@ -1,0 +1,116 @@
+// A device object's view of its page on screen: the key and light buttons of
+// the page's selection panel, its tab layouts and the device's power panel.
+//
+// A key button that shows a light ("lightimage" set) and has no separate
+// "light_" button beside it is the light of its position too: the view lists
+// it as "key_n" and as "light_n" with one handle, so one drawn control
+// stands at each position.
+//
+// The view follows whether the page is seen (shown, its window neither
+// hidden nor minimised, and exposed) and calls the page-shown callback each
+// time it comes on screen again.
+//
+// Built on the UI thread once the page is built. Calls on the UI thread act
+// at once; calls from other threads (a listener refreshing its page) never
+// wait for the UI thread: what they show is queued to it, and what they ask
+// is answered from what the view last saw on it.
+#pragma once
+
+#include <QColor>
+#include <QObject>
+#include <QPointer>
+#include <QWindow>
+#include <array>
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "controls/DeviceKeyButtonUI.h"
+#include "controls/SelectPanelUI.h"
+#include "drivers/DeviceView.h"
+
+namespace ivra::ui {
+
+class QtDeviceView final : public QObject, public IDeviceView {
+    Q_OBJECT
+public:
+    using PowerStatus = std::array<uint8_t, 6>;
+
+    explicit QtDeviceView(QWidget* page, QObject* parent = nullptr);
+    ~QtDeviceView() override;
+
+    bool SelectPanelChildren(std::vector<PageChild>& children) override;
+    bool IsControlVisible(ControlHandle button) override;
+    void SetLightButton(ControlHandle button, bool on, uint32_t colour, uint8_t level) override;
+    bool HasTabLayout(const std::string& name) override;
+    void SelectTab(const std::string& layoutName, int tab) override;
+    void ShowPowerStatus(const PowerStatus& record) override;
+    // Key button tooltips: the title, a line break, the text; the
+    // "changed" mark is hidden when the key does what its label says.
+    void SetKeyButtonInfo(ControlHandle button, const std::string& title, const std::string& text,
+                          bool unchanged) override;
+    void SetControlEnabled(ControlHandle control, bool enabled) override;
+    std::string Translate(const std::string& languageKey) override;
+    bool IsPageShowing() override { return showing_.load(); }
+    void SetOnPageShown(std::function<void()> shown) override;
+    // How language keys become text (the window's language resources); set
+    // on the UI thread before the device uses the view.
+    void SetTranslator(std::function<std::string(const std::string&)> translate);
+
+    // Where power records go (the device's power panel); called on the UI
+    // thread.
+    void SetPowerStatusSink(std::function<void(const PowerStatus&)> sink);
+
+    QWidget* Page() const { return page_; }
+    controls::CSelectPanelUI* SelectPanel() const { return panel_; }
+    // The control behind a handle; null when it is gone or not a key button.
+    controls::CDeviceKeyButtonUI* KeyButton(ControlHandle button) const;
+    QWidget* Control(ControlHandle button) const;
+
+    // 0xGGBBRR as the device packs it -> the colour shown.
+    static QColor UnpackColour(uint32_t colour);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct LightState {
+        bool on = false;
+        uint32_t colour = 0;
+        uint8_t level = 0;
+    };
+
+    bool OnUiThread() const;
+    void ApplyLight(ControlHandle button, const LightState& state);
+    void ApplyTab(const std::string& layoutName, int tab);
+    void FlushQueued();
+    void UpdateShowing();
+    void WatchWindow();
+
+    QPointer<QWidget> page_;
+    QPointer<controls::CSelectPanelUI> panel_;
+    bool hasPanel_ = false;
+    std::vector<QPointer<QWidget>> controls_;  // by handle
+    std::vector<PageChild> children_;          // what SelectPanelChildren answers
+    std::unique_ptr<std::atomic<bool>[]> visible_;  // by handle, the control's own flag
+    std::set<std::string> tabLayouts_;         // lower-case names
+    std::function<void(const PowerStatus&)> powerSink_;
+    std::function<std::string(const std::string&)> translate_;
+    std::function<void()> onShown_;
+    std::atomic<bool> showing_{false};
+    QPointer<QWidget> watchedTop_;
+    QPointer<QWindow> watchedWindow_;
+
+    std::mutex queueMutex_;  // guards what follows
+    std::map<ControlHandle, LightState> queuedLights_;
+    std::vector<std::pair<std::string, int>> queuedTabs_;
+    std::vector<PowerStatus> queuedPower_;
+    bool flushQueued_ = false;
+};
+
+}  // namespace ivra::ui

@@ -1,0 +1,546 @@
+#include "shell/MainWnd.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QDir>
+#include <QFileInfo>
+#include <QStackedWidget>
+#include <QSystemTrayIcon>
+#include <QLayout>
+
+#include "controls/DeviceOptionUI.h"
+#include "controls/DevicePageUI.h"
+#include "controls/SkinDecorator.h"
+#include "discovery/DeviceSlot.h"
+#include "drivers/HeadlessDeviceView.h"
+#include "device/QtDeviceView.h"
+#include "base/DebugOutput.h"
+#include "models/profile/DataLocations.h"
+#include "profile/DeviceProfileUI.h"
+#include "shell/AboutWnd.h"
+#include "shell/AppIcon.h"
+#include "shell/MsgWnd.h"
+#include "shell/PageFrame.h"
+#include "dui/LanguageResources.h"
+#include "shell/SkinFrame.h"
+#include "shell/WindowMessages.h"
+
+namespace ivra::shell {
+namespace {
+
+constexpr int kTimerFitToMonitor = 1011;
+constexpr int kWindowWidth = 1000;
+constexpr int kWindowHeight = 640;
+const char* const kProductName = "Ivra Wireless Manager 1.0";
+
+std::string Utf8(const QString& text) { return text.toStdString(); }
+
+}  // namespace
+
+std::atomic<bool>& CMainWnd::ProcessingEnabled() {
+    static std::atomic<bool> enabled{true};
+    return enabled;
+}
+
+CMainWnd::CMainWnd(IHidBackend& backend, const DeviceCatalogue& catalogue)
+    : backend_(backend), catalogue_(catalogue) {
+    setWindowTitle(QString::fromUtf8(kProductName));
+    setWindowIcon(AppIcon());
+}
+
+CMainWnd::~CMainWnd() {
+    if (model_) model_->StopScan();
+    model_.reset();
+}
+
+void CMainWnd::InitWindow() {
+    DebugLine("InitWindow");
+    controls::DecorateSkin(this, GetSkinFolder());
+    CreateTray();
+}
+
+QWidget* CMainWnd::CreateControl(const QString& className, QWidget* parent) {
+    return controls::CreateDevicePage(className, parent);
+}
+
+std::unique_ptr<IDeviceView> CMainWnd::BuildPage(const DeviceOptionRow& option, const DevicePageRow& page) {
+    dui::PaintManager& pm = GetPaintManager();
+    auto* switcher = pm.Find<QStackedWidget>(QStringLiteral("device_switch"));
+    QWidget* strip = pm.FindControl(QStringLiteral("device_select_layout"));
+    QString error;
+    dui::DialogBuilder builder(GetSkinFolder(), this);
+    // The page's function panels (lights, keys, macros, ...) are built when
+    // the user first opens them; only the profile panel, which binds the
+    // page to its profiles, is built now.
+    builder.DeferIncludes(
+        [](const QString& source) { return !source.contains(QLatin1String("DeviceProfile"), Qt::CaseInsensitive); },
+        [this](QWidget* content) { AdoptLateControls(content); });
+    QWidget* pageWidget = switcher ? builder.Create(QString::fromStdString(page.pageXml), nullptr, &error) : nullptr;
+    if (pageWidget == nullptr) {
+        // A page the skin cannot build still has a device: it runs headless.
+        DebugLine("page " + option.kindName + ": " + error.toStdString());
+        return std::unique_ptr<IDeviceView>(HeadlessDeviceView::WithButtons(page.keyCount, page.ledCount));
+    }
+    const int index = switcher->addWidget(new PageFrame(pageWidget));
+    pm.AddControls(pageWidget);
+    controls::DecorateSkin(pageWidget, GetSkinFolder());
+    BuildProfilePanel(option, pageWidget);
+
+    dui::DialogBuilder entryBuilder(GetSkinFolder(), nullptr);
+    QWidget* entryRoot =
+        strip ? entryBuilder.Create(QString::fromStdString(option.optionXml), nullptr, &error) : nullptr;
+    auto* entry = qobject_cast<controls::CDeviceOptionUI*>(entryRoot);
+    if (entry != nullptr && strip->layout() != nullptr) {
+        // Before the "next" arrow, after the entries already there.
+        strip->layout()->addWidget(entry);
+        pm.AddControls(entry);
+        controls::DecorateSkin(entry, GetSkinFolder());
+        entry->SetKind(option.kind, option.variant);
+        entry->BindTab(QStringLiteral("device_switch"), index);
+        if (QAbstractButton* select = entry->SelectOption()) {
+            pm.SetGroup(select, QString::fromStdString(option.tabGroupName));
+        }
+        if (QLabel* name = entry->NameLabel()) name->setText(QString::fromStdString(option.kindName));
+        entry->SetVisible(false);
+        const int optionRow = static_cast<int>(&option - catalogue_.Options().data());
+        entryWidgets_[optionRow] = entry;
+    } else {
+        delete entryRoot;  // not an entry control: nothing will own it
+        DebugLine("selector entry " + option.kindName + ": " + error.toStdString());
+    }
+    auto view = std::make_unique<ui::QtDeviceView>(pageWidget, this);
+    view->SetTranslator([](const std::string& key) {
+        return dui::LanguageResources::Instance().Text(QString::fromStdString(key)).toStdString();
+    });
+    return view;
+}
+
+void CMainWnd::AdoptLateControls(QWidget* content) {
+    GetPaintManager().AddControls(content);
+    controls::DecorateSkin(content, GetSkinFolder());
+    dui::LanguageResources::Instance().ReloadText(content);
+}
+
+void CMainWnd::BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWidget) {
+    QWidget* panelWidget = dui::PaintManager::FindSubControlByName(pageWidget, QStringLiteral("DeviceProfileItem"));
+    if (panelWidget == nullptr) return;
+    std::string error;
+    const std::filesystem::path folder = EnsureKindDataFolder(UserDataRoot(), option.kindName, error);
+    if (folder.empty()) {
+        DebugLine("profile folder " + option.kindName + ": " + error);
+        return;
+    }
+    ProfileStoreSetup setup;
+    setup.dataFolder = folder;
+    setup.defaultDataFile = DefaultDataFile(ProgramFolder(), option.kindName);
+    setup.deviceKind = option.kind;
+    auto* panel = new profile::ui::CDeviceProfileUI(panelWidget, setup, this);
+    panel->SetMessageBox([this](const QString& key, int buttons, int number) {
+        return ShowProfileMessage(key, buttons, number);
+    });
+    panel->LoadProfileList();
+    panel->SelectFunctionTab(1);
+    profilePanels_[panelWidget] = panel;
+}
+
+void CMainWnd::BindProfilePanels() {
+    if (!model_) return;
+    for (const DeviceModel::Page& page : model_->Pages()) {
+        auto* view = dynamic_cast<ui::QtDeviceView*>(page.view.get());
+        if (view == nullptr || view->Page() == nullptr) continue;
+        for (auto& [panelWidget, panel] : profilePanels_) {
+            if (panel && view->Page()->isAncestorOf(panelWidget)) panel->SetDevice(page.device.get());
+        }
+    }
+}
+
+profile::ui::CDeviceProfileUI* CMainWnd::ProfilePanelOf(const CKestrelUSBDevice& device) const {
+    for (const auto& [panelWidget, panel] : profilePanels_) {
+        if (panel && panel->Device() == &device) return panel.data();
+    }
+    return nullptr;
+}
+
+profile::ui::CDeviceProfileUI* CMainWnd::ProfilePanelHolding(const QWidget* control) const {
+    for (const QWidget* widget = control; widget != nullptr; widget = widget->parentWidget()) {
+        const auto it = profilePanels_.find(widget);
+        if (it != profilePanels_.end()) return it->second.data();
+    }
+    return nullptr;
+}
+
+int CMainWnd::ShowProfileMessage(const QString& textKey, int buttons, int number) {
+    if (number < 0) return ShowMessageBox(this, GetSkinFolder(), QString(), textKey, settingsDpi_, true, buttons);
+    QString text = dui::LanguageResources::Instance().Text(textKey);
+    text.replace(QStringLiteral("%d"), QString::number(number));
+    return ShowMessageBox(this, GetSkinFolder(), QString(), text, settingsDpi_, false, buttons);
+}
+
+controls::CDeviceOptionUI* CMainWnd::EntryWidget(const SelectorEntry& entry) {
+    if (!model_) return nullptr;
+    for (const DeviceModel::Page& page : model_->Pages()) {
+        if (page.entry.get() == &entry) {
+            const auto it = entryWidgets_.find(page.optionRow);
+            return it == entryWidgets_.end() ? nullptr : it->second.data();
+        }
+    }
+    return nullptr;
+}
+
+void CMainWnd::CreateTray() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    tray_ = new QSystemTrayIcon(AppIcon(), this);
+    tray_->setToolTip(QString::fromUtf8(kProductName));
+    trayMenu_ = new QMenu(this);
+    QAction* exitAction = trayMenu_->addAction(tr("Exit"));
+    exitAction->setObjectName(QStringLiteral("exit"));
+    connect(exitAction, &QAction::triggered, this, &CMainWnd::ExitProgram);
+    tray_->setContextMenu(trayMenu_);
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason != QSystemTrayIcon::Trigger) return;
+        RefreshNoDeviceLink();
+        CloseChildWindows();
+        if (isVisible() && !isMinimized()) {
+            hide();
+        } else {
+            FitToMonitor();
+            RaiseWindow();
+        }
+    });
+    tray_->show();
+}
+
+void CMainWnd::Notify(dui::TNotifyUI& msg) {
+    const QString name = dui::ControlName(msg.pSender);
+    if (msg.sType != QLatin1String("timer")) DebugLine(Utf8(msg.sType + QLatin1Char(' ') + name));
+
+    if (msg.sType == QLatin1String("windowinit")) {
+        OnWindowInit();
+    } else if (msg.sType == QLatin1String("click")) {
+        OnClick(msg.pSender, name);
+    } else if (msg.sType == QLatin1String("selectchanged")) {
+        auto* option = qobject_cast<QAbstractButton*>(msg.pSender);
+        OnSelectChanged(msg.pSender, name, option == nullptr || option->isChecked());
+    } else if (msg.sType == QLatin1String("timer")) {
+        if (msg.wParam == kTimerFitToMonitor) {
+            FitToMonitor();
+            update();
+        }
+    } else if (msg.sType == QLatin1String("itemselect") &&
+               name.compare(QLatin1String("device_profile_combo"), Qt::CaseInsensitive) == 0) {
+        // Applied to the page the choice was made on, after a pause.
+        if (profile::ui::CDeviceProfileUI* panel = ProfilePanelHolding(msg.pSender)) panel->OnItemSelect();
+    } else if (msg.sType == QLatin1String("itemselect") || msg.sType == QLatin1String("killfocus") ||
+               msg.sType == QLatin1String("valuechanged") ||
+               msg.sType == QLatin1String("movevaluechanged") || msg.sType == QLatin1String("return")) {
+        emit Unrouted(msg.sType, name, Route::None);
+    }
+}
+
+void CMainWnd::OnWindowInit() {
+    if (initialised_) return;
+    initialised_ = true;
+    // Other programs learn that we control the lights.
+    emit LightControlChanged(lightControl_);
+
+    // The program folder holds the skin folder and DefaultData.
+    const QDir programFolder = QFileInfo(GetSkinFolder()).dir();
+    language_ = std::make_unique<LanguageSettings>(programFolder.filePath(QStringLiteral("DefaultData/Language.config")),
+                                                   GetSkinFolder(), SettingsFile());
+    language_->Apply(language_->StoredIndex(), GetPaintManager(), this);
+
+    model_ = std::make_unique<DeviceModel>(
+        backend_, catalogue_, owner_, timers_, DefaultSystemClock(), DeviceModel::DeviceFactory{},
+        [this](const DeviceOptionRow& option, const DevicePageRow& page) { return BuildPage(option, page); });
+    model_->SetObserver(this);
+    model_->SetDataRoots(UserDataRoot().string(), ProgramFolder().string());
+    model_->BuildPages();
+    BindProfilePanels();
+    RefreshNoDeviceLink();
+    show();
+    if (!model_->StartScan()) DebugLine("抓取设备线程启动失败");
+    GetPaintManager().SetTimer(this, kTimerFitToMonitor, 100);
+}
+
+void CMainWnd::OnClick(QWidget* sender, const QString& name) {
+    const RouteTarget target = RouteClick(Utf8(name));
+    switch (target.route) {
+        case Route::CloseMainWindow:
+            CloseChildWindows();
+            HideToTray();
+            break;
+        case Route::Minimise: showMinimized(); break;
+        case Route::Maximise: showMaximized(); break;
+        case Route::Restore: showNormal(); break;
+        case Route::LightControlToggle: SetLightControl(!lightControl_); break;
+        case Route::SkinPicker: {
+            auto* picker = new CSkinFrame(this, MainIniPath());
+            QString error;
+            if (!picker->Create(GetSkinFolder(), QStringLiteral("skin.ui"), &error)) {
+                DebugLine("skin picker: " + error.toStdString());
+                delete picker;
+                break;
+            }
+            controls::DecorateSkin(picker, GetSkinFolder());
+            connect(picker, &CSkinFrame::SkinChanged, this, [this](const SkinChange& change) {
+                ApplySkinChange(GetPaintManager().GetRoot(), GetSkinFolder(), change);
+            });
+            picker->PlaceUnder(sender);
+            picker->show();
+            break;
+        }
+        case Route::SelectPreviousEntry:
+            if (model_) model_->Strip().SelectPrevious();
+            break;
+        case Route::SelectNextEntry:
+            if (model_) model_->Strip().SelectNext();
+            break;
+        case Route::WindowsDeviceSettings: {
+            // The desktop's own keyboard (0) or mouse (1) settings; any other
+            // number opens nothing.
+            if (target.number == 0 || target.number == 1) {
+                const QString panel = target.number == 0 ? QStringLiteral("keyboard") : QStringLiteral("mouse");
+                if (!QProcess::startDetached(QStringLiteral("gnome-control-center"), {panel})) {
+                    DebugLine("no desktop settings program found");
+                }
+            }
+            break;
+        }
+        case Route::ProfilePanel:
+            if (profile::ui::CDeviceProfileUI* panel = ProfilePanelHolding(sender)) {
+                panel->OnClick(name);
+            } else {
+                emit Unrouted(QStringLiteral("click"), name, target.route);
+            }
+            break;
+        default:
+            emit Unrouted(QStringLiteral("click"), name, target.route);
+            break;
+    }
+}
+
+void CMainWnd::OnSelectChanged(QWidget* sender, const QString& name, bool selected) {
+    const RouteTarget target = RouteSelectChanged(Utf8(name));
+    switch (target.route) {
+        case Route::DeviceSelect: {
+            // The entry whose option was chosen becomes the strip's selection.
+            if (!selected || !model_) break;
+            for (size_t i = 0; i < model_->Strip().Size(); ++i) {
+                controls::CDeviceOptionUI* widget = EntryWidget(model_->Strip().At(i));
+                if (widget && widget->SelectOption() == sender) {
+                    model_->Strip().ShowEntry(i, true, true);
+                    break;
+                }
+            }
+            break;
+        }
+        case Route::FunctionTab: {
+            if (!selected) break;
+            profile::ui::CDeviceProfileUI* panel = ProfilePanelHolding(sender);
+            CKestrelUSBDevice* device = panel && panel->Device() ? panel->Device() : SelectedDevice();
+            if (device) device->ShowFunctionTab(target.number);
+            if (panel) panel->SelectFunctionTab(target.number);
+            break;
+        }
+        default: emit Unrouted(QStringLiteral("selectchanged"), name, target.route); break;
+    }
+}
+
+CKestrelUSBDevice* CMainWnd::SelectedDevice() {
+    if (!model_) return nullptr;
+    const int index = model_->Strip().SelectedIndex();
+    if (index < 0) return nullptr;
+    return &model_->Strip().At(static_cast<size_t>(index)).Device();
+}
+
+bool CMainWnd::HandleMessage(uint message, quintptr wParam, qintptr lParam) {
+    switch (message) {
+        case message::kInstance: {
+            char line[96];
+            std::snprintf(line, sizeof line, "软件标示 %u，%zx%zx", message, static_cast<size_t>(wParam),
+                          static_cast<size_t>(lParam));
+            DebugLine(line);
+            RaiseWindow();
+            return true;
+        }
+        case message::kLightControlSet:
+            if (wParam != 1) return true;
+            if (lParam == 0 || lParam == 1) {
+                SetLightControl(lParam == 1);
+            } else {
+                ApplyLightControlToDevices();
+            }
+            return true;
+        case message::kSuspend:
+            ProcessingEnabled() = false;
+            if (model_) {
+                for (const DeviceModel::Page& page : model_->Pages()) page.device->lightControlEnabled = false;
+            }
+            return true;
+        case message::kResume:
+            ProcessingEnabled() = true;
+            ApplyLightControlToDevices();
+            return true;
+        case message::kLanguageChanged:
+            if (language_) language_->Apply(static_cast<int>(wParam), GetPaintManager(), this);
+            if (aboutWindow_) aboutWindow_->SendMessage(message::kLanguageChanged, 0, 0);
+            return true;
+        case message::kShowProgress:
+            if (QWidget* progress = GetPaintManager().FindControl(QStringLiteral("setting_progress"))) {
+                progress->show();
+            }
+            return true;
+        default: break;
+    }
+    return false;
+}
+
+void CMainWnd::SetLightControl(bool on) {
+    lightControl_ = on;
+    if (auto* label = GetPaintManager().Find<QLabel>(QStringLiteral("control_light_status"))) {
+        label->setText(on ? QStringLiteral("控制灯光") : QStringLiteral("不控制灯光"));
+    } else if (auto* button = GetPaintManager().Find<QAbstractButton>(QStringLiteral("control_light_status"))) {
+        button->setText(on ? QStringLiteral("控制灯光") : QStringLiteral("不控制灯光"));
+    }
+    emit LightControlChanged(on);
+    ApplyLightControlToDevices();
+}
+
+void CMainWnd::ApplyLightControlToDevices() {
+    if (!model_) return;
+    for (const DeviceModel::Page& page : model_->Pages()) {
+        page.device->lightControlEnabled = lightControl_;
+        if (lightControl_ && CableKindOf(page.device->Identity().kind) == kind::kKeyboard) {
+            page.device->commandTransport.SendCommand28();
+        }
+    }
+}
+
+void CMainWnd::RefreshNoDeviceLink() {
+    QWidget* notice = GetPaintManager().FindControl(QStringLiteral("No_device_Link"));
+    if (notice == nullptr) return;
+    notice->setVisible(!model_ || !model_->Strip().AnyShown());
+}
+
+void CMainWnd::RaiseWindow() {
+    RefreshNoDeviceLink();
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void CMainWnd::FitToMonitor() {
+    const bool wasVisible = isVisible() && !isMinimized();
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen != nullptr) {
+        const QRect area = screen->availableGeometry();
+        settingsDpi_ = area.width() > 1500 && area.height() > 960 ? 144 : 96;
+    }
+    resize(GetPaintManager().Scale(kWindowWidth), GetPaintManager().Scale(kWindowHeight));
+    CenterWindow();
+    if (!wasVisible) hide();
+}
+
+QString CMainWnd::SettingsFile() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("Ivra Wireless Manager 1.0/settings.ini"));
+}
+
+void CMainWnd::ShowAboutWindow() {
+    if (aboutWindow_) {
+        aboutWindow_->raise();
+        return;
+    }
+    CAboutWnd about(this);
+    QString error;
+    if (!about.Create(GetSkinFolder(), QStringLiteral("AboutWnd.ui"), &error)) {
+        DebugLine("about window: " + error.toStdString());
+        return;
+    }
+    const auto& updates = catalogue_.UpdateItems();
+    about.SetVersionText(updates.empty() ? QString() : QString::fromStdString(updates.back().versionLabel));
+    about.CenterWindow();
+    aboutWindow_ = &about;
+    about.ShowModal();
+    aboutWindow_ = nullptr;
+}
+
+void CMainWnd::CloseChildWindows() {
+    if (aboutWindow_) aboutWindow_->Close(0);
+}
+
+void CMainWnd::HideToTray() {
+    // Without a tray the window could not be brought back: minimise instead.
+    if (tray_ && QSystemTrayIcon::isSystemTrayAvailable()) {
+        hide();
+    } else {
+        showMinimized();
+    }
+}
+
+void CMainWnd::ExitProgram() {
+    quitting_ = true;
+    CloseChildWindows();
+    DebugLine("退出测试");
+    hide();
+    if (model_) model_->StopScan();
+    model_.reset();
+    if (tray_) tray_->hide();
+    QApplication::quit();
+}
+
+void CMainWnd::closeEvent(QCloseEvent* event) {
+    if (quitting_) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    HideToTray();
+}
+
+void CMainWnd::OnEntryChanged(const SelectorEntry& entry, bool shown, bool selected) {
+    if (controls::CDeviceOptionUI* widget = EntryWidget(entry)) {
+        widget->SetVisible(shown);
+        if (shown && selected) {
+            dui::PaintManager::SelectOption(widget->SelectOption(), true, false);
+            if (auto* switcher = GetPaintManager().Find<QStackedWidget>(QStringLiteral("device_switch"))) {
+                if (widget->GetPageIndex() >= 0) switcher->setCurrentIndex(widget->GetPageIndex());
+            }
+        }
+    }
+    RefreshNoDeviceLink();
+}
+
+void CMainWnd::OnNoDeviceNotice(bool shown) {
+    if (QWidget* notice = GetPaintManager().FindControl(QStringLiteral("No_device_Link"))) {
+        notice->setVisible(shown);
+    }
+}
+
+void CMainWnd::OnRaiseRequested() { RaiseWindow(); }
+
+void CMainWnd::OnAccessDenied(const DeviceSlot& candidate) {
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "no access to the device %04x:%04x (%s): install the udev rule "
+                  "70-ivra-wireless-manager.rules",
+                  candidate.vendorId, candidate.productId, candidate.path.c_str());
+    DebugLine(line);
+    if (tray_) {
+        tray_->showMessage(QString::fromUtf8(kProductName),
+                           tr("A supported device is connected, but this user may not open it. "
+                              "Install the udev rule 70-ivra-wireless-manager.rules (see the README), "
+                              "then plug the device in again."));
+    }
+}
+
+}  // namespace ivra::shell

@@ -1,0 +1,132 @@
+// The main window: owns the skin's control tree, the tray icon, the device
+// model (pages, selector entries, scan thread), and routes every
+// notification and message to the part of the program that handles it.
+// Closing it only hides it; the tray menu's "exit" ends the program.
+#pragma once
+
+#include <QPointer>
+#include <atomic>
+#include <map>
+#include <memory>
+
+#include "discovery/DeviceCatalogue.h"
+#include "services/DeviceModel.h"
+#include "services/DeviceModelObserver.h"
+#include "shell/LanguageSettings.h"
+#include "shell/NotificationRoutes.h"
+#include "shell/QtOwnerThread.h"
+#include "shell/QtTimerService.h"
+#include "dui/WindowImplBase.h"
+
+class QLabel;
+class QMenu;
+class QSystemTrayIcon;
+
+namespace ivra::controls {
+class CDeviceOptionUI;
+}
+
+namespace ivra::shell {
+class CAboutWnd;
+}
+
+namespace ivra::profile::ui {
+class CDeviceProfileUI;
+}
+
+namespace ivra::shell {
+
+class CMainWnd : public dui::WindowImplBase, public IDeviceModelObserver {
+    Q_OBJECT
+public:
+    CMainWnd(IHidBackend& backend, const DeviceCatalogue& catalogue);
+    ~CMainWnd() override;
+
+    QString GetWindowClassName() const override { return QStringLiteral("MainWnd"); }
+    void InitWindow() override;
+    QWidget* CreateControl(const QString& className, QWidget* parent) override;
+    void Notify(dui::TNotifyUI& msg) override;
+    bool HandleMessage(uint message, quintptr wParam, qintptr lParam) override;
+
+    // Brings the window forward: shown, restored, raised. Best effort on
+    // Wayland, where a program may not take the focus.
+    void RaiseWindow();
+    // Restores the window's size (1000 x 640 at 96 DPI) and centres it.
+    void FitToMonitor();
+    void RefreshNoDeviceLink();
+    // Opens the about window unless it is open already.
+    void ShowAboutWindow();
+    // Closes the settings and about windows.
+    void CloseChildWindows();
+    // Stops the device threads; the program then quits.
+    void ExitProgram();
+
+    bool LightControl() const { return lightControl_; }
+    void SetLightControl(bool on);
+    int SettingsDpi() const { return settingsDpi_; }
+    DeviceModel* Model() { return model_.get(); }
+    LanguageSettings* Language() { return language_.get(); }
+    // Where settings.ini lives: $XDG_CONFIG_HOME/Ivra Wireless Manager 1.0/.
+    static QString SettingsFile();
+    // The profile panel of a device's page; none when the page has no panel.
+    profile::ui::CDeviceProfileUI* ProfilePanelOf(const CKestrelUSBDevice& device) const;
+    // The profile panel that holds `control`; none when no panel does.
+    profile::ui::CDeviceProfileUI* ProfilePanelHolding(const QWidget* control) const;
+
+    // Cleared while the system sleeps: hook and game messages are dropped.
+    static std::atomic<bool>& ProcessingEnabled();
+
+    // IDeviceModelObserver
+    void OnEntryChanged(const SelectorEntry& entry, bool shown, bool selected) override;
+    void OnNoDeviceNotice(bool shown) override;
+    void OnRaiseRequested() override;
+    void OnAccessDenied(const DeviceSlot& candidate) override;
+
+signals:
+    // The program's light-control state, for other programs (D-Bus).
+    void LightControlChanged(bool on);
+    // Routed to a part that is not built into this window yet.
+    void Unrouted(const QString& type, const QString& control, Route route);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Builds a device page from its skin file into "device_switch", its
+    // selector entry into "device_select_layout", and the page's view.
+    std::unique_ptr<IDeviceView> BuildPage(const DeviceOptionRow& option, const DevicePageRow& page);
+    // Indexes, decorates and translates controls built after the page (a
+    // function panel built when first shown).
+    void AdoptLateControls(QWidget* content);
+    controls::CDeviceOptionUI* EntryWidget(const SelectorEntry& entry);
+    void OnWindowInit();
+    void OnClick(QWidget* sender, const QString& name);
+    void OnSelectChanged(QWidget* sender, const QString& name, bool selected);
+    void HideToTray();
+    void ApplyLightControlToDevices();
+    void CreateTray();
+    CKestrelUSBDevice* SelectedDevice();
+    // Sets up the profile panel of a page that was just built.
+    void BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWidget);
+    // Gives each profile panel the device of its page.
+    void BindProfilePanels();
+    int ShowProfileMessage(const QString& textKey, int buttons, int number);
+
+    IHidBackend& backend_;
+    const DeviceCatalogue& catalogue_;
+    QtOwnerThread owner_;
+    QtTimerService timers_;
+    std::unique_ptr<DeviceModel> model_;
+    std::unique_ptr<LanguageSettings> language_;
+    QPointer<QSystemTrayIcon> tray_;
+    QPointer<QMenu> trayMenu_;
+    QPointer<CAboutWnd> aboutWindow_;
+    std::map<int, QPointer<controls::CDeviceOptionUI>> entryWidgets_;  // by option row
+    std::map<const QWidget*, QPointer<profile::ui::CDeviceProfileUI>> profilePanels_;  // by page widget
+    bool lightControl_ = true;
+    bool quitting_ = false;
+    bool initialised_ = false;
+    int settingsDpi_ = 96;
+};
+
+}  // namespace ivra::shell
