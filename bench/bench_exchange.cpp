@@ -24,7 +24,7 @@ struct Rig {
     }
     ivra::sim::SimHidBackend backend;
     std::shared_ptr<ivra::sim::SimKeyboard> keyboard = std::make_shared<ivra::sim::SimKeyboard>();
-    ivra::CDeviceTransport transport{backend};
+    ivra::DeviceTransport transport{backend};
 };
 
 void BM_SingleFrameExchange(benchmark::State& state) {

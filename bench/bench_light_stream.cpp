@@ -38,7 +38,7 @@ void Run(uint32_t latencyMs) {
     backend.SetInstantTimeouts(true);
     auto keyboard = std::make_shared<sim::SimKeyboard>();
     backend.Plug(keyboard);
-    CKestrelKeyboardDevice device(backend);
+    KestrelKeyboardDevice device(backend);
     device.SetLedCount(126);
     device.commandTransport.channelA.Open(backend.CollectionPath(sim::kKeyboardCommandInterface, 4), true);
     device.commandTransport.open = true;

@@ -55,7 +55,7 @@ int main() {
         macros.SaveEvents(static_cast<size_t>(m), std::vector<MacroEvent>(kEventsPerMacro, event));
     }
 
-    CKestrelKeyboardDevice device(backend);
+    KestrelKeyboardDevice device(backend);
     device.kindName = "keyboard";
     device.SetLedCount(126);
     device.SetDataRoots(root.Path().string(), IVRA_SOURCE_DIR);

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (entry.path().filename() != "default.Json") std::filesystem::remove(entry.path());
     }
     ivra::WriteFileAtomically(path, text);
-    ivra::CBasicProfiledata profile;
+    ivra::BasicProfileData profile;
     profile.SetDefaultDataPath(Folder() / "default.Json");
     profile.SetProfilePath(path);
     profile.LoadDeviceSection(path);

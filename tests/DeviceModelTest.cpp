@@ -57,9 +57,9 @@ DeviceCatalogue KeyboardCatalogue(uint16_t eventUsagePage = 0x000C) {
 }
 
 // Counts what the selector entry's timers ask of the device.
-class CountingKeyboard final : public CKestrelKeyboardDevice {
+class CountingKeyboard final : public KestrelKeyboardDevice {
 public:
-    using CKestrelKeyboardDevice::CKestrelKeyboardDevice;
+    using KestrelKeyboardDevice::KestrelKeyboardDevice;
     ~CountingKeyboard() override { Shutdown(); }
     void SyncOnConnect() override { ++syncs; }
     void ReadBackSettings() override { ++readBacks; }
@@ -83,7 +83,7 @@ public:
     }
     void OnAccessDenied(const DeviceSlot&) override { Add("denied"); }
     void OnNoDeviceNotice(bool shown) override { Add(shown ? "no device" : "device present"); }
-    void OnDeviceEvent(const CKestrelUSBDevice&, uint16_t code, bool) override {
+    void OnDeviceEvent(const KestrelUSBDevice&, uint16_t code, bool) override {
         Add("event " + std::to_string(code));
     }
 
@@ -139,7 +139,7 @@ protected:
         return static_cast<CountingKeyboard&>(*model_.Pages().at(0).device);
     }
     SelectorEntry& Entry() { return *model_.Pages().at(0).entry; }
-    CDeviceTransport& Transport() { return Keyboard().commandTransport; }
+    DeviceTransport& Transport() { return Keyboard().commandTransport; }
     bool Bound(size_t slot) { return model_.Slots().At(slot).connected == 1; }
 
     sim::ManualClock clock_;

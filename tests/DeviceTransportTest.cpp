@@ -64,7 +64,7 @@ protected:
 
     ScriptedHidBackend backend;
     NoSleepClock clock;
-    CDeviceTransport transport{backend, clock};
+    DeviceTransport transport{backend, clock};
 };
 
 TEST(CommandFrameTest, ChecksumCoversBytes3To63AndDropsCarries) {
@@ -109,34 +109,34 @@ TEST_F(TransportTest, ExchangeLogsRequestAndAnswer) {
 struct PagedCase {
     const char* name;
     uint8_t chunk;
-    std::function<int(CDeviceTransport&, uint8_t*)> run;
+    std::function<int(DeviceTransport&, uint8_t*)> run;
     std::vector<std::tuple<int, int, int>> frames;  // command, length, offset
 };
 
 TEST_F(TransportTest, PagedOperationsChunkTheirData) {
     const std::vector<PagedCase> cases = {
-        {"info block, chunk 24", 24, [](CDeviceTransport& t, uint8_t* b) { return t.ReadInfoBlock(b); },
+        {"info block, chunk 24", 24, [](DeviceTransport& t, uint8_t* b) { return t.ReadInfoBlock(b); },
          {{3, 24, 0}, {3, 10, 24}}},
-        {"info block, chunk 56", 56, [](CDeviceTransport& t, uint8_t* b) { return t.ReadInfoBlock(b); },
+        {"info block, chunk 56", 56, [](DeviceTransport& t, uint8_t* b) { return t.ReadInfoBlock(b); },
          {{3, 34, 0}}},
-        {"read data at a base", 56, [](CDeviceTransport& t, uint8_t* b) { return t.ReadData(b, 60, 0x100); },
+        {"read data at a base", 56, [](DeviceTransport& t, uint8_t* b) { return t.ReadData(b, 60, 0x100); },
          {{5, 56, 0x100}, {5, 4, 0x138}}},
-        {"write data", 24, [](CDeviceTransport& t, uint8_t* b) { return t.WriteData(b, 50, 8); },
+        {"write data", 24, [](DeviceTransport& t, uint8_t* b) { return t.WriteData(b, 50, 8); },
          {{6, 24, 8}, {6, 24, 32}, {6, 2, 56}}},
-        {"key table read", 56, [](CDeviceTransport& t, uint8_t* b) { return t.ReadKeyTable(b); },
+        {"key table read", 56, [](DeviceTransport& t, uint8_t* b) { return t.ReadKeyTable(b); },
          {{7, 56, 0}, {7, 56, 56}, {7, 56, 112}, {7, 56, 168}, {7, 56, 224}, {7, 56, 280},
           {7, 56, 336}, {7, 56, 392}, {7, 56, 448}, {7, 8, 504}}},
-        {"key table write", 56, [](CDeviceTransport& t, uint8_t* b) { return t.WriteKeyTable(b, 0); },
+        {"key table write", 56, [](DeviceTransport& t, uint8_t* b) { return t.WriteKeyTable(b, 0); },
          {{9, 56, 0}, {9, 56, 56}, {9, 56, 112}, {9, 56, 168}, {9, 56, 224}, {9, 56, 280},
           {9, 56, 336}, {9, 56, 392}, {9, 56, 448}, {9, 8, 504}}},
-        {"light block 2", 24, [](CDeviceTransport& t, uint8_t* b) { return t.WriteLightBlock(b, 30, 2); },
+        {"light block 2", 24, [](DeviceTransport& t, uint8_t* b) { return t.WriteLightBlock(b, 30, 2); },
          {{11, 24, 1024}, {11, 6, 1048}}},
-        {"block 21", 24, [](CDeviceTransport& t, uint8_t* b) { return t.WriteBlock21(b, 24); },
+        {"block 21", 24, [](DeviceTransport& t, uint8_t* b) { return t.WriteBlock21(b, 24); },
          {{21, 24, 0}}},
         {"block 23 ignores the chunk size", 24,
-         [](CDeviceTransport& t, uint8_t* b) { return t.WriteBlock23(b, 60); },
+         [](DeviceTransport& t, uint8_t* b) { return t.WriteBlock23(b, 60); },
          {{23, 56, 0}, {23, 4, 56}}},
-        {"nothing to move", 56, [](CDeviceTransport& t, uint8_t* b) { return t.WriteData(b, 0, 0); }, {}},
+        {"nothing to move", 56, [](DeviceTransport& t, uint8_t* b) { return t.WriteData(b, 0, 0); }, {}},
     };
     OpenCable();
     std::vector<uint8_t> buffer(1024, 0x5A);
@@ -205,8 +205,8 @@ TEST_F(TransportTest, EchoCheckRetryAndStatus) {
     };
     for (const EchoCase& c : cases) {
         SCOPED_TRACE(c.name);
-        CDeviceTransport t(backend, clock);
-        CHidChannel& channel = c.receiver ? t.channelB : t.channelA;
+        DeviceTransport t(backend, clock);
+        HidChannel& channel = c.receiver ? t.channelB : t.channelA;
         ASSERT_TRUE(channel.Open(backend.path, true));
         t.open = true;
         t.receiverMode = c.receiver;
@@ -321,7 +321,7 @@ TEST_F(TransportTest, ReceiverLinkQuery) {
     struct LinkCase { uint8_t status; uint8_t link; bool linked; };
     for (const LinkCase c : {LinkCase{0, 0xFF, true}, LinkCase{0, 0x00, false},
                              LinkCase{0xFF, 0xFF, false}, LinkCase{0xFE, 0xFF, false}}) {
-        CDeviceTransport t(backend, clock);
+        DeviceTransport t(backend, clock);
         ASSERT_TRUE(t.channelB.Open(backend.path, true));
         t.open = true;
         t.receiverMode = true;

@@ -40,7 +40,7 @@ TEST(HidPathMarkersTest, NumbersAfterMarkersAreHexAndCaseBlind) {
 class HidChannelTest : public ::testing::Test {
 protected:
     ScriptedHidBackend backend;
-    CHidChannel channel{backend};
+    HidChannel channel{backend};
 };
 
 TEST_F(HidChannelTest, OpenLoadsTheCollectionNamedByThePath) {

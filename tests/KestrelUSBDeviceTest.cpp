@@ -24,13 +24,13 @@ namespace {
 class DeviceTest : public ::testing::Test {
 protected:
     sim::SimHidBackend backend_;
-    CKestrelUSBDevice device_{backend_};
+    KestrelUSBDevice device_{backend_};
 };
 
 TEST(DeviceEffectStepTest, SharedStepsPaintEveryLedFromTheLightRecord) {
     sim::SimHidBackend backend;
     sim::ManualClock clock(1000);
-    CKestrelUSBDevice device(backend, clock);
+    KestrelUSBDevice device(backend, clock);
     device.SetLedCount(3);
     device.lightEffect = {0, 2, 4, 1, 0, 10, 20, 30};
     device.EffectStepStaticB();
@@ -111,7 +111,7 @@ TEST_F(DeviceTest, BindPageControls) {
 
     // Without a "SelectPanel" nothing is bound; the lists keep their length.
     HeadlessDeviceView bare;
-    CKestrelUSBDevice other(backend_);
+    KestrelUSBDevice other(backend_);
     other.view = &bare;
     other.pageXml = "keyboard.xml";
     other.keyButtons.assign(126, kNoControl);
@@ -144,7 +144,7 @@ TEST_F(DeviceTest, ShowFunctionTab) {
     };
     for (const auto& [deviceKind, type, functionTab, keyTab] : cases) {
         auto view = HeadlessDeviceView::WithButtons(0, 0);
-        CKestrelUSBDevice device(backend_);
+        KestrelUSBDevice device(backend_);
         device.view = view.get();
         device.kind = deviceKind;
         device.ShowFunctionTab(type);

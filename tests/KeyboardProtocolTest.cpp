@@ -92,7 +92,7 @@ protected:
     sim::SimHidBackend backend;
     std::shared_ptr<sim::SimKeyboard> keyboard = std::make_shared<sim::SimKeyboard>();
     sim::ManualClock clock;
-    CKestrelKeyboardDevice device{backend, clock};
+    KestrelKeyboardDevice device{backend, clock};
     sim::TemporaryFolder root;
     std::filesystem::path dataFolder;
     std::filesystem::path profileFile;
@@ -699,7 +699,7 @@ TEST_F(KeyboardProtocolTest, EffectThreadRunsFromSyncUntilTheDeviceGoes) {
         lines.emplace_back(line);
     });
     {
-        CKestrelKeyboardDevice other(backend, clock);
+        KestrelKeyboardDevice other(backend, clock);
         other.kindName = "keyboard";
         other.SetLedCount(static_cast<int>(kKeyboardPositions));
         ASSERT_TRUE(other.commandTransport.channelA.Open(commandPath, true));

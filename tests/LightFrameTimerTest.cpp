@@ -15,9 +15,9 @@
 namespace ivra {
 namespace {
 
-class PaintCountingDevice final : public CKestrelUSBDevice {
+class PaintCountingDevice final : public KestrelUSBDevice {
 public:
-    using CKestrelUSBDevice::CKestrelUSBDevice;
+    using KestrelUSBDevice::KestrelUSBDevice;
     void PaintLightFrame() override { ++paints; }
     int paints = 0;
 };

@@ -30,7 +30,7 @@ protected:
 
     ProfileTestFolder folder;
     std::filesystem::path path = folder.Data() / "p.Json";
-    CKeyboardProfiledata data;
+    KeyboardProfileData data;
 };
 
 TEST_F(ProfileDataTest, MissingOrBrokenSectionsAreRepairedFromTheDefaults) {
@@ -110,7 +110,7 @@ TEST_F(ProfileDataTest, KeyListReadAndStore) {
     EXPECT_EQ(data.GetKeyList()[2].current, changed[2].current);
 
     // No section at all: the empty list.
-    CKeyboardProfiledata empty;
+    KeyboardProfileData empty;
     EXPECT_TRUE(empty.GetKeyList().empty());
 }
 

@@ -92,7 +92,7 @@ protected:
     SimHidBackend backend_;
     std::shared_ptr<SimKeyboard> keyboard_ = std::make_shared<SimKeyboard>();
     ManualClock clock_;
-    CDeviceTransport transport_{backend_, clock_};
+    DeviceTransport transport_{backend_, clock_};
 };
 
 TEST_F(SimKeyboardFirmwareTest, FactoryKeyboardHasItsOwnKeyAndLedOrder) {
@@ -287,7 +287,7 @@ TEST_F(SimKeyboardFirmwareTest, ScriptedKeyboardActionsReachAnEventListener) {
         {"atMs": 30, "do": "keyPress", "key": 255},
         {"atMs": 40, "do": "slot", "slot": 3},
         {"atMs": 50, "do": "deviceSettings", "hex": "00 05 02"}]})");
-    CHidChannel channel(backend_);
+    HidChannel channel(backend_);
     ASSERT_TRUE(channel.Open(PathOf(0x000C), false));
     std::atomic<bool> open{true};
     EventLog log;

@@ -24,7 +24,7 @@ protected:
         ASSERT_FALSE(commandPath.empty());
     }
     void Open(bool receiver) {
-        CHidChannel& channel = receiver ? transport.channelB : transport.channelA;
+        HidChannel& channel = receiver ? transport.channelB : transport.channelA;
         ASSERT_TRUE(channel.Open(commandPath, true));
         transport.open = true;
         transport.receiverMode = receiver;
@@ -41,7 +41,7 @@ protected:
     sim::SimHidBackend backend;
     std::shared_ptr<sim::SimKeyboard> keyboard = std::make_shared<sim::SimKeyboard>();
     sim::ManualClock clock;
-    CDeviceTransport transport{backend, clock};
+    DeviceTransport transport{backend, clock};
     std::string commandPath;
 };
 
@@ -87,8 +87,8 @@ TEST_F(TransportWithSimulatorTest, ScriptedMisbehaviour) {
             ASSERT_NE(backend.Plug(keyboard), sim::kNoSimDevice);
             SetUp();
         }
-        CDeviceTransport t(backend, clock);
-        CHidChannel& channel = c.receiver ? t.channelB : t.channelA;
+        DeviceTransport t(backend, clock);
+        HidChannel& channel = c.receiver ? t.channelB : t.channelA;
         ASSERT_TRUE(channel.Open(commandPath, true));
         t.open = true;
         t.receiverMode = c.receiver;

@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     QString styleError;
     app.setStyleSheet(ivra::dui::LoadSkinStyleSheet(skinFolder, &styleError));
 
-    ivra::shell::CMainWnd window(*backend, ivra::DeviceCatalogue::Shipped());
+    ivra::shell::MainWnd window(*backend, ivra::DeviceCatalogue::Shipped());
     QString error;
     // Without its skin the window would be an empty frame holding the
     // single-instance lock: say why and stop instead.
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     ivra::shell::MainWindowCommands commands(window);
     ivra::dbus::ManagerService service(commands, ivra::DeviceCatalogue::Shipped());
     service.StartOnSessionBus();
-    QObject::connect(&window, &ivra::shell::CMainWnd::LightControlChanged, &service,
+    QObject::connect(&window, &ivra::shell::MainWnd::LightControlChanged, &service,
                      &ivra::dbus::ManagerService::NotifyLightControl);
 
     // Before the machine sleeps the lights go off; a delay inhibitor holds

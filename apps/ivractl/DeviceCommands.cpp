@@ -124,9 +124,9 @@ void ExplainOpenFailure(CommandContext& context, const std::string& path, HidOpe
 // Opens the collection the way discovery does for its kind, then reads the
 // information block in one session.
 int ReadInfo(CommandContext& context, const ServedCollection& item, Json::Value& json) {
-    CDeviceTransport transport(*context.Backend());
+    DeviceTransport transport(*context.Backend());
     const KindTransportParams params = TransportParamsForKind(item.slot->kind);
-    CHidChannel& channel = params.receiverMode ? transport.channelB : transport.channelA;
+    HidChannel& channel = params.receiverMode ? transport.channelB : transport.channelA;
     {
         std::lock_guard<std::recursive_mutex> lock(transport.ioLock);
         if (!channel.Open(item.entry.path, true)) {

@@ -75,7 +75,7 @@ public:
     void OnSynchronised(const SelectorEntry& entry) override {
         Line("synced   " + entry.Device().kindName);
     }
-    void OnCableSwitch(const CKestrelUSBDevice& device, bool toCable, bool ok) override {
+    void OnCableSwitch(const KestrelUSBDevice& device, bool toCable, bool ok) override {
         Line("switch   " + device.kindName + (toCable ? " to cable" : " to receiver") +
              (ok ? "" : " FAILED (the device stays closed)"));
     }
@@ -87,7 +87,7 @@ public:
              "install udev/70-ivra-wireless-manager.rules as README.md describes, then "
              "unplug and plug the device in again.");
     }
-    void OnDeviceEvent(const CKestrelUSBDevice& device, uint16_t code, bool receiver) override {
+    void OnDeviceEvent(const KestrelUSBDevice& device, uint16_t code, bool receiver) override {
         Line("event    " + device.kindName + " 0x" + Hex4(code) +
              (receiver ? " (receiver)" : " (cable)"));
     }

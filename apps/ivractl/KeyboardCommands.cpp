@@ -148,7 +148,7 @@ void Print(CommandContext& context, const Json::Value& object) {
 int Sync(CommandContext& context) {
     KeyboardSession session(context);
     if (!Connect(context, session)) return kExitFailed;
-    CKestrelKeyboardDevice& keyboard = session.Keyboard();
+    KestrelKeyboardDevice& keyboard = session.Keyboard();
     Json::Value out(Json::objectValue);
     session.OnOwner([&] {
         const KeyPositionMaps maps = keyboard.Maps();
@@ -212,7 +212,7 @@ std::string ReadBackFailure(const SettingsReadBackResult& back) {
 int ReadBack(CommandContext& context) {
     KeyboardSession session(context);
     if (!Connect(context, session)) return kExitFailed;
-    CKestrelKeyboardDevice& keyboard = session.Keyboard();
+    KestrelKeyboardDevice& keyboard = session.Keyboard();
     Json::Value out(Json::objectValue);
     SettingsReadBackResult back;
     session.OnOwner([&] {
@@ -306,7 +306,7 @@ int Light(CommandContext& context, const std::vector<std::string>& args) {
         }
     }
     if (!Connect(context, session)) return kExitFailed;
-    CKestrelKeyboardDevice& keyboard = session.Keyboard();
+    KestrelKeyboardDevice& keyboard = session.Keyboard();
     bool written = true;
     session.OnOwner([&] {
         light = keyboard.CurrentLight();
@@ -376,7 +376,7 @@ int RunKeyboardKeyVerb(CommandContext& context, const std::vector<std::string>& 
     }
     KeyboardSession session(context);
     if (!Connect(context, session)) return kExitFailed;
-    CKestrelKeyboardDevice& keyboard = session.Keyboard();
+    KestrelKeyboardDevice& keyboard = session.Keyboard();
     bool done = true;
     std::vector<KeyRecord> keys;
     KeyPositionMaps maps;

@@ -82,7 +82,7 @@ bool KeyboardSession::Connect(std::string& error, uint32_t timeoutMs) {
     model_->SetObserver(this);
     model_->BuildPages();
     for (const DeviceModel::Page& page : model_->Pages()) {
-        CKestrelUSBDevice& device = *page.device;
+        KestrelUSBDevice& device = *page.device;
         // ivractl streams no frames unless a verb asks for it.
         device.lightControlEnabled = false;
         if (device.kind != kind::kKeyboard || present.count(device.kindName) == 0) continue;
@@ -115,7 +115,7 @@ bool KeyboardSession::Connect(std::string& error, uint32_t timeoutMs) {
 }
 
 void KeyboardSession::OnSynchronised(const SelectorEntry& entry) {
-    auto* keyboard = dynamic_cast<CKestrelKeyboardDevice*>(&entry.Device());
+    auto* keyboard = dynamic_cast<KestrelKeyboardDevice*>(&entry.Device());
     if (keyboard == nullptr || !Wanted(keyboard->kindName)) return;
     {
         std::lock_guard<std::mutex> lock(mutex_);

@@ -36,7 +36,7 @@ public:
     // synchronised. False with the reason in `error`.
     bool Connect(std::string& error, uint32_t timeoutMs = 5000);
 
-    CKestrelKeyboardDevice& Keyboard() { return *keyboard_; }
+    KestrelKeyboardDevice& Keyboard() { return *keyboard_; }
     // Runs `task` on the owner thread and waits for it.
     void OnOwner(const std::function<void()>& task);
     // The keyboard's data folder (profiles, macros).
@@ -59,7 +59,7 @@ private:
     std::filesystem::path dataFolder_;
     std::mutex mutex_;
     std::condition_variable synced_;
-    CKestrelKeyboardDevice* keyboard_ = nullptr;
+    KestrelKeyboardDevice* keyboard_ = nullptr;
     std::string denied_;  // why a wanted keyboard cannot be opened
 };
 

@@ -75,14 +75,14 @@ void PrintFrame(CommandContext& context, size_t index, const std::vector<uint32_
 // Connects and, when asked, restarts the keyboard's effect engine on
 // another effect (nothing is saved). Null, with the reason printed, when no
 // keyboard could be synchronised.
-CKestrelKeyboardDevice* ConnectForEffect(CommandContext& context, KeyboardSession& session,
+KestrelKeyboardDevice* ConnectForEffect(CommandContext& context, KeyboardSession& session,
                                          const std::optional<long long>& effect) {
     std::string error;
     if (!session.Connect(error)) {
         context.err() << "ivractl: " << error << "\n";
         return nullptr;
     }
-    CKestrelKeyboardDevice& keyboard = session.Keyboard();
+    KestrelKeyboardDevice& keyboard = session.Keyboard();
     if (effect) {
         session.OnOwner([&] {
             LightInfo light = keyboard.CurrentLight();
@@ -112,9 +112,9 @@ int RunLightPreview(CommandContext& context, const std::vector<std::string>& arg
         }
     }
     KeyboardSession session(context);
-    CKestrelKeyboardDevice* connected = ConnectForEffect(context, session, effect);
+    KestrelKeyboardDevice* connected = ConnectForEffect(context, session, effect);
     if (connected == nullptr) return kExitFailed;
-    CKestrelKeyboardDevice& keyboard = *connected;
+    KestrelKeyboardDevice& keyboard = *connected;
     // The engine is stepped here instead of by the keyboard's thread, so each
     // line is exactly one step.
     keyboard.StopEffectThread();
@@ -148,9 +148,9 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
     }
     StopSignals stopSignals;  // before any thread starts
     KeyboardSession session(context);
-    CKestrelKeyboardDevice* connected = ConnectForEffect(context, session, effect);
+    KestrelKeyboardDevice* connected = ConnectForEffect(context, session, effect);
     if (connected == nullptr) return kExitFailed;
-    CKestrelKeyboardDevice& keyboard = *connected;
+    KestrelKeyboardDevice& keyboard = *connected;
     session.OnOwner([&] {
         keyboard.SetStreamEveryEffect(true);
         keyboard.SetLightControl(true);

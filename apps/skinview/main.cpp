@@ -33,7 +33,7 @@
 
 namespace {
 
-using ivra::controls::CDeviceOptionUI;
+using ivra::controls::DeviceOptionUI;
 
 QWidget* BuildInto(const QString& skin, const QString& file, ivra::dui::IDialogBuilderCallback* callback,
                    QString* error) {
@@ -54,9 +54,9 @@ ivra::ui::QtDeviceView* AddKeyboardPage(ivra::tools::SkinViewWindow& window, con
     QWidget* page = BuildInto(skin, pageFile, &window, error);
     QWidget* entryRoot = BuildInto(skin, "XML\\CustomControlXML\\DeviceOption.xml", nullptr, error);
     if (page == nullptr || entryRoot == nullptr) return nullptr;
-    auto* entry = qobject_cast<CDeviceOptionUI*>(entryRoot);
+    auto* entry = qobject_cast<DeviceOptionUI*>(entryRoot);
     if (entry == nullptr) {
-        *error = "DeviceOption.ui does not make a CDeviceOptionUI";
+        *error = "DeviceOption.ui does not make a DeviceOptionUI";
         return nullptr;
     }
     const int index = switcher->addWidget(page);
@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "skinview: %s\n", qPrintable(error));
             return 1;
         }
-    } else if (qobject_cast<ivra::controls::CDevicePageUI*>(window.GetPaintManager().GetRoot())) {
+    } else if (qobject_cast<ivra::controls::DevicePageUI*>(window.GetPaintManager().GetRoot())) {
         view = new ivra::ui::QtDeviceView(window.GetPaintManager().GetRoot(), &window);
     }
     if (view != nullptr && parser.isSet("lights")) PaintSweep(*view);

@@ -75,7 +75,7 @@ private:
     IOwnerThread& owner_;
     ISlotEvents& events_;
     IClock& clock_;
-    CHidChannel probe_;
+    HidChannel probe_;
     // Owned by the thread while it runs.
     std::unique_ptr<IHotPlugSource> hotPlug_;
     // A candidate could not be opened for a reason that may pass (not a

@@ -39,12 +39,12 @@ bool EqualsNoCase(const std::string& a, const char* b) {
 
 }  // namespace
 
-CKestrelUSBDevice::CKestrelUSBDevice(IHidBackend& backend, IClock& clock)
+KestrelUSBDevice::KestrelUSBDevice(IHidBackend& backend, IClock& clock)
     : commandTransport(backend, clock), eventTransport(backend, clock) {}
 
-CKestrelUSBDevice::~CKestrelUSBDevice() { Shutdown(); }
+KestrelUSBDevice::~KestrelUSBDevice() { Shutdown(); }
 
-void CKestrelUSBDevice::Shutdown() {
+void KestrelUSBDevice::Shutdown() {
     CloseEventChannel(false);
     CloseEventChannel(true);
     std::lock_guard<std::recursive_mutex> lock(commandTransport.ioLock);
@@ -55,7 +55,7 @@ void CKestrelUSBDevice::Shutdown() {
 
 // ---- Page binding ------------------------------------------------------
 
-void CKestrelUSBDevice::BindPageControls() {
+void KestrelUSBDevice::BindPageControls() {
     if (pageXml.empty()) {
         keyCount = 0;
         std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
@@ -80,7 +80,7 @@ void CKestrelUSBDevice::BindPageControls() {
     }
 }
 
-void CKestrelUSBDevice::ShowFunctionTab(int type) {
+void KestrelUSBDevice::ShowFunctionTab(int type) {
     functionTab = type;
     if (view == nullptr) return;
     if (!functionSwitchFound) functionSwitchFound = view->HasTabLayout("device_function_switch");
@@ -107,7 +107,7 @@ void CKestrelUSBDevice::ShowFunctionTab(int type) {
 // ---- Lights ------------------------------------------------------------
 
 template <typename Step>
-void CKestrelUSBDevice::RunBaseStep(Step step) {
+void KestrelUSBDevice::RunBaseStep(Step step) {
     std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
     light::BaseEffectState state{effectPhase, effectColourIndex, effectToggle, effectToggleTime};
     step(state);
@@ -117,45 +117,45 @@ void CKestrelUSBDevice::RunBaseStep(Step step) {
     effectToggleTime = state.toggleTime;
 }
 
-uint32_t CKestrelUSBDevice::StepClockMs() {
+uint32_t KestrelUSBDevice::StepClockMs() {
     return static_cast<uint32_t>(commandTransport.clock().NowMs());
 }
 
-void CKestrelUSBDevice::EffectStepBreathe() {
+void KestrelUSBDevice::EffectStepBreathe() {
     RunBaseStep([this](light::BaseEffectState& s) { light::StepBreathe(s, ledColours, lightEffect); });
 }
 
-void CKestrelUSBDevice::EffectStepExtra() {
+void KestrelUSBDevice::EffectStepExtra() {
     RunBaseStep([this](light::BaseEffectState& s) { light::StepFourColourBreathe(s, ledColours, lightEffect); });
 }
 
-void CKestrelUSBDevice::EffectStepStaticA() {
+void KestrelUSBDevice::EffectStepStaticA() {
     RunBaseStep([this](light::BaseEffectState&) { light::StepStatic(ledColours, lightEffect); });
 }
 
-void CKestrelUSBDevice::EffectStepStaticB() { CKestrelUSBDevice::EffectStepStaticA(); }
-void CKestrelUSBDevice::EffectStepStaticC() { CKestrelUSBDevice::EffectStepStaticA(); }
+void KestrelUSBDevice::EffectStepStaticB() { KestrelUSBDevice::EffectStepStaticA(); }
+void KestrelUSBDevice::EffectStepStaticC() { KestrelUSBDevice::EffectStepStaticA(); }
 
-void CKestrelUSBDevice::EffectStepWave() {
+void KestrelUSBDevice::EffectStepWave() {
     RunBaseStep([this](light::BaseEffectState& s) { light::StepHueCycle(s, ledColours, lightEffect); });
 }
 
-void CKestrelUSBDevice::EffectStepFlash() {
+void KestrelUSBDevice::EffectStepFlash() {
     const uint32_t now = StepClockMs();
     RunBaseStep([this, now](light::BaseEffectState& s) { light::StepFlash(s, ledColours, lightEffect, now); });
 }
 
-void CKestrelUSBDevice::EffectStepCycle() {
+void KestrelUSBDevice::EffectStepCycle() {
     const uint32_t now = StepClockMs();
     RunBaseStep([this, now](light::BaseEffectState& s) { light::StepFourColourBlink(s, ledColours, lightEffect, now); });
 }
 
-void CKestrelUSBDevice::EffectStepOff() {
+void KestrelUSBDevice::EffectStepOff() {
     std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
     light::StepOff(ledColours);
 }
 
-void CKestrelUSBDevice::PushLightFrame() {
+void KestrelUSBDevice::PushLightFrame() {
     if (!lightControlEnabled.load()) return;
     std::vector<uint8_t> frame;
     {
@@ -185,25 +185,25 @@ void CKestrelUSBDevice::PushLightFrame() {
     }
 }
 
-void CKestrelUSBDevice::NotifyLightFrame() {
+void KestrelUSBDevice::NotifyLightFrame() {
     if (selectorEntry != nullptr) selectorEntry->OnLightFrameReady();
 }
 
-void CKestrelUSBDevice::SetLedColour(int index, uint32_t colour) {
+void KestrelUSBDevice::SetLedColour(int index, uint32_t colour) {
     std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
     if (index >= 0 && static_cast<size_t>(index) < ledColours.size()) {
         ledColours[static_cast<size_t>(index)] = colour;
     }
 }
 
-void CKestrelUSBDevice::GetLedColour(uint32_t& colour, int index) {
+void KestrelUSBDevice::GetLedColour(uint32_t& colour, int index) {
     std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
     colour = index >= 0 && static_cast<size_t>(index) < ledColours.size()
                  ? ledColours[static_cast<size_t>(index)]
                  : 0;
 }
 
-void CKestrelUSBDevice::SetLedCount(int count) {
+void KestrelUSBDevice::SetLedCount(int count) {
     const size_t size = static_cast<size_t>(std::max(count, 0));
     std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
     if (size != ledColours.size()) {
@@ -215,13 +215,13 @@ void CKestrelUSBDevice::SetLedCount(int count) {
     std::fill(ledFrames.begin(), ledFrames.end(), LightInfo{});
 }
 
-int CKestrelUSBDevice::LedCount() const {
+int KestrelUSBDevice::LedCount() const {
     return static_cast<int>(ledColours.size());
 }
 
-void CKestrelUSBDevice::CopyLightMaps(const std::vector<uint8_t>& maps) { lightMaps = maps; }
+void KestrelUSBDevice::CopyLightMaps(const std::vector<uint8_t>& maps) { lightMaps = maps; }
 
-void CKestrelUSBDevice::GetLightModeInfo(LightModeInfo& out, int /*index*/) {
+void KestrelUSBDevice::GetLightModeInfo(LightModeInfo& out, int /*index*/) {
     // The light panel answers for the mode once it exists; until then the
     // last answer stands.
     out = lastLightMode;
@@ -229,27 +229,27 @@ void CKestrelUSBDevice::GetLightModeInfo(LightModeInfo& out, int /*index*/) {
 
 // ---- Key levels ----------------------------------------------------------
 
-uint8_t CKestrelUSBDevice::StepKeyLevelDown(int key, int mode) {
+uint8_t KestrelUSBDevice::StepKeyLevelDown(int key, int mode) {
     if (key < 0 || static_cast<size_t>(key) >= keyLevels.size()) return 0;
     uint8_t& level = keyLevels[static_cast<size_t>(key)];
     level = StepLevelDown(level, mode);
     return level;
 }
 
-uint8_t CKestrelUSBDevice::StepKeyLevelUp(int key, int fine) {
+uint8_t KestrelUSBDevice::StepKeyLevelUp(int key, int fine) {
     if (key < 0 || static_cast<size_t>(key) >= keyLevels.size()) return 0;
     uint8_t& level = keyLevels[static_cast<size_t>(key)];
     level = StepLevelUp(level, fine);
     return level;
 }
 
-void CKestrelUSBDevice::FillMarkedLevels() {
+void KestrelUSBDevice::FillMarkedLevels() {
     for (size_t i = 0; i < kLevelPositionsMarked; ++i) {
         if (levelRing[i] != 0) keyLevels[i] = 255;
     }
 }
 
-void CKestrelUSBDevice::RotateLevelRing(bool forward) {
+void KestrelUSBDevice::RotateLevelRing(bool forward) {
     if (forward) {
         std::rotate(levelRing.rbegin(), levelRing.rbegin() + 1, levelRing.rend());
     } else {
@@ -257,61 +257,61 @@ void CKestrelUSBDevice::RotateLevelRing(bool forward) {
     }
 }
 
-void CKestrelUSBDevice::ResetKeyLevels() {
+void KestrelUSBDevice::ResetKeyLevels() {
     keyLevels.fill(0);
     levelRing.fill(0);
 }
 
 // ---- Commands --------------------------------------------------------------
 
-bool CKestrelUSBDevice::UploadKeyList(int /*block*/, const std::vector<KeyRecord>& /*keyList*/) {
+bool KestrelUSBDevice::UploadKeyList(int /*block*/, const std::vector<KeyRecord>& /*keyList*/) {
     return false;
 }
 
-bool CKestrelUSBDevice::WriteKeyAssignments(int /*block*/) { return false; }
+bool KestrelUSBDevice::WriteKeyAssignments(int /*block*/) { return false; }
 
-int CKestrelUSBDevice::WriteSettings(int, int, int, int, int) { return 0; }
+int KestrelUSBDevice::WriteSettings(int, int, int, int, int) { return 0; }
 
-bool CKestrelUSBDevice::QueryReceiverLinkOfTransport() {
+bool KestrelUSBDevice::QueryReceiverLinkOfTransport() {
     return commandTransport.open.load() && commandTransport.receiverMode.load() &&
            commandTransport.QueryReceiverLink();
 }
 
 // ---- Identity and data locations -------------------------------------------
 
-void CKestrelUSBDevice::SetIdentity(const DeviceSlot& slot) {
+void KestrelUSBDevice::SetIdentity(const DeviceSlot& slot) {
     std::lock_guard<std::mutex> lock(identityMutex_);
     identity_ = slot;
     kind = slot.kind;
     role = slot.role;
 }
 
-void CKestrelUSBDevice::GetIdentity(DeviceSlot& out) const {
+void KestrelUSBDevice::GetIdentity(DeviceSlot& out) const {
     std::lock_guard<std::mutex> lock(identityMutex_);
     out = identity_;
 }
 
-DeviceSlot CKestrelUSBDevice::Identity() const {
+DeviceSlot KestrelUSBDevice::Identity() const {
     std::lock_guard<std::mutex> lock(identityMutex_);
     return identity_;
 }
 
-void CKestrelUSBDevice::SetCurrentProfileId(const std::string& id) {
+void KestrelUSBDevice::SetCurrentProfileId(const std::string& id) {
     std::lock_guard<std::mutex> lock(identityMutex_);
     currentProfileId_ = id;
 }
 
-std::string CKestrelUSBDevice::CurrentProfileId() const {
+std::string KestrelUSBDevice::CurrentProfileId() const {
     std::lock_guard<std::mutex> lock(identityMutex_);
     return currentProfileId_;
 }
 
-void CKestrelUSBDevice::SetDataRoots(std::string userDataRoot, std::string programFolder) {
+void KestrelUSBDevice::SetDataRoots(std::string userDataRoot, std::string programFolder) {
     userDataRoot_ = std::move(userDataRoot);
     programFolder_ = std::move(programFolder);
 }
 
-std::string CKestrelUSBDevice::UserDataFolder() const {
+std::string KestrelUSBDevice::UserDataFolder() const {
     if (userDataRoot_.empty() || kindName.empty()) return {};
     const std::filesystem::path folder = std::filesystem::path(userDataRoot_) / kindName;
     std::error_code error;
@@ -320,22 +320,22 @@ std::string CKestrelUSBDevice::UserDataFolder() const {
     return folder.string() + "/";
 }
 
-std::string CKestrelUSBDevice::DefaultDataFile() const {
+std::string KestrelUSBDevice::DefaultDataFile() const {
     if (programFolder_.empty() || kindName.empty()) return {};
     return (std::filesystem::path(programFolder_) / "DefaultData" / (kindName + ".Json")).string();
 }
 
-std::string CKestrelUSBDevice::DefaultDataFolderFile(const std::string& name) const {
+std::string KestrelUSBDevice::DefaultDataFolderFile(const std::string& name) const {
     if (programFolder_.empty()) return {};
     return (std::filesystem::path(programFolder_) / "DefaultData" / name).string();
 }
 
 // ---- Event channels --------------------------------------------------------
 
-bool CKestrelUSBDevice::OpenEventChannel(bool receiverChannel, const std::string& path) {
+bool KestrelUSBDevice::OpenEventChannel(bool receiverChannel, const std::string& path) {
     std::unique_ptr<EventListener>& listener = receiverChannel ? listenerB_ : listenerA_;
     if (listener) listener->Stop();
-    CHidChannel& channel = receiverChannel ? eventTransport.channelB : eventTransport.channelA;
+    HidChannel& channel = receiverChannel ? eventTransport.channelB : eventTransport.channelA;
     std::atomic<bool>& openFlag = receiverChannel ? eventChannelBOpen_ : eventTransport.open;
     bool opened = false;
     {
@@ -352,13 +352,13 @@ bool CKestrelUSBDevice::OpenEventChannel(bool receiverChannel, const std::string
     return true;
 }
 
-void CKestrelUSBDevice::CloseEventChannel(bool receiverChannel) {
+void KestrelUSBDevice::CloseEventChannel(bool receiverChannel) {
     std::unique_ptr<EventListener>& listener = receiverChannel ? listenerB_ : listenerA_;
     if (listener) {
         listener->Stop();
         listener.reset();
     }
-    CHidChannel& channel = receiverChannel ? eventTransport.channelB : eventTransport.channelA;
+    HidChannel& channel = receiverChannel ? eventTransport.channelB : eventTransport.channelA;
     std::atomic<bool>& openFlag = receiverChannel ? eventChannelBOpen_ : eventTransport.open;
     std::lock_guard<std::recursive_mutex> lock(receiverChannel ? eventTransport.channelBLock
                                                                : eventTransport.ioLock);
@@ -366,16 +366,16 @@ void CKestrelUSBDevice::CloseEventChannel(bool receiverChannel) {
     channel.Close();
 }
 
-bool CKestrelUSBDevice::EventChannelOpen(bool receiverChannel) const {
+bool KestrelUSBDevice::EventChannelOpen(bool receiverChannel) const {
     return receiverChannel ? eventChannelBOpen_.load() : eventTransport.open.load();
 }
 
-bool CKestrelUSBDevice::ListenerRunning(bool receiverChannel) const {
+bool KestrelUSBDevice::ListenerRunning(bool receiverChannel) const {
     const std::unique_ptr<EventListener>& listener = receiverChannel ? listenerB_ : listenerA_;
     return listener && listener->Running();
 }
 
-void CKestrelUSBDevice::OnEventCode(uint16_t code, bool receiverChannel) {
+void KestrelUSBDevice::OnEventCode(uint16_t code, bool receiverChannel) {
     if (code == 0) return;  // the release report that follows every event
     if (code == kEventReadBackRequest) {
         DebugLine(kReadBackRequestLine);
@@ -389,7 +389,7 @@ void CKestrelUSBDevice::OnEventCode(uint16_t code, bool receiverChannel) {
     if (eventObserver_ != nullptr) eventObserver_->OnDeviceEvent(*this, code, receiverChannel);
 }
 
-void CKestrelUSBDevice::OnActiveProfileEvent(uint16_t code) {
+void KestrelUSBDevice::OnActiveProfileEvent(uint16_t code) {
     activeProfileIndex = code & 0x0F;
     RefreshPage();
 }

@@ -46,21 +46,21 @@ constexpr uint16_t kEventReadBackRequest = 0x0401;
 constexpr const char* kReadBackRequestLine = "接收到自动添加设备的同步信息要求";
 constexpr const char* kCableListenerExitLine = "MS 设备同步线程设定退出";
 
-class CKestrelUSBDevice {
+class KestrelUSBDevice {
 public:
-    CKestrelUSBDevice(IHidBackend& backend, IClock& clock = DefaultSystemClock());
+    KestrelUSBDevice(IHidBackend& backend, IClock& clock = DefaultSystemClock());
     // Stops the listeners; the transports close their channels.
-    virtual ~CKestrelUSBDevice();
-    CKestrelUSBDevice(const CKestrelUSBDevice&) = delete;
-    CKestrelUSBDevice& operator=(const CKestrelUSBDevice&) = delete;
+    virtual ~KestrelUSBDevice();
+    KestrelUSBDevice(const KestrelUSBDevice&) = delete;
+    KestrelUSBDevice& operator=(const KestrelUSBDevice&) = delete;
 
     // The class name the page's root tag uses for this kind.
     virtual const char* ClassName() const { return "KestrelUSBDevice"; }
 
     // ---- Fields ---------------------------------------------------------
-    CDeviceTransport commandTransport;
+    DeviceTransport commandTransport;
     // Event channels; `open` means event channel A is open.
-    CDeviceTransport eventTransport;
+    DeviceTransport eventTransport;
     std::array<uint8_t, kInfoBlockSize> infoBlock{};
     IDeviceView* view = nullptr;  // the page (light panel, profile panel, select panel)
     IDriverHost* selectorEntry = nullptr;

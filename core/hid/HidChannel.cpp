@@ -20,11 +20,11 @@ int RemainingMs(bool infinite, SteadyClock::time_point deadline) {
 
 }  // namespace
 
-CHidChannel::CHidChannel(IHidBackend& backend) : backend_(backend) {}
+HidChannel::HidChannel(IHidBackend& backend) : backend_(backend) {}
 
-CHidChannel::~CHidChannel() { Close(); }
+HidChannel::~HidChannel() { Close(); }
 
-bool CHidChannel::Open(const std::string& newPath, bool wantWrite) {
+bool HidChannel::Open(const std::string& newPath, bool wantWrite) {
     openForRead = true;
     openForWrite = wantWrite;
     openOverlapped = true;
@@ -33,7 +33,7 @@ bool CHidChannel::Open(const std::string& newPath, bool wantWrite) {
     return Reopen();
 }
 
-bool CHidChannel::Reopen() {
+bool HidChannel::Reopen() {
     Close();
     HidOpenError error = HidOpenError::None;
     std::unique_ptr<IHidNode> node = backend_.Open(path, openForRead, openForWrite, error);
@@ -54,7 +54,7 @@ bool CHidChannel::Reopen() {
     return true;
 }
 
-void CHidChannel::Close() {
+void HidChannel::Close() {
     std::shared_ptr<IHidNode> node;
     {
         std::lock_guard<std::mutex> lock(stateMutex_);
@@ -67,19 +67,19 @@ void CHidChannel::Close() {
     FreeCaps();
 }
 
-bool CHidChannel::IsOpen() const {
+bool HidChannel::IsOpen() const {
     std::lock_guard<std::mutex> lock(stateMutex_);
     return state_.node != nullptr;
 }
 
-CHidChannel::OpenState CHidChannel::Snapshot() const {
+HidChannel::OpenState HidChannel::Snapshot() const {
     std::lock_guard<std::mutex> lock(stateMutex_);
     return state_;
 }
 
-const HidTopLevelCollection* CHidChannel::Collection() const { return Snapshot().collection; }
+const HidTopLevelCollection* HidChannel::Collection() const { return Snapshot().collection; }
 
-bool CHidChannel::LoadCaps() {
+bool HidChannel::LoadCaps() {
     std::shared_ptr<IHidNode> node = Snapshot().node;
     if (!node) return false;
 
@@ -119,7 +119,7 @@ bool CHidChannel::LoadCaps() {
     return true;
 }
 
-void CHidChannel::FreeCaps() {
+void HidChannel::FreeCaps() {
     caps = HidCaps{};
     attributes = HidAttributes{};
     for (int k = 0; k < kHidReportKindCount; ++k) {
@@ -128,7 +128,7 @@ void CHidChannel::FreeCaps() {
     }
 }
 
-bool CHidChannel::Read(uint8_t* buffer, size_t length, size_t& bytesRead, int timeoutMs) {
+bool HidChannel::Read(uint8_t* buffer, size_t length, size_t& bytesRead, int timeoutMs) {
     bytesRead = 0;
     const OpenState state = Snapshot();
     if (!state.node || !state.collection || buffer == nullptr || length == 0) return false;
@@ -165,7 +165,7 @@ bool CHidChannel::Read(uint8_t* buffer, size_t length, size_t& bytesRead, int ti
     return ok;
 }
 
-bool CHidChannel::Write(const uint8_t* buffer, size_t& bytesWritten, int timeoutMs) {
+bool HidChannel::Write(const uint8_t* buffer, size_t& bytesWritten, int timeoutMs) {
     bytesWritten = 0;
     const OpenState state = Snapshot();
     if (!state.node || buffer == nullptr) return false;
@@ -176,13 +176,13 @@ bool CHidChannel::Write(const uint8_t* buffer, size_t& bytesWritten, int timeout
     return ok;
 }
 
-bool CHidChannel::SendOutputReport(const uint8_t* buffer, size_t length) {
+bool HidChannel::SendOutputReport(const uint8_t* buffer, size_t length) {
     const OpenState state = Snapshot();
     if (!state.node || buffer == nullptr || length == 0) return false;
     return state.node->SendOutputReport(buffer, length) == HidIoResult::Ok;
 }
 
-void CHidChannel::DiscardQueuedInput() {
+void HidChannel::DiscardQueuedInput() {
     const OpenState state = Snapshot();
     if (state.node) state.node->DiscardQueuedInput();
 }

@@ -34,12 +34,12 @@ struct HidCaps {
     HidKindCaps kindCaps[kHidReportKindCount];
 };
 
-class CHidChannel {
+class HidChannel {
 public:
-    explicit CHidChannel(IHidBackend& backend);
-    ~CHidChannel();
-    CHidChannel(const CHidChannel&) = delete;
-    CHidChannel& operator=(const CHidChannel&) = delete;
+    explicit HidChannel(IHidBackend& backend);
+    ~HidChannel();
+    HidChannel(const HidChannel&) = delete;
+    HidChannel& operator=(const HidChannel&) = delete;
 
     // Result of the last enumeration done through this channel.
     std::vector<std::string> pathList;

@@ -9,7 +9,7 @@
 
 namespace ivra {
 
-std::unique_ptr<CKestrelUSBDevice> MakeKindDevice(const DeviceOptionRow& option,
+std::unique_ptr<KestrelUSBDevice> MakeKindDevice(const DeviceOptionRow& option,
                                                   IHidBackend& backend, IClock& clock);
 
 }  // namespace ivra

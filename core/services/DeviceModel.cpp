@@ -76,7 +76,7 @@ void DeviceModel::BuildPage(int optionRow) {
     page.view = viewFactory_(option, pageRow);
     page.device = deviceFactory_(option, backend_, clock_);
     if (!page.view || !page.device) return;
-    CKestrelUSBDevice& device = *page.device;
+    KestrelUSBDevice& device = *page.device;
     device.view = page.view.get();
     device.pageXml = pageRow.pageXml;
     device.keyCount = pageRow.keyCount;
@@ -176,11 +176,11 @@ void DeviceModel::PointerDeviceArrival(int index, const DeviceSlot& slot) {
     const DeviceSlot identity = IdentityRecordFor(slot);
     Page* page = FindPage(identity);
     if (page == nullptr || page->device->commandTransport.open.load()) return;
-    CDeviceTransport& transport = page->device->commandTransport;
+    DeviceTransport& transport = page->device->commandTransport;
     bool opened = false;
     {
         std::lock_guard<std::recursive_mutex> lock(transport.ioLock);
-        CHidChannel& channel = receiver ? transport.channelB : transport.channelA;
+        HidChannel& channel = receiver ? transport.channelB : transport.channelA;
         opened = channel.Open(slot.path, true);
         if (opened) {
             const KindTransportParams params = TransportParamsForKind(slot.kind);
@@ -210,12 +210,12 @@ void DeviceModel::PadOrHeadsetArrival(const DeviceSlot& slot) {
     }
     Page* page = FindPage(slot);
     if (page == nullptr) return;
-    CDeviceTransport& transport = page->device->commandTransport;
+    DeviceTransport& transport = page->device->commandTransport;
     if (!transport.open.load()) {
         bool opened = false;
         {
             std::lock_guard<std::recursive_mutex> lock(transport.ioLock);
-            CHidChannel& channel = transport.channelA;
+            HidChannel& channel = transport.channelA;
             channel.openForRead = true;
             channel.openForWrite = true;
             channel.openOverlapped = true;
@@ -241,7 +241,7 @@ void DeviceModel::OpenEventChannels(const DeviceSlot& slot) {
     const bool firstOnly = !IsPointerKind(slot.kind);
     const std::vector<DeviceSlot>& table = catalogue_.Slots();
     for (Page* page : GroupPages(slot.kind)) {
-        CKestrelUSBDevice& device = *page->device;
+        KestrelUSBDevice& device = *page->device;
         const DeviceSlot identity = device.Identity();
         if (!device.EventChannelOpen(receiver) && ShortMatch(identity, record)) {
             device.OpenEventChannel(receiver, slot.path);
@@ -258,13 +258,13 @@ void DeviceModel::OpenEventChannels(const DeviceSlot& slot) {
 // ---- Switching ---------------------------------------------------------------
 
 void DeviceModel::SwitchPath(Page& page, bool toCable, const std::string& path) {
-    CKestrelUSBDevice& device = *page.device;
-    CDeviceTransport& transport = device.commandTransport;
+    KestrelUSBDevice& device = *page.device;
+    DeviceTransport& transport = device.commandTransport;
     bool opened = false;
     {
         std::lock_guard<std::recursive_mutex> lock(transport.ioLock);
         transport.open = false;
-        CHidChannel& channel = toCable ? transport.channelA : transport.channelB;
+        HidChannel& channel = toCable ? transport.channelA : transport.channelB;
         channel.Close();
         channel.path = path;
         channel.openForRead = true;
@@ -342,7 +342,7 @@ void DeviceModel::PointerDeviceRemoval(int index, const DeviceSlot& slot) {
 void DeviceModel::CloseCommandPath(const DeviceSlot& identity) {
     Page* page = FindPage(identity);
     if (page == nullptr) return;
-    CDeviceTransport& transport = page->device->commandTransport;
+    DeviceTransport& transport = page->device->commandTransport;
     transport.open = false;
     // Not under the lock: a worker blocked on a channel is woken by the close.
     transport.channelA.Close();
@@ -358,7 +358,7 @@ void DeviceModel::CloseEventChannels(const DeviceSlot& slot) {
     const bool receiver = IsReceiverKind(slot.kind);
     const DeviceSlot record = IdentityRecordFor(slot);
     for (Page* page : GroupPages(slot.kind)) {
-        CKestrelUSBDevice& device = *page->device;
+        KestrelUSBDevice& device = *page->device;
         if (device.EventChannelOpen(receiver) && ShortMatch(device.Identity(), record)) {
             device.CloseEventChannel(receiver);
         }
@@ -393,7 +393,7 @@ void DeviceModel::OnSynchronised(SelectorEntry& entry) {
     if (observer_ != nullptr) observer_->OnSynchronised(entry);
 }
 
-void DeviceModel::OnDeviceEvent(CKestrelUSBDevice& device, uint16_t code, bool receiverChannel) {
+void DeviceModel::OnDeviceEvent(KestrelUSBDevice& device, uint16_t code, bool receiverChannel) {
     if (observer_ != nullptr) observer_->OnDeviceEvent(device, code, receiverChannel);
 }
 

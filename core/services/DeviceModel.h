@@ -33,7 +33,7 @@ class DeviceModel final : public ISlotEvents,
                           public ISelectorEntryHost,
                           public IDeviceEventObserver {
 public:
-    using DeviceFactory = std::function<std::unique_ptr<CKestrelUSBDevice>(
+    using DeviceFactory = std::function<std::unique_ptr<KestrelUSBDevice>(
         const DeviceOptionRow& option, IHidBackend& backend, IClock& clock)>;
     using ViewFactory = std::function<std::unique_ptr<IDeviceView>(const DeviceOptionRow& option,
                                                                    const DevicePageRow& page)>;
@@ -41,7 +41,7 @@ public:
     struct Page {
         int optionRow = -1;
         std::unique_ptr<IDeviceView> view;
-        std::unique_ptr<CKestrelUSBDevice> device;
+        std::unique_ptr<KestrelUSBDevice> device;
         std::unique_ptr<SelectorEntry> entry;
     };
 
@@ -87,7 +87,7 @@ public:
     void OnSynchronised(SelectorEntry& entry) override;
 
     // IDeviceEventObserver (listener threads).
-    void OnDeviceEvent(CKestrelUSBDevice& device, uint16_t code, bool receiverChannel) override;
+    void OnDeviceEvent(KestrelUSBDevice& device, uint16_t code, bool receiverChannel) override;
 
 private:
     void BuildPage(int optionRow);

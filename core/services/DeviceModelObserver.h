@@ -9,7 +9,7 @@
 
 namespace ivra {
 
-class CKestrelUSBDevice;
+class KestrelUSBDevice;
 class SelectorEntry;
 
 class IDeviceModelObserver {
@@ -21,12 +21,12 @@ public:
     virtual void OnNoDeviceNotice(bool /*shown*/) {}
     virtual void OnLinkState(const SelectorEntry& /*entry*/, bool /*linked*/) {}
     virtual void OnSynchronised(const SelectorEntry& /*entry*/) {}
-    virtual void OnCableSwitch(const CKestrelUSBDevice& /*device*/, bool /*toCable*/, bool /*ok*/) {}
+    virtual void OnCableSwitch(const KestrelUSBDevice& /*device*/, bool /*toCable*/, bool /*ok*/) {}
     // A served interface that the user may not open; told once per path.
     virtual void OnAccessDenied(const DeviceSlot& /*candidate*/) {}
     // An arrival asks for the main window to come forward.
     virtual void OnRaiseRequested() {}
-    virtual void OnDeviceEvent(const CKestrelUSBDevice& /*device*/, uint16_t /*code*/,
+    virtual void OnDeviceEvent(const KestrelUSBDevice& /*device*/, uint16_t /*code*/,
                                bool /*receiverChannel*/) {}
 };
 

@@ -6,7 +6,7 @@
 
 namespace ivra {
 
-SelectorEntry::SelectorEntry(CKestrelUSBDevice& device, ITimerService& timers,
+SelectorEntry::SelectorEntry(KestrelUSBDevice& device, ITimerService& timers,
                              ISelectorEntryHost& host)
     : device_(device), timers_(timers), host_(host) {
     if (device_.view != nullptr) device_.view->SetOnPageShown([this] { OnPageShown(); });

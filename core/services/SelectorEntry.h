@@ -25,7 +25,7 @@
 
 namespace ivra {
 
-class CKestrelUSBDevice;
+class KestrelUSBDevice;
 class ITimerService;
 class SelectorEntry;
 
@@ -70,12 +70,12 @@ public:
 
 class SelectorEntry : public IDriverHost {
 public:
-    SelectorEntry(CKestrelUSBDevice& device, ITimerService& timers, ISelectorEntryHost& host);
+    SelectorEntry(KestrelUSBDevice& device, ITimerService& timers, ISelectorEntryHost& host);
     ~SelectorEntry();
     SelectorEntry(const SelectorEntry&) = delete;
     SelectorEntry& operator=(const SelectorEntry&) = delete;
 
-    CKestrelUSBDevice& Device() const { return device_; }
+    KestrelUSBDevice& Device() const { return device_; }
 
     int kind = 0;
     int variant = 0;
@@ -115,7 +115,7 @@ private:
     bool Open() const;
     bool OnReceiver() const;
 
-    CKestrelUSBDevice& device_;
+    KestrelUSBDevice& device_;
     ITimerService& timers_;
     ISelectorEntryHost& host_;
     std::atomic<bool> shown_{true};

@@ -6,13 +6,13 @@
 
 namespace ivra {
 
-class CKestrelUSBDevice;
+class KestrelUSBDevice;
 
 class IDeviceEventObserver {
 public:
     virtual ~IDeviceEventObserver() = default;
     // A nonzero event code read on the cable (A) or receiver (B) event channel.
-    virtual void OnDeviceEvent(CKestrelUSBDevice& device, uint16_t code, bool receiverChannel) = 0;
+    virtual void OnDeviceEvent(KestrelUSBDevice& device, uint16_t code, bool receiverChannel) = 0;
 };
 
 }  // namespace ivra

@@ -39,21 +39,21 @@ int StatusResult(const uint8_t* response) {
     return result::kSuccess;
 }
 
-CDeviceTransport::CDeviceTransport(IHidBackend& backend, IClock& clock)
+DeviceTransport::DeviceTransport(IHidBackend& backend, IClock& clock)
     : channelA(backend), channelB(backend), clock_(clock) {}
 
-CDeviceTransport::~CDeviceTransport() {
+DeviceTransport::~DeviceTransport() {
     open = false;
     channelA.Close();
     channelB.Close();
 }
 
-size_t CDeviceTransport::EffectiveChunk() const {
+size_t DeviceTransport::EffectiveChunk() const {
     const size_t chunk = chunkSize.load();
     return std::clamp<size_t>(chunk, 1, kFrameMaxPayload);
 }
 
-int CDeviceTransport::Exchange(const uint8_t* request, uint8_t* response, size_t& bytesRead) {
+int DeviceTransport::Exchange(const uint8_t* request, uint8_t* response, size_t& bytesRead) {
     busy = true;
     bytesRead = 0;
     if (!open) {
@@ -65,7 +65,7 @@ int CDeviceTransport::Exchange(const uint8_t* request, uint8_t* response, size_t
     LogFrame("命令", sent.data());
 
     const bool receiver = receiverMode.load();
-    CHidChannel& channel = receiver ? channelB : channelA;
+    HidChannel& channel = receiver ? channelB : channelA;
     const int timeoutMs = receiver ? kReceiverTimeoutMs : kCableTimeoutMs;
 
     bool written = false;
@@ -103,7 +103,7 @@ int CDeviceTransport::Exchange(const uint8_t* request, uint8_t* response, size_t
     return code;
 }
 
-int CDeviceTransport::ExchangeRaw(const uint8_t* request, uint8_t* response, size_t& bytesRead) {
+int DeviceTransport::ExchangeRaw(const uint8_t* request, uint8_t* response, size_t& bytesRead) {
     bytesRead = 0;
     std::lock_guard<std::recursive_mutex> lock(ioLock);
     channelA.DiscardQueuedInput();
@@ -114,7 +114,7 @@ int CDeviceTransport::ExchangeRaw(const uint8_t* request, uint8_t* response, siz
                                                                           : result::kNoAnswer;
 }
 
-int CDeviceTransport::LockedExchange(LockUse lock, const uint8_t* request, uint8_t* response) {
+int DeviceTransport::LockedExchange(LockUse lock, const uint8_t* request, uint8_t* response) {
     size_t bytesRead = 0;
     switch (lock) {
         case LockUse::Command: {
@@ -130,7 +130,7 @@ int CDeviceTransport::LockedExchange(LockUse lock, const uint8_t* request, uint8
     return Exchange(request, response, bytesRead);
 }
 
-int CDeviceTransport::SingleFrame(uint8_t commandCode, uint8_t length, uint8_t* responseOut) {
+int DeviceTransport::SingleFrame(uint8_t commandCode, uint8_t length, uint8_t* responseOut) {
     const Frame request = MakeFrame(commandCode, length, 0);
     Frame response{};
     const int code = LockedExchange(LockUse::Command, request.data(), response.data());
@@ -142,7 +142,7 @@ int CDeviceTransport::SingleFrame(uint8_t commandCode, uint8_t length, uint8_t* 
     return status;
 }
 
-int CDeviceTransport::Paged(uint8_t commandCode, const uint8_t* writeData, uint8_t* readData,
+int DeviceTransport::Paged(uint8_t commandCode, const uint8_t* writeData, uint8_t* readData,
                             size_t total, uint32_t baseOffset, LockUse lock, size_t chunk) {
     if (total == 0) return result::kSuccess;
     if (baseOffset >= kOffsetLimit || total > kOffsetLimit - baseOffset) {
@@ -175,14 +175,14 @@ int CDeviceTransport::Paged(uint8_t commandCode, const uint8_t* writeData, uint8
     return result::kSuccess;
 }
 
-int CDeviceTransport::BeginSession() { return SingleFrame(command::kBeginSession, 0, nullptr); }
+int DeviceTransport::BeginSession() { return SingleFrame(command::kBeginSession, 0, nullptr); }
 
-int CDeviceTransport::EndSession() {
+int DeviceTransport::EndSession() {
     clock_.SleepMs(10);
     return SingleFrame(command::kEndSession, 0, nullptr);
 }
 
-int CDeviceTransport::ReadInfoBlock(uint8_t* out) {
+int DeviceTransport::ReadInfoBlock(uint8_t* out) {
     uint8_t block[kInfoBlockSize];
     const int code = Paged(command::kReadInfoBlock, nullptr, block, kInfoBlockSize, 0,
                            LockUse::Command, EffectiveChunk());
@@ -190,34 +190,34 @@ int CDeviceTransport::ReadInfoBlock(uint8_t* out) {
     return code;
 }
 
-int CDeviceTransport::ReadData(uint8_t* out, size_t length, uint32_t baseOffset) {
+int DeviceTransport::ReadData(uint8_t* out, size_t length, uint32_t baseOffset) {
     return Paged(command::kReadData, nullptr, out, length, baseOffset, LockUse::Command,
                  EffectiveChunk());
 }
 
-int CDeviceTransport::WriteData(const uint8_t* data, size_t length, uint32_t baseOffset) {
+int DeviceTransport::WriteData(const uint8_t* data, size_t length, uint32_t baseOffset) {
     return Paged(command::kWriteData, data, nullptr, length, baseOffset, LockUse::Command,
                  EffectiveChunk());
 }
 
-int CDeviceTransport::ReadKeyTable(uint8_t* out) {
+int DeviceTransport::ReadKeyTable(uint8_t* out) {
     return Paged(command::kReadKeyTable, nullptr, out, keyTableLength.load(), 0, LockUse::Command,
                  EffectiveChunk());
 }
 
-int CDeviceTransport::WriteKeyTable(const uint8_t* data, int block) {
+int DeviceTransport::WriteKeyTable(const uint8_t* data, int block) {
     if (block != 0) return result::kInvalidKeyTableBlock;
     return Paged(command::kWriteKeyTable, data, nullptr, keyTableLength.load(), 0,
                  LockUse::Command, EffectiveChunk());
 }
 
-int CDeviceTransport::WriteLightBlock(const uint8_t* data, size_t length, int block) {
+int DeviceTransport::WriteLightBlock(const uint8_t* data, size_t length, int block) {
     if (block < 0) return result::kWriteFailed;
     return Paged(command::kWriteLightBlock, data, nullptr, length,
                  static_cast<uint32_t>(block) * 512u, LockUse::Light, EffectiveChunk());
 }
 
-int CDeviceTransport::StreamLightFrame(const uint8_t* data, size_t length) {
+int DeviceTransport::StreamLightFrame(const uint8_t* data, size_t length) {
     const size_t chunk = EffectiveChunk();
     Frame request{};
     request[0] = kCommandReportId;
@@ -252,22 +252,22 @@ int CDeviceTransport::StreamLightFrame(const uint8_t* data, size_t length) {
     return result::kSuccess;
 }
 
-int CDeviceTransport::SendCommand19() {
+int DeviceTransport::SendCommand19() {
     clock_.SleepMs(10);
     return SingleFrame(command::kCommand19, 0, nullptr);
 }
 
-int CDeviceTransport::WriteBlock21(const uint8_t* data, size_t length) {
+int DeviceTransport::WriteBlock21(const uint8_t* data, size_t length) {
     return Paged(command::kWriteBlock21, data, nullptr, length, 0, LockUse::Command,
                  EffectiveChunk());
 }
 
-int CDeviceTransport::WriteBlock23(const uint8_t* data, size_t length) {
+int DeviceTransport::WriteBlock23(const uint8_t* data, size_t length) {
     return Paged(command::kWriteBlock23, data, nullptr, length, 0, LockUse::None,
                  kFrameMaxPayload);
 }
 
-int CDeviceTransport::ReadPowerStatus(uint8_t* out) {
+int DeviceTransport::ReadPowerStatus(uint8_t* out) {
     Frame response{};
     const int code =
         SingleFrame(command::kReadPowerStatus, static_cast<uint8_t>(kPowerStatusSize), response.data());
@@ -277,14 +277,14 @@ int CDeviceTransport::ReadPowerStatus(uint8_t* out) {
     return code;
 }
 
-int CDeviceTransport::ReadKeyTableThird(uint8_t* out) {
+int DeviceTransport::ReadKeyTableThird(uint8_t* out) {
     return Paged(command::kReadKeyTableThird, nullptr, out, keyTableLength.load() / 3, 0,
                  LockUse::Command, EffectiveChunk());
 }
 
-int CDeviceTransport::SendCommand28() { return SingleFrame(command::kCommand28, 0, nullptr); }
+int DeviceTransport::SendCommand28() { return SingleFrame(command::kCommand28, 0, nullptr); }
 
-bool CDeviceTransport::QueryReceiverLink() {
+bool DeviceTransport::QueryReceiverLink() {
     if (!receiverMode) return true;
     Frame response{};
     return SingleFrame(command::kQueryReceiverLink, 0, response.data()) == result::kSuccess &&

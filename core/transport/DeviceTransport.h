@@ -37,19 +37,19 @@ constexpr int kReceiverTimeoutMs = 5000;
 constexpr size_t kInfoBlockSize = 34;
 constexpr size_t kPowerStatusSize = 6;
 
-class CDeviceTransport {
+class DeviceTransport {
 public:
-    explicit CDeviceTransport(IHidBackend& backend, IClock& clock = DefaultSystemClock());
-    ~CDeviceTransport();
-    CDeviceTransport(const CDeviceTransport&) = delete;
-    CDeviceTransport& operator=(const CDeviceTransport&) = delete;
+    explicit DeviceTransport(IHidBackend& backend, IClock& clock = DefaultSystemClock());
+    ~DeviceTransport();
+    DeviceTransport(const DeviceTransport&) = delete;
+    DeviceTransport& operator=(const DeviceTransport&) = delete;
 
     std::atomic<uint16_t> keyTableLength{512};
     std::atomic<bool> busy{false};
     std::atomic<bool> open{false};
     std::atomic<bool> lightStreaming{false};
-    CHidChannel channelA;
-    CHidChannel channelB;
+    HidChannel channelA;
+    HidChannel channelB;
     // Recursive, as the platform locks the device code was written against.
     std::recursive_mutex ioLock;
     std::recursive_mutex channelBLock;

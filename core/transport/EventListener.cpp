@@ -12,7 +12,7 @@ namespace {
 constexpr uint32_t kFailedReadPauseMs = 50;
 }  // namespace
 
-EventListener::EventListener(CHidChannel& channel, const std::atomic<bool>& openFlag,
+EventListener::EventListener(HidChannel& channel, const std::atomic<bool>& openFlag,
                              std::string exitLine)
     : channel_(channel), openFlag_(openFlag), worker_(std::move(exitLine), kDeviceThreadStopBoundMs) {}
 

@@ -24,7 +24,7 @@ public:
     using Handler = std::function<void(uint16_t code)>;
 
     // `channel` and `openFlag` belong to the owner and outlive the listener.
-    EventListener(CHidChannel& channel, const std::atomic<bool>& openFlag,
+    EventListener(HidChannel& channel, const std::atomic<bool>& openFlag,
                   std::string exitLine);
     ~EventListener();
     EventListener(const EventListener&) = delete;
@@ -40,7 +40,7 @@ public:
 private:
     void Pass();
 
-    CHidChannel& channel_;
+    HidChannel& channel_;
     const std::atomic<bool>& openFlag_;
     Handler handler_;
     // Taken when the loop starts, so a close cannot pull them away mid-report.

@@ -8,7 +8,7 @@ namespace {
 constexpr const char* kSenderExitLine = "灯光数据发送线程退出";
 }  // namespace
 
-LightStreamSender::LightStreamSender(CDeviceTransport& transport)
+LightStreamSender::LightStreamSender(DeviceTransport& transport)
     : transport_(transport), worker_(kSenderExitLine, kDeviceThreadStopBoundMs, 0) {}
 
 LightStreamSender::~LightStreamSender() { Stop(); }

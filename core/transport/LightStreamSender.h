@@ -38,7 +38,7 @@ public:
     static constexpr uint32_t kKeepAliveMs = 500;
     static constexpr uint32_t kFrameGapMs = 5;
 
-    explicit LightStreamSender(CDeviceTransport& transport);
+    explicit LightStreamSender(DeviceTransport& transport);
     ~LightStreamSender();
     LightStreamSender(const LightStreamSender&) = delete;
     LightStreamSender& operator=(const LightStreamSender&) = delete;
@@ -61,7 +61,7 @@ private:
     bool Pass();
     bool SameAsLastSentLocked(const std::vector<uint8_t>& frame) const;
 
-    CDeviceTransport& transport_;
+    DeviceTransport& transport_;
     WorkerThread worker_;
     mutable std::mutex mutex_;
     std::condition_variable_any changed_;

@@ -16,7 +16,7 @@
 namespace ivra::testing {
 namespace {
 
-using controls::CDeviceOptionUI;
+using controls::DeviceOptionUI;
 using controls::DeviceGlyph;
 
 class DeviceOptionTest : public ::testing::Test {
@@ -25,11 +25,11 @@ protected:
         QString error;
         ASSERT_TRUE(window.Create(SkinFolder(), "XML\\CustomControlXML\\DeviceOption.xml", &error))
             << error.toStdString();
-        entry = qobject_cast<CDeviceOptionUI*>(window.GetPaintManager().GetRoot());
+        entry = qobject_cast<DeviceOptionUI*>(window.GetPaintManager().GetRoot());
         ASSERT_NE(entry, nullptr);
     }
     SkinTestWindow window;
-    CDeviceOptionUI* entry = nullptr;
+    DeviceOptionUI* entry = nullptr;
 };
 
 TEST_F(DeviceOptionTest, IconsFollowKindAndVariant) {
@@ -107,7 +107,7 @@ TEST_F(DeviceOptionTest, PageBindingVisibilityAndActivation) {
     EXPECT_TRUE(entry->IsSelected());
     EXPECT_EQ(window.Seen("selectchanged"),
               (QStringList{"selectchanged:device_select", "selectchanged:device_option"}));
-    CDeviceOptionUI bare;
+    DeviceOptionUI bare;
     EXPECT_EQ(bare.GetPageIndex(), -1) << "no select option";
     EXPECT_FALSE(bare.IsSelected());
 }

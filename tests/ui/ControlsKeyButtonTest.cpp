@@ -13,9 +13,9 @@
 namespace ivra::testing {
 namespace {
 
-using controls::CDeviceKeyButtonUI;
+using controls::DeviceKeyButtonUI;
 
-QImage Render(CDeviceKeyButtonUI& button) { return button.grab().toImage(); }
+QImage Render(DeviceKeyButtonUI& button) { return button.grab().toImage(); }
 
 bool Near(QColor a, QColor b, int tolerance = 40) {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
@@ -29,7 +29,7 @@ protected:
         button.setProperty("bkcolor", "#FF202020");
     }
     QColor Centre() { return Render(button).pixelColor(20, 20); }
-    CDeviceKeyButtonUI button;
+    DeviceKeyButtonUI button;
 };
 
 TEST_F(KeyButtonTest, TheLedPreviewShowsColourAtItsLevel) {
@@ -76,7 +76,7 @@ TEST_F(KeyButtonTest, ClearingTheLightRemovesItAtTheNextPaint) {
 TEST_F(KeyButtonTest, SelectionAndKeySetMarks) {
     const QColor edge = Render(button).pixelColor(2, 20);
     button.SetSelected(true);
-    EXPECT_TRUE(Near(Render(button).pixelColor(2, 20), CDeviceKeyButtonUI::SelectionColour(), 60));
+    EXPECT_TRUE(Near(Render(button).pixelColor(2, 20), DeviceKeyButtonUI::SelectionColour(), 60));
     button.SetSelected(false);
     EXPECT_EQ(Render(button).pixelColor(2, 20), edge);
 
@@ -99,7 +99,7 @@ TEST_F(KeyButtonTest, SkinAttributesArriveAsProperties) {
     EXPECT_EQ(button.KeySetImage(), "corner");
     EXPECT_EQ(button.GetClass(), "DeviceKeyButton");
     // The initial state: light off, blue, level 200, overlay hidden.
-    CDeviceKeyButtonUI fresh;
+    DeviceKeyButtonUI fresh;
     EXPECT_FALSE(fresh.IsLightOn());
     EXPECT_EQ(fresh.LightColour(), QColor(0, 0, 255));
     EXPECT_EQ(fresh.LightLevel(), 200);
@@ -112,7 +112,7 @@ TEST(KeyButtonInWindow, ADoubleClickNotifiesOnlyWhileEnabled) {
     ASSERT_TRUE(window.Create(IVRA_UI_TEST_DATA_DIR, "select_panel.ui"));
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    auto* key = window.GetPaintManager().Find<CDeviceKeyButtonUI>("key_0");
+    auto* key = window.GetPaintManager().Find<DeviceKeyButtonUI>("key_0");
     QTest::mouseDClick(key, Qt::LeftButton);
     EXPECT_EQ(window.Seen("dbclick"), QStringList{"dbclick:key_0"});
     window.seen.clear();
@@ -130,26 +130,26 @@ TEST(KeyButtonInWindow, ThePanelDrawsItsKeysWithTheirLightAndMarks) {
     ASSERT_NE(panel, nullptr);
     panel->setProperty("bkcolor", "#FF101010");
     for (const char* name : {"key_0", "key_1", "key_9"}) {
-        auto* key = window.GetPaintManager().Find<CDeviceKeyButtonUI>(name);
+        auto* key = window.GetPaintManager().Find<DeviceKeyButtonUI>(name);
         key->setProperty("bkcolor", "#FF202020");
         key->SetLightImage("keycap");
         key->SetLight(true, Qt::red, 255);
     }
-    window.GetPaintManager().Find<CDeviceKeyButtonUI>("key_1")->SetSelected(true);
+    window.GetPaintManager().Find<DeviceKeyButtonUI>("key_1")->SetSelected(true);
     const QImage picture = panel->grab().toImage();
     EXPECT_TRUE(Near(picture.pixelColor(40, 40), Qt::red)) << "the light of key_0";
-    EXPECT_TRUE(Near(picture.pixelColor(82, 40), CDeviceKeyButtonUI::SelectionColour(), 60)) << "key_1 selected";
+    EXPECT_TRUE(Near(picture.pixelColor(82, 40), DeviceKeyButtonUI::SelectionColour(), 60)) << "key_1 selected";
     EXPECT_TRUE(Near(picture.pixelColor(100, 40), Qt::red)) << "the light of key_1 under its mark";
     EXPECT_EQ(picture.pixelColor(160, 40), QColor(0x10, 0x10, 0x10)) << "the hidden key_9 is not drawn";
     EXPECT_EQ(picture.pixelColor(10, 10), QColor(0x10, 0x10, 0x10)) << "the backdrop";
 
     // Qt's own repaints of a key (here its pressed state) reach the panel,
     // which draws the key pressed.
-    auto* select = qobject_cast<controls::CSelectPanelUI*>(panel);
+    auto* select = qobject_cast<controls::SelectPanelUI*>(panel);
     ASSERT_NE(select, nullptr);
     const QColor lit = panel->grab().toImage().pixelColor(40, 40);
     const int paints = select->PaintCount();
-    window.GetPaintManager().Find<CDeviceKeyButtonUI>("key_0")->setDown(true);
+    window.GetPaintManager().Find<DeviceKeyButtonUI>("key_0")->setDown(true);
     QTRY_VERIFY(select->PaintCount() > paints);
     EXPECT_NE(panel->grab().toImage().pixelColor(40, 40), lit);
 }

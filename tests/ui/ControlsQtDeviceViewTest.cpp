@@ -19,7 +19,7 @@
 namespace ivra::testing {
 namespace {
 
-using controls::CDeviceKeyButtonUI;
+using controls::DeviceKeyButtonUI;
 using ui::QtDeviceView;
 
 constexpr int kKeyboardLeds = 126;
@@ -48,12 +48,12 @@ protected:
     }
     void TearDown() override { device.Shutdown(); }
 
-    CDeviceKeyButtonUI* LightButton(int led) { return view->KeyButton(device.lightButtons[static_cast<size_t>(led)]); }
+    DeviceKeyButtonUI* LightButton(int led) { return view->KeyButton(device.lightButtons[static_cast<size_t>(led)]); }
 
     SkinTestWindow window;
     std::unique_ptr<QtDeviceView> view;
     sim::SimHidBackend backend;
-    CKestrelKeyboardDevice device{backend};
+    KestrelKeyboardDevice device{backend};
 };
 
 TEST_F(QtDeviceViewTest, TheDeviceFindsItsKeyAndLightButtons) {
@@ -74,7 +74,7 @@ TEST_F(QtDeviceViewTest, TheDeviceFindsItsKeyAndLightButtons) {
         EXPECT_EQ(view->Control(key)->objectName(), QStringLiteral("key_%1").arg(c.position));
         EXPECT_EQ(light, key);
         // Binding switches every light button on, white at full level.
-        CDeviceKeyButtonUI* button = view->KeyButton(light);
+        DeviceKeyButtonUI* button = view->KeyButton(light);
         EXPECT_TRUE(button->IsLightOn());
         EXPECT_EQ(button->LightColour(), QColor(255, 255, 255));
         EXPECT_EQ(button->LightLevel(), 255);

@@ -11,8 +11,8 @@
 namespace ivra::testing {
 namespace {
 
-using controls::CDeviceKeyButtonUI;
-using controls::CSelectPanelUI;
+using controls::DeviceKeyButtonUI;
+using controls::SelectPanelUI;
 
 // select_panel.ui: key_0 (20,20), key_1 (80,20), light_0 (20,80), light_1
 // (80,80), each 40 x 40; key_9 hidden at (140,20); a label at (140,80).
@@ -23,7 +23,7 @@ protected:
         ASSERT_TRUE(window.Create(IVRA_UI_TEST_DATA_DIR, "select_panel.ui", &error)) << error.toStdString();
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        panel = window.GetPaintManager().Find<CSelectPanelUI>("device_key_light");
+        panel = window.GetPaintManager().Find<SelectPanelUI>("device_key_light");
         ASSERT_NE(panel, nullptr);
     }
     void Drag(QPoint from, QPoint to) {
@@ -34,11 +34,11 @@ protected:
     }
     QStringList Selected() const {
         QStringList names;
-        for (CDeviceKeyButtonUI* button : panel->SelectedButtons()) names << button->objectName();
+        for (DeviceKeyButtonUI* button : panel->SelectedButtons()) names << button->objectName();
         return names;
     }
     SkinTestWindow window;
-    CSelectPanelUI* panel = nullptr;
+    SelectPanelUI* panel = nullptr;
 };
 
 TEST_F(SelectPanelTest, ADragSelectsTheButtonsItTouches) {
@@ -76,7 +76,7 @@ TEST_F(SelectPanelTest, AClickWithoutAMoveKeepsTheSelectionAndSendsNothing) {
 }
 
 TEST_F(SelectPanelTest, ClicksOnKeysStayClicksAndStartNoBand) {
-    auto* key = window.GetPaintManager().Find<CDeviceKeyButtonUI>("key_1");
+    auto* key = window.GetPaintManager().Find<DeviceKeyButtonUI>("key_1");
     QTest::mouseClick(key, Qt::LeftButton);
     EXPECT_EQ(window.Seen("click"), QStringList{"click:key_1"});
     EXPECT_TRUE(window.Seen("click_select_end").isEmpty());

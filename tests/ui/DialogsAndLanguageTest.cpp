@@ -32,7 +32,7 @@ const QString kLanguageConfig = QStringLiteral(IVRA_SOURCE_DIR "/DefaultData/Lan
 void ClickWhenShown(const char* name) {
     QTimer::singleShot(0, [name] {
         for (QWidget* top : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<CMsgWnd*>(top);
+            auto* box = qobject_cast<MsgWnd*>(top);
             if (box == nullptr || !box->isVisible()) continue;
             auto* button = box->GetPaintManager().Find<QAbstractButton>(QString::fromLatin1(name));
             if (button && button->isVisible()) QTest::mouseClick(button, Qt::LeftButton);
@@ -54,7 +54,7 @@ int Show(const QString& title, const QString& text, int dpi, bool resource, int 
          BoxState& seen) {
     QTimer::singleShot(0, [&seen] {
         for (QWidget* top : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<CMsgWnd*>(top);
+            auto* box = qobject_cast<MsgWnd*>(top);
             if (box == nullptr || !box->isVisible()) continue;
             dui::PaintManager& pm = box->GetPaintManager();
             seen.title = pm.Find<QLabel>("MessageTitle")->text();
@@ -102,7 +102,7 @@ TEST(MessageBoxTest, ReturnsHowItWasClosedAndAppliesDpiAndButtons) {
 TEST(AboutWindowTest, ShowsTheTranslatedVersionText) {
     controls::RegisterControlClasses();
     dui::LanguageResources::Instance().LoadLanguage(kSkin + "/lan_en.xml");
-    CAboutWnd about;
+    AboutWnd about;
     ASSERT_TRUE(about.Create(kSkin, "AboutWnd.ui"));
     about.SetVersionText("Beta 1.0");
     EXPECT_EQ(about.GetPaintManager().Find<QLabel>("software_ver_label")->text(), "Software version: Beta 1.0");
@@ -227,10 +227,10 @@ TEST(SkinPickerTest, ColoursChangeTheBackgroundAndImagesAreRecorded) {
     controls::RegisterControlClasses();
     QTemporaryDir dir;
     const QString ini = dir.filePath("Ivra Wireless Manager 1.0/main.ini");
-    auto* picker = new CSkinFrame(nullptr, ini);
+    auto* picker = new SkinFrame(nullptr, ini);
     ASSERT_TRUE(picker->Create(kSkin, "skin.ui"));
     std::vector<SkinChange> changes;
-    QObject::connect(picker, &CSkinFrame::SkinChanged, [&changes](const SkinChange& c) { changes.push_back(c); });
+    QObject::connect(picker, &SkinFrame::SkinChanged, [&changes](const SkinChange& c) { changes.push_back(c); });
     dui::PaintManager& pm = picker->GetPaintManager();
     picker->show();
 

@@ -75,7 +75,7 @@ protected:
     QWidget* Control(const char* name) { return window.GetPaintManager().FindControl(QString::fromLatin1(name)); }
 
     sim::SimHidBackend backend;
-    CMainWnd window{backend, DeviceCatalogue::Shipped()};
+    MainWnd window{backend, DeviceCatalogue::Shipped()};
 };
 
 TEST_F(MainWndTest, ShowsTheSimulatedKeyboardArriving) {
@@ -105,7 +105,7 @@ TEST_F(MainWndTest, CloseButtonKeepsTheProgramRunning) {
 
 TEST_F(MainWndTest, LightControlFollowsTheToggleAndOtherPrograms) {
     QTRY_VERIFY(window.isVisible());
-    QSignalSpy changes(&window, &CMainWnd::LightControlChanged);
+    QSignalSpy changes(&window, &MainWnd::LightControlChanged);
     auto* label = qobject_cast<QLabel*>(Control("control_light_status"));
     ASSERT_NE(label, nullptr);
     window.SetLightControl(false);
@@ -122,9 +122,9 @@ TEST_F(MainWndTest, LightControlFollowsTheToggleAndOtherPrograms) {
     EXPECT_TRUE(changes[1][0].toBool());
 
     window.SendMessage(message::kSuspend, 0, 0);
-    EXPECT_FALSE(CMainWnd::ProcessingEnabled());
+    EXPECT_FALSE(MainWnd::ProcessingEnabled());
     window.SendMessage(message::kResume, 0, 0);
-    EXPECT_TRUE(CMainWnd::ProcessingEnabled());
+    EXPECT_TRUE(MainWnd::ProcessingEnabled());
 
     EXPECT_FALSE(Control("setting_progress")->isVisible());
     window.SendMessage(message::kShowProgress, 0, 0);

@@ -47,7 +47,7 @@ public:
         setup.dataFolder = dataFolder;
         setup.defaultDataFile = kDefaultData / (std::string(kindName) + ".Json");
         setup.deviceKind = kind;
-        panel = std::make_unique<CDeviceProfileUI>(widget.get(), setup);
+        panel = std::make_unique<DeviceProfileUI>(widget.get(), setup);
         panel->SetMessageBox([this](const QString& key, int buttons, int number) {
             asked.push_back(key.toStdString() + (buttons == 1 ? "?" : "") +
                             (number >= 0 ? " " + std::to_string(number) : ""));
@@ -91,7 +91,7 @@ public:
 
     std::unique_ptr<QWidget> widget;
     std::unique_ptr<dui::PaintManager> paint;
-    std::unique_ptr<CDeviceProfileUI> panel;
+    std::unique_ptr<DeviceProfileUI> panel;
     std::vector<std::string> asked;
     std::vector<std::string> notifications;
     int answer = 1;
@@ -224,7 +224,7 @@ TEST_F(ProfilePanelTest, ExportThenImportAndForeignFilesAreIgnoredSilently) {
 TEST_F(ProfilePanelTest, QuickChoicesApplyOnlyTheLastOnce) {
     harness.Click("device_add_btn");
     harness.Click("device_add_btn");
-    QSignalSpy applied(harness.panel.get(), &CDeviceProfileUI::ProfileApplied);
+    QSignalSpy applied(harness.panel.get(), &DeviceProfileUI::ProfileApplied);
     auto* combo = harness.Control<QComboBox>("device_profile_combo");
     combo->setFocus();
     QTest::keyClick(combo, Qt::Key_Down);
@@ -237,7 +237,7 @@ TEST_F(ProfilePanelTest, QuickChoicesApplyOnlyTheLastOnce) {
     EXPECT_EQ(harness.panel->Store().CurrentIndex(), 1);
     EXPECT_EQ(harness.panel->Store().ListSelection(), 1);
     EXPECT_FALSE(harness.panel->ApplyPending());
-    QTest::qWait(CDeviceProfileUI::kApplyDelayMs + 100);  // nothing more is coming
+    QTest::qWait(DeviceProfileUI::kApplyDelayMs + 100);  // nothing more is coming
     EXPECT_EQ(applied.size(), 1);
 }
 
@@ -307,16 +307,16 @@ TEST(ProfilePanelMainWndTest, AChoiceLandsOnItsOwnPage) {
 
     sim::SimHidBackend backend;
     backend.SetInstantTimeouts(true);
-    shell::CMainWnd window(backend, DeviceCatalogue::Shipped());
+    shell::MainWnd window(backend, DeviceCatalogue::Shipped());
     QString error;
     ASSERT_TRUE(window.Create(kSkin, QStringLiteral("main.ui"), &error)) << error.toStdString();
     QTRY_VERIFY(window.isVisible());
     ASSERT_NE(window.Model(), nullptr);
 
     SelectorStrip& strip = window.Model()->Strip();
-    std::vector<std::pair<size_t, CDeviceProfileUI*>> panels;  // strip index, panel
+    std::vector<std::pair<size_t, DeviceProfileUI*>> panels;  // strip index, panel
     for (size_t i = 0; i < strip.Size(); ++i) {
-        if (CDeviceProfileUI* panel = window.ProfilePanelOf(strip.At(i).Device())) panels.emplace_back(i, panel);
+        if (DeviceProfileUI* panel = window.ProfilePanelOf(strip.At(i).Device())) panels.emplace_back(i, panel);
     }
     ASSERT_GE(panels.size(), 2u);
     auto [indexA, panelA] = panels[0];
@@ -333,8 +333,8 @@ TEST(ProfilePanelMainWndTest, AChoiceLandsOnItsOwnPage) {
     auto* comboA = qobject_cast<QComboBox*>(
         dui::PaintManager::FindSubControlByName(panelA->Panel(), QStringLiteral("device_profile_combo")));
     ASSERT_NE(comboA, nullptr);
-    QSignalSpy appliedA(panelA, &CDeviceProfileUI::ProfileApplied);
-    QSignalSpy appliedB(panelB, &CDeviceProfileUI::ProfileApplied);
+    QSignalSpy appliedA(panelA, &DeviceProfileUI::ProfileApplied);
+    QSignalSpy appliedB(panelB, &DeviceProfileUI::ProfileApplied);
     QTest::keyClick(comboA, Qt::Key_Down);
     ASSERT_TRUE(panelA->ApplyPending());
     strip.ShowEntry(indexB, true, true);  // another device is now current
@@ -347,7 +347,7 @@ TEST(ProfilePanelMainWndTest, AChoiceLandsOnItsOwnPage) {
 }
 
 TEST_F(ProfilePanelTest, WhatAnotherProgramChangesIsTakenInAndARepairIsShown) {
-    QSignalSpy loaded(harness.panel.get(), &CDeviceProfileUI::ExternalChangeLoaded);
+    QSignalSpy loaded(harness.panel.get(), &DeviceProfileUI::ExternalChangeLoaded);
     const std::string ivractl = std::string("'") + IVRACTL_PATH + "' --data-dir '" + temp.path().toStdString() + "' ";
     ASSERT_EQ(std::system((ivractl + "profile add >/dev/null").c_str()), 0);
     ASSERT_TRUE(loaded.wait(5000));

@@ -64,9 +64,9 @@ bool IsKind(QWidget* w, Kind kind) {
         case Kind::Progress: return qobject_cast<QProgressBar*>(w) != nullptr;
         case Kind::TabLayout: return qobject_cast<QStackedWidget*>(w) != nullptr;
         case Kind::Container: return w != nullptr;
-        case Kind::SelectPanel: return qobject_cast<controls::CSelectPanelUI*>(w) != nullptr;
-        case Kind::DeviceOption: return qobject_cast<controls::CDeviceOptionUI*>(w) != nullptr;
-        case Kind::Page: return qobject_cast<controls::CDevicePageUI*>(w) != nullptr;
+        case Kind::SelectPanel: return qobject_cast<controls::SelectPanelUI*>(w) != nullptr;
+        case Kind::DeviceOption: return qobject_cast<controls::DeviceOptionUI*>(w) != nullptr;
+        case Kind::Page: return qobject_cast<controls::DevicePageUI*>(w) != nullptr;
     }
     return false;
 }
@@ -299,10 +299,10 @@ TEST(SkinFiles, KeyboardPicturesHoldOneKeyButtonPerPositionThatShowsItsLight) {
         SCOPED_TRACE(file);
         SkinTestWindow window;
         ASSERT_TRUE(window.Create(SkinFolder(), QString::fromLatin1(file)));
-        auto* panel = window.GetPaintManager().Find<controls::CSelectPanelUI>("device_key_light");
+        auto* panel = window.GetPaintManager().Find<controls::SelectPanelUI>("device_key_light");
         ASSERT_NE(panel, nullptr);
-        const QList<controls::CDeviceKeyButtonUI*> buttons = panel->KeyButtons();
-        std::map<QString, controls::CDeviceKeyButtonUI*> byName;
+        const QList<controls::DeviceKeyButtonUI*> buttons = panel->KeyButtons();
+        std::map<QString, controls::DeviceKeyButtonUI*> byName;
         for (auto* button : buttons) {
             EXPECT_TRUE(byName.emplace(button->objectName(), button).second) << "twice: " << button->objectName().toStdString();
         }

@@ -20,15 +20,15 @@ const QColor kKeySetMark(0xFF, 0xB0, 0x3A);
 
 }  // namespace
 
-CDeviceKeyButtonUI::CDeviceKeyButtonUI(QWidget* parent) : QPushButton(parent) {
+DeviceKeyButtonUI::DeviceKeyButtonUI(QWidget* parent) : QPushButton(parent) {
     setAttribute(Qt::WA_Hover);
     setCursor(Qt::PointingHandCursor);
     FollowParent();
 }
 
-CSelectPanelUI* CDeviceKeyButtonUI::Panel() const { return qobject_cast<CSelectPanelUI*>(parentWidget()); }
+SelectPanelUI* DeviceKeyButtonUI::Panel() const { return qobject_cast<SelectPanelUI*>(parentWidget()); }
 
-void CDeviceKeyButtonUI::FollowParent() {
+void DeviceKeyButtonUI::FollowParent() {
     // On a panel the button paints nothing itself, so Qt has no background
     // to fill behind it either.
     const bool onPanel = Panel() != nullptr;
@@ -36,37 +36,37 @@ void CDeviceKeyButtonUI::FollowParent() {
     if (onPanel) setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
-void CDeviceKeyButtonUI::Repaint() {
+void DeviceKeyButtonUI::Repaint() {
     // The panel draws the button, so its area of the panel is repainted; the
     // areas of one frame's buttons are painted together. (Qt's own repaints
     // of the button, for hover or press, reach the panel as well, since the
     // button is not opaque.)
-    if (CSelectPanelUI* panel = Panel(); panel != nullptr && isVisible()) {
+    if (SelectPanelUI* panel = Panel(); panel != nullptr && isVisible()) {
         panel->update(geometry());
     } else {
         update();
     }
 }
 
-QColor CDeviceKeyButtonUI::SelectionColour() { return kSelection; }
+QColor DeviceKeyButtonUI::SelectionColour() { return kSelection; }
 
-void CDeviceKeyButtonUI::SetLightImage(const QString& shape) {
+void DeviceKeyButtonUI::SetLightImage(const QString& shape) {
     lightImage_ = shape;
     Repaint();
 }
 
-void CDeviceKeyButtonUI::SetKeySetImage(const QString& mark) {
+void DeviceKeyButtonUI::SetKeySetImage(const QString& mark) {
     keySetImage_ = mark;
     Repaint();
 }
 
-void CDeviceKeyButtonUI::SetHideKeySetImage(bool hide) {
+void DeviceKeyButtonUI::SetHideKeySetImage(bool hide) {
     if (hideKeySetImage_ == hide) return;
     hideKeySetImage_ = hide;
     Repaint();
 }
 
-void CDeviceKeyButtonUI::SetLight(bool on, const QColor& colour, int level) {
+void DeviceKeyButtonUI::SetLight(bool on, const QColor& colour, int level) {
     const int clamped = qBound(0, level, 255);
     if (lightOn_ == on && lightColour_ == colour && lightLevel_ == clamped) return;
     lightOn_ = on;
@@ -75,19 +75,19 @@ void CDeviceKeyButtonUI::SetLight(bool on, const QColor& colour, int level) {
     Repaint();
 }
 
-void CDeviceKeyButtonUI::SetSelected(bool selected) {
+void DeviceKeyButtonUI::SetSelected(bool selected) {
     if (selected_ == selected) return;
     selected_ = selected;
     Repaint();
 }
 
-bool CDeviceKeyButtonUI::LayerKey::operator==(const LayerKey& other) const {
+bool DeviceKeyButtonUI::LayerKey::operator==(const LayerKey& other) const {
     return size == other.size && geometry == other.geometry && parentSize == other.parentSize && ratio == other.ratio && enabled == other.enabled && down == other.down &&
            hover == other.hover && selected == other.selected && mark == other.mark && skin == other.skin &&
            text == other.text && font == other.font;
 }
 
-bool CDeviceKeyButtonUI::event(QEvent* e) {
+bool DeviceKeyButtonUI::event(QEvent* e) {
     if (e->type() == QEvent::ParentChange) FollowParent();
     if (e->type() == QEvent::DynamicPropertyChange) {
         const QByteArray name = static_cast<QDynamicPropertyChangeEvent*>(e)->propertyName();
@@ -103,21 +103,21 @@ bool CDeviceKeyButtonUI::event(QEvent* e) {
     return QPushButton::event(e);
 }
 
-void CDeviceKeyButtonUI::ReadSkinColours() {
+void DeviceKeyButtonUI::ReadSkinColours() {
     background_ = PropertyColour("bkcolor", QColor());
     border_ = PropertyColour("bordercolor", QColor());
     textColour_ = PropertyColour("textcolor", QColor());
     ++skinGeneration_;
 }
 
-QColor CDeviceKeyButtonUI::PropertyColour(const char* name, const QColor& fallback) const {
+QColor DeviceKeyButtonUI::PropertyColour(const char* name, const QColor& fallback) const {
     const QVariant value = property(name);
     if (!value.isValid()) return fallback;
     const QColor colour(value.toString().trimmed());
     return colour.isValid() ? colour : fallback;
 }
 
-void CDeviceKeyButtonUI::PaintLight(QPainter& painter, const QRectF& cap, qreal radius) const {
+void DeviceKeyButtonUI::PaintLight(QPainter& painter, const QRectF& cap, qreal radius) const {
     // The level scales the LED's intensity: 0 is dark whatever the colour.
     QColor lit = lightColour_;
     lit.setAlpha(lightLevel_);
@@ -153,13 +153,13 @@ void CDeviceKeyButtonUI::PaintLight(QPainter& painter, const QRectF& cap, qreal 
     painter.drawRoundedRect(inner, qMax<qreal>(1.0, radius - 1), qMax<qreal>(1.0, radius - 1));
 }
 
-QRectF CDeviceKeyButtonUI::CapRect() const { return QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5); }
+QRectF DeviceKeyButtonUI::CapRect() const { return QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5); }
 
-qreal CDeviceKeyButtonUI::CapRadius(const QRectF& cap) const {
+qreal DeviceKeyButtonUI::CapRadius(const QRectF& cap) const {
     return qMin<qreal>(6.0, qMin(cap.width(), cap.height()) / 5.0);
 }
 
-void CDeviceKeyButtonUI::BuildLayers(const LayerKey& key) {
+void DeviceKeyButtonUI::BuildLayers(const LayerKey& key) {
     ++layerBuilds_;
     layerKey_ = key;
     const QSize pixels = (QSizeF(key.size) * key.ratio).toSize();
@@ -172,7 +172,7 @@ void CDeviceKeyButtonUI::BuildLayers(const LayerKey& key) {
     const QRectF cap = CapRect();
     const qreal radius = CapRadius(cap);
 
-    auto* panel = qobject_cast<const CSelectPanelUI*>(parentWidget());
+    auto* panel = qobject_cast<const SelectPanelUI*>(parentWidget());
     {
         QPainter painter(&under_);
         if (panel != nullptr) panel->PaintBackdrop(painter, key.geometry);
@@ -252,7 +252,7 @@ void CDeviceKeyButtonUI::BuildLayers(const LayerKey& key) {
     }
 }
 
-void CDeviceKeyButtonUI::PrepareLayers(qreal ratio) {
+void DeviceKeyButtonUI::PrepareLayers(qreal ratio) {
     LayerKey key;
     key.size = size();
     key.geometry = geometry();
@@ -269,7 +269,7 @@ void CDeviceKeyButtonUI::PrepareLayers(qreal ratio) {
     if (under_.isNull() || !(key == layerKey_)) BuildLayers(key);
 }
 
-void CDeviceKeyButtonUI::DrawKey(QPainter& painter) {
+void DeviceKeyButtonUI::DrawKey(QPainter& painter) {
     ++paints_;
     PrepareLayers(painter.device() != nullptr ? painter.device()->devicePixelRatioF() : devicePixelRatioF());
     painter.drawPixmap(0, 0, under_);
@@ -283,14 +283,14 @@ void CDeviceKeyButtonUI::DrawKey(QPainter& painter) {
     painter.drawPixmap(0, 0, over_);
 }
 
-void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
+void DeviceKeyButtonUI::paintEvent(QPaintEvent*) {
     // On a selection panel the panel draws every key in one pass.
     if (Panel() != nullptr) return;
     QPainter painter(this);
     DrawKey(painter);
 }
 
-void CDeviceKeyButtonUI::mouseDoubleClickEvent(QMouseEvent* e) {
+void DeviceKeyButtonUI::mouseDoubleClickEvent(QMouseEvent* e) {
     // Disabled buttons never get here: Qt keeps input from them.
     if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) {
         setDown(true);

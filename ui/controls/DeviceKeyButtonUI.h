@@ -31,14 +31,14 @@
 
 namespace ivra::controls {
 
-class CSelectPanelUI;
+class SelectPanelUI;
 
-class CDeviceKeyButtonUI : public QPushButton {
+class DeviceKeyButtonUI : public QPushButton {
     Q_OBJECT
 public:
     static constexpr const char* kClassName = "DeviceKeyButton";
 
-    explicit CDeviceKeyButtonUI(QWidget* parent = nullptr);
+    explicit DeviceKeyButtonUI(QWidget* parent = nullptr);
 
     QString GetClass() const { return QString::fromLatin1(kClassName); }
 
@@ -101,7 +101,7 @@ private:
         bool operator==(const LayerKey& other) const;
     };
 
-    CSelectPanelUI* Panel() const;
+    SelectPanelUI* Panel() const;
     void FollowParent();
     // A repaint of what the button shows: the panel's area under the button
     // on a panel, the button itself elsewhere.

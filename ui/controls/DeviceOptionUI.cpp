@@ -46,37 +46,37 @@ bool DeviceIconNamesFor(int kind, int variant, DeviceIconNames& names) {
     }
 }
 
-CDeviceOptionUI::CDeviceOptionUI(QWidget* parent) : QWidget(parent) {
+DeviceOptionUI::DeviceOptionUI(QWidget* parent) : QWidget(parent) {
     DeviceIconNamesFor(-1, 0, icons_);
     shownNormal_ = icons_.normal;
     shownSelected_ = icons_.selected;
 }
 
-QAbstractButton* CDeviceOptionUI::SelectOption() const {
+QAbstractButton* DeviceOptionUI::SelectOption() const {
     if (!selectOption_) {
         selectOption_ = qobject_cast<QAbstractButton*>(
-            dui::PaintManager::FindSubControlByName(const_cast<CDeviceOptionUI*>(this), "device_select"));
+            dui::PaintManager::FindSubControlByName(const_cast<DeviceOptionUI*>(this), "device_select"));
     }
     return selectOption_;
 }
 
-QAbstractButton* CDeviceOptionUI::SynchroOption() const {
+QAbstractButton* DeviceOptionUI::SynchroOption() const {
     if (!synchroOption_) {
         synchroOption_ = qobject_cast<QAbstractButton*>(dui::PaintManager::FindSubControlByName(
-            const_cast<CDeviceOptionUI*>(this), "synchro_device_select"));
+            const_cast<DeviceOptionUI*>(this), "synchro_device_select"));
     }
     return synchroOption_;
 }
 
-QLabel* CDeviceOptionUI::NameLabel() const {
+QLabel* DeviceOptionUI::NameLabel() const {
     if (!nameLabel_) {
         nameLabel_ = qobject_cast<QLabel*>(dui::PaintManager::FindSubControlByName(
-            const_cast<CDeviceOptionUI*>(this), "device_select_name"));
+            const_cast<DeviceOptionUI*>(this), "device_select_name"));
     }
     return nameLabel_;
 }
 
-void CDeviceOptionUI::ShowImages(const QString& normal, const QString& selected) {
+void DeviceOptionUI::ShowImages(const QString& normal, const QString& selected) {
     shownNormal_ = normal;
     shownSelected_ = selected;
     if (QAbstractButton* option = SelectOption()) {
@@ -85,7 +85,7 @@ void CDeviceOptionUI::ShowImages(const QString& normal, const QString& selected)
     }
 }
 
-void CDeviceOptionUI::SetKind(int kind, int variant) {
+void DeviceOptionUI::SetKind(int kind, int variant) {
     kind_ = kind;
     variant_ = variant;
     DeviceIconNames names;
@@ -98,7 +98,7 @@ void CDeviceOptionUI::SetKind(int kind, int variant) {
     }
 }
 
-void CDeviceOptionUI::ApplySynchroImages() {
+void DeviceOptionUI::ApplySynchroImages() {
     QAbstractButton* synchro = SynchroOption();
     if (synchro != nullptr) synchro->hide();
     if (synchro != nullptr && synchro->isChecked()) {
@@ -108,29 +108,29 @@ void CDeviceOptionUI::ApplySynchroImages() {
     }
 }
 
-void CDeviceOptionUI::ClearSynchro() {
+void DeviceOptionUI::ClearSynchro() {
     dui::PaintManager::SelectOption(SynchroOption(), false, true);
     ShowImages(icons_.normal, icons_.selected);
 }
 
-bool CDeviceOptionUI::IsSelected() const {
+bool DeviceOptionUI::IsSelected() const {
     QAbstractButton* option = SelectOption();
     return option != nullptr && option->isChecked();
 }
 
-void CDeviceOptionUI::BindTab(const QString& layoutName, int index) {
+void DeviceOptionUI::BindTab(const QString& layoutName, int index) {
     if (QAbstractButton* option = SelectOption()) {
         option->setProperty("bindtablayoutname", layoutName);
         option->setProperty("bindtabindex", index);
     }
 }
 
-QString CDeviceOptionUI::BoundTabLayout() const {
+QString DeviceOptionUI::BoundTabLayout() const {
     QAbstractButton* option = SelectOption();
     return option ? option->property("bindtablayoutname").toString() : QString();
 }
 
-int CDeviceOptionUI::GetPageIndex() const {
+int DeviceOptionUI::GetPageIndex() const {
     QAbstractButton* option = SelectOption();
     if (option == nullptr) return -1;
     bool ok = false;
@@ -138,12 +138,12 @@ int CDeviceOptionUI::GetPageIndex() const {
     return ok ? index : -1;
 }
 
-void CDeviceOptionUI::setVisible(bool show) {
+void DeviceOptionUI::setVisible(bool show) {
     shown_ = show;
     QWidget::setVisible(show);
 }
 
-void CDeviceOptionUI::Activate() {
+void DeviceOptionUI::Activate() {
     dui::PaintManager::SelectOption(SelectOption(), true, true);
     NotifyFrom(this, QStringLiteral("selectchanged"), 1);
 }

@@ -25,13 +25,13 @@ struct DeviceIconNames {
 // variant is neither 0 (hard) nor 1 (soft), which keeps what it had.
 bool DeviceIconNamesFor(int kind, int variant, DeviceIconNames& names);
 
-class CDeviceOptionUI : public QWidget {
+class DeviceOptionUI : public QWidget {
     Q_OBJECT
 public:
     static constexpr const char* kClassName = "DeviceOption";
     static constexpr int kIconSize = 40;
 
-    explicit CDeviceOptionUI(QWidget* parent = nullptr);
+    explicit DeviceOptionUI(QWidget* parent = nullptr);
 
     QString GetClass() const { return QString::fromLatin1(kClassName); }
 

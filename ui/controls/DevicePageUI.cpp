@@ -8,7 +8,7 @@ constexpr const char* kPageTags[] = {"KestrelKeyboardDevice", "KestrelMouseDevic
 
 }  // namespace
 
-CDevicePageUI::CDevicePageUI(QString className, QWidget* parent) : QFrame(parent), className_(std::move(className)) {}
+DevicePageUI::DevicePageUI(QString className, QWidget* parent) : QFrame(parent), className_(std::move(className)) {}
 
 bool IsDevicePageTag(const QString& tag) {
     for (const char* known : kPageTags) {
@@ -20,7 +20,7 @@ bool IsDevicePageTag(const QString& tag) {
 QWidget* CreateDevicePage(const QString& tag, QWidget* parent) {
     for (const char* known : kPageTags) {
         if (tag.compare(QLatin1String(known), Qt::CaseInsensitive) == 0) {
-            return new CDevicePageUI(QString::fromLatin1(known), parent);
+            return new DevicePageUI(QString::fromLatin1(known), parent);
         }
     }
     return nullptr;

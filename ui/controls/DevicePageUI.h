@@ -10,10 +10,10 @@
 
 namespace ivra::controls {
 
-class CDevicePageUI : public QFrame {
+class DevicePageUI : public QFrame {
     Q_OBJECT
 public:
-    CDevicePageUI(QString className, QWidget* parent = nullptr);
+    DevicePageUI(QString className, QWidget* parent = nullptr);
 
     QString GetClass() const { return className_; }
 

@@ -18,11 +18,11 @@ struct ControlClass {
 // when they do.
 const ControlClass* Classes(size_t& count) {
     static const ControlClass classes[] = {
-        {"CSelectPanelUI", CSelectPanelUI::kClassName, [](QWidget* parent) { return new CSelectPanelUI(parent); }},
-        {"CDeviceKeyButtonUI", CDeviceKeyButtonUI::kClassName,
-         [](QWidget* parent) { return new CDeviceKeyButtonUI(parent); }},
-        {"CDeviceOptionUI", CDeviceOptionUI::kClassName,
-         [](QWidget* parent) { return new CDeviceOptionUI(parent); }},
+        {"SelectPanelUI", SelectPanelUI::kClassName, [](QWidget* parent) { return new SelectPanelUI(parent); }},
+        {"DeviceKeyButtonUI", DeviceKeyButtonUI::kClassName,
+         [](QWidget* parent) { return new DeviceKeyButtonUI(parent); }},
+        {"DeviceOptionUI", DeviceOptionUI::kClassName,
+         [](QWidget* parent) { return new DeviceOptionUI(parent); }},
     };
     count = std::size(classes);
     return classes;

@@ -1,5 +1,5 @@
 // Registers the system's own control classes with the control factory,
-// each under its class name ("CSelectPanelUI") and under the tag skin files
+// each under its class name ("SelectPanelUI") and under the tag skin files
 // use for it ("SelectPanel"), so that files built without a window's
 // callback (included files) find them too.
 #pragma once

@@ -22,7 +22,7 @@ QRect Span(QPoint a, QPoint b) {
 // and paints the panel there; it lets the mouse through to the panel.
 class SelectPanelSurface final : public QWidget {
 public:
-    explicit SelectPanelSurface(CSelectPanelUI* panel) : QWidget(panel), panel_(panel) {
+    explicit SelectPanelSurface(SelectPanelUI* panel) : QWidget(panel), panel_(panel) {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_OpaquePaintEvent);
         setAttribute(Qt::WA_NoSystemBackground);
@@ -38,27 +38,27 @@ protected:
     }
 
 private:
-    CSelectPanelUI* panel_;
+    SelectPanelUI* panel_;
 };
 
-CSelectPanelUI::CSelectPanelUI(QWidget* parent) : QWidget(parent) {
+SelectPanelUI::SelectPanelUI(QWidget* parent) : QWidget(parent) {
     surface_ = new SelectPanelSurface(this);
     surface_->lower();
 }
 
-QList<CDeviceKeyButtonUI*> CSelectPanelUI::KeyButtons() const {
-    return findChildren<CDeviceKeyButtonUI*>(Qt::FindDirectChildrenOnly);
+QList<DeviceKeyButtonUI*> SelectPanelUI::KeyButtons() const {
+    return findChildren<DeviceKeyButtonUI*>(Qt::FindDirectChildrenOnly);
 }
 
-QList<CDeviceKeyButtonUI*> CSelectPanelUI::SelectedButtons() const {
-    QList<CDeviceKeyButtonUI*> selected;
-    for (CDeviceKeyButtonUI* button : KeyButtons()) {
+QList<DeviceKeyButtonUI*> SelectPanelUI::SelectedButtons() const {
+    QList<DeviceKeyButtonUI*> selected;
+    for (DeviceKeyButtonUI* button : KeyButtons()) {
         if (button->IsSelected()) selected.append(button);
     }
     return selected;
 }
 
-void CSelectPanelUI::mousePressEvent(QMouseEvent* e) {
+void SelectPanelUI::mousePressEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton && isEnabled()) {
         pressed_ = true;
         dragging_ = false;
@@ -68,7 +68,7 @@ void CSelectPanelUI::mousePressEvent(QMouseEvent* e) {
     QWidget::mousePressEvent(e);
 }
 
-void CSelectPanelUI::mouseMoveEvent(QMouseEvent* e) {
+void SelectPanelUI::mouseMoveEvent(QMouseEvent* e) {
     if (pressed_) {
         dragging_ = true;
         end_ = e->position().toPoint();
@@ -84,7 +84,7 @@ void CSelectPanelUI::mouseMoveEvent(QMouseEvent* e) {
     QWidget::mouseMoveEvent(e);
 }
 
-void CSelectPanelUI::mouseReleaseEvent(QMouseEvent* e) {
+void SelectPanelUI::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton || !pressed_) {
         QWidget::mouseReleaseEvent(e);
         return;
@@ -95,7 +95,7 @@ void CSelectPanelUI::mouseReleaseEvent(QMouseEvent* e) {
     end_ = e->position().toPoint();
     selection_ = Span(start_, end_);
     start_ = end_;
-    for (CDeviceKeyButtonUI* button : KeyButtons()) {
+    for (DeviceKeyButtonUI* button : KeyButtons()) {
         // A hidden button is not on the picture, so the band cannot touch it.
         button->SetSelected(!button->isHidden() && button->geometry().intersects(selection_));
     }
@@ -105,7 +105,7 @@ void CSelectPanelUI::mouseReleaseEvent(QMouseEvent* e) {
     emit SelectionEnded();
 }
 
-void CSelectPanelUI::PaintChassis(QPainter& painter) const {
+void SelectPanelUI::PaintChassis(QPainter& painter) const {
     const QRectF body = QRectF(rect()).adjusted(1, 1, -1, -1);
     QLinearGradient fill(body.topLeft(), body.bottomLeft());
     fill.setColorAt(0.0, QColor(0x2B, 0x2F, 0x3A));
@@ -118,7 +118,7 @@ void CSelectPanelUI::PaintChassis(QPainter& painter) const {
     painter.drawLine(QPointF(body.left() + 14, body.top() + 1.5), QPointF(body.right() - 14, body.top() + 1.5));
 }
 
-void CSelectPanelUI::PaintBackdrop(QPainter& painter, const QRect& area) const {
+void SelectPanelUI::PaintBackdrop(QPainter& painter, const QRect& area) const {
     painter.save();
     painter.translate(-area.topLeft());
     painter.setClipRect(area);
@@ -129,7 +129,7 @@ void CSelectPanelUI::PaintBackdrop(QPainter& painter, const QRect& area) const {
     painter.restore();
 }
 
-bool CSelectPanelUI::event(QEvent* e) {
+bool SelectPanelUI::event(QEvent* e) {
     if (e->type() == QEvent::DynamicPropertyChange || e->type() == QEvent::Resize) {
         backdropStale_ = true;
         PlaceSurface();
@@ -138,7 +138,7 @@ bool CSelectPanelUI::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-void CSelectPanelUI::PlaceSurface() {
+void SelectPanelUI::PlaceSurface() {
     if (surface_ == nullptr) return;
     QImage image(size(), QImage::Format_ARGB32);
     image.fill(Qt::transparent);
@@ -177,7 +177,7 @@ void CSelectPanelUI::PlaceSurface() {
     surface_->lower();
 }
 
-const QPixmap& CSelectPanelUI::Backdrop(qreal ratio) {
+const QPixmap& SelectPanelUI::Backdrop(qreal ratio) {
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     if (backdropStale_ || backdrop_.size() != pixels || backdrop_.devicePixelRatio() != ratio) {
         backdropStale_ = false;
@@ -190,21 +190,21 @@ const QPixmap& CSelectPanelUI::Backdrop(qreal ratio) {
     return backdrop_;
 }
 
-void CSelectPanelUI::paintEvent(QPaintEvent* e) {
+void SelectPanelUI::paintEvent(QPaintEvent* e) {
     QPainter painter(this);
     PaintArea(painter, e->region());
 }
 
-void CSelectPanelUI::PaintArea(QPainter& painter, const QRegion& region) {
+void SelectPanelUI::PaintArea(QPainter& painter, const QRegion& region) {
     ++paints_;
     const QRect bounds = region.boundingRect();
     const qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : devicePixelRatioF();
 
     // The buttons in the area, in stacking order; their layers are brought
     // up to date first, since they tell where the backdrop shows.
-    QList<CDeviceKeyButtonUI*> buttons;
+    QList<DeviceKeyButtonUI*> buttons;
     QRegion backdrop = region;
-    for (CDeviceKeyButtonUI* button : KeyButtons()) {
+    for (DeviceKeyButtonUI* button : KeyButtons()) {
         if (button->isHidden()) continue;
         const QRect geometry = button->geometry();
         if (!bounds.intersects(geometry) || !region.intersects(geometry)) continue;
@@ -217,7 +217,7 @@ void CSelectPanelUI::PaintArea(QPainter& painter, const QRegion& region) {
         painter.drawPixmap(0, 0, Backdrop(ratio));
         painter.setClipping(false);
     }
-    for (CDeviceKeyButtonUI* button : buttons) {
+    for (DeviceKeyButtonUI* button : buttons) {
         const QPoint at = button->pos();
         painter.translate(at);
         button->DrawKey(painter);

@@ -26,20 +26,20 @@ class QRubberBand;
 
 namespace ivra::controls {
 
-class CDeviceKeyButtonUI;
+class DeviceKeyButtonUI;
 
-class CSelectPanelUI : public QWidget {
+class SelectPanelUI : public QWidget {
     Q_OBJECT
 public:
     static constexpr const char* kClassName = "SelectPanel";
 
-    explicit CSelectPanelUI(QWidget* parent = nullptr);
+    explicit SelectPanelUI(QWidget* parent = nullptr);
 
     QString GetClass() const { return QString::fromLatin1(kClassName); }
 
     // The key buttons that sit directly in the panel, in child order.
-    QList<CDeviceKeyButtonUI*> KeyButtons() const;
-    QList<CDeviceKeyButtonUI*> SelectedButtons() const;
+    QList<DeviceKeyButtonUI*> KeyButtons() const;
+    QList<DeviceKeyButtonUI*> SelectedButtons() const;
 
     bool IsDragging() const { return dragging_; }
     // The rectangle of the drag in progress; empty when there is none.

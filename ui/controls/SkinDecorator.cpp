@@ -15,7 +15,7 @@ namespace ivra::controls {
 namespace {
 
 void DecorateButton(QAbstractButton* button, const QString& skinFolder) {
-    if (qobject_cast<CDeviceKeyButtonUI*>(button)) return;  // draws itself
+    if (qobject_cast<DeviceKeyButtonUI*>(button)) return;  // draws itself
     const QString glyph = button->property("glyph").toString();
     if (!glyph.isEmpty()) {
         const int size = button->iconSize().width() > 0 ? button->iconSize().width() : 16;

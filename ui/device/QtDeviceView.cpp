@@ -21,20 +21,20 @@ bool OwnFlagVisible(const QWidget* control) {
 }
 
 std::string ClassOf(const QWidget* control) {
-    if (auto* button = qobject_cast<const controls::CDeviceKeyButtonUI*>(control)) {
+    if (auto* button = qobject_cast<const controls::DeviceKeyButtonUI*>(control)) {
         return button->GetClass().toStdString();
     }
-    if (auto* panel = qobject_cast<const controls::CSelectPanelUI*>(control)) return panel->GetClass().toStdString();
+    if (auto* panel = qobject_cast<const controls::SelectPanelUI*>(control)) return panel->GetClass().toStdString();
     return control->metaObject()->className();
 }
 
 // The first selection panel below the page, nearest first.
-controls::CSelectPanelUI* FindSelectPanel(QWidget* page) {
+controls::SelectPanelUI* FindSelectPanel(QWidget* page) {
     QList<QWidget*> level = {page};
     while (!level.isEmpty()) {
         QList<QWidget*> next;
         for (QWidget* w : level) {
-            if (auto* panel = qobject_cast<controls::CSelectPanelUI*>(w)) return panel;
+            if (auto* panel = qobject_cast<controls::SelectPanelUI*>(w)) return panel;
             next += w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
         }
         level = next;
@@ -65,7 +65,7 @@ QtDeviceView::QtDeviceView(QWidget* page, QObject* parent) : QObject(parent), pa
         const std::string name = child->objectName().toStdString();
         children_.push_back({handle, ClassOf(child), name});
         // The key button that shows its position's light is its light button.
-        auto* key = qobject_cast<controls::CDeviceKeyButtonUI*>(child);
+        auto* key = qobject_cast<controls::DeviceKeyButtonUI*>(child);
         const QString lower = child->objectName().toLower();
         if (key != nullptr && !key->LightImage().isEmpty() && lower.startsWith(QLatin1String("key_"))) {
             const std::string light = "light_" + lower.mid(4).toStdString();
@@ -136,8 +136,8 @@ QWidget* QtDeviceView::Control(ControlHandle button) const {
     return controls_[static_cast<size_t>(button)];
 }
 
-controls::CDeviceKeyButtonUI* QtDeviceView::KeyButton(ControlHandle button) const {
-    return qobject_cast<controls::CDeviceKeyButtonUI*>(Control(button));
+controls::DeviceKeyButtonUI* QtDeviceView::KeyButton(ControlHandle button) const {
+    return qobject_cast<controls::DeviceKeyButtonUI*>(Control(button));
 }
 
 QColor QtDeviceView::UnpackColour(uint32_t colour) {
@@ -146,7 +146,7 @@ QColor QtDeviceView::UnpackColour(uint32_t colour) {
 }
 
 void QtDeviceView::ApplyLight(ControlHandle button, const LightState& state) {
-    if (controls::CDeviceKeyButtonUI* key = KeyButton(button)) {
+    if (controls::DeviceKeyButtonUI* key = KeyButton(button)) {
         key->SetLight(state.on, UnpackColour(state.colour), state.level);
     }
 }
@@ -182,7 +182,7 @@ void QtDeviceView::SetLightButton(ControlHandle button, bool on, uint32_t colour
 void QtDeviceView::SetKeyButtonInfo(ControlHandle button, const std::string& title, const std::string& text,
                                     bool unchanged) {
     auto apply = [this, button, title, text, unchanged] {
-        controls::CDeviceKeyButtonUI* key = KeyButton(button);
+        controls::DeviceKeyButtonUI* key = KeyButton(button);
         if (key == nullptr) return;
         key->setToolTip(QString::fromStdString(title) + QLatin1Char('\n') + QString::fromStdString(text));
         key->SetHideKeySetImage(unchanged);

@@ -67,9 +67,9 @@ public:
     void SetPowerStatusSink(std::function<void(const PowerStatus&)> sink);
 
     QWidget* Page() const { return page_; }
-    controls::CSelectPanelUI* SelectPanel() const { return panel_; }
+    controls::SelectPanelUI* SelectPanel() const { return panel_; }
     // The control behind a handle; null when it is gone or not a key button.
-    controls::CDeviceKeyButtonUI* KeyButton(ControlHandle button) const;
+    controls::DeviceKeyButtonUI* KeyButton(ControlHandle button) const;
     QWidget* Control(ControlHandle button) const;
 
     // 0xGGBBRR as the device packs it -> the colour shown.
@@ -93,7 +93,7 @@ private:
     void WatchWindow();
 
     QPointer<QWidget> page_;
-    QPointer<controls::CSelectPanelUI> panel_;
+    QPointer<controls::SelectPanelUI> panel_;
     bool hasPanel_ = false;
     std::vector<QPointer<QWidget>> controls_;  // by handle
     std::vector<PageChild> children_;          // what SelectPanelChildren answers

@@ -38,7 +38,7 @@ void Log(const std::string& what, const ProfileStoreResult& result) {
 }
 
 ProfileStoreSetup WithUiLockWait(ProfileStoreSetup setup) {
-    setup.lockWait = CDeviceProfileUI::kLockWait;
+    setup.lockWait = DeviceProfileUI::kLockWait;
     return setup;
 }
 
@@ -53,15 +53,15 @@ constexpr int kMaxReloadRetries = 20;
 
 }  // namespace
 
-CDeviceProfileUI::CDeviceProfileUI(QWidget* panel, ProfileStoreSetup setup, QObject* parent)
+DeviceProfileUI::DeviceProfileUI(QWidget* panel, ProfileStoreSetup setup, QObject* parent)
     : QObject(parent), panel_(panel), store_(WithUiLockWait(setup)), deviceKind_(setup.deviceKind) {
     reloadTimer_.setSingleShot(true);
-    connect(&reloadTimer_, &QTimer::timeout, this, &CDeviceProfileUI::ReloadChangedFiles);
+    connect(&reloadTimer_, &QTimer::timeout, this, &DeviceProfileUI::ReloadChangedFiles);
     applyTimer_.setSingleShot(true);
     applyTimer_.setInterval(kApplyDelayMs);
     // The timer belongs to this panel, so a choice is applied to the device
     // it was made for, whichever device is shown when the timer fires.
-    connect(&applyTimer_, &QTimer::timeout, this, &CDeviceProfileUI::ApplyChosenProfile);
+    connect(&applyTimer_, &QTimer::timeout, this, &DeviceProfileUI::ApplyChosenProfile);
     openFile_ = [this] {
         return QFileDialog::getOpenFileName(panel_ ? panel_->window() : nullptr, QString(), QString(),
                                             kProfileFilter);
@@ -72,19 +72,19 @@ CDeviceProfileUI::CDeviceProfileUI(QWidget* panel, ProfileStoreSetup setup, QObj
     };
 }
 
-QWidget* CDeviceProfileUI::Find(const QString& name) const {
+QWidget* DeviceProfileUI::Find(const QString& name) const {
     return panel_ ? dui::PaintManager::FindSubControlByName(panel_, name) : nullptr;
 }
 
-QComboBox* CDeviceProfileUI::Combo() const {
+QComboBox* DeviceProfileUI::Combo() const {
     return qobject_cast<QComboBox*>(Find(QStringLiteral("device_profile_combo")));
 }
 
-QLineEdit* CDeviceProfileUI::NameEdit() const {
+QLineEdit* DeviceProfileUI::NameEdit() const {
     return qobject_cast<QLineEdit*>(Find(QStringLiteral("device_profile_name_edit")));
 }
 
-bool CDeviceProfileUI::LoadProfileList() {
+bool DeviceProfileUI::LoadProfileList() {
     const ProfileStoreResult result = store_.LoadProfileList();
     Log("load", result);
     ShowNotices();
@@ -101,11 +101,11 @@ bool CDeviceProfileUI::LoadProfileList() {
     return result.done;
 }
 
-void CDeviceProfileUI::ShowText(const std::string& text) const {
+void DeviceProfileUI::ShowText(const std::string& text) const {
     if (messageBox_) messageBox_(QString::fromStdString(text), 0, -1);
 }
 
-void CDeviceProfileUI::ShowNotices() {
+void DeviceProfileUI::ShowNotices() {
     std::vector<std::string> notices = store_.TakeNotices();
     if (notices.empty()) return;
     std::string text;
@@ -118,7 +118,7 @@ void CDeviceProfileUI::ShowNotices() {
     QTimer::singleShot(0, this, [this, text] { ShowText(text); });
 }
 
-bool CDeviceProfileUI::WatchDataFolder() {
+bool DeviceProfileUI::WatchDataFolder() {
     std::string error;
     std::unique_ptr<InotifyFolderWatch> watch = InotifyFolderWatch::Open(store_.ListFile().parent_path(), error);
     if (!watch) {
@@ -127,11 +127,11 @@ bool CDeviceProfileUI::WatchDataFolder() {
     }
     watch_ = std::move(watch);
     watchNotifier_ = new QSocketNotifier(watch_->Descriptor(), QSocketNotifier::Read, this);
-    connect(watchNotifier_, &QSocketNotifier::activated, this, &CDeviceProfileUI::OnFolderChanged);
+    connect(watchNotifier_, &QSocketNotifier::activated, this, &DeviceProfileUI::OnFolderChanged);
     return true;
 }
 
-void CDeviceProfileUI::OnFolderChanged() {
+void DeviceProfileUI::OnFolderChanged() {
     if (!watch_) return;
     const std::filesystem::path folder = store_.ListFile().parent_path();
     const std::string currentFile = store_.CurrentProfileId() + ProfileStore::kProfileExtension;
@@ -155,7 +155,7 @@ void CDeviceProfileUI::OnFolderChanged() {
     }
 }
 
-void CDeviceProfileUI::ReloadChangedFiles() {
+void DeviceProfileUI::ReloadChangedFiles() {
     if (listChanged_) {
         const ProfileStoreResult reloaded = store_.ReloadList();
         if (!reloaded) {
@@ -185,12 +185,12 @@ void CDeviceProfileUI::ReloadChangedFiles() {
     emit ExternalChangeLoaded();
 }
 
-void CDeviceProfileUI::SetDevice(CKestrelUSBDevice* device) {
+void DeviceProfileUI::SetDevice(KestrelUSBDevice* device) {
     device_ = device;
     if (device_ != nullptr) device_->SetCurrentProfileId(store_.CurrentProfileId());
 }
 
-void CDeviceProfileUI::Refill() {
+void DeviceProfileUI::Refill() {
     if (device_ != nullptr) device_->SetCurrentProfileId(store_.CurrentProfileId());
     QComboBox* combo = Combo();
     const std::vector<std::string>& names = store_.Names();
@@ -210,7 +210,7 @@ void CDeviceProfileUI::Refill() {
     }
 }
 
-void CDeviceProfileUI::SelectFunctionTab(int type) {
+void DeviceProfileUI::SelectFunctionTab(int type) {
     std::array<QAbstractButton*, kTabNames.size()> tabs{};
     for (size_t i = 0; i < tabs.size(); ++i) {
         tabs[i] = qobject_cast<QAbstractButton*>(Find(QString::fromLatin1(kTabNames[i])));
@@ -221,7 +221,7 @@ void CDeviceProfileUI::SelectFunctionTab(int type) {
     }
 }
 
-void CDeviceProfileUI::HideAbsentTabs() {
+void DeviceProfileUI::HideAbsentTabs() {
     auto show = [this](const char* name, bool visible) {
         if (QWidget* tab = Find(QString::fromLatin1(name))) tab->setVisible(visible);
     };
@@ -242,16 +242,16 @@ void CDeviceProfileUI::HideAbsentTabs() {
     }
 }
 
-int CDeviceProfileUI::Ask(const char* textKey) const {
+int DeviceProfileUI::Ask(const char* textKey) const {
     // Without a way to ask, nothing that needs an answer is done.
     return messageBox_ ? messageBox_(QString::fromLatin1(textKey), 1, -1) : 0;
 }
 
-void CDeviceProfileUI::Tell(const char* textKey) const {
+void DeviceProfileUI::Tell(const char* textKey) const {
     if (messageBox_) messageBox_(QString::fromLatin1(textKey), 0, -1);
 }
 
-bool CDeviceProfileUI::OnClick(const QString& name) {
+bool DeviceProfileUI::OnClick(const QString& name) {
     const QString key = name.toLower();
     if (key == QLatin1String("device_add_btn")) {
         Add();
@@ -277,7 +277,7 @@ bool CDeviceProfileUI::OnClick(const QString& name) {
     return true;
 }
 
-void CDeviceProfileUI::OnItemSelect() {
+void DeviceProfileUI::OnItemSelect() {
     if (QComboBox* combo = Combo()) {
         const int index = combo->currentIndex();
         if (QLineEdit* edit = NameEdit()) edit->setText(index >= 0 ? combo->itemText(index) : QString());
@@ -285,7 +285,7 @@ void CDeviceProfileUI::OnItemSelect() {
     applyTimer_.start();  // a new choice within the pause restarts it
 }
 
-void CDeviceProfileUI::ApplyChosenProfile() {
+void DeviceProfileUI::ApplyChosenProfile() {
     QComboBox* combo = Combo();
     const ProfileStoreResult result = store_.SelectProfile(combo ? combo->currentIndex() : -1);
     Log("select", result);
@@ -304,7 +304,7 @@ void CDeviceProfileUI::ApplyChosenProfile() {
     emit ProfileApplied(store_.CurrentIndex());
 }
 
-void CDeviceProfileUI::WriteMacrosAndReport() {
+void DeviceProfileUI::WriteMacrosAndReport() {
     // An unreadable list or macro file sends nothing, and the user is told why.
     const std::string folder = device_->UserDataFolder();
     if (!folder.empty()) {
@@ -328,13 +328,13 @@ void CDeviceProfileUI::WriteMacrosAndReport() {
     }
 }
 
-void CDeviceProfileUI::Add() {
+void DeviceProfileUI::Add() {
     Log("add", store_.AddProfile());
     Refill();
     ShowNotices();
 }
 
-void CDeviceProfileUI::Delete() {
+void DeviceProfileUI::Delete() {
     if (store_.Names().size() <= 1 || store_.CurrentIndex() < 0) return;
     if (Ask("message_text_4") != 1) return;
     Log("delete", store_.DeleteProfile());
@@ -342,13 +342,13 @@ void CDeviceProfileUI::Delete() {
     ShowNotices();
 }
 
-void CDeviceProfileUI::Copy() {
+void DeviceProfileUI::Copy() {
     Log("copy", store_.CopyProfile());
     Refill();
     ShowNotices();
 }
 
-void CDeviceProfileUI::Import() {
+void DeviceProfileUI::Import() {
     QComboBox* combo = Combo();
     if (combo == nullptr || combo->currentIndex() < 0 || !openFile_) return;
     const QString path = openFile_();
@@ -365,7 +365,7 @@ void CDeviceProfileUI::Import() {
     ShowNotices();
 }
 
-void CDeviceProfileUI::Export() {
+void DeviceProfileUI::Export() {
     QComboBox* combo = Combo();
     if (combo == nullptr || combo->currentIndex() < 0 || !saveFile_) return;
     const QString path = saveFile_();
@@ -376,7 +376,7 @@ void CDeviceProfileUI::Export() {
     if (!exported) ShowText(exported.reason);
 }
 
-void CDeviceProfileUI::Reset() {
+void DeviceProfileUI::Reset() {
     if (Ask("message_text_22") != 1) return;
     const ProfileStoreResult result = store_.ResetProfile();
     Log("reset", result);
@@ -390,7 +390,7 @@ void CDeviceProfileUI::Reset() {
     device_->WriteKeyAssignments(0);
 }
 
-void CDeviceProfileUI::RestoreDefaults() {
+void DeviceProfileUI::RestoreDefaults() {
     if (Ask("message_text_22") != 1 || device_ == nullptr) return;
     const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry() : QRect();
     device_->LoadDefaultProfile();
@@ -398,7 +398,7 @@ void CDeviceProfileUI::RestoreDefaults() {
     device_->WriteSettings(0, 0, 1, screen.width(), screen.height());
 }
 
-void CDeviceProfileUI::Rename() {
+void DeviceProfileUI::Rename() {
     QLineEdit* edit = NameEdit();
     if (edit == nullptr || edit->text().isEmpty()) return;
     std::string reason;
@@ -415,7 +415,7 @@ void CDeviceProfileUI::Rename() {
     }
 }
 
-void CDeviceProfileUI::ToggleMenu() {
+void DeviceProfileUI::ToggleMenu() {
     if (QWidget* menu = Find(QStringLiteral("profile_menu_layout"))) menu->setVisible(menu->isHidden());
 }
 

@@ -24,12 +24,12 @@ class QLineEdit;
 class QWidget;
 
 namespace ivra {
-class CKestrelUSBDevice;
+class KestrelUSBDevice;
 }
 
 namespace ivra::profile::ui {
 
-class CDeviceProfileUI : public QObject {
+class DeviceProfileUI : public QObject {
     Q_OBJECT
 public:
     // Asks or tells the user: `textKey` is a language key, `buttons` 1 adds a
@@ -49,7 +49,7 @@ public:
     // When the folder is busy, the reload is tried again after this.
     static constexpr int kReloadRetryMs = 250;
 
-    CDeviceProfileUI(QWidget* panel, ProfileStoreSetup setup, QObject* parent = nullptr);
+    DeviceProfileUI(QWidget* panel, ProfileStoreSetup setup, QObject* parent = nullptr);
 
     QWidget* Panel() const { return panel_; }
     ProfileStore& Store() { return store_; }
@@ -58,8 +58,8 @@ public:
     // The device the chosen profiles are applied to; may be none.
     // The device the page's profile operations apply to; it is told the
     // current profile after every change of the store.
-    void SetDevice(CKestrelUSBDevice* device);
-    CKestrelUSBDevice* Device() const { return device_; }
+    void SetDevice(KestrelUSBDevice* device);
+    KestrelUSBDevice* Device() const { return device_; }
 
     // The message box also shows the notices of repairs (a list rebuilt, an
     // unreadable profile replaced) and the reasons operations failed: those
@@ -125,7 +125,7 @@ private:
     QPointer<QWidget> panel_;
     ProfileStore store_;
     int deviceKind_ = 0;
-    CKestrelUSBDevice* device_ = nullptr;
+    KestrelUSBDevice* device_ = nullptr;
     MessageBoxFunction messageBox_;
     FileDialogFunction openFile_;
     FileDialogFunction saveFile_;

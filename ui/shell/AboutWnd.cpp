@@ -7,15 +7,15 @@
 
 namespace ivra::shell {
 
-CAboutWnd::CAboutWnd(QWidget* owner) : WindowImplBase(owner) {
+AboutWnd::AboutWnd(QWidget* owner) : WindowImplBase(owner) {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setWindowTitle(QStringLiteral("  "));
     resize(800, 572);
 }
 
-void CAboutWnd::InitWindow() { FollowZoomState(); }
+void AboutWnd::InitWindow() { FollowZoomState(); }
 
-void CAboutWnd::SetVersionText(const QString& versionLabel) {
+void AboutWnd::SetVersionText(const QString& versionLabel) {
     dui::PaintManager& pm = GetPaintManager();
     auto* probe = pm.Find<QLabel>(QStringLiteral("text_test"));
     auto* version = pm.Find<QLabel>(QStringLiteral("software_ver_label"));
@@ -25,7 +25,7 @@ void CAboutWnd::SetVersionText(const QString& versionLabel) {
     version->setText(probe->text() + versionLabel);
 }
 
-void CAboutWnd::Notify(dui::TNotifyUI& msg) {
+void AboutWnd::Notify(dui::TNotifyUI& msg) {
     if (msg.sType == QLatin1String("timer")) {
         GetPaintManager().KillTimer(msg.pSender, static_cast<int>(msg.wParam));
         return;
@@ -46,14 +46,14 @@ void CAboutWnd::Notify(dui::TNotifyUI& msg) {
     FollowZoomState();  // "menubtn" and "homepage_btn" do nothing else
 }
 
-bool CAboutWnd::HandleMessage(uint message, quintptr, qintptr) {
+bool AboutWnd::HandleMessage(uint message, quintptr, qintptr) {
     if (message != message::kLanguageChanged) return false;
     dui::LanguageResources::Instance().ReloadText(this);
     update();
     return true;
 }
 
-void CAboutWnd::FollowZoomState() {
+void AboutWnd::FollowZoomState() {
     const bool maximised = isMaximized();
     if (QWidget* max = GetPaintManager().FindControl(QStringLiteral("maxbtn"))) max->setVisible(!maximised);
     if (QWidget* restore = GetPaintManager().FindControl(QStringLiteral("restorebtn"))) restore->setVisible(maximised);

@@ -5,10 +5,10 @@
 
 namespace ivra::shell {
 
-class CAboutWnd final : public dui::WindowImplBase {
+class AboutWnd final : public dui::WindowImplBase {
     Q_OBJECT
 public:
-    explicit CAboutWnd(QWidget* owner = nullptr);
+    explicit AboutWnd(QWidget* owner = nullptr);
     QString GetWindowClassName() const override { return QStringLiteral("AboutWnd"); }
     void InitWindow() override;
     void Notify(dui::TNotifyUI& msg) override;

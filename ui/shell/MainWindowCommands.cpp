@@ -14,7 +14,7 @@ void MainWindowCommands::ReapplyLightControl() { window_.SendMessage(message::kL
 
 bool MainWindowCommands::LightControl() const { return window_.LightControl(); }
 
-bool MainWindowCommands::ProcessingEnabled() const { return CMainWnd::ProcessingEnabled(); }
+bool MainWindowCommands::ProcessingEnabled() const { return MainWnd::ProcessingEnabled(); }
 
 // Game events and companion data drive the lighting, which takes them once
 // the effect engine is in; until then they are only logged.

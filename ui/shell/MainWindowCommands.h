@@ -6,11 +6,11 @@
 
 namespace ivra::shell {
 
-class CMainWnd;
+class MainWnd;
 
 class MainWindowCommands final : public dbus::IManagerCommands {
 public:
-    explicit MainWindowCommands(CMainWnd& window) : window_(window) {}
+    explicit MainWindowCommands(MainWnd& window) : window_(window) {}
 
     void SetLightControl(bool on) override;
     void ReapplyLightControl() override;
@@ -24,7 +24,7 @@ public:
     void RaiseWindow() override;
 
 private:
-    CMainWnd& window_;
+    MainWnd& window_;
 };
 
 }  // namespace ivra::shell

@@ -45,33 +45,33 @@ std::string Utf8(const QString& text) { return text.toStdString(); }
 
 }  // namespace
 
-std::atomic<bool>& CMainWnd::ProcessingEnabled() {
+std::atomic<bool>& MainWnd::ProcessingEnabled() {
     static std::atomic<bool> enabled{true};
     return enabled;
 }
 
-CMainWnd::CMainWnd(IHidBackend& backend, const DeviceCatalogue& catalogue)
+MainWnd::MainWnd(IHidBackend& backend, const DeviceCatalogue& catalogue)
     : backend_(backend), catalogue_(catalogue) {
     setWindowTitle(QString::fromUtf8(kProductName));
     setWindowIcon(AppIcon());
 }
 
-CMainWnd::~CMainWnd() {
+MainWnd::~MainWnd() {
     if (model_) model_->StopScan();
     model_.reset();
 }
 
-void CMainWnd::InitWindow() {
+void MainWnd::InitWindow() {
     DebugLine("InitWindow");
     controls::DecorateSkin(this, GetSkinFolder());
     CreateTray();
 }
 
-QWidget* CMainWnd::CreateControl(const QString& className, QWidget* parent) {
+QWidget* MainWnd::CreateControl(const QString& className, QWidget* parent) {
     return controls::CreateDevicePage(className, parent);
 }
 
-std::unique_ptr<IDeviceView> CMainWnd::BuildPage(const DeviceOptionRow& option, const DevicePageRow& page) {
+std::unique_ptr<IDeviceView> MainWnd::BuildPage(const DeviceOptionRow& option, const DevicePageRow& page) {
     dui::PaintManager& pm = GetPaintManager();
     auto* switcher = pm.Find<QStackedWidget>(QStringLiteral("device_switch"));
     QWidget* strip = pm.FindControl(QStringLiteral("device_select_layout"));
@@ -97,7 +97,7 @@ std::unique_ptr<IDeviceView> CMainWnd::BuildPage(const DeviceOptionRow& option, 
     dui::DialogBuilder entryBuilder(GetSkinFolder(), nullptr);
     QWidget* entryRoot =
         strip ? entryBuilder.Create(QString::fromStdString(option.optionXml), nullptr, &error) : nullptr;
-    auto* entry = qobject_cast<controls::CDeviceOptionUI*>(entryRoot);
+    auto* entry = qobject_cast<controls::DeviceOptionUI*>(entryRoot);
     if (entry != nullptr && strip->layout() != nullptr) {
         // Before the "next" arrow, after the entries already there.
         strip->layout()->addWidget(entry);
@@ -123,13 +123,13 @@ std::unique_ptr<IDeviceView> CMainWnd::BuildPage(const DeviceOptionRow& option, 
     return view;
 }
 
-void CMainWnd::AdoptLateControls(QWidget* content) {
+void MainWnd::AdoptLateControls(QWidget* content) {
     GetPaintManager().AddControls(content);
     controls::DecorateSkin(content, GetSkinFolder());
     dui::LanguageResources::Instance().ReloadText(content);
 }
 
-void CMainWnd::BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWidget) {
+void MainWnd::BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWidget) {
     QWidget* panelWidget = dui::PaintManager::FindSubControlByName(pageWidget, QStringLiteral("DeviceProfileItem"));
     if (panelWidget == nullptr) return;
     std::string error;
@@ -142,7 +142,7 @@ void CMainWnd::BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWid
     setup.dataFolder = folder;
     setup.defaultDataFile = DefaultDataFile(ProgramFolder(), option.kindName);
     setup.deviceKind = option.kind;
-    auto* panel = new profile::ui::CDeviceProfileUI(panelWidget, setup, this);
+    auto* panel = new profile::ui::DeviceProfileUI(panelWidget, setup, this);
     panel->SetMessageBox([this](const QString& key, int buttons, int number) {
         return ShowProfileMessage(key, buttons, number);
     });
@@ -151,7 +151,7 @@ void CMainWnd::BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWid
     profilePanels_[panelWidget] = panel;
 }
 
-void CMainWnd::BindProfilePanels() {
+void MainWnd::BindProfilePanels() {
     if (!model_) return;
     for (const DeviceModel::Page& page : model_->Pages()) {
         auto* view = dynamic_cast<ui::QtDeviceView*>(page.view.get());
@@ -162,14 +162,14 @@ void CMainWnd::BindProfilePanels() {
     }
 }
 
-profile::ui::CDeviceProfileUI* CMainWnd::ProfilePanelOf(const CKestrelUSBDevice& device) const {
+profile::ui::DeviceProfileUI* MainWnd::ProfilePanelOf(const KestrelUSBDevice& device) const {
     for (const auto& [panelWidget, panel] : profilePanels_) {
         if (panel && panel->Device() == &device) return panel.data();
     }
     return nullptr;
 }
 
-profile::ui::CDeviceProfileUI* CMainWnd::ProfilePanelHolding(const QWidget* control) const {
+profile::ui::DeviceProfileUI* MainWnd::ProfilePanelHolding(const QWidget* control) const {
     for (const QWidget* widget = control; widget != nullptr; widget = widget->parentWidget()) {
         const auto it = profilePanels_.find(widget);
         if (it != profilePanels_.end()) return it->second.data();
@@ -177,14 +177,14 @@ profile::ui::CDeviceProfileUI* CMainWnd::ProfilePanelHolding(const QWidget* cont
     return nullptr;
 }
 
-int CMainWnd::ShowProfileMessage(const QString& textKey, int buttons, int number) {
+int MainWnd::ShowProfileMessage(const QString& textKey, int buttons, int number) {
     if (number < 0) return ShowMessageBox(this, GetSkinFolder(), QString(), textKey, settingsDpi_, true, buttons);
     QString text = dui::LanguageResources::Instance().Text(textKey);
     text.replace(QStringLiteral("%d"), QString::number(number));
     return ShowMessageBox(this, GetSkinFolder(), QString(), text, settingsDpi_, false, buttons);
 }
 
-controls::CDeviceOptionUI* CMainWnd::EntryWidget(const SelectorEntry& entry) {
+controls::DeviceOptionUI* MainWnd::EntryWidget(const SelectorEntry& entry) {
     if (!model_) return nullptr;
     for (const DeviceModel::Page& page : model_->Pages()) {
         if (page.entry.get() == &entry) {
@@ -195,14 +195,14 @@ controls::CDeviceOptionUI* CMainWnd::EntryWidget(const SelectorEntry& entry) {
     return nullptr;
 }
 
-void CMainWnd::CreateTray() {
+void MainWnd::CreateTray() {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
     tray_ = new QSystemTrayIcon(AppIcon(), this);
     tray_->setToolTip(QString::fromUtf8(kProductName));
     trayMenu_ = new QMenu(this);
     QAction* exitAction = trayMenu_->addAction(tr("Exit"));
     exitAction->setObjectName(QStringLiteral("exit"));
-    connect(exitAction, &QAction::triggered, this, &CMainWnd::ExitProgram);
+    connect(exitAction, &QAction::triggered, this, &MainWnd::ExitProgram);
     tray_->setContextMenu(trayMenu_);
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason != QSystemTrayIcon::Trigger) return;
@@ -218,7 +218,7 @@ void CMainWnd::CreateTray() {
     tray_->show();
 }
 
-void CMainWnd::Notify(dui::TNotifyUI& msg) {
+void MainWnd::Notify(dui::TNotifyUI& msg) {
     const QString name = dui::ControlName(msg.pSender);
     if (msg.sType != QLatin1String("timer")) DebugLine(Utf8(msg.sType + QLatin1Char(' ') + name));
 
@@ -237,7 +237,7 @@ void CMainWnd::Notify(dui::TNotifyUI& msg) {
     } else if (msg.sType == QLatin1String("itemselect") &&
                name.compare(QLatin1String("device_profile_combo"), Qt::CaseInsensitive) == 0) {
         // Applied to the page the choice was made on, after a pause.
-        if (profile::ui::CDeviceProfileUI* panel = ProfilePanelHolding(msg.pSender)) panel->OnItemSelect();
+        if (profile::ui::DeviceProfileUI* panel = ProfilePanelHolding(msg.pSender)) panel->OnItemSelect();
     } else if (msg.sType == QLatin1String("itemselect") || msg.sType == QLatin1String("killfocus") ||
                msg.sType == QLatin1String("valuechanged") ||
                msg.sType == QLatin1String("movevaluechanged") || msg.sType == QLatin1String("return")) {
@@ -245,7 +245,7 @@ void CMainWnd::Notify(dui::TNotifyUI& msg) {
     }
 }
 
-void CMainWnd::OnWindowInit() {
+void MainWnd::OnWindowInit() {
     if (initialised_) return;
     initialised_ = true;
     // Other programs learn that we control the lights.
@@ -270,7 +270,7 @@ void CMainWnd::OnWindowInit() {
     GetPaintManager().SetTimer(this, kTimerFitToMonitor, 100);
 }
 
-void CMainWnd::OnClick(QWidget* sender, const QString& name) {
+void MainWnd::OnClick(QWidget* sender, const QString& name) {
     const RouteTarget target = RouteClick(Utf8(name));
     switch (target.route) {
         case Route::CloseMainWindow:
@@ -282,7 +282,7 @@ void CMainWnd::OnClick(QWidget* sender, const QString& name) {
         case Route::Restore: showNormal(); break;
         case Route::LightControlToggle: SetLightControl(!lightControl_); break;
         case Route::SkinPicker: {
-            auto* picker = new CSkinFrame(this, MainIniPath());
+            auto* picker = new SkinFrame(this, MainIniPath());
             QString error;
             if (!picker->Create(GetSkinFolder(), QStringLiteral("skin.ui"), &error)) {
                 DebugLine("skin picker: " + error.toStdString());
@@ -290,7 +290,7 @@ void CMainWnd::OnClick(QWidget* sender, const QString& name) {
                 break;
             }
             controls::DecorateSkin(picker, GetSkinFolder());
-            connect(picker, &CSkinFrame::SkinChanged, this, [this](const SkinChange& change) {
+            connect(picker, &SkinFrame::SkinChanged, this, [this](const SkinChange& change) {
                 ApplySkinChange(GetPaintManager().GetRoot(), GetSkinFolder(), change);
             });
             picker->PlaceUnder(sender);
@@ -315,7 +315,7 @@ void CMainWnd::OnClick(QWidget* sender, const QString& name) {
             break;
         }
         case Route::ProfilePanel:
-            if (profile::ui::CDeviceProfileUI* panel = ProfilePanelHolding(sender)) {
+            if (profile::ui::DeviceProfileUI* panel = ProfilePanelHolding(sender)) {
                 panel->OnClick(name);
             } else {
                 emit Unrouted(QStringLiteral("click"), name, target.route);
@@ -327,14 +327,14 @@ void CMainWnd::OnClick(QWidget* sender, const QString& name) {
     }
 }
 
-void CMainWnd::OnSelectChanged(QWidget* sender, const QString& name, bool selected) {
+void MainWnd::OnSelectChanged(QWidget* sender, const QString& name, bool selected) {
     const RouteTarget target = RouteSelectChanged(Utf8(name));
     switch (target.route) {
         case Route::DeviceSelect: {
             // The entry whose option was chosen becomes the strip's selection.
             if (!selected || !model_) break;
             for (size_t i = 0; i < model_->Strip().Size(); ++i) {
-                controls::CDeviceOptionUI* widget = EntryWidget(model_->Strip().At(i));
+                controls::DeviceOptionUI* widget = EntryWidget(model_->Strip().At(i));
                 if (widget && widget->SelectOption() == sender) {
                     model_->Strip().ShowEntry(i, true, true);
                     break;
@@ -344,8 +344,8 @@ void CMainWnd::OnSelectChanged(QWidget* sender, const QString& name, bool select
         }
         case Route::FunctionTab: {
             if (!selected) break;
-            profile::ui::CDeviceProfileUI* panel = ProfilePanelHolding(sender);
-            CKestrelUSBDevice* device = panel && panel->Device() ? panel->Device() : SelectedDevice();
+            profile::ui::DeviceProfileUI* panel = ProfilePanelHolding(sender);
+            KestrelUSBDevice* device = panel && panel->Device() ? panel->Device() : SelectedDevice();
             if (device) device->ShowFunctionTab(target.number);
             if (panel) panel->SelectFunctionTab(target.number);
             break;
@@ -354,14 +354,14 @@ void CMainWnd::OnSelectChanged(QWidget* sender, const QString& name, bool select
     }
 }
 
-CKestrelUSBDevice* CMainWnd::SelectedDevice() {
+KestrelUSBDevice* MainWnd::SelectedDevice() {
     if (!model_) return nullptr;
     const int index = model_->Strip().SelectedIndex();
     if (index < 0) return nullptr;
     return &model_->Strip().At(static_cast<size_t>(index)).Device();
 }
 
-bool CMainWnd::HandleMessage(uint message, quintptr wParam, qintptr lParam) {
+bool MainWnd::HandleMessage(uint message, quintptr wParam, qintptr lParam) {
     switch (message) {
         case message::kInstance: {
             char line[96];
@@ -403,7 +403,7 @@ bool CMainWnd::HandleMessage(uint message, quintptr wParam, qintptr lParam) {
     return false;
 }
 
-void CMainWnd::SetLightControl(bool on) {
+void MainWnd::SetLightControl(bool on) {
     lightControl_ = on;
     if (auto* label = GetPaintManager().Find<QLabel>(QStringLiteral("control_light_status"))) {
         label->setText(on ? QStringLiteral("控制灯光") : QStringLiteral("不控制灯光"));
@@ -414,7 +414,7 @@ void CMainWnd::SetLightControl(bool on) {
     ApplyLightControlToDevices();
 }
 
-void CMainWnd::ApplyLightControlToDevices() {
+void MainWnd::ApplyLightControlToDevices() {
     if (!model_) return;
     for (const DeviceModel::Page& page : model_->Pages()) {
         page.device->lightControlEnabled = lightControl_;
@@ -424,13 +424,13 @@ void CMainWnd::ApplyLightControlToDevices() {
     }
 }
 
-void CMainWnd::RefreshNoDeviceLink() {
+void MainWnd::RefreshNoDeviceLink() {
     QWidget* notice = GetPaintManager().FindControl(QStringLiteral("No_device_Link"));
     if (notice == nullptr) return;
     notice->setVisible(!model_ || !model_->Strip().AnyShown());
 }
 
-void CMainWnd::RaiseWindow() {
+void MainWnd::RaiseWindow() {
     RefreshNoDeviceLink();
     if (isMinimized()) showNormal();
     show();
@@ -438,7 +438,7 @@ void CMainWnd::RaiseWindow() {
     activateWindow();
 }
 
-void CMainWnd::FitToMonitor() {
+void MainWnd::FitToMonitor() {
     const bool wasVisible = isVisible() && !isMinimized();
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen != nullptr) {
@@ -450,17 +450,17 @@ void CMainWnd::FitToMonitor() {
     if (!wasVisible) hide();
 }
 
-QString CMainWnd::SettingsFile() {
+QString MainWnd::SettingsFile() {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
         .filePath(QStringLiteral("Ivra Wireless Manager 1.0/settings.ini"));
 }
 
-void CMainWnd::ShowAboutWindow() {
+void MainWnd::ShowAboutWindow() {
     if (aboutWindow_) {
         aboutWindow_->raise();
         return;
     }
-    CAboutWnd about(this);
+    AboutWnd about(this);
     QString error;
     if (!about.Create(GetSkinFolder(), QStringLiteral("AboutWnd.ui"), &error)) {
         DebugLine("about window: " + error.toStdString());
@@ -474,11 +474,11 @@ void CMainWnd::ShowAboutWindow() {
     aboutWindow_ = nullptr;
 }
 
-void CMainWnd::CloseChildWindows() {
+void MainWnd::CloseChildWindows() {
     if (aboutWindow_) aboutWindow_->Close(0);
 }
 
-void CMainWnd::HideToTray() {
+void MainWnd::HideToTray() {
     // Without a tray the window could not be brought back: minimise instead.
     if (tray_ && QSystemTrayIcon::isSystemTrayAvailable()) {
         hide();
@@ -487,7 +487,7 @@ void CMainWnd::HideToTray() {
     }
 }
 
-void CMainWnd::ExitProgram() {
+void MainWnd::ExitProgram() {
     quitting_ = true;
     CloseChildWindows();
     DebugLine("退出测试");
@@ -498,7 +498,7 @@ void CMainWnd::ExitProgram() {
     QApplication::quit();
 }
 
-void CMainWnd::closeEvent(QCloseEvent* event) {
+void MainWnd::closeEvent(QCloseEvent* event) {
     if (quitting_) {
         event->accept();
         return;
@@ -507,8 +507,8 @@ void CMainWnd::closeEvent(QCloseEvent* event) {
     HideToTray();
 }
 
-void CMainWnd::OnEntryChanged(const SelectorEntry& entry, bool shown, bool selected) {
-    if (controls::CDeviceOptionUI* widget = EntryWidget(entry)) {
+void MainWnd::OnEntryChanged(const SelectorEntry& entry, bool shown, bool selected) {
+    if (controls::DeviceOptionUI* widget = EntryWidget(entry)) {
         widget->SetVisible(shown);
         if (shown && selected) {
             dui::PaintManager::SelectOption(widget->SelectOption(), true, false);
@@ -520,15 +520,15 @@ void CMainWnd::OnEntryChanged(const SelectorEntry& entry, bool shown, bool selec
     RefreshNoDeviceLink();
 }
 
-void CMainWnd::OnNoDeviceNotice(bool shown) {
+void MainWnd::OnNoDeviceNotice(bool shown) {
     if (QWidget* notice = GetPaintManager().FindControl(QStringLiteral("No_device_Link"))) {
         notice->setVisible(shown);
     }
 }
 
-void CMainWnd::OnRaiseRequested() { RaiseWindow(); }
+void MainWnd::OnRaiseRequested() { RaiseWindow(); }
 
-void CMainWnd::OnAccessDenied(const DeviceSlot& candidate) {
+void MainWnd::OnAccessDenied(const DeviceSlot& candidate) {
     char line[160];
     std::snprintf(line, sizeof line,
                   "no access to the device %04x:%04x (%s): install the udev rule "

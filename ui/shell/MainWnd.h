@@ -23,24 +23,24 @@ class QMenu;
 class QSystemTrayIcon;
 
 namespace ivra::controls {
-class CDeviceOptionUI;
+class DeviceOptionUI;
 }
 
 namespace ivra::shell {
-class CAboutWnd;
+class AboutWnd;
 }
 
 namespace ivra::profile::ui {
-class CDeviceProfileUI;
+class DeviceProfileUI;
 }
 
 namespace ivra::shell {
 
-class CMainWnd : public dui::WindowImplBase, public IDeviceModelObserver {
+class MainWnd : public dui::WindowImplBase, public IDeviceModelObserver {
     Q_OBJECT
 public:
-    CMainWnd(IHidBackend& backend, const DeviceCatalogue& catalogue);
-    ~CMainWnd() override;
+    MainWnd(IHidBackend& backend, const DeviceCatalogue& catalogue);
+    ~MainWnd() override;
 
     QString GetWindowClassName() const override { return QStringLiteral("MainWnd"); }
     void InitWindow() override;
@@ -69,9 +69,9 @@ public:
     // Where settings.ini lives: $XDG_CONFIG_HOME/Ivra Wireless Manager 1.0/.
     static QString SettingsFile();
     // The profile panel of a device's page; none when the page has no panel.
-    profile::ui::CDeviceProfileUI* ProfilePanelOf(const CKestrelUSBDevice& device) const;
+    profile::ui::DeviceProfileUI* ProfilePanelOf(const KestrelUSBDevice& device) const;
     // The profile panel that holds `control`; none when no panel does.
-    profile::ui::CDeviceProfileUI* ProfilePanelHolding(const QWidget* control) const;
+    profile::ui::DeviceProfileUI* ProfilePanelHolding(const QWidget* control) const;
 
     // Cleared while the system sleeps: hook and game messages are dropped.
     static std::atomic<bool>& ProcessingEnabled();
@@ -98,14 +98,14 @@ private:
     // Indexes, decorates and translates controls built after the page (a
     // function panel built when first shown).
     void AdoptLateControls(QWidget* content);
-    controls::CDeviceOptionUI* EntryWidget(const SelectorEntry& entry);
+    controls::DeviceOptionUI* EntryWidget(const SelectorEntry& entry);
     void OnWindowInit();
     void OnClick(QWidget* sender, const QString& name);
     void OnSelectChanged(QWidget* sender, const QString& name, bool selected);
     void HideToTray();
     void ApplyLightControlToDevices();
     void CreateTray();
-    CKestrelUSBDevice* SelectedDevice();
+    KestrelUSBDevice* SelectedDevice();
     // Sets up the profile panel of a page that was just built.
     void BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWidget);
     // Gives each profile panel the device of its page.
@@ -120,9 +120,9 @@ private:
     std::unique_ptr<LanguageSettings> language_;
     QPointer<QSystemTrayIcon> tray_;
     QPointer<QMenu> trayMenu_;
-    QPointer<CAboutWnd> aboutWindow_;
-    std::map<int, QPointer<controls::CDeviceOptionUI>> entryWidgets_;  // by option row
-    std::map<const QWidget*, QPointer<profile::ui::CDeviceProfileUI>> profilePanels_;  // by page widget
+    QPointer<AboutWnd> aboutWindow_;
+    std::map<int, QPointer<controls::DeviceOptionUI>> entryWidgets_;  // by option row
+    std::map<const QWidget*, QPointer<profile::ui::DeviceProfileUI>> profilePanels_;  // by page widget
     bool lightControl_ = true;
     bool quitting_ = false;
     bool initialised_ = false;

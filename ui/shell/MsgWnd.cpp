@@ -17,12 +17,12 @@ bool IsSupportedDpi(int dpi) {
 
 }  // namespace
 
-CMsgWnd::CMsgWnd(QWidget* owner) : WindowImplBase(owner) {
+MsgWnd::MsgWnd(QWidget* owner) : WindowImplBase(owner) {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setWindowTitle(QStringLiteral("msgwnd"));
 }
 
-void CMsgWnd::Notify(dui::TNotifyUI& msg) {
+void MsgWnd::Notify(dui::TNotifyUI& msg) {
     if (msg.sType != QLatin1String("click")) return;
     const QString name = dui::ControlName(msg.pSender).toLower();
     if (name == QLatin1String("closebtn") || name == QLatin1String("cancel_btn")) {
@@ -32,7 +32,7 @@ void CMsgWnd::Notify(dui::TNotifyUI& msg) {
     }
 }
 
-void CMsgWnd::SetDPI(int dpi) {
+void MsgWnd::SetDPI(int dpi) {
     if (!IsSupportedDpi(dpi)) {
         DebugLine("MSG_WND DPI SET ERROR");
         dpi = 96;
@@ -52,7 +52,7 @@ void CMsgWnd::SetDPI(int dpi) {
 
 int ShowMessageBox(QWidget* owner, const QString& skinFolder, const QString& title, const QString& text,
                    int dpi, bool textIsResourceId, int buttons) {
-    CMsgWnd box(owner);
+    MsgWnd box(owner);
     QString error;
     if (!box.Create(skinFolder, QStringLiteral("MsgWnd.ui"), &error)) {
         DebugLine("message box: " + error.toStdString());

@@ -6,10 +6,10 @@
 
 namespace ivra::shell {
 
-class CMsgWnd final : public dui::WindowImplBase {
+class MsgWnd final : public dui::WindowImplBase {
     Q_OBJECT
 public:
-    explicit CMsgWnd(QWidget* owner = nullptr);
+    explicit MsgWnd(QWidget* owner = nullptr);
     QString GetWindowClassName() const override { return QStringLiteral("MsgWnd"); }
     void Notify(dui::TNotifyUI& msg) override;
 

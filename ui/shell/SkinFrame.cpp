@@ -21,7 +21,7 @@ QString MainIniPath() {
         .filePath(QStringLiteral("Ivra Wireless Manager 1.0/main.ini"));
 }
 
-CSkinFrame::CSkinFrame(QWidget* owner, QString mainIniPath)
+SkinFrame::SkinFrame(QWidget* owner, QString mainIniPath)
     : WindowImplBase(owner), mainIniPath_(std::move(mainIniPath)) {
     // A pop-up closes by itself when it loses the focus.
     setWindowFlags(Qt::Popup | Qt::FramelessWindowHint);
@@ -29,13 +29,13 @@ CSkinFrame::CSkinFrame(QWidget* owner, QString mainIniPath)
     setWindowTitle(QStringLiteral("skinframe"));
 }
 
-void CSkinFrame::PlaceUnder(const QWidget* anchor) {
+void SkinFrame::PlaceUnder(const QWidget* anchor) {
     if (anchor == nullptr) return;
     const QPoint bottomRight = anchor->mapToGlobal(anchor->rect().bottomRight());
     move(bottomRight.x() - width() + 1, bottomRight.y() + 1);
 }
 
-bool CSkinFrame::RecordImage(const QString& mainIniPath, bool listed, const QString& image) {
+bool SkinFrame::RecordImage(const QString& mainIniPath, bool listed, const QString& image) {
     QDir().mkpath(QFileInfo(mainIniPath).path());
     QSettings ini(mainIniPath, QSettings::IniFormat);
     ini.beginGroup(QStringLiteral("SKINIMAGE"));
@@ -46,7 +46,7 @@ bool CSkinFrame::RecordImage(const QString& mainIniPath, bool listed, const QStr
     return ini.status() == QSettings::NoError;
 }
 
-void CSkinFrame::Notify(dui::TNotifyUI& msg) {
+void SkinFrame::Notify(dui::TNotifyUI& msg) {
     if (msg.sType != QLatin1String("click")) return;
     const QString name = dui::ControlName(msg.pSender).toLower();
     auto* tabs = GetPaintManager().Find<QStackedWidget>(QStringLiteral("skin_tab"));

@@ -16,11 +16,11 @@ struct SkinChange {
     QString imagePath;  // relative to the skin folder, or absolute
 };
 
-class CSkinFrame final : public dui::WindowImplBase {
+class SkinFrame final : public dui::WindowImplBase {
     Q_OBJECT
 public:
     // `mainIniPath`: where the image choice is recorded.
-    CSkinFrame(QWidget* owner, QString mainIniPath);
+    SkinFrame(QWidget* owner, QString mainIniPath);
     QString GetWindowClassName() const override { return QStringLiteral("UISkinFrame"); }
     void Notify(dui::TNotifyUI& msg) override;
 

@@ -25,8 +25,8 @@ constexpr int kLightingOnlyKeys[] = {0, 106, 109, 110, 125};
 
 }  // namespace
 
-CKestrelKeyboardDevice::CKestrelKeyboardDevice(IHidBackend& backend, IClock& clock)
-    : CKestrelUSBDevice(backend, clock),
+KestrelKeyboardDevice::KestrelKeyboardDevice(IHidBackend& backend, IClock& clock)
+    : KestrelUSBDevice(backend, clock),
       effects_(clock),
       effectThread_(kKeyboardLightThreadExitLine, kMainThreadStopBoundMs, 0),
       stream_(commandTransport) {
@@ -36,7 +36,7 @@ CKestrelKeyboardDevice::CKestrelKeyboardDevice(IHidBackend& backend, IClock& clo
     effects_.onChange = [this] { effectThread_.Wake(); };
 }
 
-CKestrelKeyboardDevice::~CKestrelKeyboardDevice() {
+KestrelKeyboardDevice::~KestrelKeyboardDevice() {
     StopEffectThread();
     stream_.Stop();
     Shutdown();
@@ -50,21 +50,21 @@ namespace {
 constexpr uint64_t kSynchronisedLightingCheckMs = 500;
 }  // namespace
 
-void CKestrelKeyboardDevice::StartEffectThread() {
+void KestrelKeyboardDevice::StartEffectThread() {
     effectThreadWanted_ = true;
     effectThread_.Start([this] { return EffectPass(); });
 }
 
-void CKestrelKeyboardDevice::StopEffectThread() {
+void KestrelKeyboardDevice::StopEffectThread() {
     effectThreadWanted_ = false;
     effectThread_.Stop();
 }
 
-CKestrelKeyboardDevice::EffectThreadStatus CKestrelKeyboardDevice::EffectStatus() const {
+KestrelKeyboardDevice::EffectThreadStatus KestrelKeyboardDevice::EffectStatus() const {
     return {effectPasses_.load(), effectFrames_.load(), effectThread_.CurrentWait()};
 }
 
-bool CKestrelKeyboardDevice::EffectPass() {
+bool KestrelKeyboardDevice::EffectPass() {
     IClock& clock = commandTransport.clock();
     // Away, or the program does not control the lights: nothing to paint
     // until a connection or light control wakes the thread.
@@ -105,20 +105,20 @@ bool CKestrelKeyboardDevice::EffectPass() {
     return true;
 }
 
-void CKestrelKeyboardDevice::BindPageControls() {
-    CKestrelUSBDevice::BindPageControls();
+void KestrelKeyboardDevice::BindPageControls() {
+    KestrelUSBDevice::BindPageControls();
     // Binding lit every light button: what was painted before is gone.
     painted_.clear();
 }
 
-void CKestrelKeyboardDevice::LedColoursChanged() {
+void KestrelKeyboardDevice::LedColoursChanged() {
     effectThread_.Wake();
     NotifyLightFrame();
 }
 
 // ---- Connection sync and read-back -------------------------------------------
 
-void CKestrelKeyboardDevice::SyncOnConnect() {
+void KestrelKeyboardDevice::SyncOnConnect() {
     if (!commandTransport.open.load()) return;
     keyTableValid_ = false;
     commandTransport.BeginSession();
@@ -166,7 +166,7 @@ void CKestrelKeyboardDevice::SyncOnConnect() {
     }
 }
 
-SettingsReadBackResult CKestrelKeyboardDevice::ReadBackAndStore() {
+SettingsReadBackResult KestrelKeyboardDevice::ReadBackAndStore() {
     using Outcome = SettingsReadBackResult::Outcome;
     if (!commandTransport.open.load()) return {Outcome::kClosed, 0};
     uint8_t slot = 0;
@@ -216,7 +216,7 @@ SettingsReadBackResult CKestrelKeyboardDevice::ReadBackAndStore() {
 
 // ---- Profile ---------------------------------------------------------------------
 
-void CKestrelKeyboardDevice::EnsureProfileFiles() {
+void KestrelKeyboardDevice::EnsureProfileFiles() {
     const std::string folder = UserDataFolder();
     const std::string id = CurrentProfileId();
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
@@ -230,12 +230,12 @@ void CKestrelKeyboardDevice::EnsureProfileFiles() {
     profile_.SetLightConfigPath(std::filesystem::path(folder) / kRecordedConfigName);
 }
 
-std::string CKestrelKeyboardDevice::GetProfilePath() {
+std::string KestrelKeyboardDevice::GetProfilePath() {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
     return profile_.ProfilePath().string();
 }
 
-int CKestrelKeyboardDevice::LoadProfile() {
+int KestrelKeyboardDevice::LoadProfile() {
     EnsureProfileFiles();
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
@@ -252,7 +252,7 @@ int CKestrelKeyboardDevice::LoadProfile() {
     return profileLoaded_ ? 1 : 0;
 }
 
-int CKestrelKeyboardDevice::LoadDefaultProfile() {
+int KestrelKeyboardDevice::LoadDefaultProfile() {
     const Json::Value defaults = ReadJson(DefaultDataFile());
     const Json::Value& devices = MemberOf(defaults, "Device");
     if (!devices.isArray() || devices.empty() || !devices[0].isObject()) return 0;
@@ -266,14 +266,14 @@ int CKestrelKeyboardDevice::LoadDefaultProfile() {
     return 1;
 }
 
-bool CKestrelKeyboardDevice::EnsureSection() {
+bool KestrelKeyboardDevice::EnsureSection() {
     if (!profileLoaded_) return false;
     Json::Value& section = profile_.MutableDeviceSection();
     if (!section.isObject()) section = Json::Value(Json::objectValue);
     return true;
 }
 
-void CKestrelKeyboardDevice::SaveProfile() {
+void KestrelKeyboardDevice::SaveProfile() {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
     if (!profileLoaded_ || profile_.ProfilePath().empty()) {
         lastSaveOk_ = false;
@@ -283,13 +283,13 @@ void CKestrelKeyboardDevice::SaveProfile() {
     if (!lastSaveOk_) DebugLine("keyboard: the profile could not be saved: " + profile_.ProfilePath().string());
 }
 
-void CKestrelKeyboardDevice::SetModelIndex(int value) {
-    CKestrelUSBDevice::SetModelIndex(value);
+void KestrelKeyboardDevice::SetModelIndex(int value) {
+    KestrelUSBDevice::SetModelIndex(value);
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
     profile_.SetDeviceIndex(0);
 }
 
-void CKestrelKeyboardDevice::ReloadKeysAndMacros() {
+void KestrelKeyboardDevice::ReloadKeysAndMacros() {
     const std::string folder = UserDataFolder();
     std::vector<std::string> names;
     if (!folder.empty()) {
@@ -305,26 +305,26 @@ void CKestrelKeyboardDevice::ReloadKeysAndMacros() {
     lightNames_ = std::move(lists);
 }
 
-std::vector<KeyRecord> CKestrelKeyboardDevice::KeyList() {
+std::vector<KeyRecord> KestrelKeyboardDevice::KeyList() {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
     return profile_.KeyList();
 }
 
-KeyboardSystemStages CKestrelKeyboardDevice::SystemStages() {
+KeyboardSystemStages KestrelKeyboardDevice::SystemStages() {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
     return ReadSystemStages(profile_.DeviceSection());
 }
 
-LightInfo CKestrelKeyboardDevice::CurrentLight() {
+LightInfo KestrelKeyboardDevice::CurrentLight() {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
     return lightEffect;
 }
 
 // ---- Lights ----------------------------------------------------------------------
 
-int CKestrelKeyboardDevice::ReloadLightState() { return ReloadLight(false); }
+int KestrelKeyboardDevice::ReloadLightState() { return ReloadLight(false); }
 
-int CKestrelKeyboardDevice::ReloadLight(bool fromReadBack) {
+int KestrelKeyboardDevice::ReloadLight(bool fromReadBack) {
     LightInfo record{};
     std::vector<LightInfo> perKey;
     std::vector<light::RecordedStep> steps;
@@ -369,18 +369,18 @@ int CKestrelKeyboardDevice::ReloadLight(bool fromReadBack) {
     return 0;
 }
 
-void CKestrelKeyboardDevice::RestartPreview(bool fromReadBack) {
+void KestrelKeyboardDevice::RestartPreview(bool fromReadBack) {
     // Outside every lock of the device: the custom effect's start takes them.
     effects_.Restart(CurrentLight(), fromReadBack);
 }
 
-void CKestrelKeyboardDevice::SetLightEffect(const LightInfo& record) {
+void KestrelKeyboardDevice::SetLightEffect(const LightInfo& record) {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
     lightEffect = record;
     if (EnsureSection()) light::WriteLightInfo(profile_.MutableDeviceSection(), record);
 }
 
-void CKestrelKeyboardDevice::SetLightEffectColour(const AudioLightInfo& record) {
+void KestrelKeyboardDevice::SetLightEffectColour(const AudioLightInfo& record) {
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
         audioLightEffect = record;
@@ -389,24 +389,24 @@ void CKestrelKeyboardDevice::SetLightEffectColour(const AudioLightInfo& record) 
     effects_.SetAudioRecord(record);
 }
 
-void CKestrelKeyboardDevice::FeedScreenColours(const std::vector<uint8_t>& data) {
+void KestrelKeyboardDevice::FeedScreenColours(const std::vector<uint8_t>& data) {
     effects_.FeedScreenColours(std::span<const uint8_t>(data.data(), data.size()));
 }
 
-bool CKestrelKeyboardDevice::ChangeLight(const LightInfo& record) {
+bool KestrelKeyboardDevice::ChangeLight(const LightInfo& record) {
     SetLightEffect(record);
     SaveProfile();
     ReloadLightState();
     return WriteSettings(0, 0, 1, 0, 0) == 1;
 }
 
-void CKestrelKeyboardDevice::PushLightFrame() {
+void KestrelKeyboardDevice::PushLightFrame() {
     if (!lightControlEnabled.load()) return;
     PaintLightFrame();
     SubmitStreamFrame(pushColours_);
 }
 
-void CKestrelKeyboardDevice::PaintLightFrame() {
+void KestrelKeyboardDevice::PaintLightFrame() {
     if (!lightControlEnabled.load()) return;
     // The effect thread keeps painting while the buttons are updated from a
     // copy; the copy's storage is kept from push to push.
@@ -435,12 +435,12 @@ void CKestrelKeyboardDevice::PaintLightFrame() {
     }
 }
 
-void CKestrelKeyboardDevice::OnPageShown() {
+void KestrelKeyboardDevice::OnPageShown() {
     republish_ = true;
     effectThread_.Wake();
 }
 
-bool CKestrelKeyboardDevice::StreamedToKeyboard() {
+bool KestrelKeyboardDevice::StreamedToKeyboard() {
     const uint8_t effect = effects_.EffectIndex();
     const bool streamed = effect == light::kMusicEffect || effect == light::kScreenEffect || streamEveryEffect_.load();
     // Through the receiver the frames are never sent.
@@ -448,7 +448,7 @@ bool CKestrelKeyboardDevice::StreamedToKeyboard() {
            lightControlEnabled.load();
 }
 
-void CKestrelKeyboardDevice::SubmitStreamFrame(const std::vector<uint32_t>& colours) {
+void KestrelKeyboardDevice::SubmitStreamFrame(const std::vector<uint32_t>& colours) {
     const bool streamed = StreamedToKeyboard();
     std::lock_guard<std::mutex> lock(mapsMutex_);
     PackStreamFrame(colours, maps_, keyCount_, frame_);
@@ -460,12 +460,12 @@ void CKestrelKeyboardDevice::SubmitStreamFrame(const std::vector<uint32_t>& colo
     stream_.Submit(frame_);
 }
 
-std::vector<uint8_t> CKestrelKeyboardDevice::LastFrame() const {
+std::vector<uint8_t> KestrelKeyboardDevice::LastFrame() const {
     std::lock_guard<std::mutex> lock(mapsMutex_);
     return frame_;
 }
 
-void CKestrelKeyboardDevice::SetLightControl(bool on) {
+void KestrelKeyboardDevice::SetLightControl(bool on) {
     lightControlEnabled = on;
     if (on && commandTransport.open.load()) commandTransport.SendCommand28();
     if (!on) {
@@ -483,7 +483,7 @@ void CKestrelKeyboardDevice::SetLightControl(bool on) {
 
 // ---- Custom colour groups ---------------------------------------------------
 
-void CKestrelKeyboardDevice::SendGroupImage(const std::vector<uint32_t>& colours) {
+void KestrelKeyboardDevice::SendGroupImage(const std::vector<uint32_t>& colours) {
     const int group = lightEffect[light::info::kCustomGroup];
     if (group >= static_cast<int>(light::kMaxCustomGroups)) {
         DebugLine("keyboard: custom group " + std::to_string(group) + " cannot be addressed; nothing sent");
@@ -501,7 +501,7 @@ void CKestrelKeyboardDevice::SendGroupImage(const std::vector<uint32_t>& colours
     }
 }
 
-bool CKestrelKeyboardDevice::CustomUpload() {
+bool KestrelKeyboardDevice::CustomUpload() {
     if (lightEffect[light::info::kSelectItem] != light::kCustomEffect) return false;
     std::vector<uint32_t> colours;
     {
@@ -512,7 +512,7 @@ bool CKestrelKeyboardDevice::CustomUpload() {
     return true;
 }
 
-void CKestrelKeyboardDevice::CustomPaint(int position) {
+void KestrelKeyboardDevice::CustomPaint(int position) {
     if (lightEffect[light::info::kSelectItem] != light::kCustomEffect || position < 0 ||
         position >= LedCount()) {
         return;
@@ -535,14 +535,14 @@ void CKestrelKeyboardDevice::CustomPaint(int position) {
     if (!commandTransport.receiverMode.load()) SendGroupImage(colours);
 }
 
-void CKestrelKeyboardDevice::SelectCustomGroup(int group) {
+void KestrelKeyboardDevice::SelectCustomGroup(int group) {
     if (group < 0 || group >= static_cast<int>(light::kMaxCustomGroups)) return;
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
     if (EnsureSection()) light::WriteCustomGroupIndex(profile_.MutableDeviceSection(), group);
     lightEffect[light::info::kCustomGroup] = static_cast<uint8_t>(group);
 }
 
-void CKestrelKeyboardDevice::LoadCustomGroup() {
+void KestrelKeyboardDevice::LoadCustomGroup() {
     std::vector<uint32_t> colours(static_cast<size_t>(LedCount()), 0);
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
@@ -560,7 +560,7 @@ void CKestrelKeyboardDevice::LoadCustomGroup() {
     CustomUpload();
 }
 
-void CKestrelKeyboardDevice::SaveCustomGroup() {
+void KestrelKeyboardDevice::SaveCustomGroup() {
     std::vector<uint32_t> colours;
     {
         std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
@@ -576,11 +576,11 @@ void CKestrelKeyboardDevice::SaveCustomGroup() {
 
 // ---- Settings --------------------------------------------------------------------
 
-int CKestrelKeyboardDevice::SettingsEffectCode(const LightInfo& light) const {
+int KestrelKeyboardDevice::SettingsEffectCode(const LightInfo& light) const {
     return light::DeviceEffectCode(lightNames_, light[light::info::kSelectItem]);
 }
 
-int CKestrelKeyboardDevice::WriteSettings(int /*slot*/, int /*value*/, int /*flag*/, int /*screenWidth*/,
+int KestrelKeyboardDevice::WriteSettings(int /*slot*/, int /*value*/, int /*flag*/, int /*screenWidth*/,
                                           int /*screenHeight*/) {
     // Nothing to write while the keyboard is away; that is not a failure.
     if (!commandTransport.open.load()) return 1;
@@ -607,7 +607,7 @@ int CKestrelKeyboardDevice::WriteSettings(int /*slot*/, int /*value*/, int /*fla
     return 1;
 }
 
-bool CKestrelKeyboardDevice::ChangeSetting(KeyboardSetting setting, uint16_t value) {
+bool KestrelKeyboardDevice::ChangeSetting(KeyboardSetting setting, uint16_t value) {
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
         if (!EnsureSection()) return false;
@@ -623,7 +623,7 @@ bool CKestrelKeyboardDevice::ChangeSetting(KeyboardSetting setting, uint16_t val
 
 // ---- Keys and macros -------------------------------------------------------------
 
-bool CKestrelKeyboardDevice::UploadKeyList(int block, const std::vector<KeyRecord>& keyList) {
+bool KestrelKeyboardDevice::UploadKeyList(int block, const std::vector<KeyRecord>& keyList) {
     if (!commandTransport.open.load()) return false;
     if (!keyTableValid_.load()) {
         DebugLine("keyboard: no key table was read from this keyboard since it connected; the key upload is refused");
@@ -658,9 +658,9 @@ bool CKestrelKeyboardDevice::UploadKeyList(int block, const std::vector<KeyRecor
     return true;
 }
 
-bool CKestrelKeyboardDevice::WriteKeyAssignments(int block) { return UploadKeyList(block, KeyList()); }
+bool KestrelKeyboardDevice::WriteKeyAssignments(int block) { return UploadKeyList(block, KeyList()); }
 
-bool CKestrelKeyboardDevice::SetKeyAssignment(int position, Assignment assignment) {
+bool KestrelKeyboardDevice::SetKeyAssignment(int position, Assignment assignment) {
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
         std::vector<KeyRecord> keys = profile_.KeyList();
@@ -673,13 +673,13 @@ bool CKestrelKeyboardDevice::SetKeyAssignment(int position, Assignment assignmen
     return WriteKeyAssignments(0);
 }
 
-bool CKestrelKeyboardDevice::RestoreKeyDefault(int position) {
+bool KestrelKeyboardDevice::RestoreKeyDefault(int position) {
     std::vector<KeyRecord> keys = KeyList();
     if (position < 0 || static_cast<size_t>(position) >= keys.size()) return false;
     return SetKeyAssignment(position, keys[static_cast<size_t>(position)].defaults.Bytes());
 }
 
-int CKestrelKeyboardDevice::WriteMacros() {
+int KestrelKeyboardDevice::WriteMacros() {
     size_t units = infoBlock[6];
     bool infoUnreadable = false;
     if (commandTransport.open.load()) {
@@ -724,9 +724,9 @@ int CKestrelKeyboardDevice::WriteMacros() {
 
 // ---- Page ------------------------------------------------------------------------
 
-void CKestrelKeyboardDevice::RefreshPage() { RemapKeys(); }
+void KestrelKeyboardDevice::RefreshPage() { RemapKeys(); }
 
-void CKestrelKeyboardDevice::RemapKeys() {
+void KestrelKeyboardDevice::RemapKeys() {
     if (view == nullptr) return;
     std::vector<KeyRecord> keys;
     std::vector<std::string> macros;
@@ -744,8 +744,8 @@ void CKestrelKeyboardDevice::RemapKeys() {
     }
 }
 
-void CKestrelKeyboardDevice::ShowFunctionTab(int type) {
-    CKestrelUSBDevice::ShowFunctionTab(type);
+void KestrelKeyboardDevice::ShowFunctionTab(int type) {
+    KestrelUSBDevice::ShowFunctionTab(type);
     // The key lights show the effect on the lighting tab only: repaint them.
     NotifyLightFrame();
     if (view == nullptr || (type != 1 && type != 2)) return;
@@ -758,7 +758,7 @@ void CKestrelKeyboardDevice::ShowFunctionTab(int type) {
 
 // ---- Listeners -------------------------------------------------------------------
 
-void CKestrelKeyboardDevice::OnKindEvent(uint16_t code, bool receiverChannel) {
+void KestrelKeyboardDevice::OnKindEvent(uint16_t code, bool receiverChannel) {
     if (receiverChannel) return;
     if (code >= 0x0500 && code <= 0x05FF) {
         OnKeyboardOperation(code - 0x0500, 1);
@@ -767,11 +767,11 @@ void CKestrelKeyboardDevice::OnKindEvent(uint16_t code, bool receiverChannel) {
     }
 }
 
-void CKestrelKeyboardDevice::OnActiveProfileEvent(uint16_t code) {
-    CKestrelUSBDevice::OnActiveProfileEvent(code);
+void KestrelKeyboardDevice::OnActiveProfileEvent(uint16_t code) {
+    KestrelUSBDevice::OnActiveProfileEvent(code);
 }
 
-void CKestrelKeyboardDevice::OnKeyboardOperation(int value, int type) {
+void KestrelKeyboardDevice::OnKeyboardOperation(int value, int type) {
     lastOperationValue = value;
     lastOperationType = type;
     const int position = Maps().PositionOfDeviceKey(value);
@@ -783,27 +783,27 @@ void CKestrelKeyboardDevice::OnKeyboardOperation(int value, int type) {
 
 // ---- State -----------------------------------------------------------------------
 
-KeyPositionMaps CKestrelKeyboardDevice::Maps() const {
+KeyPositionMaps KestrelKeyboardDevice::Maps() const {
     std::lock_guard<std::mutex> lock(mapsMutex_);
     return maps_;
 }
 
-int CKestrelKeyboardDevice::KeyCount() const {
+int KestrelKeyboardDevice::KeyCount() const {
     std::lock_guard<std::mutex> lock(mapsMutex_);
     return keyCount_;
 }
 
-std::vector<uint8_t> CKestrelKeyboardDevice::DeviceKeyTable() const {
+std::vector<uint8_t> KestrelKeyboardDevice::DeviceKeyTable() const {
     std::lock_guard<std::mutex> lock(mapsMutex_);
     return deviceKeyTable_;
 }
 
-std::vector<uint8_t> CKestrelKeyboardDevice::LedMap() const {
+std::vector<uint8_t> KestrelKeyboardDevice::LedMap() const {
     std::lock_guard<std::mutex> lock(mapsMutex_);
     return ledMap_;
 }
 
-SettingsRecord CKestrelKeyboardDevice::LastReadBackRecord() const {
+SettingsRecord KestrelKeyboardDevice::LastReadBackRecord() const {
     std::lock_guard<std::mutex> lock(mapsMutex_);
     return lastReadBack_;
 }

@@ -54,10 +54,10 @@ struct SettingsReadBackResult {
     bool Ok() const { return outcome == Outcome::kStored; }
 };
 
-class CKestrelKeyboardDevice : public CKestrelUSBDevice {
+class KestrelKeyboardDevice : public KestrelUSBDevice {
 public:
-    explicit CKestrelKeyboardDevice(IHidBackend& backend, IClock& clock = DefaultSystemClock());
-    ~CKestrelKeyboardDevice() override;
+    explicit KestrelKeyboardDevice(IHidBackend& backend, IClock& clock = DefaultSystemClock());
+    ~KestrelKeyboardDevice() override;
 
     const char* ClassName() const override { return "KestrelKeyboardDevice"; }
 
@@ -213,7 +213,7 @@ private:
     std::atomic<bool> streamEveryEffect_{false};
 
     std::recursive_mutex profileMutex_;
-    CKeyboardProfiledata profile_;
+    KeyboardProfileData profile_;
     bool profileLoaded_ = false;
     std::atomic<bool> lastSaveOk_{true};
     light::LightNameLists lightNames_;

@@ -2,9 +2,9 @@
 
 namespace ivra {
 
-CKestrelMouseDevice::~CKestrelMouseDevice() { Shutdown(); }
+KestrelMouseDevice::~KestrelMouseDevice() { Shutdown(); }
 
-void CKestrelMouseDevice::OnActiveProfileEvent(uint16_t code) {
+void KestrelMouseDevice::OnActiveProfileEvent(uint16_t code) {
     activeProfileIndex = code & 0x0F;
     if ((code >> 8) == 0x11) activeDpiStage = (code >> 4) & 0x0F;
     RefreshPage();

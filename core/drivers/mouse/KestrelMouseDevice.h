@@ -9,10 +9,10 @@
 
 namespace ivra {
 
-class CKestrelMouseDevice : public CKestrelUSBDevice {
+class KestrelMouseDevice : public KestrelUSBDevice {
 public:
-    using CKestrelUSBDevice::CKestrelUSBDevice;
-    ~CKestrelMouseDevice() override;
+    using KestrelUSBDevice::KestrelUSBDevice;
+    ~KestrelMouseDevice() override;
 
     bool QueryLink() override { return QueryReceiverLinkOfTransport(); }
 

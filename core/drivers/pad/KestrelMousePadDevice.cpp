@@ -2,6 +2,6 @@
 
 namespace ivra {
 
-CKestrelMousePadDevice::~CKestrelMousePadDevice() { Shutdown(); }
+KestrelMousePadDevice::~KestrelMousePadDevice() { Shutdown(); }
 
 }  // namespace ivra

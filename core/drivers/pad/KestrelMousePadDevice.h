@@ -8,10 +8,10 @@ namespace ivra {
 
 constexpr const char* kPadListenerExitLine = "MS设备同步线程设定退出";
 
-class CKestrelMousePadDevice : public CKestrelUSBDevice {
+class KestrelMousePadDevice : public KestrelUSBDevice {
 public:
-    using CKestrelUSBDevice::CKestrelUSBDevice;
-    ~CKestrelMousePadDevice() override;
+    using KestrelUSBDevice::KestrelUSBDevice;
+    ~KestrelMousePadDevice() override;
 
     const char* ClassName() const override { return "KestrelMousePadDevice"; }
 

@@ -44,14 +44,14 @@ int64_t IntegerOrZero(const Json::Value& value) {
 
 }  // namespace
 
-bool CBasicProfiledata::SaveDeviceSection() {
+bool BasicProfileData::SaveDeviceSection() {
     // Writing a null section would wipe the profile's settings.
     if (deviceSection_.isNull()) return false;
     const Json::Value copy = deviceSection_;
     return WriteDeviceSection(copy, profilePath_);
 }
 
-bool CBasicProfiledata::WriteDeviceSection(const Json::Value& value, const std::filesystem::path& path) {
+bool BasicProfileData::WriteDeviceSection(const Json::Value& value, const std::filesystem::path& path) {
     if (path.empty() || value.isNull()) return false;
     // Read, change, write: under the folder's lock, so a rename or a macro
     // fix-up by another process in between is kept.
@@ -66,13 +66,13 @@ bool CBasicProfiledata::WriteDeviceSection(const Json::Value& value, const std::
     return WriteJsonValue(root, path);
 }
 
-bool CBasicProfiledata::WriteJsonValue(const Json::Value& value, const std::filesystem::path& path) {
+bool BasicProfileData::WriteJsonValue(const Json::Value& value, const std::filesystem::path& path) {
     const FileWriteResult written = WriteJson(path, value);
     if (!written) DebugLine(written.error);
     return written.ok;
 }
 
-Json::Value CBasicProfiledata::LoadDeviceSection(const std::filesystem::path& path) {
+Json::Value BasicProfileData::LoadDeviceSection(const std::filesystem::path& path) {
     const JsonFileRead read = ReadJsonFile(path);
     const Json::Value& section = ElementOf(MemberOf(read.value, "Device"), deviceIndex_);
     if (section.isObject()) {
@@ -101,12 +101,12 @@ Json::Value CBasicProfiledata::LoadDeviceSection(const std::filesystem::path& pa
     return deviceSection_;
 }
 
-Json::Value CBasicProfiledata::LoadLightConfig(const std::filesystem::path& path) {
+Json::Value BasicProfileData::LoadLightConfig(const std::filesystem::path& path) {
     lightConfig_ = ReadJson(path);
     return lightConfig_;
 }
 
-std::vector<KeyRecord> CBasicProfiledata::GetKeyList() {
+std::vector<KeyRecord> BasicProfileData::GetKeyList() {
     std::vector<KeyRecord> keys;
     const Json::Value& list = MemberOf(deviceSection_, "KeyList");
     if (list.isArray()) {
@@ -125,7 +125,7 @@ std::vector<KeyRecord> CBasicProfiledata::GetKeyList() {
     return keys;
 }
 
-void CBasicProfiledata::SetKeyList(const std::vector<KeyRecord>& keys) {
+void BasicProfileData::SetKeyList(const std::vector<KeyRecord>& keys) {
     keyList_ = keys;
     if (keys.empty()) return;
     if (!deviceSection_.isObject()) deviceSection_ = Json::Value(Json::objectValue);

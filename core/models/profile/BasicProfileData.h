@@ -17,12 +17,12 @@
 
 namespace ivra {
 
-class CBasicProfiledata {
+class BasicProfileData {
 public:
-    CBasicProfiledata() = default;
-    virtual ~CBasicProfiledata() = default;
-    CBasicProfiledata(const CBasicProfiledata&) = default;
-    CBasicProfiledata& operator=(const CBasicProfiledata&) = default;
+    BasicProfileData() = default;
+    virtual ~BasicProfileData() = default;
+    BasicProfileData(const BasicProfileData&) = default;
+    BasicProfileData& operator=(const BasicProfileData&) = default;
 
     // Writes the device section to the profile file. False when there is
     // nothing loaded to save or the file cannot be written.

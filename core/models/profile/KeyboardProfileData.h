@@ -6,9 +6,9 @@
 
 namespace ivra {
 
-class CKeyboardProfiledata : public CBasicProfiledata {
+class KeyboardProfileData : public BasicProfileData {
 public:
-    CKeyboardProfiledata() = default;
+    KeyboardProfileData() = default;
 };
 
 }  // namespace ivra

@@ -6,9 +6,9 @@
 
 namespace ivra {
 
-class CMouseProfiledata : public CBasicProfiledata {
+class MouseProfileData : public BasicProfileData {
 public:
-    CMouseProfiledata() = default;
+    MouseProfileData() = default;
 };
 
 }  // namespace ivra

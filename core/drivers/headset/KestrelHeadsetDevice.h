@@ -8,10 +8,10 @@ namespace ivra {
 
 constexpr const char* kHeadsetListenerExitLine = "MS设备同步线程设定退出";
 
-class CKestrelDE6533Device : public CKestrelUSBDevice {
+class KestrelHeadsetDevice : public KestrelUSBDevice {
 public:
-    using CKestrelUSBDevice::CKestrelUSBDevice;
-    ~CKestrelDE6533Device() override;
+    using KestrelUSBDevice::KestrelUSBDevice;
+    ~KestrelHeadsetDevice() override;
 
     const char* ClassName() const override { return "KestrelDE6533Device"; }
 

@@ -6,9 +6,9 @@
 
 namespace ivra {
 
-class CDe6533Profiledata : public CBasicProfiledata {
+class HeadsetProfileData : public BasicProfileData {
 public:
-    CDe6533Profiledata() = default;
+    HeadsetProfileData() = default;
 };
 
 }  // namespace ivra

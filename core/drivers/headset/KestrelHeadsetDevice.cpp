@@ -1,0 +1,7 @@
+#include "drivers/headset/KestrelHeadsetDevice.h"
+
+namespace ivra {
+
+KestrelHeadsetDevice::~KestrelHeadsetDevice() { Shutdown(); }
+
+}  // namespace ivra
