@@ -9,7 +9,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config git
-  libjsoncpp-dev libudev-dev
+  libjsoncpp-dev libudev-dev libxcb-xinput-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev dbus
   # The fuzz preset and CI's second compiler.
