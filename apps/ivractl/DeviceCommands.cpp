@@ -5,6 +5,7 @@
 #include <json/json.h>
 
 #include "CommandContext.h"
+#include "discovery/UdevRule.h"
 #include "KeyboardCommands.h"
 #include "OpenFailureText.h"
 #include "transport/DeviceTransport.h"
@@ -20,6 +21,9 @@ constexpr const char* kDeviceHelp =
     "         usage, path\n"
     "  info   for each served command collection: begin a session, read the\n"
     "         34-byte information block, end the session, and print the block\n"
+    "  udev-rule  print the udev rule that gives the user of the active seat\n"
+    "         access to the devices of the catalogue in use (install it as\n"
+    "         /etc/udev/rules.d/70-ivra-wireless-manager.rules)\n"
     "  watch  print devices arriving and leaving, link changes and device events\n"
     "         as they happen, until Ctrl+C (device watch --help)\n"
     "\n"
@@ -213,6 +217,10 @@ int RunDeviceCommand(CommandContext& context, const std::vector<std::string>& ar
                           kDeviceHelp);
     }
     if (args[0] == "list") return ListDevices(context);
+    if (args[0] == "udev-rule") {
+        context.out() << UdevRuleText(context.catalogue());
+        return kExitDone;
+    }
     if (args[0] == "info") return ShowInfo(context);
     if (args[0] == "sync") return RunDeviceSync(context);
     if (args[0] == "readback") return RunDeviceReadBack(context);

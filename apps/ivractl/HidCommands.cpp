@@ -1,6 +1,7 @@
-// ivractl hid parse FILE
+// ivractl hid parse FILE | hid list
 #include <cctype>
 #include <cstdio>
+#include <map>
 #include <ostream>
 
 #include <json/json.h>
@@ -13,7 +14,15 @@ namespace ivra::cli {
 namespace {
 
 constexpr const char* kHidHelp =
-    "Usage: ivractl hid parse FILE\n"
+    "Usage: ivractl hid VERB\n"
+    "\n"
+    "  list        every HID node (hidraw, or the simulated ones with --simulate):\n"
+    "              vendor and product id, interface, and each top-level collection\n"
+    "              with its number, usage page and usage - what a catalogue row of an\n"
+    "              unknown device needs. With --json: {\"nodes\":[{\"node\":PATH,\n"
+    "              \"vendorId\":N,\"productId\":N,\"interface\":N,\"collections\":\n"
+    "              [{\"collection\":N,\"usagePage\":N,\"usage\":N}]}]}\n"
+    "  parse FILE  a report descriptor, as follows.\n"
     "\n"
     "Parses a HID report descriptor (hex text such as \"05 01 09 06 ...\", or the raw\n"
     "bytes) and prints its top-level collections with the report ids and byte lengths\n"
@@ -119,6 +128,67 @@ void PrintJson(std::ostream& out, const HidReportDescriptor& descriptor) {
     WriteJsonLine(out, root);
 }
 
+// The node part of an entry's path: what stands before the markers.
+std::string NodeOf(const std::string& path) { return path.substr(0, path.find('#')); }
+
+std::string Hex4(unsigned value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04x", value & 0xFFFFu);
+    return text;
+}
+
+int ListNodes(CommandContext& context) {
+    IHidBackend* backend = context.Backend();
+    if (backend == nullptr) return kExitFailed;
+    std::vector<HidInterfaceEntry> entries;
+    if (!backend->Enumerate(entries)) {
+        context.err() << "ivractl: the HID devices could not be listed\n";
+        return kExitFailed;
+    }
+    // Collections of one node together, nodes in the order they were found.
+    std::vector<std::string> order;
+    std::map<std::string, std::vector<const HidInterfaceEntry*>> byNode;
+    for (const HidInterfaceEntry& entry : entries) {
+        const std::string node = NodeOf(entry.path);
+        if (byNode.find(node) == byNode.end()) order.push_back(node);
+        byNode[node].push_back(&entry);
+    }
+    if (context.options().json) {
+        Json::Value root(Json::objectValue);
+        Json::Value& nodes = root["nodes"] = Json::Value(Json::arrayValue);
+        for (const std::string& node : order) {
+            const HidInterfaceEntry& first = *byNode[node].front();
+            Json::Value item(Json::objectValue);
+            item["node"] = node;
+            item["vendorId"] = first.attributes.vendorId;
+            item["productId"] = first.attributes.productId;
+            item["interface"] = first.interfaceNumber;
+            Json::Value& collections = item["collections"] = Json::Value(Json::arrayValue);
+            for (const HidInterfaceEntry* entry : byNode[node]) {
+                Json::Value collection(Json::objectValue);
+                collection["collection"] = entry->collectionNumber;
+                collection["usagePage"] = entry->usagePage;
+                collection["usage"] = entry->usage;
+                collections.append(collection);
+            }
+            nodes.append(item);
+        }
+        WriteJsonLine(context.out(), root);
+        return kExitDone;
+    }
+    if (order.empty()) context.out() << "no HID devices\n";
+    for (const std::string& node : order) {
+        const HidInterfaceEntry& first = *byNode[node].front();
+        context.out() << node << "  " << Hex4(first.attributes.vendorId) << ":" << Hex4(first.attributes.productId)
+                      << "  interface " << first.interfaceNumber << "\n";
+        for (const HidInterfaceEntry* entry : byNode[node]) {
+            context.out() << "  collection " << entry->collectionNumber << "  usage page 0x"
+                          << Hex4(entry->usagePage) << "  usage 0x" << Hex4(entry->usage) << "\n";
+        }
+    }
+    return kExitDone;
+}
+
 }  // namespace
 
 int RunHidCommand(CommandContext& context, const std::vector<std::string>& args) {
@@ -127,6 +197,10 @@ int RunHidCommand(CommandContext& context, const std::vector<std::string>& args)
         return kExitDone;
     }
     if (args.empty()) return UsageError(context, "hid: missing verb", kHidHelp);
+    if (args[0] == "list") {
+        if (args.size() != 1) return UsageError(context, "hid list: takes no arguments", kHidHelp);
+        return ListNodes(context);
+    }
     if (args[0] != "parse") return UsageError(context, "hid: unknown verb \"" + args[0] + "\"", kHidHelp);
     if (args.size() != 2) return UsageError(context, "hid parse: expects one FILE", kHidHelp);
 
