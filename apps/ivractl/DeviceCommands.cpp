@@ -125,10 +125,12 @@ void ExplainOpenFailure(CommandContext& context, const std::string& path, HidOpe
 // information block in one session.
 int ReadInfo(CommandContext& context, const ServedCollection& item, Json::Value& json) {
     DeviceTransport transport(*context.Backend());
-    if (!transport.Open(item.entry.path, TransportParamsForKind(item.slot->kind))) {
+    const KindTransportParams params = TransportParamsForKind(item.slot->kind);
+    if (!transport.Open(item.entry.path, params)) {
         ExplainOpenFailure(context, item.entry.path, transport.LastOpenError());
         return kExitFailed;
     }
+    const HidChannel& channel = params.receiverMode ? transport.channelB : transport.channelA;
     uint8_t block[kInfoBlockSize] = {};
     int code = transport.BeginSession();
     int readCode = code;
