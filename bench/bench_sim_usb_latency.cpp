@@ -45,7 +45,7 @@ void BM_ConnectReadsWithUsbLatency(benchmark::State& state) {
     for (auto _ : state) {
         if (rig.transport.ReadInfoBlock(info.data()) != ivra::result::kSuccess ||
             rig.transport.ReadKeyTable(table.data()) != ivra::result::kSuccess ||
-            rig.transport.ReadKeyTableThird(leds.data()) != ivra::result::kSuccess) {
+            rig.transport.ReadLedMap(leds.data()) != ivra::result::kSuccess) {
             state.SkipWithError("read failed");
         }
     }

@@ -126,8 +126,8 @@ uint8_t SimCommandFirmware::Execute(const Frame& request, Frame& answer) {
     switch (commandCode) {
         case command::kBeginSession:
         case command::kEndSession:
-        case command::kCommand19:
-        case command::kCommand28:
+        case command::kHandLightsToDevice:
+        case command::kTakeLightControl:
             break;
         case command::kReadInfoBlock:
             inRange = ReadArea(memory_.infoBlock, offset, length, M::kInfoBlockSize, answer);
@@ -146,7 +146,7 @@ uint8_t SimCommandFirmware::Execute(const Frame& request, Frame& answer) {
             // (and what of a longer table runs past it).
             inRange = WriteArea(memory_.keyTable, offset, length, memory_.KeyTableSize(), request);
             break;
-        case command::kReadKeyTableThird:
+        case command::kReadLedMap:
             // The LED map, one byte per key.
             inRange = ReadArea(memory_.ledMap, offset, length, memory_.LedMapSize(), answer);
             break;
@@ -163,12 +163,12 @@ uint8_t SimCommandFirmware::Execute(const Frame& request, Frame& answer) {
                 memory_.hasStreamFrame = true;
             }
             break;
-        case command::kWriteBlock21:
+        case command::kWriteMacroImage:
             // The macro image.
             inRange = WriteArea(memory_.macroMemory, offset, length, memory_.MacroMemorySize(),
                                 request);
             break;
-        case command::kWriteBlock23:
+        case command::kWriteBuffer:
             inRange = WriteArea(memory_.block23, offset, length, M::kBlockBufferSize, request);
             break;
         case command::kReadPowerStatus:

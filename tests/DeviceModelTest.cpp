@@ -191,6 +191,24 @@ TEST_F(DeviceModelTest, KeyboardArrivalBindsBothCollectionsInOnePassAndSynchroni
     EXPECT_EQ(recorder_.Count("bound 0") + recorder_.Count("bound 1"), 2u);
 }
 
+TEST_F(DeviceModelTest, LightControlReachesTheKeyboardOnceWhenTurnedOn) {
+    backend_.Plug(keyboard_);
+    Pass();
+    const struct {
+        bool on;
+        size_t lightControlFrames;
+    } cases[] = {{true, 1}, {false, 0}, {true, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.on ? "on" : "off");
+        keyboard_->Firmware().ClearLog();
+        model_.ApplyLightControl(c.on);
+        size_t sent = 0;
+        for (const Frame& frame : keyboard_->Firmware().ReceivedFrames()) sent += frame[3] == 0x1C;
+        EXPECT_EQ(sent, c.lightControlFrames);
+        EXPECT_EQ(Keyboard().lightControlEnabled.load(), c.on);
+    }
+}
+
 TEST_F(DeviceModelTest, UnplugReportsBothSlotsAndHidesTheEntry) {
     backend_.Plug(keyboard_);
     Pass();

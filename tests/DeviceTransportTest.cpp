@@ -36,15 +36,10 @@ public:
 class TransportTest : public ::testing::Test {
 protected:
     void OpenCable(uint8_t chunk = 56) {
-        ASSERT_TRUE(transport.channelA.Open(backend.path, true));
-        transport.open = true;
-        transport.chunkSize = chunk;
+        ASSERT_TRUE(transport.Open(backend.path, TransportParams{false, chunk, kCableTimeoutMs}));
     }
     void OpenReceiver() {
-        ASSERT_TRUE(transport.channelB.Open(backend.path, true));
-        transport.open = true;
-        transport.receiverMode = true;
-        transport.chunkSize = 24;
+        ASSERT_TRUE(transport.Open(backend.path, TransportParams{true, 24, kReceiverTimeoutMs}));
     }
     std::vector<Frame>& Written() { return backend.device->written; }
     // (command, length, offset) of every written frame.
@@ -131,10 +126,10 @@ TEST_F(TransportTest, PagedOperationsChunkTheirData) {
           {9, 56, 336}, {9, 56, 392}, {9, 56, 448}, {9, 8, 504}}},
         {"light block 2", 24, [](DeviceTransport& t, uint8_t* b) { return t.WriteLightBlock(b, 30, 2); },
          {{11, 24, 1024}, {11, 6, 1048}}},
-        {"block 21", 24, [](DeviceTransport& t, uint8_t* b) { return t.WriteBlock21(b, 24); },
+        {"block 21", 24, [](DeviceTransport& t, uint8_t* b) { return t.WriteMacroImage(b, 24); },
          {{21, 24, 0}}},
         {"block 23 ignores the chunk size", 24,
-         [](DeviceTransport& t, uint8_t* b) { return t.WriteBlock23(b, 60); },
+         [](DeviceTransport& t, uint8_t* b) { return t.WriteBuffer(b, 60); },
          {{23, 56, 0}, {23, 4, 56}}},
         {"nothing to move", 56, [](DeviceTransport& t, uint8_t* b) { return t.WriteData(b, 0, 0); }, {}},
     };
@@ -161,7 +156,7 @@ TEST_F(TransportTest, ReadsAssembleAndWritesSpreadTheData) {
     });
     transport.keyTableLength = 300;
     std::vector<uint8_t> third(100, 0);
-    EXPECT_EQ(transport.ReadKeyTableThird(third.data()), result::kSuccess);
+    EXPECT_EQ(transport.ReadLedMap(third.data()), result::kSuccess);
     for (size_t i = 0; i < third.size(); ++i) ASSERT_EQ(third[i], static_cast<uint8_t>(i));
     EXPECT_EQ(std::get<1>(Layout().back()) + std::get<2>(Layout().back()), 100);
 
@@ -206,10 +201,7 @@ TEST_F(TransportTest, EchoCheckRetryAndStatus) {
     for (const EchoCase& c : cases) {
         SCOPED_TRACE(c.name);
         DeviceTransport t(backend, clock);
-        HidChannel& channel = c.receiver ? t.channelB : t.channelA;
-        ASSERT_TRUE(channel.Open(backend.path, true));
-        t.open = true;
-        t.receiverMode = c.receiver;
+        ASSERT_TRUE(t.Open(backend.path, TransportParams{c.receiver, 24, 1000}));
         ScriptAnswers([&c](const Frame& request, size_t) {
             std::vector<Frame> answers;
             for (const auto& a : c.answers) {
@@ -224,6 +216,46 @@ TEST_F(TransportTest, EchoCheckRetryAndStatus) {
         EXPECT_EQ(t.BeginSession(), c.expected);
         EXPECT_EQ(backend.device->reads, c.reads);
         EXPECT_FALSE(t.busy);
+    }
+}
+
+// Open, SwitchTo and Close set the channel, the mode and the chunk size
+// together; a path that does not open leaves the transport closed.
+TEST_F(TransportTest, OpenSwitchAndCloseKeepChannelModeAndChunkTogether) {
+    struct Step {
+        const char* name;
+        std::function<bool(DeviceTransport&)> run;
+        bool opened;
+        bool open, receiver, cableOpen, receiverOpen;
+        uint8_t chunk;
+        HidOpenError error;
+    };
+    const std::string path = backend.path;
+    const std::vector<Step> steps = {
+        {"open on the receiver", [&](DeviceTransport& t) { return t.Open(path, {true, 24, 5000}); },
+         true, true, true, false, true, 24, HidOpenError::None},
+        {"switch to the cable",
+         [&](DeviceTransport& t) { return t.SwitchTo(path, TransportPath::kCable, {false, 56, 1000}); },
+         true, true, false, true, true, 56, HidOpenError::None},
+        {"switch to a receiver path that is gone",
+         [&](DeviceTransport& t) { return t.SwitchTo("/gone", TransportPath::kReceiver, {true, 24, 5000}); },
+         false, false, false, true, false, 56, HidOpenError::NotFound},
+        {"close", [&](DeviceTransport& t) { t.Close(); return true; },
+         true, false, false, false, false, 56, HidOpenError::NotFound},
+        {"open a cable path that is gone", [&](DeviceTransport& t) { return t.Open("/gone", {false, 56, 1000}); },
+         false, false, false, false, false, 56, HidOpenError::NotFound},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        EXPECT_EQ(step.run(transport), step.opened);
+        EXPECT_EQ(transport.open.load(), step.open);
+        EXPECT_EQ(transport.channelA.IsOpen(), step.cableOpen);
+        EXPECT_EQ(transport.channelB.IsOpen(), step.receiverOpen);
+        if (step.open) {
+            EXPECT_EQ(transport.receiverMode.load(), step.receiver);
+            EXPECT_EQ(transport.chunkSize.load(), step.chunk);
+        }
+        EXPECT_EQ(transport.LastOpenError(), step.error);
     }
 }
 
@@ -275,7 +307,7 @@ TEST_F(TransportTest, PowerStatusAndSessionEnd) {
     EXPECT_EQ(power[5], 0x15);
 
     EXPECT_EQ(transport.EndSession(), result::kSuccess);
-    EXPECT_EQ(transport.SendCommand19(), result::kSuccess);
+    EXPECT_EQ(transport.HandLightsToDevice(), result::kSuccess);
     EXPECT_EQ(clock.slept, 20u);  // both wait 10 ms before sending
 }
 

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <thread>
 
+#include "discovery/DeviceSlot.h"
 #include "transport/CommandFrame.h"
 #include "drivers/HeadlessDeviceView.h"
 #include "transport/LightStreamSender.h"
@@ -61,9 +62,8 @@ protected:
         device.SetCurrentProfileId(store.CurrentProfileId());
         profileFile = store.CurrentProfileFile();
 
-        ASSERT_TRUE(device.commandTransport.channelA.Open(commandPath, true));
-        device.commandTransport.open = true;
-        device.commandTransport.chunkSize = 56;
+        ASSERT_TRUE(
+            device.commandTransport.Open(commandPath, TransportParamsForKind(kind::kKeyboard)));
     }
 
     // The command bytes of the frames the keyboard received since the last call.
@@ -702,8 +702,7 @@ TEST_F(KeyboardProtocolTest, EffectThreadRunsFromSyncUntilTheDeviceGoes) {
         KestrelKeyboardDevice other(backend, clock);
         other.kindName = "keyboard";
         other.SetLedCount(static_cast<int>(kKeyboardPositions));
-        ASSERT_TRUE(other.commandTransport.channelA.Open(commandPath, true));
-        other.commandTransport.open = true;
+        ASSERT_TRUE(other.commandTransport.Open(commandPath, TransportParams{}));
         other.SyncOnConnect();
         EXPECT_TRUE(other.EffectThreadRunning());
         other.SyncOnConnect();  // a second connection restarts it

@@ -86,7 +86,7 @@ protected:
     int ReadLedMap(size_t keys, std::vector<uint8_t>& map) {
         transport_.keyTableLength = static_cast<uint16_t>(3 * keys);
         map.assign(keys, 0);
-        return transport_.ReadKeyTableThird(map.data());
+        return transport_.ReadLedMap(map.data());
     }
 
     SimHidBackend backend_;
@@ -217,12 +217,12 @@ TEST_F(SimKeyboardFirmwareTest, MacroMemoryTakesExactlyItsSize) {
         EXPECT_EQ(InfoBlock()[6], units);
         const size_t size = 128u * static_cast<size_t>(units);
         const std::vector<uint8_t> image = Pattern(size + 1, static_cast<uint8_t>(units));
-        EXPECT_EQ(transport_.WriteBlock21(image.data(), size), result::kSuccess);
+        EXPECT_EQ(transport_.WriteMacroImage(image.data(), size), result::kSuccess);
         const SimFirmwareMemory memory = keyboard_->Firmware().Memory();
         EXPECT_TRUE(std::equal(image.begin(), image.begin() + static_cast<long>(size),
                                memory.macroMemory.begin()));
         // One byte more: the chunk that runs past the end is refused.
-        EXPECT_EQ(transport_.WriteBlock21(image.data(), size + 1), result::kStatusError);
+        EXPECT_EQ(transport_.WriteMacroImage(image.data(), size + 1), result::kStatusError);
     }
 }
 

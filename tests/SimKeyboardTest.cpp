@@ -123,11 +123,11 @@ TEST_F(SimKeyboardTest, KeyTableRoundTripLeavesTheLedMapAlone) {
 
     // 0x1B reads the LED map, an area of its own with one byte per key.
     const std::vector<uint8_t> leds = SimKeyboardLedMap();
-    const Frame map = Exchange(Request(command::kReadKeyTableThird, 52, 56));
+    const Frame map = Exchange(Request(command::kReadLedMap, 52, 56));
     EXPECT_EQ(map[7], 0x00);
     EXPECT_TRUE(std::equal(leds.begin() + 56, leds.end(), map.begin() + kFramePayloadOffset));
     // Past the last key, and past block 0 for writes.
-    EXPECT_EQ(Exchange(Request(command::kReadKeyTableThird, 9, 100))[7], kStatusError);
+    EXPECT_EQ(Exchange(Request(command::kReadLedMap, 9, 100))[7], kStatusError);
     EXPECT_EQ(Exchange(Request(command::kWriteKeyTable, 8, 512, Pattern(8, 1)))[7],
               kStatusError);
 }
@@ -167,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"LengthOverPayload", MakeFrame(command::kReadData, 57, 0)},
         RefusedCase{"InfoBlockPastEnd", MakeFrame(command::kReadInfoBlock, 8, 30)},
         RefusedCase{"LightBlockPastLast", MakeFrame(command::kWriteLightBlock, 8, 8 * 512)},
-        RefusedCase{"MacroPastMemory", MakeFrame(command::kWriteBlock21, 8, 2044)},
+        RefusedCase{"MacroPastMemory", MakeFrame(command::kWriteMacroImage, 8, 2044)},
         RefusedCase{"StreamPastLastLed", MakeFrame(command::kStreamLightFrame, 3, 3 * 108)}),
     [](const ::testing::TestParamInfo<RefusedCase>& param) { return param.param.name; });
 
@@ -180,9 +180,9 @@ TEST_F(SimKeyboardTest, WritesLandInTheirOwnAreas) {
     const Case cases[] = {
         {command::kWriteLightBlock, 2 * 512 + 10,
          [](const SimFirmwareMemory& m) { return m.lightBlocks.data() + 2 * 512 + 10; }},
-        {command::kWriteBlock21, 100,
+        {command::kWriteMacroImage, 100,
          [](const SimFirmwareMemory& m) { return m.macroMemory.data() + 100; }},
-        {command::kWriteBlock23, 200,
+        {command::kWriteBuffer, 200,
          [](const SimFirmwareMemory& m) { return m.block23.data() + 200; }},
     };
     uint8_t seed = 1;
@@ -210,8 +210,8 @@ TEST_F(SimKeyboardTest, StreamKeepsTheLastFrame) {
 }
 
 TEST_F(SimKeyboardTest, AcknowledgesSessionAndControlCommands) {
-    for (uint8_t c : {command::kBeginSession, command::kEndSession, command::kCommand19,
-                      command::kCommand28}) {
+    for (uint8_t c : {command::kBeginSession, command::kEndSession, command::kHandLightsToDevice,
+                      command::kTakeLightControl}) {
         const Frame answer = Exchange(MakeFrame(c, 0, 0));
         EXPECT_EQ(answer[3], c);
         EXPECT_EQ(answer[7], 0x00);

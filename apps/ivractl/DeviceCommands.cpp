@@ -130,17 +130,11 @@ void ExplainOpenFailure(CommandContext& context, const std::string& path, HidOpe
 int ReadInfo(CommandContext& context, const ServedCollection& item, Json::Value& json) {
     DeviceTransport transport(*context.Backend());
     const KindTransportParams params = TransportParamsForKind(item.slot->kind);
-    HidChannel& channel = params.receiverMode ? transport.channelB : transport.channelA;
-    {
-        std::lock_guard<std::recursive_mutex> lock(transport.ioLock);
-        if (!channel.Open(item.entry.path, true)) {
-            ExplainOpenFailure(context, item.entry.path, channel.LastOpenError());
-            return kExitFailed;
-        }
-        transport.open = true;
-        transport.receiverMode = params.receiverMode;
-        transport.chunkSize = params.chunkSize;
+    if (!transport.Open(item.entry.path, params)) {
+        ExplainOpenFailure(context, item.entry.path, transport.LastOpenError());
+        return kExitFailed;
     }
+    const HidChannel& channel = params.receiverMode ? transport.channelB : transport.channelA;
     uint8_t block[kInfoBlockSize] = {};
     int code = transport.BeginSession();
     int readCode = code;

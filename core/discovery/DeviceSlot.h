@@ -2,6 +2,7 @@
 // the slot table, an entry of the slot list, and a device object's identity.
 #pragma once
 
+#include "transport/TransportParams.h"
 #include <cstdint>
 #include <string>
 
@@ -40,11 +41,7 @@ uint16_t CableKindOf(uint16_t deviceKind);
 bool IsReceiverKind(uint16_t deviceKind);
 
 // How a transport talks to a device of this kind.
-struct KindTransportParams {
-    bool receiverMode = false;
-    uint8_t chunkSize = 24;
-    int timeoutMs = 1000;
-};
+using KindTransportParams = TransportParams;
 KindTransportParams TransportParamsForKind(uint16_t deviceKind);
 
 const char* KindName(uint16_t deviceKind);

@@ -169,27 +169,16 @@ void DeviceModel::PointerDeviceArrival(int index, const DeviceSlot& slot) {
         // Both paths are bound: the cable wins. A receiver arriving while the
         // cable is connected waits in its slot.
         if (!receiver) {
-            if (Page* page = FindPage(IdentityRecordFor(slot))) SwitchPath(*page, true, slot.path);
+            if (Page* page = FindPage(IdentityRecordFor(slot))) SwitchPath(*page, true, slot);
         }
         return;
     }
     const DeviceSlot identity = IdentityRecordFor(slot);
     Page* page = FindPage(identity);
     if (page == nullptr || page->device->commandTransport.open.load()) return;
-    DeviceTransport& transport = page->device->commandTransport;
-    bool opened = false;
-    {
-        std::lock_guard<std::recursive_mutex> lock(transport.ioLock);
-        HidChannel& channel = receiver ? transport.channelB : transport.channelA;
-        opened = channel.Open(slot.path, true);
-        if (opened) {
-            const KindTransportParams params = TransportParamsForKind(slot.kind);
-            transport.receiverMode = receiver;
-            transport.chunkSize = params.chunkSize;
-            transport.open = true;
-            page->device->SetIdentity(identity);
-        }
-    }
+    const bool opened =
+        page->device->commandTransport.Open(slot.path, TransportParamsForKind(slot.kind));
+    if (opened) page->device->SetIdentity(identity);
     // A channel that cannot be opened leaves the page closed and its entry
     // hidden; the slot stays bound until the interface goes away.
     if (!opened) return;
@@ -212,24 +201,9 @@ void DeviceModel::PadOrHeadsetArrival(const DeviceSlot& slot) {
     if (page == nullptr) return;
     DeviceTransport& transport = page->device->commandTransport;
     if (!transport.open.load()) {
-        bool opened = false;
-        {
-            std::lock_guard<std::recursive_mutex> lock(transport.ioLock);
-            HidChannel& channel = transport.channelA;
-            channel.openForRead = true;
-            channel.openForWrite = true;
-            channel.openOverlapped = true;
-            channel.openExclusive = false;
-            channel.path = slot.path;
-            opened = channel.Reopen();
-            if (opened) {
-                transport.receiverMode = false;
-                transport.chunkSize = TransportParamsForKind(slot.kind).chunkSize;
-                transport.open = true;
-                page->device->SetIdentity(slot);
-            }
-        }
-        if (!opened) return;
+        // Pads and headsets have one path: the cable channel.
+        if (!transport.Open(slot.path, TransportParamsForKind(slot.kind))) return;
+        page->device->SetIdentity(slot);
     }
     ShowArrivedEntry(*page);
     page->entry->StartConnect();
@@ -255,29 +229,23 @@ void DeviceModel::OpenEventChannels(const DeviceSlot& slot) {
     }
 }
 
-// ---- Switching ---------------------------------------------------------------
-
-void DeviceModel::SwitchPath(Page& page, bool toCable, const std::string& path) {
-    KestrelUSBDevice& device = *page.device;
-    DeviceTransport& transport = device.commandTransport;
-    bool opened = false;
-    {
-        std::lock_guard<std::recursive_mutex> lock(transport.ioLock);
-        transport.open = false;
-        HidChannel& channel = toCable ? transport.channelA : transport.channelB;
-        channel.Close();
-        channel.path = path;
-        channel.openForRead = true;
-        channel.openForWrite = true;
-        channel.openOverlapped = true;
-        channel.openExclusive = false;
-        opened = channel.Reopen();
-        if (opened) {
-            transport.receiverMode = !toCable;
-            transport.chunkSize = toCable ? 56 : 24;
-            transport.open = true;
+void DeviceModel::ApplyLightControl(bool on) {
+    for (const Page& page : pages_) {
+        page.device->lightControlEnabled = on;
+        if (on && CableKindOf(page.device->Identity().kind) == kind::kKeyboard) {
+            page.device->commandTransport.TakeLightControl();
         }
     }
+}
+
+// ---- Switching ---------------------------------------------------------------
+
+void DeviceModel::SwitchPath(Page& page, bool toCable, const DeviceSlot& target) {
+    KestrelUSBDevice& device = *page.device;
+    DeviceTransport& transport = device.commandTransport;
+    const bool opened =
+        transport.SwitchTo(target.path, toCable ? TransportPath::kCable : TransportPath::kReceiver,
+                           TransportParamsForKind(target.kind));
     if (observer_ != nullptr) observer_->OnCableSwitch(device, toCable, opened);
     // Failed: the transport stays closed until the next arrival or removal
     // of one of the two slots.
@@ -332,7 +300,7 @@ void DeviceModel::PointerDeviceRemoval(int index, const DeviceSlot& slot) {
     size_t partnerIndex = 0;
     if (slots_.BoundPartner(static_cast<size_t>(index), partner, partnerIndex)) {
         if (!IsReceiverKind(slot.kind)) {
-            if (Page* page = FindPage(slot)) SwitchPath(*page, false, partner.path);
+            if (Page* page = FindPage(slot)) SwitchPath(*page, false, partner);
         }
         return;
     }
@@ -342,11 +310,7 @@ void DeviceModel::PointerDeviceRemoval(int index, const DeviceSlot& slot) {
 void DeviceModel::CloseCommandPath(const DeviceSlot& identity) {
     Page* page = FindPage(identity);
     if (page == nullptr) return;
-    DeviceTransport& transport = page->device->commandTransport;
-    transport.open = false;
-    // Not under the lock: a worker blocked on a channel is woken by the close.
-    transport.channelA.Close();
-    transport.channelB.Close();
+    page->device->commandTransport.Close();
     // A device that is gone needs no more light frames, link queries or
     // power polls.
     page->entry->StopTimers();

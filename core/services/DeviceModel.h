@@ -69,6 +69,9 @@ public:
     void StopScan() { scanner_.Stop(); }
 
     const std::vector<Page>& Pages() const { return pages_; }
+    // Sets every device's light control flag; turning it on also tells each
+    // keyboard that the program drives its lights.
+    void ApplyLightControl(bool on);
     // The page built from an option row, or null.
     Page* PageForOption(int optionRow);
     SlotList& Slots() { return slots_; }
@@ -97,7 +100,7 @@ private:
     void PointerDeviceRemoval(int index, const DeviceSlot& slot);
     void CloseCommandPath(const DeviceSlot& identity);
     void CloseEventChannels(const DeviceSlot& slot);
-    void SwitchPath(Page& page, bool toCable, const std::string& path);
+    void SwitchPath(Page& page, bool toCable, const DeviceSlot& target);
     // The record a page's identity is matched with: the partner's for a
     // receiver slot that has one.
     DeviceSlot IdentityRecordFor(const DeviceSlot& slot) const;

@@ -38,12 +38,12 @@ constexpr uint8_t kReadKeyTable = 7;
 constexpr uint8_t kWriteKeyTable = 9;
 constexpr uint8_t kWriteLightBlock = 11;
 constexpr uint8_t kStreamLightFrame = 18;
-constexpr uint8_t kCommand19 = 19;
-constexpr uint8_t kWriteBlock21 = 21;
-constexpr uint8_t kWriteBlock23 = 23;
+constexpr uint8_t kHandLightsToDevice = 19;
+constexpr uint8_t kWriteMacroImage = 21;
+constexpr uint8_t kWriteBuffer = 23;
 constexpr uint8_t kReadPowerStatus = 0x1A;
-constexpr uint8_t kReadKeyTableThird = 0x1B;
-constexpr uint8_t kCommand28 = 0x1C;
+constexpr uint8_t kReadLedMap = 0x1B;
+constexpr uint8_t kTakeLightControl = 0x1C;
 constexpr uint8_t kQueryReceiverLink = 0xAA;
 }  // namespace command
 

@@ -42,7 +42,39 @@ int StatusResult(const uint8_t* response) {
 DeviceTransport::DeviceTransport(IHidBackend& backend, IClock& clock)
     : channelA(backend), channelB(backend), clock_(clock) {}
 
-DeviceTransport::~DeviceTransport() {
+DeviceTransport::~DeviceTransport() { Close(); }
+
+bool DeviceTransport::Open(const std::string& path, const TransportParams& params) {
+    std::lock_guard<std::recursive_mutex> lock(ioLock);
+    HidChannel& channel = params.receiverMode ? channelB : channelA;
+    const bool opened = channel.Open(path, true);
+    lastOpenError_ = channel.LastOpenError();
+    if (opened) {
+        receiverMode = params.receiverMode;
+        chunkSize = params.chunkSize;
+        open = true;
+    }
+    return opened;
+}
+
+bool DeviceTransport::SwitchTo(const std::string& path, TransportPath to,
+                               const TransportParams& params) {
+    std::lock_guard<std::recursive_mutex> lock(ioLock);
+    open = false;
+    const bool toCable = to == TransportPath::kCable;
+    HidChannel& channel = toCable ? channelA : channelB;
+    channel.Close();
+    const bool opened = channel.Open(path, true);
+    lastOpenError_ = channel.LastOpenError();
+    if (opened) {
+        receiverMode = !toCable;
+        chunkSize = params.chunkSize;
+        open = true;
+    }
+    return opened;
+}
+
+void DeviceTransport::Close() {
     open = false;
     channelA.Close();
     channelB.Close();
@@ -252,18 +284,18 @@ int DeviceTransport::StreamLightFrame(const uint8_t* data, size_t length) {
     return result::kSuccess;
 }
 
-int DeviceTransport::SendCommand19() {
+int DeviceTransport::HandLightsToDevice() {
     clock_.SleepMs(10);
-    return SingleFrame(command::kCommand19, 0, nullptr);
+    return SingleFrame(command::kHandLightsToDevice, 0, nullptr);
 }
 
-int DeviceTransport::WriteBlock21(const uint8_t* data, size_t length) {
-    return Paged(command::kWriteBlock21, data, nullptr, length, 0, LockUse::Command,
+int DeviceTransport::WriteMacroImage(const uint8_t* data, size_t length) {
+    return Paged(command::kWriteMacroImage, data, nullptr, length, 0, LockUse::Command,
                  EffectiveChunk());
 }
 
-int DeviceTransport::WriteBlock23(const uint8_t* data, size_t length) {
-    return Paged(command::kWriteBlock23, data, nullptr, length, 0, LockUse::None,
+int DeviceTransport::WriteBuffer(const uint8_t* data, size_t length) {
+    return Paged(command::kWriteBuffer, data, nullptr, length, 0, LockUse::None,
                  kFrameMaxPayload);
 }
 
@@ -277,12 +309,12 @@ int DeviceTransport::ReadPowerStatus(uint8_t* out) {
     return code;
 }
 
-int DeviceTransport::ReadKeyTableThird(uint8_t* out) {
-    return Paged(command::kReadKeyTableThird, nullptr, out, keyTableLength.load() / 3, 0,
+int DeviceTransport::ReadLedMap(uint8_t* out) {
+    return Paged(command::kReadLedMap, nullptr, out, keyTableLength.load() / 3, 0,
                  LockUse::Command, EffectiveChunk());
 }
 
-int DeviceTransport::SendCommand28() { return SingleFrame(command::kCommand28, 0, nullptr); }
+int DeviceTransport::TakeLightControl() { return SingleFrame(command::kTakeLightControl, 0, nullptr); }
 
 bool DeviceTransport::QueryReceiverLink() {
     if (!receiverMode) return true;

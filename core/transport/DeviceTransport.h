@@ -12,8 +12,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "transport/CommandFrame.h"
+#include "transport/TransportParams.h"
 #include "hid/HidChannel.h"
 #include "base/Clock.h"
 
@@ -60,6 +62,19 @@ public:
     // Light frame chunks left out because another exchange was in progress.
     std::atomic<uint64_t> droppedLightChunks{0};
 
+    // Opens the channel of params' path (receiver or cable) for reading and
+    // writing and, when it opened, marks the transport open with params'
+    // chunk size. The failure's cause is then LastOpenError().
+    bool Open(const std::string& path, const TransportParams& params);
+    // Re-points a transport from one path to the other: closes it, reopens
+    // the channel of `to` on `path` and reopens the transport with params'
+    // chunk size. Stays closed when the channel does not open.
+    bool SwitchTo(const std::string& path, TransportPath to, const TransportParams& params);
+    // Marks the transport closed and closes both channels. Not under ioLock:
+    // a worker blocked on a channel is woken by the close.
+    void Close();
+    HidOpenError LastOpenError() const { return lastOpenError_.load(); }
+
     // Request and answer are 64 bytes. Writes the debug lines.
     int Exchange(const uint8_t* request, uint8_t* response, size_t& bytesRead);
     // One write and one read on channel A, no echo check, retry or log.
@@ -74,12 +89,12 @@ public:
     int WriteKeyTable(const uint8_t* data, int block);
     int WriteLightBlock(const uint8_t* data, size_t length, int block);
     int StreamLightFrame(const uint8_t* data, size_t length);
-    int SendCommand19();
-    int WriteBlock21(const uint8_t* data, size_t length);
-    int WriteBlock23(const uint8_t* data, size_t length);
+    int HandLightsToDevice();
+    int WriteMacroImage(const uint8_t* data, size_t length);
+    int WriteBuffer(const uint8_t* data, size_t length);
     int ReadPowerStatus(uint8_t* out);  // kPowerStatusSize bytes
-    int ReadKeyTableThird(uint8_t* out);  // keyTableLength / 3 bytes
-    int SendCommand28();
+    int ReadLedMap(uint8_t* out);  // keyTableLength / 3 bytes
+    int TakeLightControl();
     bool QueryReceiverLink();
 
     IClock& clock() { return clock_; }
@@ -94,6 +109,7 @@ private:
     size_t EffectiveChunk() const;
 
     IClock& clock_;
+    std::atomic<HidOpenError> lastOpenError_{HidOpenError::None};
 };
 
 // Status byte of an answer as a result code: 1, -102 or -103.

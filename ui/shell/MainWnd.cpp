@@ -415,13 +415,7 @@ void MainWnd::SetLightControl(bool on) {
 }
 
 void MainWnd::ApplyLightControlToDevices() {
-    if (!model_) return;
-    for (const DeviceModel::Page& page : model_->Pages()) {
-        page.device->lightControlEnabled = lightControl_;
-        if (lightControl_ && CableKindOf(page.device->Identity().kind) == kind::kKeyboard) {
-            page.device->commandTransport.SendCommand28();
-        }
-    }
+    if (model_) model_->ApplyLightControl(lightControl_);
 }
 
 void MainWnd::RefreshNoDeviceLink() {

@@ -137,7 +137,7 @@ void KestrelKeyboardDevice::SyncOnConnect() {
             std::vector<uint8_t> leds(static_cast<size_t>(count));
             commandTransport.keyTableLength = static_cast<uint16_t>(table.size());
             const int tableRead = commandTransport.ReadKeyTable(table.data());
-            const int ledsRead = commandTransport.ReadKeyTableThird(leds.data());
+            const int ledsRead = commandTransport.ReadLedMap(leds.data());
             commandTransport.EndSession();
             if (tableRead == result::kSuccess && ledsRead == result::kSuccess) {
                 const KeyPositionMaps maps = BuildKeyPositionMaps(table, leds, count);
@@ -467,7 +467,7 @@ std::vector<uint8_t> KestrelKeyboardDevice::LastFrame() const {
 
 void KestrelKeyboardDevice::SetLightControl(bool on) {
     lightControlEnabled = on;
-    if (on && commandTransport.open.load()) commandTransport.SendCommand28();
+    if (on && commandTransport.open.load()) commandTransport.TakeLightControl();
     if (!on) {
         stream_.Rest();
     } else {
@@ -595,7 +595,7 @@ int KestrelKeyboardDevice::WriteSettings(int /*slot*/, int /*value*/, int /*flag
         code = static_cast<uint8_t>(SettingsEffectCode(light));
     }
     const uint8_t effect = light[light::info::kSelectItem];
-    if (effect != light::kMusicEffect && effect != light::kScreenEffect) commandTransport.SendCommand19();
+    if (effect != light::kMusicEffect && effect != light::kScreenEffect) commandTransport.HandLightsToDevice();
     const SettingsRecord record = BuildSettingsRecord(light, stages, code);
     commandTransport.BeginSession();
     const int written = commandTransport.WriteData(record.data(), record.size(), 0);
@@ -713,7 +713,7 @@ int KestrelKeyboardDevice::WriteMacros() {
     if (!commandTransport.open.load()) return 0;
     const std::vector<uint8_t> image = BuildMacroImage(macros);
     commandTransport.BeginSession();
-    const int written = commandTransport.WriteBlock21(image.data(), image.size());
+    const int written = commandTransport.WriteMacroImage(image.data(), image.size());
     commandTransport.EndSession();
     if (written != result::kSuccess) {
         DebugLine(std::string("keyboard: the macro image was not written: ") + DescribeResult(written));
