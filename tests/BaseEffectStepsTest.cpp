@@ -31,7 +31,7 @@ void ExpectAll(const std::vector<uint32_t>& colours, uint32_t led) {
 
 TEST(BaseEffectStepsTest, BreatheWrapsThePhaseAndAdvancesTheColourOnlyWhenItComesRoundToZero) {
     std::vector<uint32_t> colours(5, 0xDEADBEEF);
-    BaseEffectState state{127, 6, false, 0};
+    EffectStepState state{127, 6, false, 0};
     StepBreathe(state, colours, Record(4, 0, true, true));
     EXPECT_EQ(state.phase, 0);
     EXPECT_EQ(state.colourIndex, 0);  // 6 wraps to the first of the seven
@@ -63,12 +63,12 @@ TEST(BaseEffectStepsTest, BreatheWrapsThePhaseAndAdvancesTheColourOnlyWhenItCome
 TEST(BaseEffectStepsTest, FourColourBreatheUsesItsOwnListEvenWithALeftoverIndex) {
     std::vector<uint32_t> colours(3);
     for (uint8_t leftover : {4, 5, 6}) {
-        BaseEffectState state{10, leftover, false, 0};
+        EffectStepState state{10, leftover, false, 0};
         StepFourColourBreathe(state, colours, Record(4, 0, true, false));
         EXPECT_LT(state.colourIndex, 4) << int(leftover);
         ExpectAll(colours, PackLed(FourColour(state.colourIndex), static_cast<uint8_t>(255 * Curve128(11) / 256)));
     }
-    BaseEffectState state{127, 3, false, 0};
+    EffectStepState state{127, 3, false, 0};
     StepFourColourBreathe(state, colours, Record(4, 0, true, true));
     EXPECT_EQ(state.colourIndex, 0);
     ExpectAll(colours, PackLed(FourColour(0), 0));
@@ -79,7 +79,7 @@ TEST(BaseEffectStepsTest, FlashTogglesAfterHalfABlinkPeriodAcrossTheTickCounterW
     const uint32_t start = 0xFFFFFF00u;  // the millisecond tick wraps during the test
     const LightInfo record = Record(3, 4, true, true);
     const uint32_t half = BlinkHalfPeriodMs(4);
-    BaseEffectState state{176, 0, false, start};
+    EffectStepState state{176, 0, false, start};
 
     StepFlash(state, colours, record, start + half - 1);
     EXPECT_FALSE(state.toggle);
@@ -111,7 +111,7 @@ TEST(BaseEffectStepsTest, FourColourBlinkStepsThroughFourColoursWhateverPhaseItF
     std::vector<uint32_t> colours(2);
     const LightInfo record = Record(4, 4, true, false);
     const uint32_t half = BlinkHalfPeriodMs(4);
-    BaseEffectState state{100, 0, false, 0};  // a phase another step left
+    EffectStepState state{100, 0, false, 0};  // a phase another step left
     StepFourColourBlink(state, colours, record, half);
     EXPECT_TRUE(state.toggle);
     EXPECT_LT(state.phase, 4);
@@ -128,7 +128,7 @@ TEST(BaseEffectStepsTest, FourColourBlinkStepsThroughFourColoursWhateverPhaseItF
 
 TEST(BaseEffectStepsTest, HueCycleStaticAndOff) {
     std::vector<uint32_t> colours(3);
-    BaseEffectState state{191, 0, false, 0};
+    EffectStepState state{191, 0, false, 0};
     StepHueCycle(state, colours, Record(1, 0, true, false));
     EXPECT_EQ(state.phase, 0);
     ExpectAll(colours, PackLed(Hue(0), 50));

@@ -33,23 +33,25 @@ TEST(DeviceEffectStepTest, SharedStepsPaintEveryLedFromTheLightRecord) {
     KestrelUSBDevice device(backend, clock);
     device.SetLedCount(3);
     device.lightEffect = {0, 2, 4, 1, 0, 10, 20, 30};
-    device.EffectStepStaticB();
+    device.EffectStepStatic();
     for (uint32_t led : device.ledColours) EXPECT_EQ(led, light::PackLed({10, 20, 30}, 100));
     // Flash: toggles once the blink period (7 x 200 ms at speed 4) has passed on the device's clock.
-    device.effectToggleTime = 1000;
+    light::EffectStepState steps = device.EffectStepState();
+    steps.toggleTime = 1000;
+    device.SetEffectStepState(steps);
     device.EffectStepFlash();
-    EXPECT_FALSE(device.effectToggle);
+    EXPECT_FALSE(device.EffectStepState().toggle);
     EXPECT_EQ(device.ledColours[0], 0u);
     clock.Advance(1400);
     device.EffectStepFlash();
-    EXPECT_TRUE(device.effectToggle);
-    EXPECT_EQ(device.effectToggleTime, 2400u);
+    EXPECT_TRUE(device.EffectStepState().toggle);
+    EXPECT_EQ(device.EffectStepState().toggleTime, 2400u);
     EXPECT_EQ(device.ledColours[2], light::PackLed({10, 20, 30}, 100));
     device.EffectStepOff();
     EXPECT_EQ(device.ledColours, std::vector<uint32_t>(3, 0u));
 }
 
-TEST_F(DeviceTest, LevelSteps) {
+TEST_F(DeviceTest, KeyLevelStepsFollowTheirModeAndStayInTheTable) {
     struct Case {
         bool up;
         int modeOrFine;
@@ -91,7 +93,7 @@ TEST_F(DeviceTest, LevelRingRotatesAndMarksLevels) {
     EXPECT_EQ(device_.levelRing[3], 0);
 }
 
-TEST_F(DeviceTest, BindPageControls) {
+TEST_F(DeviceTest, PageBindingFindsKeyAndLightButtonsOnlyInASelectPanelPage) {
     HeadlessDeviceView view({{10, "DeviceKeyButton", "KEY_3"},
                              {11, "DeviceKeyButton", "key_130"},
                              {12, "DeviceKeyButton", "light_1"},
@@ -135,7 +137,7 @@ TEST_F(DeviceTest, SetLedCountWithTheSameCountOnlyClears) {
     EXPECT_EQ(colour, 0u);
 }
 
-TEST_F(DeviceTest, ShowFunctionTab) {
+TEST_F(DeviceTest, FunctionTypeSelectsTheKindsFunctionAndKeyFunctionTabs) {
     // (kind, type) -> tab of the function switch, tab of the key function switch
     const std::tuple<uint32_t, int, int, int> cases[] = {
         {kind::kKeyboard, 4, 3, -1}, {kind::kHeadset, 4, 0, 2}, {kind::kMouse, 3, 1, -1},

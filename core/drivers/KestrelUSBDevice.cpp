@@ -109,12 +109,17 @@ void KestrelUSBDevice::ShowFunctionTab(int type) {
 template <typename Step>
 void KestrelUSBDevice::RunBaseStep(Step step) {
     std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
-    light::BaseEffectState state{effectPhase, effectColourIndex, effectToggle, effectToggleTime};
-    step(state);
-    effectPhase = state.phase;
-    effectColourIndex = state.colourIndex;
-    effectToggle = state.toggle;
-    effectToggleTime = state.toggleTime;
+    step(effectSteps_);
+}
+
+light::EffectStepState KestrelUSBDevice::EffectStepState() {
+    std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+    return effectSteps_;
+}
+
+void KestrelUSBDevice::SetEffectStepState(const light::EffectStepState& state) {
+    std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+    effectSteps_ = state;
 }
 
 uint32_t KestrelUSBDevice::StepClockMs() {
@@ -122,32 +127,30 @@ uint32_t KestrelUSBDevice::StepClockMs() {
 }
 
 void KestrelUSBDevice::EffectStepBreathe() {
-    RunBaseStep([this](light::BaseEffectState& s) { light::StepBreathe(s, ledColours, lightEffect); });
+    RunBaseStep([this](light::EffectStepState& s) { light::StepBreathe(s, ledColours, lightEffect); });
 }
 
-void KestrelUSBDevice::EffectStepExtra() {
-    RunBaseStep([this](light::BaseEffectState& s) { light::StepFourColourBreathe(s, ledColours, lightEffect); });
+void KestrelUSBDevice::EffectStepFourColourBreathe() {
+    RunBaseStep([this](light::EffectStepState& s) { light::StepFourColourBreathe(s, ledColours, lightEffect); });
 }
 
-void KestrelUSBDevice::EffectStepStaticA() {
-    RunBaseStep([this](light::BaseEffectState&) { light::StepStatic(ledColours, lightEffect); });
+void KestrelUSBDevice::EffectStepStatic() {
+    RunBaseStep([this](light::EffectStepState&) { light::StepStatic(ledColours, lightEffect); });
 }
 
-void KestrelUSBDevice::EffectStepStaticB() { KestrelUSBDevice::EffectStepStaticA(); }
-void KestrelUSBDevice::EffectStepStaticC() { KestrelUSBDevice::EffectStepStaticA(); }
 
-void KestrelUSBDevice::EffectStepWave() {
-    RunBaseStep([this](light::BaseEffectState& s) { light::StepHueCycle(s, ledColours, lightEffect); });
+void KestrelUSBDevice::EffectStepHueCycle() {
+    RunBaseStep([this](light::EffectStepState& s) { light::StepHueCycle(s, ledColours, lightEffect); });
 }
 
 void KestrelUSBDevice::EffectStepFlash() {
     const uint32_t now = StepClockMs();
-    RunBaseStep([this, now](light::BaseEffectState& s) { light::StepFlash(s, ledColours, lightEffect, now); });
+    RunBaseStep([this, now](light::EffectStepState& s) { light::StepFlash(s, ledColours, lightEffect, now); });
 }
 
-void KestrelUSBDevice::EffectStepCycle() {
+void KestrelUSBDevice::EffectStepFourColourBlink() {
     const uint32_t now = StepClockMs();
-    RunBaseStep([this, now](light::BaseEffectState& s) { light::StepFourColourBlink(s, ledColours, lightEffect, now); });
+    RunBaseStep([this, now](light::EffectStepState& s) { light::StepFourColourBlink(s, ledColours, lightEffect, now); });
 }
 
 void KestrelUSBDevice::EffectStepOff() {

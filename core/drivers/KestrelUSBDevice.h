@@ -28,6 +28,7 @@
 #include "models/lighting/LightRecords.h"
 #include "models/keys/KeyRecord.h"
 #include "models/lighting/LightRecordLayout.h"
+#include "models/lighting/BaseEffectSteps.h"
 
 namespace ivra {
 
@@ -86,10 +87,6 @@ public:
     size_t lightGroupStep = 0;                     // the step playing, under lightGroupLock
     std::vector<LightInfo> ledFrames;
     std::atomic<bool> lightControlEnabled{true};
-    uint8_t effectPhase = 0;
-    uint8_t effectColourIndex = 0;
-    bool effectToggle = false;
-    uint32_t effectToggleTime = 0;
     std::array<uint8_t, kKeyLevelCount> keyLevels{};
     std::array<uint8_t, kLevelRingSize> levelRing{};
     bool batteryPowered = false;
@@ -106,15 +103,13 @@ public:
     // The shared software effect steps: each paints every entry of
     // ledColours from lightEffect once (the kinds' effect threads choose
     // which runs and when).
-    virtual void EffectStepBreathe();
-    virtual void EffectStepExtra();
-    virtual void EffectStepStaticA();
-    virtual void EffectStepStaticB();
-    virtual void EffectStepStaticC();
-    virtual void EffectStepWave();
-    virtual void EffectStepFlash();
-    virtual void EffectStepCycle();
-    virtual void EffectStepOff();
+    void EffectStepBreathe();
+    void EffectStepFourColourBreathe();
+    void EffectStepStatic();
+    void EffectStepHueCycle();
+    void EffectStepFlash();
+    void EffectStepFourColourBlink();
+    void EffectStepOff();
     virtual void PushLightFrame();
     // Shows the current ledColours on the page; the selector entry's frame
     // timer calls it when a new frame exists and the page is seen. Kinds
@@ -124,8 +119,6 @@ public:
     virtual void GetLedColour(uint32_t& colour, int index);
     virtual void SyncOnConnect() {}
     virtual void ReadBackSettings() {}
-    virtual void OnTimer1003() {}
-    virtual void OnTimer1004() {}
     virtual void RefreshPowerStatus() {}
     virtual bool QueryLink() { return true; }
     virtual int LoadProfile() { return 0; }
@@ -183,9 +176,10 @@ public:
     void SetCurrentProfileId(const std::string& id);
     std::string CurrentProfileId() const;
 
-    // Runs one shared effect step with the device's step state.
-    template <typename Step>
-    void RunBaseStep(Step step);
+    // The shared effect steps' animation state (phase, colour index, flash
+    // toggle and its time), under the light frame lock.
+    light::EffectStepState EffectStepState();
+    void SetEffectStepState(const light::EffectStepState& state);
     // The millisecond tick the flashing steps time their toggles with.
     uint32_t StepClockMs();
 
@@ -231,6 +225,11 @@ protected:
     virtual void OnKindEvent(uint16_t /*code*/, bool /*receiverChannel*/) {}
 
 private:
+    // Runs one shared effect step with the device's step state.
+    template <typename Step>
+    void RunBaseStep(Step step);
+
+    light::EffectStepState effectSteps_{};  // under lightFrameLock
     std::atomic<bool> eventChannelBOpen_{false};
     std::unique_ptr<EventListener> listenerA_;
     std::unique_ptr<EventListener> listenerB_;

@@ -28,8 +28,6 @@ void SelectorEntry::StartTimer(int id, uint32_t ms) {
             case entry_timer::kLightFrame: OnLightFrameTimer(); break;
             case entry_timer::kConnect: OnConnectTimer(); break;
             case entry_timer::kReadBack: OnReadBackTimer(); break;
-            case entry_timer::kTimer1003: device_.OnTimer1003(); break;
-            case entry_timer::kTimer1004: device_.OnTimer1004(); break;
             case entry_timer::kPowerStatus: OnPowerStatusTimer(); break;
             case entry_timer::kLinkWatch: OnLinkWatchTimer(); break;
             default: break;

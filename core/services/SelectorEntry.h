@@ -33,8 +33,6 @@ namespace entry_timer {
 constexpr int kLightFrame = 1000;
 constexpr int kConnect = 1001;
 constexpr int kReadBack = 1002;
-constexpr int kTimer1003 = 1003;
-constexpr int kTimer1004 = 1004;
 constexpr int kPowerStatus = 1005;
 constexpr int kLinkWatch = 1007;
 }  // namespace entry_timer

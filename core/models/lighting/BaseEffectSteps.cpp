@@ -24,7 +24,7 @@ void Fill(std::vector<uint32_t>& colours, Rgb colour, uint8_t brightness) {
 
 // Moves the breathing phase one step and, when it comes round to 0, the
 // colour index on through `colourCount` colours.
-void BreathePhase(BaseEffectState& state, const LightInfo& record, unsigned colourCount) {
+void BreathePhase(EffectStepState& state, const LightInfo& record, unsigned colourCount) {
     // A phase or index another step left beyond this step's range is
     // brought into it first.
     unsigned phase = state.phase % kBreathPhases;
@@ -38,13 +38,13 @@ void BreathePhase(BaseEffectState& state, const LightInfo& record, unsigned colo
     if (phase == 0) state.colourIndex = static_cast<uint8_t>((state.colourIndex + 1) % colourCount);
 }
 
-uint8_t BreatheBrightness(const BaseEffectState& state, const LightInfo& record) {
+uint8_t BreatheBrightness(const EffectStepState& state, const LightInfo& record) {
     return static_cast<uint8_t>(Level(record) * Curve128(state.phase) / 256);
 }
 
 // Whether half a blink period has passed since the last toggle; if so the
 // toggle flips and its time is taken.
-bool Toggled(BaseEffectState& state, const LightInfo& record, uint32_t nowMs) {
+bool Toggled(EffectStepState& state, const LightInfo& record, uint32_t nowMs) {
     if (static_cast<uint32_t>(nowMs - state.toggleTime) < BlinkHalfPeriodMs(record[info::kSpeed])) return false;
     state.toggle = !state.toggle;
     state.toggleTime = nowMs;
@@ -53,13 +53,13 @@ bool Toggled(BaseEffectState& state, const LightInfo& record, uint32_t nowMs) {
 
 }  // namespace
 
-void StepBreathe(BaseEffectState& state, std::vector<uint32_t>& colours, const LightInfo& record) {
+void StepBreathe(EffectStepState& state, std::vector<uint32_t>& colours, const LightInfo& record) {
     BreathePhase(state, record, kSevenColours);
     const Rgb colour = Multi(record) ? SevenColour(state.colourIndex) : FixedColour(record);
     Fill(colours, colour, BreatheBrightness(state, record));
 }
 
-void StepFourColourBreathe(BaseEffectState& state, std::vector<uint32_t>& colours, const LightInfo& record) {
+void StepFourColourBreathe(EffectStepState& state, std::vector<uint32_t>& colours, const LightInfo& record) {
     BreathePhase(state, record, kFourColours);
     Fill(colours, FourColour(state.colourIndex), BreatheBrightness(state, record));
 }
@@ -68,12 +68,12 @@ void StepStatic(std::vector<uint32_t>& colours, const LightInfo& record) {
     Fill(colours, FixedColour(record), Level(record));
 }
 
-void StepHueCycle(BaseEffectState& state, std::vector<uint32_t>& colours, const LightInfo& record) {
+void StepHueCycle(EffectStepState& state, std::vector<uint32_t>& colours, const LightInfo& record) {
     state.phase = HueAdvance(state.phase, Forward(record) ? 1 : -1);
     Fill(colours, Hue(state.phase), Level(record));
 }
 
-void StepFlash(BaseEffectState& state, std::vector<uint32_t>& colours, const LightInfo& record, uint32_t nowMs) {
+void StepFlash(EffectStepState& state, std::vector<uint32_t>& colours, const LightInfo& record, uint32_t nowMs) {
     if (Toggled(state, record, nowMs)) {
         const unsigned phase = state.phase + kFlashHueStep;
         state.phase = static_cast<uint8_t>(phase >= kHueWheelColours ? 0 : phase);
@@ -86,7 +86,7 @@ void StepFlash(BaseEffectState& state, std::vector<uint32_t>& colours, const Lig
     Fill(colours, colour, Level(record));
 }
 
-void StepFourColourBlink(BaseEffectState& state, std::vector<uint32_t>& colours, const LightInfo& record,
+void StepFourColourBlink(EffectStepState& state, std::vector<uint32_t>& colours, const LightInfo& record,
                          uint32_t nowMs) {
     state.phase = static_cast<uint8_t>(state.phase % kFourColours);
     if (Toggled(state, record, nowMs)) state.phase = static_cast<uint8_t>((state.phase + 1) % kFourColours);

@@ -15,7 +15,7 @@ namespace ivra::light {
 // Shared by all the steps and not reset when the effect changes, so a step
 // may find a phase or colour index another step left; each step brings the
 // values it uses into its own range first.
-struct BaseEffectState {
+struct EffectStepState {
     uint8_t phase = 0;
     uint8_t colourIndex = 0;
     bool toggle = false;       // flash and blink: lit half of the period
@@ -27,27 +27,27 @@ struct BaseEffectState {
 // colour index advances through the seven colours. Colour: the seven-colour
 // list with MultiColor, the fixed colour without; brightness
 // bright(Light) x curve(phase) / 256.
-void StepBreathe(BaseEffectState& state, std::vector<uint32_t>& colours, const LightInfo& record);
+void StepBreathe(EffectStepState& state, std::vector<uint32_t>& colours, const LightInfo& record);
 
 // As StepBreathe over the four-colour list, whatever MultiColor says.
-void StepFourColourBreathe(BaseEffectState& state, std::vector<uint32_t>& colours, const LightInfo& record);
+void StepFourColourBreathe(EffectStepState& state, std::vector<uint32_t>& colours, const LightInfo& record);
 
 // The fixed colour at bright(Light).
 void StepStatic(std::vector<uint32_t>& colours, const LightInfo& record);
 
 // Hue cycle: the phase steps round the 192-colour hue wheel (forward when Fx
 // is set); every position hue(phase) at bright(Light).
-void StepHueCycle(BaseEffectState& state, std::vector<uint32_t>& colours, const LightInfo& record);
+void StepHueCycle(EffectStepState& state, std::vector<uint32_t>& colours, const LightInfo& record);
 
 // Flash: once half a blink period (200 ms x the speed table) has passed
 // since the last toggle (an unsigned difference, so a wrapping tick count
 // works), the lit half flips and the phase moves 16 hues on. Lit: hue(phase)
 // with MultiColor, else the fixed colour, at bright(Light); dark: all zero.
-void StepFlash(BaseEffectState& state, std::vector<uint32_t>& colours, const LightInfo& record, uint32_t nowMs);
+void StepFlash(EffectStepState& state, std::vector<uint32_t>& colours, const LightInfo& record, uint32_t nowMs);
 
 // Four-colour blink: timed as StepFlash; each toggle moves the phase to the
 // next of the four colours. Lit: four-colour list[phase] at bright(Light).
-void StepFourColourBlink(BaseEffectState& state, std::vector<uint32_t>& colours, const LightInfo& record,
+void StepFourColourBlink(EffectStepState& state, std::vector<uint32_t>& colours, const LightInfo& record,
                          uint32_t nowMs);
 
 // Every position 0, 0, 0, 0.

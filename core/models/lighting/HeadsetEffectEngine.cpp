@@ -113,7 +113,7 @@ void HeadsetEffectEngine::Step(std::vector<uint32_t>& colours) {
 
 template <typename SharedStep>
 void HeadsetEffectEngine::RunShared(SharedStep step) {
-    BaseEffectState state{phase_, colourIndex_, lit_, static_cast<uint32_t>(toggledAtMs_)};
+    EffectStepState state{phase_, colourIndex_, lit_, static_cast<uint32_t>(toggledAtMs_)};
     step(state);
     phase_ = state.phase;
     colourIndex_ = state.colourIndex;
@@ -140,16 +140,16 @@ void HeadsetEffectEngine::StepLocked(std::vector<uint32_t>& colours, uint64_t no
             break;
         // The shared steps every lit device has.
         case kColourCycle:
-            RunShared([&](BaseEffectState& state) { StepHueCycle(state, colours, record_); });
+            RunShared([&](EffectStepState& state) { StepHueCycle(state, colours, record_); });
             break;
         case kBreathing:
-            RunShared([&](BaseEffectState& state) { StepBreathe(state, colours, record_); });
+            RunShared([&](EffectStepState& state) { StepBreathe(state, colours, record_); });
             break;
         case kSteady:
             StepStatic(colours, record_);
             break;
         case kBlink:
-            RunShared([&](BaseEffectState& state) {
+            RunShared([&](EffectStepState& state) {
                 StepFlash(state, colours, record_, static_cast<uint32_t>(nowMs));
             });
             break;
