@@ -165,8 +165,10 @@ TEST(LightSectionsTest, WrittenGroupReadsBackAndKeepsPositionsBeyondTheBuffer) {
     EXPECT_EQ(colours, (std::vector<uint32_t>{narrow[0], wide[1], wide[2]}));
     EXPECT_EQ(CustomGroupCount(section), 2u);
 
+    EXPECT_EQ(ReadCustomGroupIndex(section), std::nullopt);  // groups alone carry no chosen index
     WriteCustomGroupIndex(section, 1);
     EXPECT_EQ(section["CustomLightMode"]["CustomLightModeGroupIndex"].asInt(), 1);
+    EXPECT_EQ(ReadCustomGroupIndex(section), 1);
     EXPECT_EQ(CustomGroupCount(section), 2u);  // the index sits beside the groups
 }
 

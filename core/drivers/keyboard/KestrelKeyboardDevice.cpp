@@ -569,8 +569,7 @@ void KestrelKeyboardDevice::SaveCustomGroup() {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
     if (!EnsureSection()) return;
     Json::Value& section = profile_.MutableDeviceSection();
-    const int group = IntMember(MemberOf(section, "CustomLightMode"), "CustomLightModeGroupIndex")
-                          .value_or(lightEffect[light::info::kCustomGroup]);
+    const int group = light::ReadCustomGroupIndex(section).value_or(lightEffect[light::info::kCustomGroup]);
     if (group >= 0 && light::WriteCustomGroup(section, static_cast<size_t>(group), colours)) SaveProfile();
 }
 

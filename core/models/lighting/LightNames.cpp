@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "models/lighting/LightJsonValues.h"
+#include "models/lighting/LightRecordLayout.h"
+#include "models/lighting/LightSectionKeys.h"
 #include "base/JsonHelpers.h"
 
 namespace ivra::light {
@@ -11,14 +13,10 @@ namespace {
 
 constexpr const char* kDefaultNamesKey = "DefaultLightName";
 constexpr const char* kAreaNamesKey = "AreaLightName";
-constexpr const char* kRecordedKey = "LightInfo";
 constexpr const char* kNameKey = "LightName";
 constexpr const char* kVisibleKey = "visible";
 constexpr const char* kCodeKey = "value";
 
-// The streamed effects, which the keyboard is told as entry 0's code.
-constexpr unsigned kMusicIndex = 29;
-constexpr unsigned kScreenIndex = 30;
 constexpr unsigned kFirstUnsentIndex = 32;
 
 // The element of `file`'s `key` array for the model; null when there is none.
@@ -66,7 +64,7 @@ LightNameLists LightNamesFromJson(const Json::Value& defaultLight, const Json::V
         }
     }
     AppendNames(ModelElement(defaultLight, kAreaNamesKey, modelIndex), lists.areaNames);
-    AppendNames(ModelElement(recordedConfig, kRecordedKey, modelIndex), lists.recordedNames);
+    AppendNames(ModelElement(recordedConfig, kLightInfoKey, modelIndex), lists.recordedNames);
     return lists;
 }
 
@@ -77,8 +75,9 @@ LightNameLists LoadLightNames(const std::filesystem::path& defaultLightFile,
 
 uint8_t DeviceEffectCode(const LightNameLists& lists, unsigned effectIndex) {
     if (lists.codes.empty()) return 0;
+    // The streamed effects are told to the keyboard as entry 0's code.
     const bool streamedOrUnsent =
-        effectIndex == kMusicIndex || effectIndex == kScreenIndex || effectIndex >= kFirstUnsentIndex;
+        effectIndex == kMusicEffect || effectIndex == kScreenEffect || effectIndex >= kFirstUnsentIndex;
     if (streamedOrUnsent || effectIndex >= lists.codes.size()) return CodeByte(lists.codes.front());
     return CodeByte(lists.codes[effectIndex]);
 }

@@ -6,6 +6,7 @@
 
 #include "models/lighting/LightJsonValues.h"
 #include "models/lighting/LightRecordLayout.h"
+#include "models/lighting/LightSectionKeys.h"
 #include "models/lighting/LightTables.h"
 #include "base/JsonHelpers.h"
 
@@ -13,7 +14,6 @@ namespace ivra::light {
 
 namespace {
 
-constexpr const char* kLightInfoKey = "LightInfo";
 constexpr const char* kAudioLightInfoKey = "AudioLightInfo";
 constexpr const char* kLightListKey = "LightList";
 constexpr const char* kCustomModeKey = "CustomLightMode";
@@ -183,6 +183,10 @@ bool WriteCustomGroup(Json::Value& section, size_t group, const std::vector<uint
 
 void WriteCustomGroupIndex(Json::Value& section, int group) {
     AsObject(AsObject(section)[kCustomModeKey])[kGroupIndexKey] = group;
+}
+
+std::optional<int> ReadCustomGroupIndex(const Json::Value& section) {
+    return IntMember(MemberOf(section, kCustomModeKey), kGroupIndexKey);
 }
 
 size_t CustomGroupCount(const Json::Value& section) {

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <json/value.h>
@@ -52,9 +53,11 @@ bool ReadCustomGroup(Json::Value& section, size_t group, size_t positions, std::
 // cannot address.
 bool WriteCustomGroup(Json::Value& section, size_t group, const std::vector<uint32_t>& colours);
 
-// "CustomLightModeGroupIndex": the group last chosen in the panel. Only
-// written; the group in use is the light record's CustomGroup byte.
+// "CustomLightModeGroupIndex": the group last chosen in the panel; the
+// group in use is the light record's CustomGroup byte. Empty when the
+// section has no such member.
 void WriteCustomGroupIndex(Json::Value& section, int group);
+std::optional<int> ReadCustomGroupIndex(const Json::Value& section);
 
 // How many custom groups the section holds.
 size_t CustomGroupCount(const Json::Value& section);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "models/lighting/LightJsonValues.h"
+#include "models/lighting/LightSectionKeys.h"
 #include "base/JsonHelpers.h"
 
 namespace ivra::light {
@@ -11,7 +12,6 @@ namespace ivra::light {
 namespace {
 
 constexpr const char* kStepListKey = "LEDEffectList";
-constexpr const char* kRecordedKey = "LightInfo";
 constexpr const char* kGuidKey = "Guid";
 
 // A file name is at most 255 bytes; the extension takes six of them.
@@ -59,7 +59,7 @@ bool IsSafeRecordedGuid(std::string_view guid) {
 
 std::vector<RecordedStep> LoadRecordedSteps(const std::filesystem::path& dataFolder,
                                             const Json::Value& recordedConfig, unsigned effectIndex) {
-    const Json::Value& effects = ElementOf(MemberOf(recordedConfig, kRecordedKey), 0);
+    const Json::Value& effects = ElementOf(MemberOf(recordedConfig, kLightInfoKey), 0);
     const std::string guid = StringMember(ElementOf(effects, effectIndex), kGuidKey);
     if (!IsSafeRecordedGuid(guid)) return {};
     return ReadLightStepFile(dataFolder / (guid + std::string(kLightStepFileExtension)));
