@@ -68,7 +68,9 @@ TEST(KindRegistryTest, EveryKindHasWhatItClaims) {
         const std::string name(traits.name);
         EXPECT_TRUE(IsKnownKindName(traits.name)) << name;
         EXPECT_TRUE(seen.insert(name).second) << name << " listed twice";
-        if (!traits.alias.empty()) EXPECT_TRUE(seen.insert(std::string(traits.alias)).second);
+        if (!traits.alias.empty()) {
+            EXPECT_TRUE(seen.insert(std::string(traits.alias)).second) << traits.alias;
+        }
         ASSERT_NE(traits.makeDriver, nullptr) << name;
         if (!traits.complete) continue;
         EXPECT_TRUE(std::filesystem::is_regular_file(source / "DefaultData" / (name + ".Json")))
