@@ -7,6 +7,7 @@
 
 #include "LinuxHidBackend.h"
 #include "models/profile/DataLocations.h"
+#include "services/KindRegistry.h"
 
 namespace ivra::cli {
 
@@ -29,6 +30,12 @@ IHidBackend* CommandContext::Backend() {
     backend_ = MakeSimulatedBackend(options_.simulate, error);
     if (!backend_) err_ << "ivractl: --simulate: " << error << "\n";
     return backend_.get();
+}
+
+std::string CommandContext::KindName() const {
+    if (options_.kind.empty()) return "keyboard";
+    const KindTraits* traits = FindKindByName(options_.kind);
+    return traits ? std::string(traits->name) : options_.kind;
 }
 
 std::filesystem::path CommandContext::KindDataFolder(bool create, bool& exists, std::string& error) const {

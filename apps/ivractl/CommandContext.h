@@ -43,8 +43,9 @@ public:
     IHidBackend* Backend();
     bool Simulated() const { return !options_.simulate.empty(); }
 
-    // The kind the profile and macro verbs work on (--kind, default keyboard).
-    std::string KindName() const { return options_.kind.empty() ? "keyboard" : options_.kind; }
+    // The kind the profile and macro verbs work on (--kind, default keyboard):
+    // a registered name or alias in any case gives the kind's own name.
+    std::string KindName() const;
     // The data folder of that kind. Verbs that change something have it
     // created; verbs that only read get its path even when it does not
     // exist (`exists` false), so they never make a folder for a kind that
