@@ -4,6 +4,8 @@
 #include <string>
 #include <tuple>
 
+#include "IvractlRunner.h"
+#include "TemporaryFolder.h"
 #include "base/JsonHelpers.h"
 #include "discovery/CatalogueFile.h"
 
@@ -176,6 +178,36 @@ TEST_F(CatalogueFileTest, UnusableFileIsNamedByRowAndFieldAndTheOtherRowsServe) 
         EXPECT_EQ(load.shipped, t.user ? CatalogueSource::kShippedFile : CatalogueSource::kBuiltIn);
         ExpectSameRows(load.catalogue, DeviceCatalogue::Shipped());
     }
+}
+
+// A keyboard with a product id only the user's catalogue names is served
+// once that file is in the settings folder, and only then.
+TEST_F(CatalogueFileTest, UserRowsServeASecondKeyboardProduct) {
+    sim::TemporaryFolder data;
+    const fs::path keyboard = root_ / "kb5070.json";
+    Write(keyboard, R"({"productId": 20592})");  // 0x5070
+    const std::string args = "--simulate 'keyboard:" + keyboard.string() + "' --data-dir '" + data.Path().string() +
+                             "' device sync";
+    const std::string env = "IVRA_HOME='" IVRA_SOURCE_DIR "' XDG_CONFIG_HOME='" + root_.string() + "'";
+    fs::create_directories(root_ / "Ivra Wireless Manager 1.0");
+    const fs::path userFile = root_ / "Ivra Wireless Manager 1.0" / kCatalogueFileName;
+
+    const testing::CommandRun unknown = testing::RunIvractl(args, root_, env);
+    EXPECT_NE(unknown.status, 0) << unknown.out << unknown.err;
+
+    Write(userFile, kUserKeyboard);
+    const testing::CommandRun served = testing::RunIvractl(args, root_, env);
+    EXPECT_EQ(served.status, 0) << served.out << served.err;
+    EXPECT_NE(served.out.find("keys: 108"), std::string::npos) << served.out;
+    EXPECT_EQ(served.err, "");
+
+    Json::Value broken = ParseJson(kUserKeyboard);
+    broken["options"][0].removeMember("productId");
+    Write(userFile, StyledJson(broken));
+    const testing::CommandRun refused = testing::RunIvractl(args, root_, env);
+    EXPECT_NE(refused.status, 0);
+    EXPECT_NE(refused.err.find("catalogue.json: options row 0, field \"productId\": missing"), std::string::npos)
+        << refused.err;
 }
 
 }  // namespace
