@@ -224,14 +224,22 @@ CatalogueLoad LoadDeviceCatalogue(const std::filesystem::path& programFolder,
     CatalogueSource shipped = CatalogueSource::kBuiltIn;
     std::vector<std::string> errors;
 
+    // Read without the JSON reader's trace line, so a run's debug output
+    // stays what it was before the catalogue became a file.
     auto readFile = [&errors](const std::filesystem::path& path, Json::Value& root) {
-        const JsonFileRead read = ReadJsonFile(path);
-        if (read.state == JsonFileState::kMissing) return false;
-        if (read.state == JsonFileState::kUnreadable) {
-            errors.push_back(path.string() + ": " + read.error);
+        std::string text;
+        std::string error;
+        bool missing = false;
+        if (!ReadRegularFileText(path, kMaxJsonFileBytes, text, error, &missing)) {
+            if (!missing) errors.push_back(path.string() + ": " + error);
             return false;
         }
-        root = read.value;
+        bool parsed = false;
+        root = ParseJson(text, &parsed, &error);
+        if (!parsed) {
+            errors.push_back(path.string() + ": " + (text.empty() ? "empty file" : error));
+            return false;
+        }
         return true;
     };
 
