@@ -137,6 +137,8 @@ TEST_F(CatalogueFileTest, UnusableFileIsNamedByRowAndFieldAndTheOtherRowsServe) 
          "slots row 2, field \"interface\": not a number"},
         {"id out of range", false, "options", 2, "productId", "0x10000", nullptr,
          "options row 2, field \"productId\": out of range"},
+        {"hex without digits", false, "slots", 1, "usage", "0x", nullptr,
+         "slots row 1, field \"usage\": not a number"},
         {"negative id", false, "slots", 0, "vendorId", -1, nullptr, "slots row 0, field \"vendorId\": out of range"},
         {"partner out of range", false, "slots", 3, "partnerRow", 4, nullptr,
          "slots row 3, field \"partnerRow\": out of range"},

@@ -32,7 +32,7 @@ public:
     bool Ok() const { return fault_.empty(); }
     const std::string& Fault() const { return fault_; }
 
-    // An integer, or a "0x…" text, within [low, high].
+    // An integer, or its text (decimal or "0x…"), within [low, high].
     int32_t Number(const char* field, long long low, long long high) {
         const Json::Value* value = Field(field);
         if (value == nullptr) return 0;
@@ -42,7 +42,10 @@ public:
         } else if (value->isString()) {
             const std::string text = value->asString();
             char* end = nullptr;
-            number = std::strtoll(text.c_str(), &end, 0);
+            // "0x…" is hexadecimal, anything else decimal (a leading zero
+            // does not make it octal).
+            const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+            number = std::strtoll(text.c_str() + (hex ? 2 : 0), &end, hex ? 16 : 10);
             if (text.empty() || end == nullptr || *end != '\0') return Fail(field, "not a number");
         } else {
             return Fail(field, "not a number");
