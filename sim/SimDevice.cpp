@@ -19,6 +19,11 @@ void SimDevice::SetVersionNumber(uint16_t version) {
     attributes_.versionNumber = version;
 }
 
+void SimDevice::SetProductId(uint16_t productId) {
+    std::lock_guard lock(mutex_);
+    attributes_.productId = productId;
+}
+
 const SimInterface* SimDevice::FindInterface(uint16_t number) const {
     for (const SimInterface& iface : interfaces_) {
         if (iface.number == number) return &iface;

@@ -35,6 +35,8 @@ public:
 
     HidAttributes Attributes() const;
     void SetVersionNumber(uint16_t version);
+    // Must be set before the device is plugged: the nodes carry the ids.
+    void SetProductId(uint16_t productId);
     const std::vector<SimInterface>& Interfaces() const { return interfaces_; }
     const SimInterface* FindInterface(uint16_t number) const;
 

@@ -201,6 +201,7 @@ struct Pending {
     SimFirmwareMemory memory;
     std::vector<SimFault> faults;
     std::optional<uint16_t> versionNumber;
+    std::optional<uint16_t> productId;
     std::optional<bool> permissionDenied;
     std::optional<std::vector<SimScriptStep>> script;
 };
@@ -210,7 +211,7 @@ bool ReadDocument(Checker& check, const Json::Value& root, Pending& out) {
     if (!root.isObject()) return check.Fail("(top level)", "must be an object");
     if (!check.OnlyKeys(root, "",
                         {"infoBlock", "keyCount", "macroMemory", "lightGroups", "keyTable",
-                         "ledMap", "data", "settings", "power", "versionNumber",
+                         "ledMap", "data", "settings", "power", "versionNumber", "productId",
                          "permissionDenied", "receiverLinked", "faults", "script"})) {
         return false;
     }
@@ -249,6 +250,10 @@ bool ReadDocument(Checker& check, const Json::Value& root, Pending& out) {
             return false;
         }
         out.versionNumber = static_cast<uint16_t>(number);
+    }
+    if (root.isMember("productId")) {
+        if (!check.Integer(root["productId"], "productId", 0, 0xFFFF, number)) return false;
+        out.productId = static_cast<uint16_t>(number);
     }
     bool flag = false;
     if (root.isMember("permissionDenied")) {
@@ -309,6 +314,7 @@ bool ApplySimDeviceJson(const Json::Value& root, SimDevice& device,
     firmware.SetMemory(pending.memory);
     for (const SimFault& fault : pending.faults) firmware.Faults().Add(fault);
     if (pending.versionNumber) device.SetVersionNumber(*pending.versionNumber);
+    if (pending.productId) device.SetProductId(*pending.productId);
     if (pending.permissionDenied) device.SetPermissionDenied(*pending.permissionDenied);
     if (pending.script) device.SetScript(std::move(*pending.script));
     error.clear();

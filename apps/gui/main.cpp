@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "controls/RegisterControls.h"
+#include "discovery/CatalogueFile.h"
 #include "discovery/DeviceCatalogue.h"
 #include "base/DebugOutput.h"
 #include "LinuxHidBackend.h"
@@ -92,7 +93,10 @@ int main(int argc, char** argv) {
     QString styleError;
     app.setStyleSheet(ivra::dui::LoadSkinStyleSheet(skinFolder, &styleError));
 
-    ivra::shell::MainWnd window(*backend, ivra::DeviceCatalogue::Shipped());
+    const ivra::CatalogueLoad catalogue =
+        ivra::LoadDeviceCatalogue(ivra::ProgramFolder(), ivra::UserConfigFolder());
+    for (const std::string& line : catalogue.errors) ivra::DebugLine("catalogue: " + line);
+    ivra::shell::MainWnd window(*backend, catalogue.catalogue);
     QString error;
     // Without its skin the window would be an empty frame holding the
     // single-instance lock: say why and stop instead.
@@ -105,7 +109,7 @@ int main(int argc, char** argv) {
 
     // Other programs reach us on the session bus; without one we run on.
     ivra::shell::MainWindowCommands commands(window);
-    ivra::dbus::ManagerService service(commands, ivra::DeviceCatalogue::Shipped());
+    ivra::dbus::ManagerService service(commands, catalogue.catalogue);
     service.StartOnSessionBus();
     QObject::connect(&window, &ivra::shell::MainWnd::LightControlChanged, &service,
                      &ivra::dbus::ManagerService::NotifyLightControl);

@@ -12,7 +12,12 @@
 namespace ivra::cli {
 
 CommandContext::CommandContext(GlobalOptions options, std::ostream& out, std::ostream& err)
-    : options_(std::move(options)), out_(out), err_(err) {}
+    : options_(std::move(options)),
+      out_(out),
+      err_(err),
+      catalogue_(LoadDeviceCatalogue(ProgramFolder(), UserConfigFolder())) {
+    for (const std::string& error : catalogue_.errors) err_ << "ivractl: catalogue: " << error << "\n";
+}
 
 CommandContext::~CommandContext() = default;
 

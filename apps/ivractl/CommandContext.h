@@ -10,6 +10,7 @@
 
 #include <json/value.h>
 
+#include "discovery/CatalogueFile.h"
 #include "discovery/DeviceCatalogue.h"
 #include "hid/HidBackend.h"
 
@@ -36,7 +37,9 @@ public:
     const GlobalOptions& options() const { return options_; }
     std::ostream& out() { return out_; }
     std::ostream& err() { return err_; }
-    const DeviceCatalogue& catalogue() const { return DeviceCatalogue::Shipped(); }
+    // The shipped catalogue file's rows (the built-in ones when it is
+    // missing or unusable) plus the user's own; load errors went to err.
+    const DeviceCatalogue& catalogue() const { return catalogue_.catalogue; }
 
     // The backend the options chose; null (with the reason on err) when the
     // simulation cannot be set up.
@@ -57,6 +60,7 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     std::shared_ptr<IHidBackend> backend_;
+    CatalogueLoad catalogue_;
 };
 
 // A usage error: the message and the help text of the level it belongs to.

@@ -98,9 +98,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> rest(words.begin() + 1, words.end());
     if (help) rest.insert(rest.begin(), "--help");
 
+    CommandContext context(options, std::cout, std::cerr);
     if (!options.kind.empty()) {
         bool known = false;
-        for (const auto& row : ivra::DeviceCatalogue::Shipped().Options()) {
+        for (const auto& row : context.catalogue().Options()) {
             known = known || row.kindName == options.kind;
         }
         if (!known) {
@@ -110,7 +111,6 @@ int main(int argc, char** argv) {
         }
     }
 
-    CommandContext context(options, std::cout, std::cerr);
     if (noun == "hid") return RunHidCommand(context, rest);
     if (noun == "device") return RunDeviceCommand(context, rest);
     if (noun == "profile") return RunProfileCommand(context, rest);
