@@ -32,13 +32,9 @@ protected:
 };
 
 TEST_F(KeyboardCommandsTest, VerbsChangeTheProfileAndWriteTheKeyboard) {
-    struct Step {
-        std::string args;
-        int status;
-        std::string inOut;  // a text the output contains
-        std::string inErr;  // a text stderr contains (the frames with --debug)
-    };
-    const Step steps[] = {
+    // Each step names a text its stdout contains and one its stderr contains
+    // (with --debug, the frames).
+    const std::vector<testing::IvractlStep> steps = {
         {"device sync", 0, "keys: 108, macro memory: 2048 bytes, key table read", ""},
         {"--json device sync", 0, "\"keyCount\":108", ""},
         {"key set 64 200005", 0, " 64 key ", ""},
@@ -55,12 +51,8 @@ TEST_F(KeyboardCommandsTest, VerbsChangeTheProfileAndWriteTheKeyboard) {
         {"device readback", 0, "active slot 0:", ""},
         {"macro write", 0, "macros written", ""},
     };
-    for (const Step& step : steps) {
-        const testing::CommandRun run = Run(step.args);
-        EXPECT_EQ(run.status, step.status) << step.args << "\n" << run.out << run.err;
-        EXPECT_NE(run.out.find(step.inOut), std::string::npos) << step.args << "\n" << run.out;
-        EXPECT_NE(run.err.find(step.inErr), std::string::npos) << step.args << "\n" << run.err;
-    }
+    testing::RunIvractlSteps(steps, [this](const std::string& args) { return Run(args); },
+                             testing::OutputMatch::kContains);
     // A repeat delay change writes nothing to the keyboard.
     const testing::CommandRun quiet = Run("--debug settings set --repeat 30");
     EXPECT_EQ(quiet.err.find("1a 00 00 00   00"), std::string::npos);
