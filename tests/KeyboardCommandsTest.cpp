@@ -41,8 +41,7 @@ TEST_F(KeyboardCommandsTest, VerbsChangeTheProfileAndWriteTheKeyboard) {
         {"key show", 0, "20 00 05 (default 20 00 04)", ""},
         {"key default 64", 0, "20 00 04 (default 20 00 04)", ""},
         {"key set 126 200005", 2, "", "POSITION 0..125"},
-        {"--debug light set --effect 5 --brightness 2 --colour 102030", 0, "effect: 5",
-         "1a 00 00 00   00 05 02"},
+        {"--debug light set --effect 5 --brightness 2 --colour 102030", 0, "effect: 5", "1a 00 00 00   00 05 02"},
         {"light show", 0, "colour: 102030", ""},
         {"light set --brightness 9", 2, "", "--brightness takes 0..4"},
         {"--debug settings set --rate 2", 0, "rate: 2", "04 13 00 13"},
@@ -51,8 +50,8 @@ TEST_F(KeyboardCommandsTest, VerbsChangeTheProfileAndWriteTheKeyboard) {
         {"device readback", 0, "active slot 0:", ""},
         {"macro write", 0, "macros written", ""},
     };
-    testing::RunIvractlSteps(steps, [this](const std::string& args) { return Run(args); },
-                             testing::OutputMatch::kContains);
+    testing::RunIvractlSteps(
+        steps, [this](const std::string& args) { return Run(args); }, testing::OutputMatch::kContains);
     // A repeat delay change writes nothing to the keyboard.
     const testing::CommandRun quiet = Run("--debug settings set --repeat 30");
     EXPECT_EQ(quiet.err.find("1a 00 00 00   00"), std::string::npos);
