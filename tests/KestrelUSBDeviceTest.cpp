@@ -235,5 +235,36 @@ TEST(UiLoopTest, SendGivesUpWhenStoppedBeforeTheOwnerTookItUp) {
     EXPECT_TRUE(sent);
 }
 
+TEST(UiLoopTest, SendStoppedWhileTheTaskRunsWaitsForItToFinish) {
+    UiLoop loop;
+    std::stop_source stop;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool returned = false;
+    bool sent = false;
+    bool finishedBeforeReturn = false;
+    std::atomic<bool> taskFinished{false};
+    std::thread sender([&] {
+        const bool result = loop.Send(
+            [&] {
+                stop.request_stop();
+                // A sender that left on the stop would be seen here.
+                std::unique_lock<std::mutex> lock(mutex);
+                changed.wait_for(lock, std::chrono::milliseconds(100), [&] { return returned; });
+                taskFinished = true;
+            },
+            stop.get_token());
+        std::lock_guard<std::mutex> lock(mutex);
+        sent = result;
+        finishedBeforeReturn = taskFinished;
+        returned = true;
+        changed.notify_all();
+    });
+    while (!taskFinished) loop.Pump();
+    sender.join();
+    EXPECT_TRUE(sent) << "a task taken up before the stop runs and counts as sent";
+    EXPECT_TRUE(finishedBeforeReturn) << "Send returned while its task was still running";
+}
+
 }  // namespace
 }  // namespace ivra

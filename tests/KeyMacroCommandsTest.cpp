@@ -14,27 +14,14 @@ using testing::ProfileTestFolder;
 
 using testing::CommandRun;
 
-struct Step {
-    std::string args;
-    int status;
-    std::string out;
-};
-
 class KeyMacroCommandsTest : public ::testing::Test {
 protected:
     CommandRun Ivractl(const std::string& args) const {
         return testing::RunIvractl("--data-dir '" + Data().string() + "' " + args, folder.Root());
     }
 
-    void Run(const std::vector<Step>& steps) const {
-        for (const Step& step : steps) {
-            const CommandRun run = Ivractl(step.args);
-            EXPECT_EQ(run.status, step.status) << step.args << "\n" << run.err;
-            EXPECT_EQ(run.out, step.out) << step.args;
-            if (step.status != 0) {
-                EXPECT_FALSE(run.err.empty()) << step.args;
-            }
-        }
+    void Run(const std::vector<testing::IvractlStep>& steps) const {
+        testing::RunIvractlSteps(steps, [this](const std::string& args) { return Ivractl(args); });
     }
 
     std::filesystem::path Data() const { return folder.Root() / "data"; }

@@ -32,21 +32,16 @@ protected:
 };
 
 TEST_F(KeyboardCommandsTest, VerbsChangeTheProfileAndWriteTheKeyboard) {
-    struct Step {
-        std::string args;
-        int status;
-        std::string inOut;  // a text the output contains
-        std::string inErr;  // a text stderr contains (the frames with --debug)
-    };
-    const Step steps[] = {
+    // Each step names a text its stdout contains and one its stderr contains
+    // (with --debug, the frames).
+    const std::vector<testing::IvractlStep> steps = {
         {"device sync", 0, "keys: 108, macro memory: 2048 bytes, key table read", ""},
         {"--json device sync", 0, "\"keyCount\":108", ""},
         {"key set 64 200005", 0, " 64 key ", ""},
         {"key show", 0, "20 00 05 (default 20 00 04)", ""},
         {"key default 64", 0, "20 00 04 (default 20 00 04)", ""},
         {"key set 126 200005", 2, "", "POSITION 0..125"},
-        {"--debug light set --effect 5 --brightness 2 --colour 102030", 0, "effect: 5",
-         "1a 00 00 00   00 05 02"},
+        {"--debug light set --effect 5 --brightness 2 --colour 102030", 0, "effect: 5", "1a 00 00 00   00 05 02"},
         {"light show", 0, "colour: 102030", ""},
         {"light set --brightness 9", 2, "", "--brightness takes 0..4"},
         {"--debug settings set --rate 2", 0, "rate: 2", "04 13 00 13"},
@@ -55,12 +50,8 @@ TEST_F(KeyboardCommandsTest, VerbsChangeTheProfileAndWriteTheKeyboard) {
         {"device readback", 0, "active slot 0:", ""},
         {"macro write", 0, "macros written", ""},
     };
-    for (const Step& step : steps) {
-        const testing::CommandRun run = Run(step.args);
-        EXPECT_EQ(run.status, step.status) << step.args << "\n" << run.out << run.err;
-        EXPECT_NE(run.out.find(step.inOut), std::string::npos) << step.args << "\n" << run.out;
-        EXPECT_NE(run.err.find(step.inErr), std::string::npos) << step.args << "\n" << run.err;
-    }
+    testing::RunIvractlSteps(
+        steps, [this](const std::string& args) { return Run(args); }, testing::OutputMatch::kContains);
     // A repeat delay change writes nothing to the keyboard.
     const testing::CommandRun quiet = Run("--debug settings set --repeat 30");
     EXPECT_EQ(quiet.err.find("1a 00 00 00   00"), std::string::npos);

@@ -557,7 +557,15 @@ TEST_F(KeyboardEffectEngineTest, KeyEventsFromAnotherThreadDuringPasses) {
         ++passes;
     }
     listener.join();
-    SUCCEED();
+    // Every position was painted, in the ripple's fixed colour, and a press
+    // after the race still lights its key: the shared state came through.
+    for (size_t p = 0; p < kKeyboardPositions; ++p) {
+        ASSERT_NE(colours_[p], kGarbage) << p;
+        EXPECT_EQ(LedColour(colours_[p]), kRed) << p;
+    }
+    engine_.OnKeyEvent(51, kKeyPressed);
+    Steps(1);
+    EXPECT_EQ(BrightnessAt(51), 214);
 }
 
 // ---------------------------------------------------------------- overlays

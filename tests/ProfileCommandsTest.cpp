@@ -24,13 +24,8 @@ protected:
 };
 
 TEST_F(ProfileCommandsTest, VerbsPrintTheResultingList) {
-    struct Step {
-        std::string args;
-        int status;
-        std::string out;
-    };
     const auto exported = (folder.Root() / "exported.json").string();
-    const Step steps[] = {
+    const std::vector<testing::IvractlStep> steps = {
         // Listing a kind that was never used makes no folder and no profile.
         {"profile list", 0, ""},
         {"profile export '" + exported + "'", 1, ""},
@@ -42,8 +37,7 @@ TEST_F(ProfileCommandsTest, VerbsPrintTheResultingList) {
         {"profile rename '  '", 1, ""},
         {"profile select 4", 1, ""},
         {"profile export '" + exported + "'", 0, "* 1  profile1\n  2  My Work\n  3  My Work copy\n"},
-        {"profile import '" + exported + "'", 0,
-         "* 1  profile1\n  2  My Work\n  3  My Work copy\n  4  profile1(1)\n"},
+        {"profile import '" + exported + "'", 0, "* 1  profile1\n  2  My Work\n  3  My Work copy\n  4  profile1(1)\n"},
         {"profile import /dev/null", 1, ""},
         {"profile delete", 0, "* 1  My Work\n  2  My Work copy\n  3  profile1(1)\n"},
         {"profile reset", 0, "* 1  My Work\n  2  My Work copy\n  3  profile1(1)\n"},
@@ -53,14 +47,7 @@ TEST_F(ProfileCommandsTest, VerbsPrintTheResultingList) {
         {"profile frobnicate", 2, ""},
         {"profile add extra", 2, ""},
     };
-    for (const Step& step : steps) {
-        const CommandRun run = Ivractl(step.args);
-        EXPECT_EQ(run.status, step.status) << step.args << "\n" << run.err;
-        EXPECT_EQ(run.out, step.out) << step.args;
-        if (step.status != 0) {
-            EXPECT_FALSE(run.err.empty()) << step.args;
-        }
-    }
+    testing::RunIvractlSteps(steps, [this](const std::string& args) { return Ivractl(args); });
     EXPECT_TRUE(std::filesystem::is_directory(folder.Root() / "data" / "mouse"));
 
     const CommandRun json = Ivractl("--json profile list");

@@ -12,6 +12,7 @@
 #include <json/reader.h>
 #include <json/writer.h>
 
+#include "base/DebugLines.h"
 #include "base/DebugOutput.h"
 
 namespace ivra {
@@ -80,7 +81,7 @@ std::string readjsonFile(const std::filesystem::path& path, std::size_t maxBytes
     int error = 0;
     bool missing = false;
     ReadRegularFile(path, maxBytes, bytes, error, missing);
-    DebugLine("readjsonFile 错误吗：：" + std::to_string(error));
+    DebugLine(debug::kJsonReadResult + std::to_string(error));
     return bytes;
 }
 
@@ -122,7 +123,7 @@ JsonFileRead ReadJsonFile(const std::filesystem::path& path, std::size_t maxByte
     int error = 0;
     bool missing = false;
     const bool read = ReadRegularFile(path, maxBytes, bytes, error, missing);
-    DebugLine("readjsonFile 错误吗：：" + std::to_string(error));
+    DebugLine(debug::kJsonReadResult + std::to_string(error));
     if (!read) {
         result.state = missing ? JsonFileState::kMissing : JsonFileState::kUnreadable;
         if (!missing) result.error = path.string() + ": " + ErrorText(error);

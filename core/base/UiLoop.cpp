@@ -4,15 +4,9 @@
 #include <chrono>
 #include <limits>
 
-namespace ivra {
+#include "base/PendingSend.h"
 
-// A sent task's state, shared by the waiting sender and the loop.
-struct SendState {
-    bool taken = false;     // the loop has taken it up (it will run)
-    bool cancelled = false; // the sender gave up before that
-    bool done = false;
-    std::condition_variable_any doneCondition;
-};
+namespace ivra {
 
 UiLoop::UiLoop(IClock& clock) : clock_(clock), owner_(std::this_thread::get_id()) {}
 
@@ -28,20 +22,13 @@ bool UiLoop::Send(std::function<void()> task, std::stop_token stop) {
         task();
         return true;
     }
-    auto state = std::make_shared<SendState>();
-    std::unique_lock<std::mutex> lock(mutex_);
-    jobs_.push_back(Job{std::move(task), state});
-    changed_.notify_all();
-    state->doneCondition.wait(lock, stop, [&] { return state->done; });
-    if (state->done) return true;
-    if (!state->taken) {
-        state->cancelled = true;
-        return false;
+    auto pending = std::make_shared<PendingSend>();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        jobs_.push_back(Job{std::move(task), pending});
+        changed_.notify_all();
     }
-    // The owner thread is running it now: it is not the one stopping us, so
-    // it will finish.
-    state->doneCondition.wait(lock, [&] { return state->done; });
-    return true;
+    return pending->Wait(stop);
 }
 
 void UiLoop::Post(std::function<void()> task) {
@@ -87,13 +74,10 @@ bool UiLoop::TakeNext(std::function<void()>& work) {
             work = std::move(job.task);
             return true;
         }
-        if (job.sent->cancelled) continue;
-        job.sent->taken = true;
-        work = [this, task = std::move(job.task), state = job.sent] {
+        if (!job.sent->Take()) continue;
+        work = [task = std::move(job.task), pending = job.sent] {
             task();
-            std::lock_guard<std::mutex> lock(mutex_);
-            state->done = true;
-            state->doneCondition.notify_all();
+            pending->Finish();
         };
         return true;
     }

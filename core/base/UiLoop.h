@@ -22,6 +22,8 @@
 
 namespace ivra {
 
+class PendingSend;
+
 class UiLoop final : public IOwnerThread, public ITimerService {
 public:
     explicit UiLoop(IClock& clock = DefaultSystemClock());
@@ -51,7 +53,7 @@ public:
 private:
     struct Job {
         std::function<void()> task;
-        std::shared_ptr<struct SendState> sent;  // null for posted tasks
+        std::shared_ptr<PendingSend> sent;  // null for posted tasks
     };
     struct Timer {
         uint64_t dueMs = 0;
