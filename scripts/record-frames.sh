@@ -16,9 +16,13 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 ivractl="$(cd "$build" && pwd)/bin/ivractl"
 [ -x "$ivractl" ] || { echo "no ivractl in $build/bin" >&2; exit 2; }
 
-data=/tmp/ivra-record-frames-data
-work=/tmp/ivra-record-frames-work
-rm -rf "$data" "$work" "$out"
+# Private folders, so that two recordings can run at once; the outputs name
+# them by fixed paths, so that recordings made anywhere compare.
+base="$(mktemp -d)"
+trap 'rm -rf "$base"' EXIT
+data="$base/data"
+work="$base/work"
+rm -rf "$out"
 mkdir -p "$data" "$work" "$out"
 cp "$here/tests/fixtures/hid-descriptors/"*.hex "$work/" 2>/dev/null || true
 descriptor="$(ls "$work"/*.hex 2>/dev/null | head -n 1 || true)"
@@ -31,16 +35,20 @@ run() {  # run [--timed] ARGS...: one ivractl step
     local timed=0
     if [ "$1" = "--timed" ]; then timed=1; shift; fi
     step=$((step + 1))
+    local shown="${*//$base\/data//tmp/ivra-record-frames-data}"
+    shown="${shown//$base\/work//tmp/ivra-record-frames-work}"
     local name
-    name="$(printf '%03d' "$step")-$(echo "$*" | tr -c 'A-Za-z0-9_\n-' '_' | cut -c1-60)"
+    name="$(printf '%03d' "$step")-$(echo "$shown" | tr -c 'A-Za-z0-9_\n-' '_' | cut -c1-60)"
     local file="$out/$name.txt"
     local rc=0
     (cd "$work" && "$ivractl" --simulate keyboard --data-dir "$data" --debug "$@" \
         >"$file.stdout" 2>"$file.stderr") || rc=$?
     # Macro ids carry the time they were made.
     sed -i -E 's/[0-9]{4}(_[0-9]{2}){5}_[0-9]{3}/TIME/g' "$file.stdout" "$file.stderr"
+    sed -i -e "s|$base/data|/tmp/ivra-record-frames-data|g; s|$base/work|/tmp/ivra-record-frames-work|g" \
+        "$file.stdout" "$file.stderr"
     {
-        echo "\$ ivractl $*"
+        echo "\$ ivractl $shown"
         echo "exit $rc"
         echo "--- stderr"
         if [ "$timed" = 1 ]; then sed -E 's/^\[ *[0-9]+ ms\]//' "$file.stderr" | sort -u; else cat "$file.stderr"; fi
