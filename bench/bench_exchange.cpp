@@ -17,10 +17,8 @@ struct Rig {
         std::vector<ivra::HidInterfaceEntry> entries;
         backend.Enumerate(entries);
         for (const auto& e : entries) {
-            if (e.collectionNumber == 4) transport.channelA.Open(e.path, true);
+            if (e.collectionNumber == 4) transport.Open(e.path, ivra::TransportParams{false, 56});
         }
-        transport.open = true;
-        transport.chunkSize = 56;
     }
     ivra::sim::SimHidBackend backend;
     std::shared_ptr<ivra::sim::SimKeyboard> keyboard = std::make_shared<ivra::sim::SimKeyboard>();

@@ -40,9 +40,7 @@ void Run(uint32_t latencyMs) {
     backend.Plug(keyboard);
     KestrelKeyboardDevice device(backend);
     device.SetLedCount(126);
-    device.commandTransport.channelA.Open(backend.CollectionPath(sim::kKeyboardCommandInterface, 4), true);
-    device.commandTransport.open = true;
-    device.commandTransport.chunkSize = 56;
+    device.commandTransport.Open(backend.CollectionPath(sim::kKeyboardCommandInterface, 4), TransportParams{false, 56});
     device.SyncOnConnect();  // maps, and the effect thread
     LightInfo wave{};
     wave[light::info::kSelectItem] = kColumnWave;

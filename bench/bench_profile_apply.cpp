@@ -60,9 +60,7 @@ int main() {
     device.SetLedCount(126);
     device.SetDataRoots(root.Path().string(), IVRA_SOURCE_DIR);
     device.SetCurrentProfileId(store.CurrentProfileId());
-    device.commandTransport.channelA.Open(commandPath, true);
-    device.commandTransport.open = true;
-    device.commandTransport.chunkSize = 56;
+    device.commandTransport.Open(commandPath, TransportParams{false, 56});
     device.SyncOnConnect();
     device.StopEffectThread();
     backend.SetReportLatencyMs(1);

@@ -18,10 +18,8 @@ struct Rig {
         backend.SetInstantTimeouts(true);
         backend.SetReportLatencyMs(1);
         backend.Plug(keyboard);
-        transport.channelA.Open(backend.CollectionPath(ivra::sim::kKeyboardCommandInterface, 4), true);
-        transport.open = true;
-        transport.chunkSize = 56;
-        transport.keyTableLength = 3 * ivra::sim::kSimKeyboardKeys;
+        transport.Open(backend.CollectionPath(ivra::sim::kKeyboardCommandInterface, 4), ivra::TransportParams{false, 56});
+        transport.SetKeyTableLength(3 * ivra::sim::kSimKeyboardKeys);
     }
     ivra::sim::SimHidBackend backend;
     std::shared_ptr<ivra::sim::SimKeyboard> keyboard = std::make_shared<ivra::sim::SimKeyboard>();

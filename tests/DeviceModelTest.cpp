@@ -170,11 +170,11 @@ TEST_F(DeviceModelTest, KeyboardArrivalBindsBothCollectionsInOnePassAndSynchroni
     EXPECT_TRUE(Entry().Shown());
     EXPECT_TRUE(Entry().IsSelected());
     EXPECT_FALSE(model_.Strip().NoDeviceNoticeShown());
-    EXPECT_TRUE(Transport().open);
+    EXPECT_TRUE(Transport().IsOpen());
     EXPECT_TRUE(Transport().channelA.IsOpen());
     EXPECT_FALSE(Transport().channelB.IsOpen());
-    EXPECT_FALSE(Transport().receiverMode);
-    EXPECT_EQ(Transport().chunkSize, 56);
+    EXPECT_FALSE(Transport().ReceiverMode());
+    EXPECT_EQ(Transport().ChunkSize(), 56);
     EXPECT_TRUE(Keyboard().EventChannelOpen(false));
     EXPECT_TRUE(Keyboard().ListenerRunning(false));
     EXPECT_EQ(loop_.TimerRemainingMs(&Entry(), entry_timer::kConnect), 500);
@@ -223,7 +223,7 @@ TEST_F(DeviceModelTest, UnplugReportsBothSlotsAndHidesTheEntry) {
     EXPECT_EQ(std::count(log.begin(), log.end(), "released 1"), 1);
     EXPECT_FALSE(Entry().Shown());
     EXPECT_TRUE(model_.Strip().NoDeviceNoticeShown());
-    EXPECT_FALSE(Transport().open);
+    EXPECT_FALSE(Transport().IsOpen());
     EXPECT_FALSE(Transport().channelA.IsOpen());
     EXPECT_FALSE(Keyboard().EventChannelOpen(false));
     EXPECT_FALSE(Keyboard().ListenerRunning(false));
@@ -234,7 +234,7 @@ TEST_F(DeviceModelTest, UnplugReportsBothSlotsAndHidesTheEntry) {
     backend_.Plug(keyboard_);
     Pass();
     EXPECT_TRUE(Entry().Shown());
-    EXPECT_TRUE(Transport().open);
+    EXPECT_TRUE(Transport().IsOpen());
 }
 
 class UsagePageMismatchTest : public DeviceModelTest {
@@ -255,8 +255,8 @@ TEST_F(DeviceModelTest, CableArrivingWhileReceiverIsBoundSwitchesToItAndBack) {
     Pass();
     ASSERT_TRUE(Bound(kReceiverCommandSlot));
     ASSERT_TRUE(Bound(kReceiverEventSlot));
-    EXPECT_TRUE(Transport().receiverMode);
-    EXPECT_EQ(Transport().chunkSize, 24);
+    EXPECT_TRUE(Transport().ReceiverMode());
+    EXPECT_EQ(Transport().ChunkSize(), 24);
     EXPECT_TRUE(Transport().channelB.IsOpen());
     EXPECT_TRUE(Keyboard().EventChannelOpen(true));
     EXPECT_FALSE(Entry().Shown()) << "hidden until the link is confirmed";
@@ -267,9 +267,9 @@ TEST_F(DeviceModelTest, CableArrivingWhileReceiverIsBoundSwitchesToItAndBack) {
     backend_.Plug(keyboard_);
     Pass();
     EXPECT_TRUE(Bound(kCableCommandSlot));
-    EXPECT_TRUE(Transport().open);
-    EXPECT_FALSE(Transport().receiverMode);
-    EXPECT_EQ(Transport().chunkSize, 56);
+    EXPECT_TRUE(Transport().IsOpen());
+    EXPECT_FALSE(Transport().ReceiverMode());
+    EXPECT_EQ(Transport().ChunkSize(), 56);
     EXPECT_TRUE(Transport().channelA.IsOpen());
     EXPECT_TRUE(Keyboard().EventChannelOpen(false));
     // Commands now go over the cable.
@@ -282,9 +282,9 @@ TEST_F(DeviceModelTest, CableArrivingWhileReceiverIsBoundSwitchesToItAndBack) {
 
     backend_.Unplug(backend_.IdOf(*keyboard_));
     Pass();
-    EXPECT_TRUE(Transport().open);
-    EXPECT_TRUE(Transport().receiverMode);
-    EXPECT_EQ(Transport().chunkSize, 24);
+    EXPECT_TRUE(Transport().IsOpen());
+    EXPECT_TRUE(Transport().ReceiverMode());
+    EXPECT_EQ(Transport().ChunkSize(), 24);
     EXPECT_TRUE(Entry().Shown());
     EXPECT_EQ(loop_.TimerRemainingMs(&Entry(), entry_timer::kLinkWatch), 2000);
     EXPECT_EQ(Transport().ReadInfoBlock(block), result::kSuccess);

@@ -98,7 +98,7 @@ TEST_F(TransportTest, ExchangeLogsRequestAndAnswer) {
     EXPECT_EQ(debug.lines[0], "命令");
     EXPECT_EQ(debug.lines[1].substr(0, 26), "04 01 00 01   00 00 00 00 ");
     EXPECT_EQ(debug.lines[3], "返回");
-    EXPECT_FALSE(transport.busy);
+    EXPECT_FALSE(transport.ExchangeInProgress());
 }
 
 struct PagedCase {
@@ -138,7 +138,7 @@ TEST_F(TransportTest, PagedOperationsChunkTheirData) {
     for (const PagedCase& c : cases) {
         SCOPED_TRACE(c.name);
         Written().clear();
-        transport.chunkSize = c.chunk;
+        ASSERT_TRUE(transport.SwitchTo(backend.path, TransportPath::kCable, {false, c.chunk, kCableTimeoutMs}));
         EXPECT_EQ(c.run(transport, buffer.data()), result::kSuccess);
         EXPECT_EQ(Layout(), c.frames);
         for (const Frame& f : Written()) EXPECT_TRUE(FrameChecksumValid(f.data()));
@@ -154,7 +154,7 @@ TEST_F(TransportTest, ReadsAssembleAndWritesSpreadTheData) {
         SealFrame(answer.data());
         return std::vector<Frame>{answer};
     });
-    transport.keyTableLength = 300;
+    transport.SetKeyTableLength(300);
     std::vector<uint8_t> third(100, 0);
     EXPECT_EQ(transport.ReadLedMap(third.data()), result::kSuccess);
     for (size_t i = 0; i < third.size(); ++i) ASSERT_EQ(third[i], static_cast<uint8_t>(i));
@@ -215,7 +215,7 @@ TEST_F(TransportTest, EchoCheckRetryAndStatus) {
         backend.device->reads = 0;
         EXPECT_EQ(t.BeginSession(), c.expected);
         EXPECT_EQ(backend.device->reads, c.reads);
-        EXPECT_FALSE(t.busy);
+        EXPECT_FALSE(t.ExchangeInProgress());
     }
 }
 
@@ -248,12 +248,12 @@ TEST_F(TransportTest, OpenSwitchAndCloseKeepChannelModeAndChunkTogether) {
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
         EXPECT_EQ(step.run(transport), step.opened);
-        EXPECT_EQ(transport.open.load(), step.open);
+        EXPECT_EQ(transport.IsOpen(), step.open);
         EXPECT_EQ(transport.channelA.IsOpen(), step.cableOpen);
         EXPECT_EQ(transport.channelB.IsOpen(), step.receiverOpen);
         if (step.open) {
-            EXPECT_EQ(transport.receiverMode.load(), step.receiver);
-            EXPECT_EQ(transport.chunkSize.load(), step.chunk);
+            EXPECT_EQ(transport.ReceiverMode(), step.receiver);
+            EXPECT_EQ(transport.ChunkSize(), step.chunk);
         }
         EXPECT_EQ(transport.LastOpenError(), step.error);
     }
@@ -321,14 +321,14 @@ TEST_F(TransportTest, LightStreamDropsChunksWhileBusyOrThroughTheReceiver) {
     EXPECT_TRUE(debug.lines.empty());  // the raw exchange writes no log
 
     Written().clear();
-    transport.busy = true;
+    transport.SimulateExchangeInProgressForTest(true);
     EXPECT_EQ(transport.StreamLightFrame(frame.data(), frame.size()), result::kSuccess);
     EXPECT_TRUE(Written().empty());
     EXPECT_EQ(debug.lines.size(), 7u);
     EXPECT_EQ(debug.lines[0], "放弃灯光数据");
 
-    transport.busy = false;
-    transport.receiverMode = true;
+    transport.SimulateExchangeInProgressForTest(false);
+    ASSERT_TRUE(transport.SwitchTo(backend.path, TransportPath::kReceiver, {true, 56, kReceiverTimeoutMs}));
     debug.lines.clear();
     EXPECT_EQ(transport.StreamLightFrame(frame.data(), frame.size()), result::kSuccess);
     EXPECT_TRUE(Written().empty());
@@ -354,9 +354,7 @@ TEST_F(TransportTest, ReceiverLinkQuery) {
     for (const LinkCase c : {LinkCase{0, 0xFF, true}, LinkCase{0, 0x00, false},
                              LinkCase{0xFF, 0xFF, false}, LinkCase{0xFE, 0xFF, false}}) {
         DeviceTransport t(backend, clock);
-        ASSERT_TRUE(t.channelB.Open(backend.path, true));
-        t.open = true;
-        t.receiverMode = true;
+        ASSERT_TRUE(t.Open(backend.path, TransportParams{true, 24, kReceiverTimeoutMs}));
         ScriptAnswers([c](const Frame& request, size_t) {
             Frame answer = EchoAnswer(request, c.status);
             answer[8] = c.link;
@@ -370,7 +368,7 @@ TEST_F(TransportTest, ReceiverLinkQuery) {
 TEST_F(TransportTest, ClosingTheTransportMakesExchangesFailAtOnce) {
     OpenReceiver();
     EXPECT_EQ(transport.BeginSession(), result::kSuccess);
-    transport.open = false;
+    transport.Close();
     EXPECT_EQ(transport.BeginSession(), result::kNoAnswer);
     EXPECT_EQ(Written().size(), 1u);
 }

@@ -253,7 +253,7 @@ TEST_F(KeyboardProtocolTest, SettingsRecordFollowsTheProfile) {
     // A failed write is a failure; a keyboard that is away is not.
     Fault(0x06);
     EXPECT_FALSE(device.ChangeSetting(KeyboardSetting::kWinLock, 1));
-    device.commandTransport.open = false;
+    device.commandTransport.Close();
     EXPECT_EQ(device.WriteSettings(0, 0, 1, 0, 0), 1);
 }
 
@@ -429,9 +429,9 @@ TEST_F(KeyboardProtocolTest, StreamedFramesGoByLedNumberOnTheCableOnly) {
     ASSERT_TRUE(device.ChangeLight(Light(light::kScreenEffect)));
     Commands();
     {
-        std::lock_guard<std::recursive_mutex> lock(device.lightFrameLock);
-        std::fill(device.ledColours.begin(), device.ledColours.end(), 0u);
-        device.ledColours[64] = light::PackLed({200, 100, 50}, 128);
+        std::vector<uint32_t> colours(device.LedColoursNow().size(), 0u);
+        colours[64] = light::PackLed({200, 100, 50}, 128);
+        device.SetLedColours(colours);
     }
     device.PushLightFrame();
     ASSERT_TRUE(device.Stream().WaitIdle(5000));
@@ -451,9 +451,9 @@ TEST_F(KeyboardProtocolTest, StreamedFramesGoByLedNumberOnTheCableOnly) {
     device.PushLightFrame();
     ASSERT_TRUE(device.ChangeLight(Light(light::kMusicEffect)));
     Commands();
-    device.commandTransport.receiverMode = true;
+    device.commandTransport.SimulateReceiverPathForTest(true);
     device.PushLightFrame();
-    device.commandTransport.receiverMode = false;
+    device.commandTransport.SimulateReceiverPathForTest(false);
     EXPECT_EQ(device.Stream().Counters().submitted, 1u);
     // Without light control the page and the keyboard are left alone.
     device.SetLightControl(false);
@@ -463,11 +463,11 @@ TEST_F(KeyboardProtocolTest, StreamedFramesGoByLedNumberOnTheCableOnly) {
     // While another exchange holds the transport, light chunks are dropped.
     device.SetLightControl(true);
     EXPECT_EQ(Commands(), std::vector<uint8_t>{0x1C});  // light control on: command 28
-    device.commandTransport.busy = true;
+    device.commandTransport.SimulateExchangeInProgressForTest(true);
     device.PushLightFrame();
     ASSERT_TRUE(device.Stream().WaitIdle(5000));
-    device.commandTransport.busy = false;
-    EXPECT_EQ(device.commandTransport.droppedLightChunks.load(), 6u);
+    device.commandTransport.SimulateExchangeInProgressForTest(false);
+    EXPECT_EQ(device.commandTransport.DroppedLightChunks(), 6u);
     EXPECT_EQ(Commands(), std::vector<uint8_t>{});
 }
 

@@ -52,7 +52,7 @@ class LightFrameTimerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         device.view = &view;
-        device.commandTransport.open = true;
+        device.commandTransport.SimulateOpenForTest(true);
         entry = std::make_unique<SelectorEntry>(device, loop, host);
     }
     void TearDown() override { entry.reset(); }
@@ -120,7 +120,7 @@ TEST_F(LightFrameTimerTest, NothingIsPaintedForAClosedDeviceOrWithoutLightContro
     };
     const Case cases[] = {{"closed", false, true}, {"light control off", true, false}};
     for (const Case& c : cases) {
-        device.commandTransport.open = c.open;
+        device.commandTransport.SimulateOpenForTest(c.open);
         device.lightControlEnabled = c.lightControl;
         entry->OnLightFrameReady();
         EXPECT_FALSE(TimerSet()) << c.what;

@@ -48,9 +48,7 @@ protected:
     void SetUp() override {
         backend_.SetInstantTimeouts(true);
         ASSERT_NE(backend_.Plug(keyboard_), kNoSimDevice);
-        ASSERT_TRUE(transport_.channelA.Open(PathOf(0xFF1C), true));
-        transport_.open = true;
-        transport_.chunkSize = 56;
+        ASSERT_TRUE(transport_.Open(PathOf(0xFF1C), TransportParams{false, 56}));
     }
 
     std::string PathOf(uint16_t usagePage) {
@@ -79,12 +77,12 @@ protected:
     // What the connect sync reads for n keys: 3n bytes of key table and n of
     // LED map.
     int ReadKeyTable(size_t keys, std::vector<uint8_t>& table) {
-        transport_.keyTableLength = static_cast<uint16_t>(3 * keys);
+        transport_.SetKeyTableLength(static_cast<uint16_t>(3 * keys));
         table.assign(3 * keys, 0);
         return transport_.ReadKeyTable(table.data());
     }
     int ReadLedMap(size_t keys, std::vector<uint8_t>& map) {
-        transport_.keyTableLength = static_cast<uint16_t>(3 * keys);
+        transport_.SetKeyTableLength(static_cast<uint16_t>(3 * keys));
         map.assign(keys, 0);
         return transport_.ReadLedMap(map.data());
     }
@@ -133,7 +131,7 @@ TEST_F(SimKeyboardFirmwareTest, FactoryKeyboardHasItsOwnKeyAndLedOrder) {
 
 TEST_F(SimKeyboardFirmwareTest, KeyTableWriteIsReadBackAndLeavesTheLedMap) {
     const std::vector<uint8_t> written = Pattern(3 * kSimKeyboardKeys, 5);
-    transport_.keyTableLength = static_cast<uint16_t>(written.size());
+    transport_.SetKeyTableLength(static_cast<uint16_t>(written.size()));
     ASSERT_EQ(transport_.WriteKeyTable(written.data(), 0), result::kSuccess);
     std::vector<uint8_t> table;
     ASSERT_EQ(ReadKeyTable(kSimKeyboardKeys, table), result::kSuccess);
@@ -165,8 +163,8 @@ TEST_F(SimKeyboardFirmwareTest, KeyCountSizesTheKeyTableAndLedMap) {
             EXPECT_EQ(position, j < kKeyboardPositions ? positions[j] : kKeyboardPositions) << j;
         }
         // Block 0 stays addressable whole; past it only a longer table is.
-        transport_.keyTableLength = static_cast<uint16_t>(std::max<size_t>(512, 3 * n) + 1);
-        table.assign(transport_.keyTableLength, 0);
+        transport_.SetKeyTableLength(static_cast<uint16_t>(std::max<size_t>(512, 3 * n) + 1));
+        table.assign(transport_.KeyTableLength(), 0);
         EXPECT_EQ(transport_.ReadKeyTable(table.data()), result::kStatusError);
 
         std::vector<uint8_t> leds;

@@ -24,11 +24,8 @@ protected:
         ASSERT_FALSE(commandPath.empty());
     }
     void Open(bool receiver) {
-        HidChannel& channel = receiver ? transport.channelB : transport.channelA;
-        ASSERT_TRUE(channel.Open(commandPath, true));
-        transport.open = true;
-        transport.receiverMode = receiver;
-        transport.chunkSize = receiver ? 24 : 56;
+        const uint8_t chunk = receiver ? 24 : 56;
+        ASSERT_TRUE(transport.Open(commandPath, TransportParams{receiver, chunk}));
     }
     void Fault(uint8_t command, sim::SimFaultKind kind, uint32_t occurrence = 0) {
         sim::SimFault fault;
@@ -88,10 +85,7 @@ TEST_F(TransportWithSimulatorTest, ScriptedMisbehaviour) {
             SetUp();
         }
         DeviceTransport t(backend, clock);
-        HidChannel& channel = c.receiver ? t.channelB : t.channelA;
-        ASSERT_TRUE(channel.Open(commandPath, true));
-        t.open = true;
-        t.receiverMode = c.receiver;
+        ASSERT_TRUE(t.Open(commandPath, TransportParams{c.receiver, 24}));
         Fault(command::kBeginSession, c.fault);
         EXPECT_EQ(t.BeginSession(), c.expected);
     }

@@ -118,11 +118,7 @@ int RunLightPreview(CommandContext& context, const std::vector<std::string>& arg
     // The engine is stepped here instead of by the keyboard's thread, so each
     // line is exactly one step.
     keyboard.StopEffectThread();
-    std::vector<uint32_t> colours;
-    {
-        std::lock_guard<std::recursive_mutex> lock(keyboard.lightFrameLock);
-        colours = keyboard.ledColours;
-    }
+    std::vector<uint32_t> colours = keyboard.LedColoursNow();
     for (long long i = 0; i < frames; ++i) {
         keyboard.Effects().Step(colours);
         PrintFrame(context, static_cast<size_t>(i), colours);
@@ -155,13 +151,13 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
         keyboard.SetStreamEveryEffect(true);
         keyboard.SetLightControl(true);
     });
-    if (keyboard.commandTransport.receiverMode.load()) {
+    if (keyboard.commandTransport.ReceiverMode()) {
         context.err() << "ivractl: the keyboard is connected through its receiver; frames are not streamed there\n";
     }
     const auto start = std::chrono::steady_clock::now();
     const LightStreamCounters first = keyboard.Stream().Counters();
     LightStreamCounters last = first;
-    uint64_t lastDropped = keyboard.commandTransport.droppedLightChunks.load();
+    uint64_t lastDropped = keyboard.commandTransport.DroppedLightChunks();
     for (;;) {
         long long waitMs = 1000;
         if (forMs >= 0) {
@@ -175,7 +171,7 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
         const bool stop = stopSignals.Wait(waitMs);
         waitMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - waitStart).count();
         const LightStreamCounters now = keyboard.Stream().Counters();
-        const uint64_t dropped = keyboard.commandTransport.droppedLightChunks.load();
+        const uint64_t dropped = keyboard.commandTransport.DroppedLightChunks();
         Json::Value line(Json::objectValue);
         line["sent"] = static_cast<Json::UInt64>(now.sent - last.sent);
         line["replaced"] = static_cast<Json::UInt64>(now.replaced - last.replaced);
@@ -205,7 +201,7 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
         const uint64_t failed = total.failed - first.failed;
         context.err() << "ivractl: no frame could be sent to the keyboard"
                       << (failed > 0 ? " (" + std::to_string(failed) + " failed)" : std::string())
-                      << (keyboard.commandTransport.receiverMode.load() ? ": it is connected through its receiver"
+                      << (keyboard.commandTransport.ReceiverMode() ? ": it is connected through its receiver"
                                                                          : "")
                       << "\n";
         return kExitFailed;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "transport/DeviceEventObserver.h"
 #include "models/lighting/KeyLevelStep.h"
@@ -44,13 +45,20 @@ KestrelUSBDevice::KestrelUSBDevice(IHidBackend& backend, IClock& clock)
 
 KestrelUSBDevice::~KestrelUSBDevice() { Shutdown(); }
 
+std::vector<uint32_t> KestrelUSBDevice::LedColoursNow() {
+    std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+    return ledColours;
+}
+
+void KestrelUSBDevice::SetLedColours(std::vector<uint32_t> colours) {
+    std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
+    ledColours = std::move(colours);
+}
+
 void KestrelUSBDevice::Shutdown() {
     CloseEventChannel(false);
     CloseEventChannel(true);
-    std::lock_guard<std::recursive_mutex> lock(commandTransport.ioLock);
-    commandTransport.open = false;
-    commandTransport.channelA.Close();
-    commandTransport.channelB.Close();
+    commandTransport.CloseWhenIdle();
 }
 
 // ---- Page binding ------------------------------------------------------
@@ -182,7 +190,7 @@ void KestrelUSBDevice::PushLightFrame() {
             frame[3 * i + 2] = static_cast<uint8_t>(blue * brightness / 256);
         }
     }
-    if (commandTransport.receiverMode.load()) return;
+    if (commandTransport.ReceiverMode()) return;
     if (commandTransport.StreamLightFrame(frame.data(), frame.size()) != result::kSuccess) {
         commandTransport.clock().SleepMs(200);
     }
@@ -276,7 +284,7 @@ bool KestrelUSBDevice::WriteKeyAssignments(int /*block*/) { return false; }
 int KestrelUSBDevice::WriteSettings(int, int, int, int, int) { return 0; }
 
 bool KestrelUSBDevice::QueryReceiverLinkOfTransport() {
-    return commandTransport.open.load() && commandTransport.receiverMode.load() &&
+    return commandTransport.IsOpen() && commandTransport.ReceiverMode() &&
            commandTransport.QueryReceiverLink();
 }
 
@@ -338,19 +346,10 @@ std::string KestrelUSBDevice::DefaultDataFolderFile(const std::string& name) con
 bool KestrelUSBDevice::OpenEventChannel(bool receiverChannel, const std::string& path) {
     std::unique_ptr<EventListener>& listener = receiverChannel ? listenerB_ : listenerA_;
     if (listener) listener->Stop();
-    HidChannel& channel = receiverChannel ? eventTransport.channelB : eventTransport.channelA;
-    std::atomic<bool>& openFlag = receiverChannel ? eventChannelBOpen_ : eventTransport.open;
-    bool opened = false;
-    {
-        std::lock_guard<std::recursive_mutex> lock(receiverChannel ? eventTransport.channelBLock
-                                                                   : eventTransport.ioLock);
-        openFlag = false;
-        channel.Close();  // wakes a pending read
-        opened = channel.Open(path, true);
-        openFlag = opened;
-    }
-    if (!opened) return false;
-    listener = std::make_unique<EventListener>(channel, openFlag, ListenerExitLine());
+    const TransportPath which = receiverChannel ? TransportPath::kReceiver : TransportPath::kCable;
+    if (!eventTransport.ReopenChannel(which, path)) return false;
+    listener = std::make_unique<EventListener>(eventTransport.Channel(which),
+                                               eventTransport.ChannelOpenFlag(which), ListenerExitLine());
     listener->Start([this, receiverChannel](uint16_t code) { OnEventCode(code, receiverChannel); });
     return true;
 }
@@ -361,16 +360,11 @@ void KestrelUSBDevice::CloseEventChannel(bool receiverChannel) {
         listener->Stop();
         listener.reset();
     }
-    HidChannel& channel = receiverChannel ? eventTransport.channelB : eventTransport.channelA;
-    std::atomic<bool>& openFlag = receiverChannel ? eventChannelBOpen_ : eventTransport.open;
-    std::lock_guard<std::recursive_mutex> lock(receiverChannel ? eventTransport.channelBLock
-                                                               : eventTransport.ioLock);
-    openFlag = false;
-    channel.Close();
+    eventTransport.CloseChannel(receiverChannel ? TransportPath::kReceiver : TransportPath::kCable);
 }
 
 bool KestrelUSBDevice::EventChannelOpen(bool receiverChannel) const {
-    return receiverChannel ? eventChannelBOpen_.load() : eventTransport.open.load();
+    return eventTransport.ChannelOpen(receiverChannel ? TransportPath::kReceiver : TransportPath::kCable);
 }
 
 bool KestrelUSBDevice::ListenerRunning(bool receiverChannel) const {
@@ -384,7 +378,7 @@ void KestrelUSBDevice::OnEventCode(uint16_t code, bool receiverChannel) {
         DebugLine(kReadBackRequestLine);
         if (selectorEntry != nullptr) selectorEntry->StartReadBack();
     } else if (code >= 0x0402 && ((code >> 8) == 0x10 || (code >> 8) == 0x11) &&
-               commandTransport.open.load()) {
+               commandTransport.IsOpen()) {
         OnActiveProfileEvent(code);
     } else {
         OnKindEvent(code, receiverChannel);

@@ -83,6 +83,10 @@ public:
     LightInfo lightEffect{};
     std::recursive_mutex lightGroupLock;  // guards lightGroups
     std::recursive_mutex lightFrameLock;  // guards ledFrames and ledColours
+    // A copy of ledColours, taken under lightFrameLock.
+    std::vector<uint32_t> LedColoursNow();
+    // Replaces ledColours under lightFrameLock.
+    void SetLedColours(std::vector<uint32_t> colours);
     std::vector<light::RecordedStep> lightGroups;  // steps of the recorded effect in use
     size_t lightGroupStep = 0;                     // the step playing, under lightGroupLock
     std::vector<LightInfo> ledFrames;
@@ -230,7 +234,6 @@ private:
     void RunBaseStep(Step step);
 
     light::EffectStepState effectSteps_{};  // under lightFrameLock
-    std::atomic<bool> eventChannelBOpen_{false};
     std::unique_ptr<EventListener> listenerA_;
     std::unique_ptr<EventListener> listenerB_;
     IDeviceEventObserver* eventObserver_ = nullptr;

@@ -175,7 +175,7 @@ void DeviceModel::PointerDeviceArrival(int index, const DeviceSlot& slot) {
     }
     const DeviceSlot identity = IdentityRecordFor(slot);
     Page* page = FindPage(identity);
-    if (page == nullptr || page->device->commandTransport.open.load()) return;
+    if (page == nullptr || page->device->commandTransport.IsOpen()) return;
     const bool opened =
         page->device->commandTransport.Open(slot.path, TransportParamsForKind(slot.kind));
     if (opened) page->device->SetIdentity(identity);
@@ -200,7 +200,7 @@ void DeviceModel::PadOrHeadsetArrival(const DeviceSlot& slot) {
     Page* page = FindPage(slot);
     if (page == nullptr) return;
     DeviceTransport& transport = page->device->commandTransport;
-    if (!transport.open.load()) {
+    if (!transport.IsOpen()) {
         // Pads and headsets have one path: the cable channel.
         if (!transport.Open(slot.path, TransportParamsForKind(slot.kind))) return;
         page->device->SetIdentity(slot);

@@ -17,9 +17,9 @@ SelectorEntry::~SelectorEntry() {
     timers_.KillTimers(this);
 }
 
-bool SelectorEntry::Open() const { return device_.commandTransport.open.load(); }
+bool SelectorEntry::Open() const { return device_.commandTransport.IsOpen(); }
 
-bool SelectorEntry::OnReceiver() const { return device_.commandTransport.receiverMode.load(); }
+bool SelectorEntry::OnReceiver() const { return device_.commandTransport.ReceiverMode(); }
 
 void SelectorEntry::StartTimer(int id, uint32_t ms) {
     if (id == entry_timer::kLightFrame) frameTimerSet_ = true;

@@ -45,64 +45,100 @@ DeviceTransport::DeviceTransport(IHidBackend& backend, IClock& clock)
 DeviceTransport::~DeviceTransport() { Close(); }
 
 bool DeviceTransport::Open(const std::string& path, const TransportParams& params) {
-    std::lock_guard<std::recursive_mutex> lock(ioLock);
+    std::lock_guard<std::recursive_mutex> lock(ioLock_);
     HidChannel& channel = params.receiverMode ? channelB : channelA;
     const bool opened = channel.Open(path, true);
     lastOpenError_ = channel.LastOpenError();
     if (opened) {
-        receiverMode = params.receiverMode;
-        chunkSize = params.chunkSize;
-        open = true;
+        receiverMode_ = params.receiverMode;
+        chunkSize_ = params.chunkSize;
+        open_ = true;
     }
     return opened;
 }
 
 bool DeviceTransport::SwitchTo(const std::string& path, TransportPath to,
                                const TransportParams& params) {
-    std::lock_guard<std::recursive_mutex> lock(ioLock);
-    open = false;
+    std::lock_guard<std::recursive_mutex> lock(ioLock_);
+    open_ = false;
     const bool toCable = to == TransportPath::kCable;
     HidChannel& channel = toCable ? channelA : channelB;
     channel.Close();
     const bool opened = channel.Open(path, true);
     lastOpenError_ = channel.LastOpenError();
     if (opened) {
-        receiverMode = !toCable;
-        chunkSize = params.chunkSize;
-        open = true;
+        receiverMode_ = !toCable;
+        chunkSize_ = params.chunkSize;
+        open_ = true;
     }
     return opened;
 }
 
 void DeviceTransport::Close() {
-    open = false;
+    open_ = false;
     channelA.Close();
     channelB.Close();
 }
 
+void DeviceTransport::CloseWhenIdle() {
+    std::lock_guard<std::recursive_mutex> lock(ioLock_);
+    Close();
+}
+
+bool DeviceTransport::ReopenChannel(TransportPath which, const std::string& path) {
+    const bool receiver = which == TransportPath::kReceiver;
+    std::atomic<bool>& openFlag = ChannelOpenFlag(which);
+    HidChannel& channel = Channel(which);
+    std::lock_guard<std::recursive_mutex> lock(receiver ? channelBLock_ : ioLock_);
+    openFlag = false;
+    channel.Close();  // wakes a pending read
+    const bool opened = channel.Open(path, true);
+    openFlag = opened;
+    return opened;
+}
+
+void DeviceTransport::CloseChannel(TransportPath which) {
+    const bool receiver = which == TransportPath::kReceiver;
+    std::lock_guard<std::recursive_mutex> lock(receiver ? channelBLock_ : ioLock_);
+    ChannelOpenFlag(which) = false;
+    Channel(which).Close();
+}
+
+bool DeviceTransport::ChannelOpen(TransportPath which) const {
+    return which == TransportPath::kReceiver ? receiverChannelOpen_.load() : open_.load();
+}
+
+HidChannel& DeviceTransport::Channel(TransportPath which) {
+    return which == TransportPath::kReceiver ? channelB : channelA;
+}
+
+std::atomic<bool>& DeviceTransport::ChannelOpenFlag(TransportPath which) {
+    return which == TransportPath::kReceiver ? receiverChannelOpen_ : open_;
+}
+
 size_t DeviceTransport::EffectiveChunk() const {
-    const size_t chunk = chunkSize.load();
+    const size_t chunk = chunkSize_.load();
     return std::clamp<size_t>(chunk, 1, kFrameMaxPayload);
 }
 
 int DeviceTransport::Exchange(const uint8_t* request, uint8_t* response, size_t& bytesRead) {
-    busy = true;
+    busy_ = true;
     bytesRead = 0;
-    if (!open) {
-        busy = false;
+    if (!open_) {
+        busy_ = false;
         return result::kNoAnswer;
     }
     Frame sent;
     std::memcpy(sent.data(), request, kFrameSize);
     LogFrame("命令", sent.data());
 
-    const bool receiver = receiverMode.load();
+    const bool receiver = receiverMode_.load();
     HidChannel& channel = receiver ? channelB : channelA;
     const int timeoutMs = receiver ? kReceiverTimeoutMs : kCableTimeoutMs;
 
     bool written = false;
     {
-        std::lock_guard<std::recursive_mutex> lock(ioLock);
+        std::lock_guard<std::recursive_mutex> lock(ioLock_);
         // The handle also queues the reports of the node's other collections
         // (keys, consumer events); make room so the answer is not dropped.
         channel.DiscardQueuedInput();
@@ -110,13 +146,13 @@ int DeviceTransport::Exchange(const uint8_t* request, uint8_t* response, size_t&
         written = channel.Write(sent.data(), bytesWritten, timeoutMs);
     }
     if (!written) {
-        busy = false;
+        busy_ = false;
         return result::kWriteFailed;
     }
 
     int code = result::kNoAnswer;
     {
-        std::lock_guard<std::recursive_mutex> lock(ioLock);
+        std::lock_guard<std::recursive_mutex> lock(ioLock_);
         std::memset(response, 0, kFrameSize);
         for (int attempt = 0; attempt < 2; ++attempt) {
             const bool ok = channel.Read(response, kFrameSize, bytesRead, timeoutMs);
@@ -131,13 +167,13 @@ int DeviceTransport::Exchange(const uint8_t* request, uint8_t* response, size_t&
         }
     }
     LogFrame("返回", response);
-    busy = false;
+    busy_ = false;
     return code;
 }
 
 int DeviceTransport::ExchangeRaw(const uint8_t* request, uint8_t* response, size_t& bytesRead) {
     bytesRead = 0;
-    std::lock_guard<std::recursive_mutex> lock(ioLock);
+    std::lock_guard<std::recursive_mutex> lock(ioLock_);
     channelA.DiscardQueuedInput();
     size_t bytesWritten = 0;
     if (!channelA.Write(request, bytesWritten, kCableTimeoutMs)) return result::kWriteFailed;
@@ -150,11 +186,11 @@ int DeviceTransport::LockedExchange(LockUse lock, const uint8_t* request, uint8_
     size_t bytesRead = 0;
     switch (lock) {
         case LockUse::Command: {
-            std::lock_guard<std::recursive_mutex> guard(commandLock);
+            std::lock_guard<std::recursive_mutex> guard(commandLock_);
             return Exchange(request, response, bytesRead);
         }
         case LockUse::Light: {
-            std::lock_guard<std::recursive_mutex> guard(lightLock);
+            std::lock_guard<std::recursive_mutex> guard(lightLock_);
             return Exchange(request, response, bytesRead);
         }
         case LockUse::None: break;
@@ -233,13 +269,13 @@ int DeviceTransport::WriteData(const uint8_t* data, size_t length, uint32_t base
 }
 
 int DeviceTransport::ReadKeyTable(uint8_t* out) {
-    return Paged(command::kReadKeyTable, nullptr, out, keyTableLength.load(), 0, LockUse::Command,
+    return Paged(command::kReadKeyTable, nullptr, out, keyTableLength_.load(), 0, LockUse::Command,
                  EffectiveChunk());
 }
 
 int DeviceTransport::WriteKeyTable(const uint8_t* data, int block) {
     if (block != 0) return result::kInvalidKeyTableBlock;
-    return Paged(command::kWriteKeyTable, data, nullptr, keyTableLength.load(), 0,
+    return Paged(command::kWriteKeyTable, data, nullptr, keyTableLength_.load(), 0,
                  LockUse::Command, EffectiveChunk());
 }
 
@@ -258,12 +294,12 @@ int DeviceTransport::StreamLightFrame(const uint8_t* data, size_t length) {
     for (size_t offset = 0; offset < length && offset < kOffsetLimit; offset += chunk) {
         // Light frames never wait behind configuration traffic, and are not
         // sent through the receiver at all.
-        if (busy) {
-            ++droppedLightChunks;
+        if (busy_) {
+            ++droppedLightChunks_;
             DebugLine("放弃灯光数据");
             continue;
         }
-        if (receiverMode) continue;
+        if (receiverMode_) continue;
         const size_t n = std::min(chunk, length - offset);
         request[4] = static_cast<uint8_t>(n);
         request[5] = static_cast<uint8_t>(offset & 0xFF);
@@ -273,7 +309,7 @@ int DeviceTransport::StreamLightFrame(const uint8_t* data, size_t length) {
         SealFrame(request.data());
         int code;
         {
-            std::lock_guard<std::recursive_mutex> lock(lightLock);
+            std::lock_guard<std::recursive_mutex> lock(lightLock_);
             size_t bytesRead = 0;
             code = ExchangeRaw(request.data(), response.data(), bytesRead);
         }
@@ -310,14 +346,14 @@ int DeviceTransport::ReadPowerStatus(uint8_t* out) {
 }
 
 int DeviceTransport::ReadLedMap(uint8_t* out) {
-    return Paged(command::kReadLedMap, nullptr, out, keyTableLength.load() / 3, 0,
+    return Paged(command::kReadLedMap, nullptr, out, keyTableLength_.load() / 3, 0,
                  LockUse::Command, EffectiveChunk());
 }
 
 int DeviceTransport::TakeLightControl() { return SingleFrame(command::kTakeLightControl, 0, nullptr); }
 
 bool DeviceTransport::QueryReceiverLink() {
-    if (!receiverMode) return true;
+    if (!receiverMode_) return true;
     Frame response{};
     return SingleFrame(command::kQueryReceiverLink, 0, response.data()) == result::kSuccess &&
            response[kFramePayloadOffset] == 0xFF;

@@ -2,10 +2,11 @@
 // channel (B), the locks, and the 64-byte request/answer exchange that every
 // configuration command runs on.
 //
-// Lock order: commandLock or lightLock (never both) before ioLock. ioLock is
-// held for one write or one read phase at a time, and by discovery while it
-// opens or re-points a channel; channelBLock guards the receiver event
-// channel of an event transport.
+// Lock order: the command or the light lock (never both) before the I/O
+// lock. The I/O lock is held for one write or one read phase at a time, and
+// while a channel is opened or re-pointed; the receiver channel lock guards
+// the receiver event channel of an event transport. All are private: callers
+// use the named operations.
 #pragma once
 
 #include <atomic>
@@ -46,21 +47,19 @@ public:
     DeviceTransport(const DeviceTransport&) = delete;
     DeviceTransport& operator=(const DeviceTransport&) = delete;
 
-    std::atomic<uint16_t> keyTableLength{512};
-    std::atomic<bool> busy{false};
-    std::atomic<bool> open{false};
-    std::atomic<bool> lightStreaming{false};
     HidChannel channelA;
     HidChannel channelB;
-    // Recursive, as the platform locks the device code was written against.
-    std::recursive_mutex ioLock;
-    std::recursive_mutex channelBLock;
-    std::recursive_mutex commandLock;
-    std::recursive_mutex lightLock;
-    std::atomic<bool> receiverMode{false};
-    std::atomic<uint8_t> chunkSize{24};
+
+    bool IsOpen() const { return open_.load(); }
+    bool ReceiverMode() const { return receiverMode_.load(); }
+    uint8_t ChunkSize() const { return chunkSize_.load(); }
+    bool ExchangeInProgress() const { return busy_.load(); }
+    bool LightStreaming() const { return lightStreaming_.load(); }
     // Light frame chunks left out because another exchange was in progress.
-    std::atomic<uint64_t> droppedLightChunks{0};
+    uint64_t DroppedLightChunks() const { return droppedLightChunks_.load(); }
+    // Bytes of the key table (the LED map is a third of it).
+    uint16_t KeyTableLength() const { return keyTableLength_.load(); }
+    void SetKeyTableLength(uint16_t length) { keyTableLength_ = length; }
 
     // Opens the channel of params' path (receiver or cable) for reading and
     // writing and, when it opened, marks the transport open with params'
@@ -73,6 +72,8 @@ public:
     // Marks the transport closed and closes both channels. Not under ioLock:
     // a worker blocked on a channel is woken by the close.
     void Close();
+    // Close() after the exchange in progress: waits for the channel lock.
+    void CloseWhenIdle();
     HidOpenError LastOpenError() const { return lastOpenError_.load(); }
 
     // Request and answer are 64 bytes. Writes the debug lines.
@@ -99,6 +100,24 @@ public:
 
     IClock& clock() { return clock_; }
 
+    // Event transports: the channel of `which`, closed and reopened on
+    // `path` under that channel's lock (which wakes a pending read). The
+    // cable channel's state is IsOpen(), the receiver's ChannelOpen().
+    bool ReopenChannel(TransportPath which, const std::string& path);
+    void CloseChannel(TransportPath which);
+    bool ChannelOpen(TransportPath which) const;
+    HidChannel& Channel(TransportPath which);
+    // The flag an event listener of `which` stops on.
+    std::atomic<bool>& ChannelOpenFlag(TransportPath which);
+
+    // Tests only: makes the transport look as if an exchange were in
+    // progress, so light chunks are dropped.
+    void SimulateExchangeInProgressForTest(bool inProgress) { busy_ = inProgress; }
+    // Tests only: the open flag and the path a device model sees, with no
+    // channel behind them.
+    void SimulateOpenForTest(bool isOpen) { open_ = isOpen; }
+    void SimulateReceiverPathForTest(bool onReceiver) { receiverMode_ = onReceiver; }
+
 private:
     enum class LockUse { Command, Light, None };
 
@@ -109,6 +128,19 @@ private:
     size_t EffectiveChunk() const;
 
     IClock& clock_;
+    std::atomic<uint16_t> keyTableLength_{512};
+    std::atomic<bool> busy_{false};
+    std::atomic<bool> open_{false};
+    std::atomic<bool> receiverChannelOpen_{false};
+    std::atomic<bool> lightStreaming_{false};
+    // Recursive, as the platform locks the device code was written against.
+    std::recursive_mutex ioLock_;
+    std::recursive_mutex channelBLock_;
+    std::recursive_mutex commandLock_;
+    std::recursive_mutex lightLock_;
+    std::atomic<bool> receiverMode_{false};
+    std::atomic<uint8_t> chunkSize_{24};
+    std::atomic<uint64_t> droppedLightChunks_{0};
     std::atomic<HidOpenError> lastOpenError_{HidOpenError::None};
 };
 

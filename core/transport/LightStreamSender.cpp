@@ -93,9 +93,9 @@ bool LightStreamSender::Pass() {
         }
         busy_ = true;
     }
-    const uint64_t droppedBefore = transport_.droppedLightChunks.load();
+    const uint64_t droppedBefore = transport_.DroppedLightChunks();
     const int code = transport_.StreamLightFrame(sending_.data(), sending_.size());
-    const bool whole = transport_.droppedLightChunks.load() == droppedBefore;
+    const bool whole = transport_.DroppedLightChunks() == droppedBefore;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         lastSendAt_ = std::chrono::steady_clock::now();

@@ -43,7 +43,7 @@ protected:
         device.SetLedCount(kKeyboardLeds);
         // No frames are streamed to a device through its receiver, so the
         // light pump only paints.
-        device.commandTransport.receiverMode = true;
+        device.commandTransport.SimulateReceiverPathForTest(true);
         device.BindPageControls();
     }
     void TearDown() override { device.Shutdown(); }

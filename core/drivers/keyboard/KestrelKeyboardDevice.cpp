@@ -68,12 +68,12 @@ bool KestrelKeyboardDevice::EffectPass() {
     IClock& clock = commandTransport.clock();
     // Away, or the program does not control the lights: nothing to paint
     // until a connection or light control wakes the thread.
-    if (!commandTransport.open.load() || !lightControlEnabled.load()) {
+    if (!commandTransport.IsOpen() || !lightControlEnabled.load()) {
         effectThread_.WaitUntil(clock, std::nullopt);
         return true;
     }
     // While synchronised lighting paints this keyboard, the engine rests.
-    if (commandTransport.lightStreaming.load()) {
+    if (commandTransport.LightStreaming()) {
         effectThread_.WaitUntil(clock, clock.NowMs() + kSynchronisedLightingCheckMs);
         return true;
     }
@@ -119,7 +119,7 @@ void KestrelKeyboardDevice::LedColoursChanged() {
 // ---- Connection sync and read-back -------------------------------------------
 
 void KestrelKeyboardDevice::SyncOnConnect() {
-    if (!commandTransport.open.load()) return;
+    if (!commandTransport.IsOpen()) return;
     keyTableValid_ = false;
     commandTransport.BeginSession();
     std::array<uint8_t, kInfoBlockSize> info{};
@@ -135,7 +135,7 @@ void KestrelKeyboardDevice::SyncOnConnect() {
         } else {
             std::vector<uint8_t> table(3 * static_cast<size_t>(count));
             std::vector<uint8_t> leds(static_cast<size_t>(count));
-            commandTransport.keyTableLength = static_cast<uint16_t>(table.size());
+            commandTransport.SetKeyTableLength(static_cast<uint16_t>(table.size()));
             const int tableRead = commandTransport.ReadKeyTable(table.data());
             const int ledsRead = commandTransport.ReadLedMap(leds.data());
             commandTransport.EndSession();
@@ -168,7 +168,7 @@ void KestrelKeyboardDevice::SyncOnConnect() {
 
 SettingsReadBackResult KestrelKeyboardDevice::ReadBackAndStore() {
     using Outcome = SettingsReadBackResult::Outcome;
-    if (!commandTransport.open.load()) return {Outcome::kClosed, 0};
+    if (!commandTransport.IsOpen()) return {Outcome::kClosed, 0};
     uint8_t slot = 0;
     const int slotRead = commandTransport.ReadData(&slot, 1, 0);
     if (slotRead != result::kSuccess) {
@@ -444,7 +444,7 @@ bool KestrelKeyboardDevice::StreamedToKeyboard() {
     const uint8_t effect = effects_.EffectIndex();
     const bool streamed = effect == light::kMusicEffect || effect == light::kScreenEffect || streamEveryEffect_.load();
     // Through the receiver the frames are never sent.
-    return streamed && !commandTransport.receiverMode.load() && commandTransport.open.load() &&
+    return streamed && !commandTransport.ReceiverMode() && commandTransport.IsOpen() &&
            lightControlEnabled.load();
 }
 
@@ -467,14 +467,14 @@ std::vector<uint8_t> KestrelKeyboardDevice::LastFrame() const {
 
 void KestrelKeyboardDevice::SetLightControl(bool on) {
     lightControlEnabled = on;
-    if (on && commandTransport.open.load()) commandTransport.TakeLightControl();
+    if (on && commandTransport.IsOpen()) commandTransport.TakeLightControl();
     if (!on) {
         stream_.Rest();
     } else {
         // What was shown and sent before light control went off is stale:
         // the next pass hands its frame on whether it changed or not.
         republish_ = true;
-        if (effectThreadWanted_.load() && commandTransport.open.load() && !effectThread_.Running()) {
+        if (effectThreadWanted_.load() && commandTransport.IsOpen() && !effectThread_.Running()) {
             effectThread_.Start([this] { return EffectPass(); });
         }
     }
@@ -489,7 +489,7 @@ void KestrelKeyboardDevice::SendGroupImage(const std::vector<uint32_t>& colours)
         DebugLine("keyboard: custom group " + std::to_string(group) + " cannot be addressed; nothing sent");
         return;
     }
-    if (!commandTransport.open.load()) return;
+    if (!commandTransport.IsOpen()) return;
     std::vector<uint8_t> image;
     {
         std::lock_guard<std::mutex> lock(mapsMutex_);
@@ -532,7 +532,7 @@ void KestrelKeyboardDevice::CustomPaint(int position) {
             SaveProfile();
         }
     }
-    if (!commandTransport.receiverMode.load()) SendGroupImage(colours);
+    if (!commandTransport.ReceiverMode()) SendGroupImage(colours);
 }
 
 void KestrelKeyboardDevice::SelectCustomGroup(int group) {
@@ -582,7 +582,7 @@ int KestrelKeyboardDevice::SettingsEffectCode(const LightInfo& light) const {
 int KestrelKeyboardDevice::WriteSettings(int /*slot*/, int /*value*/, int /*flag*/, int /*screenWidth*/,
                                           int /*screenHeight*/) {
     // Nothing to write while the keyboard is away; that is not a failure.
-    if (!commandTransport.open.load()) return 1;
+    if (!commandTransport.IsOpen()) return 1;
     LightInfo light{};
     KeyboardSystemStages stages;
     uint8_t code = 0;
@@ -623,7 +623,7 @@ bool KestrelKeyboardDevice::ChangeSetting(KeyboardSetting setting, uint16_t valu
 // ---- Keys and macros -------------------------------------------------------------
 
 bool KestrelKeyboardDevice::UploadKeyList(int block, const std::vector<KeyRecord>& keyList) {
-    if (!commandTransport.open.load()) return false;
+    if (!commandTransport.IsOpen()) return false;
     if (!keyTableValid_.load()) {
         DebugLine("keyboard: no key table was read from this keyboard since it connected; the key upload is refused");
         return false;
@@ -646,7 +646,7 @@ bool KestrelKeyboardDevice::UploadKeyList(int block, const std::vector<KeyRecord
         table[3 * j + 1] = current.byte1;
         table[3 * j + 2] = current.byte2;
     }
-    commandTransport.keyTableLength = static_cast<uint16_t>(table.size());
+    commandTransport.SetKeyTableLength(static_cast<uint16_t>(table.size()));
     commandTransport.BeginSession();
     const int written = commandTransport.WriteKeyTable(table.data(), block);
     commandTransport.EndSession();
@@ -681,7 +681,7 @@ bool KestrelKeyboardDevice::RestoreKeyDefault(int position) {
 int KestrelKeyboardDevice::WriteMacros() {
     size_t units = infoBlock[6];
     bool infoUnreadable = false;
-    if (commandTransport.open.load()) {
+    if (commandTransport.IsOpen()) {
         std::array<uint8_t, kInfoBlockSize> info{};
         if (commandTransport.ReadInfoBlock(info.data()) == result::kSuccess) {
             infoBlock = info;
@@ -709,7 +709,7 @@ int KestrelKeyboardDevice::WriteMacros() {
     }
     const int overflow = MacroImageOverflow(MacroImageSize(macros), kMacroUnitBytes * units);
     if (overflow > 0) return overflow;
-    if (!commandTransport.open.load()) return 0;
+    if (!commandTransport.IsOpen()) return 0;
     const std::vector<uint8_t> image = BuildMacroImage(macros);
     commandTransport.BeginSession();
     const int written = commandTransport.WriteMacroImage(image.data(), image.size());
