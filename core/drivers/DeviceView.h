@@ -1,5 +1,5 @@
 // What a device object needs from its page: the buttons of its "SelectPanel",
-// the function tab layouts and the power panel. The GUI's page widget
+// which function the page shows and the power panel. The GUI's page widget
 // implements it; tests and ivractl use HeadlessDeviceView. Calls come from
 // the owner thread, except RefreshPage-driven calls that a kind makes from
 // its listener thread: an implementation marshals those itself.
@@ -11,11 +11,26 @@
 #include <string>
 #include <vector>
 
+#include "models/lighting/LightTables.h"
+
 namespace ivra {
 
 // A control on the page, as the view numbers them; kNoControl = none.
 using ControlHandle = int32_t;
 constexpr ControlHandle kNoControl = -1;
+
+// What the page's function area shows, by the function it lets the user
+// set; the numbers are the ones the notification routes carry (1 to 8).
+enum class DeviceFunction : int32_t {
+    kLighting = 1,
+    kKeys = 2,
+    kMacros = 3,
+    kSystem = 4,
+    kCursor = 5,
+    kVoice = 6,
+    kMagic = 7,
+    kSurround = 8,
+};
 
 struct PageChild {
     ControlHandle handle = kNoControl;
@@ -33,13 +48,14 @@ public:
     // has none.
     virtual bool SelectPanelChildren(std::vector<PageChild>& children) = 0;
     virtual bool IsControlVisible(ControlHandle button) = 0;
-    // Shows a light button lit with a colour (0xGGBBRR packed as green << 16 |
-    // blue << 8 | red) and a brightness level.
-    virtual void SetLightButton(ControlHandle button, bool on, uint32_t colour, uint8_t level) = 0;
+    // Shows a light button lit with a colour and a brightness level.
+    virtual void SetLightButton(ControlHandle button, bool on, light::Rgb colour, uint8_t level) = 0;
 
-    // Whether the tab layout exists, and selecting one of its tabs.
-    virtual bool HasTabLayout(const std::string& name) = 0;
-    virtual void SelectTab(const std::string& layoutName, int tab) = 0;
+    // Brings the function's settings forward on the page. systemOwnPage:
+    // the system settings have a page of their own (keyboards and mice);
+    // otherwise they sit beside the key settings. A page without the
+    // function areas ignores it.
+    virtual void ShowFunction(DeviceFunction function, bool systemOwnPage) = 0;
 
     // A key button's tooltip title and text, and whether the key-setting
     // overlay hides its "changed" mark (the key does what its label says).

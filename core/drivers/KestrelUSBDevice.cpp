@@ -75,7 +75,7 @@ void KestrelUSBDevice::BindPageControls() {
             keyButtons[number] = child.handle;
         } else if (EqualsNoCase(prefix, "light_") && number < lightButtons.size()) {
             lightButtons[number] = child.handle;
-            view->SetLightButton(child.handle, true, 0xFFFFFF, 255);
+            view->SetLightButton(child.handle, true, light::Rgb{255, 255, 255}, 255);
         }
     }
 }
@@ -83,25 +83,8 @@ void KestrelUSBDevice::BindPageControls() {
 void KestrelUSBDevice::ShowFunctionTab(int type) {
     functionTab = type;
     if (view == nullptr) return;
-    if (!functionSwitchFound) functionSwitchFound = view->HasTabLayout("device_function_switch");
-    if (!keyFunctionSwitchFound) {
-        keyFunctionSwitchFound = view->HasTabLayout("device_key_function_switch");
-    }
-    if (!functionSwitchFound || !keyFunctionSwitchFound) return;
     const bool pointerKind = kind == kind::kKeyboard || kind == kind::kMouse;
-    if (type == 3 || type == 8) {
-        view->SelectTab("device_function_switch", 1);
-    } else if (type == 5) {
-        view->SelectTab("device_function_switch", 2);
-    } else if (type == 4 && pointerKind) {
-        view->SelectTab("device_function_switch", 3);
-    } else {
-        view->SelectTab("device_function_switch", 0);
-        int tab = 0;
-        if (type == 2 || type == 6) tab = 1;
-        else if (type == 4 || type == 7) tab = 2;
-        view->SelectTab("device_key_function_switch", tab);
-    }
+    view->ShowFunction(static_cast<DeviceFunction>(type), pointerKind);
 }
 
 // ---- Lights ------------------------------------------------------------
@@ -172,8 +155,9 @@ void KestrelUSBDevice::PushLightFrame() {
             const uint32_t brightness = (colour >> 24) & 0xFF;
             if (view != nullptr && i < lightButtons.size() && lightButtons[i] != kNoControl &&
                 view->IsControlVisible(lightButtons[i])) {
-                view->SetLightButton(lightButtons[i], true, green << 16 | blue << 8 | red,
-                                     static_cast<uint8_t>(brightness));
+                const light::Rgb rgb{static_cast<uint8_t>(red), static_cast<uint8_t>(green),
+                                     static_cast<uint8_t>(blue)};
+                view->SetLightButton(lightButtons[i], true, rgb, static_cast<uint8_t>(brightness));
             }
             // LED 126 has a button but no place in the streamed frame.
             if (i == 126) continue;
