@@ -605,7 +605,7 @@ public:
 // A page that is not on screen.
 class UnseenView final : public IDeviceView {
 public:
-    bool SelectPanelChildren(std::vector<PageChild>& /*children*/) override { return false; }
+    bool PositionControls(std::vector<PositionControl>& /*controls*/) override { return false; }
     bool IsControlVisible(ControlHandle /*button*/) override { return false; }
     void SetLightButton(ControlHandle, bool, light::Rgb, uint8_t) override {}
     void ShowFunction(DeviceFunction /*function*/, bool /*systemOwnPage*/) override {}

@@ -25,7 +25,7 @@ public:
 // A page that may or may not be seen.
 class ShowingView final : public IDeviceView {
 public:
-    bool SelectPanelChildren(std::vector<PageChild>& /*children*/) override { return false; }
+    bool PositionControls(std::vector<PositionControl>& /*controls*/) override { return false; }
     bool IsControlVisible(ControlHandle /*button*/) override { return true; }
     void SetLightButton(ControlHandle, bool, light::Rgb, uint8_t) override {}
     void ShowFunction(DeviceFunction /*function*/, bool /*systemOwnPage*/) override {}

@@ -32,21 +32,23 @@ enum class DeviceFunction : int32_t {
     kSurround = 8,
 };
 
-struct PageChild {
+// A button of the page that stands for a key or a light position. A
+// control that is both the key and the light of its position is listed
+// twice, once in each role, with the same handle.
+enum class PositionRole { kKey, kLight };
+struct PositionControl {
     ControlHandle handle = kNoControl;
-    std::string className;  // "DeviceKeyButton" for key and light buttons
-    std::string name;       // "key_12", "light_3", ...
-    // A control that is both the key and the light of its position is
-    // listed twice, as "key_n" and as "light_n", with the same handle.
+    PositionRole role = PositionRole::kKey;
+    size_t position = 0;
 };
 
 class IDeviceView {
 public:
     virtual ~IDeviceView() = default;
 
-    // The children of the page's first "SelectPanel"; false when the page
-    // has none.
-    virtual bool SelectPanelChildren(std::vector<PageChild>& children) = 0;
+    // The key and light buttons of the page's selection panel, in the
+    // panel's order; false when the page has no selection panel.
+    virtual bool PositionControls(std::vector<PositionControl>& controls) = 0;
     virtual bool IsControlVisible(ControlHandle button) = 0;
     // Shows a light button lit with a colour and a brightness level.
     virtual void SetLightButton(ControlHandle button, bool on, light::Rgb colour, uint8_t level) = 0;

@@ -22,10 +22,13 @@ std::unique_ptr<HeadlessDeviceView> HeadlessDeviceView::WithButtons(int keys, in
         std::set<std::string>{kFunctionSwitchLayout, kKeyFunctionSwitchLayout});
 }
 
-bool HeadlessDeviceView::SelectPanelChildren(std::vector<PageChild>& children) {
+bool HeadlessDeviceView::PositionControls(std::vector<PositionControl>& controls) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!children_) return false;
-    children = *children_;
+    controls.clear();
+    for (const PageChild& child : *children_) {
+        if (const auto control = PositionControlOf(child)) controls.push_back(*control);
+    }
     return true;
 }
 

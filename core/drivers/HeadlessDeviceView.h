@@ -9,7 +9,7 @@
 #include <optional>
 #include <set>
 
-#include "drivers/DeviceView.h"
+#include "drivers/PageChild.h"
 
 namespace ivra {
 
@@ -31,7 +31,7 @@ public:
     // buttons (handles 0.. in that order) and the two function tab layouts.
     static std::unique_ptr<HeadlessDeviceView> WithButtons(int keys, int lights);
 
-    bool SelectPanelChildren(std::vector<PageChild>& children) override;
+    bool PositionControls(std::vector<PositionControl>& controls) override;
     bool IsControlVisible(ControlHandle button) override;
     void SetLightButton(ControlHandle button, bool on, light::Rgb colour, uint8_t level) override;
     // Selects the function's tabs when the page has both function tab

@@ -18,25 +18,6 @@ namespace {
 
 constexpr size_t kLevelPositionsMarked = 9;
 
-// "key_12" -> ("key_", 12); false when the name does not end in digits.
-bool SplitIndexedName(const std::string& name, std::string& prefix, size_t& number) {
-    size_t digits = name.size();
-    while (digits > 0 && name[digits - 1] >= '0' && name[digits - 1] <= '9') --digits;
-    if (digits == name.size() || name.size() - digits > 6) return false;
-    prefix = name.substr(0, digits);
-    number = std::stoul(name.substr(digits));
-    return true;
-}
-
-bool EqualsNoCase(const std::string& a, const char* b) {
-    const std::string other(b);
-    return a.size() == other.size() &&
-           std::equal(a.begin(), a.end(), other.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 }  // namespace
 
 KestrelUSBDevice::KestrelUSBDevice(IHidBackend& backend, IClock& clock)
@@ -64,18 +45,14 @@ void KestrelUSBDevice::BindPageControls() {
         keyButtons.clear();
         return;
     }
-    std::vector<PageChild> children;
-    if (view == nullptr || !view->SelectPanelChildren(children)) return;
-    for (const PageChild& child : children) {
-        if (child.className != "DeviceKeyButton") continue;
-        std::string prefix;
-        size_t number = 0;
-        if (!SplitIndexedName(child.name, prefix, number)) continue;
-        if (EqualsNoCase(prefix, "key_") && number < keyButtons.size()) {
-            keyButtons[number] = child.handle;
-        } else if (EqualsNoCase(prefix, "light_") && number < lightButtons.size()) {
-            lightButtons[number] = child.handle;
-            view->SetLightButton(child.handle, true, light::Rgb{255, 255, 255}, 255);
+    std::vector<PositionControl> controls;
+    if (view == nullptr || !view->PositionControls(controls)) return;
+    for (const PositionControl& control : controls) {
+        if (control.role == PositionRole::kKey && control.position < keyButtons.size()) {
+            keyButtons[control.position] = control.handle;
+        } else if (control.role == PositionRole::kLight && control.position < lightButtons.size()) {
+            lightButtons[control.position] = control.handle;
+            view->SetLightButton(control.handle, true, light::Rgb{255, 255, 255}, 255);
         }
     }
 }

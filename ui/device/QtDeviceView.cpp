@@ -121,6 +121,15 @@ QtDeviceView::~QtDeviceView() {
 
 bool QtDeviceView::OnUiThread() const { return QThread::currentThread() == thread(); }
 
+bool QtDeviceView::PositionControls(std::vector<PositionControl>& controls) {
+    if (!hasPanel_) return false;
+    controls.clear();
+    for (const PageChild& child : children_) {
+        if (const auto control = PositionControlOf(child)) controls.push_back(*control);
+    }
+    return true;
+}
+
 bool QtDeviceView::SelectPanelChildren(std::vector<PageChild>& children) {
     if (!hasPanel_) return false;
     children = children_;

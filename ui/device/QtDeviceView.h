@@ -32,7 +32,7 @@
 
 #include "controls/DeviceKeyButtonUI.h"
 #include "controls/SelectPanelUI.h"
-#include "drivers/DeviceView.h"
+#include "drivers/PageChild.h"
 
 namespace ivra::ui {
 
@@ -44,7 +44,10 @@ public:
     explicit QtDeviceView(QWidget* page, QObject* parent = nullptr);
     ~QtDeviceView() override;
 
-    bool SelectPanelChildren(std::vector<PageChild>& children) override;
+    bool PositionControls(std::vector<PositionControl>& controls) override;
+    // The children of the page's first "SelectPanel"; false when the page
+    // has none.
+    bool SelectPanelChildren(std::vector<PageChild>& children);
     bool IsControlVisible(ControlHandle button) override;
     void SetLightButton(ControlHandle button, bool on, light::Rgb colour, uint8_t level) override;
     void ShowFunction(DeviceFunction function, bool systemOwnPage) override;
