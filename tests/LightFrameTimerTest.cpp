@@ -25,11 +25,10 @@ public:
 // A page that may or may not be seen.
 class ShowingView final : public IDeviceView {
 public:
-    bool SelectPanelChildren(std::vector<PageChild>& /*children*/) override { return false; }
+    bool PositionControls(std::vector<PositionControl>& /*controls*/) override { return false; }
     bool IsControlVisible(ControlHandle /*button*/) override { return true; }
-    void SetLightButton(ControlHandle, bool, uint32_t, uint8_t) override {}
-    bool HasTabLayout(const std::string& /*name*/) override { return false; }
-    void SelectTab(const std::string& /*layoutName*/, int /*tab*/) override {}
+    void SetLightButton(ControlHandle, bool, light::Rgb, uint8_t) override {}
+    void ShowFunction(DeviceFunction /*function*/, bool /*systemOwnPage*/) override {}
     void ShowPowerStatus(const std::array<uint8_t, 6>& /*record*/) override {}
     bool IsPageShowing() override { return showing; }
     void SetOnPageShown(std::function<void()> shown) override { onShown = std::move(shown); }

@@ -83,9 +83,9 @@ void PaintSweep(ivra::ui::QtDeviceView& view) {
         const QPoint at = control->geometry().center();
         const int hue = (at.x() / 3 + at.y() / 4) % 360;
         const QColor colour = QColor::fromHsv(hue, 230, 255);
-        const uint32_t packed = static_cast<uint32_t>(colour.green()) << 16 |
-                                static_cast<uint32_t>(colour.blue()) << 8 | static_cast<uint32_t>(colour.red());
-        view.SetLightButton(child.handle, true, packed, 220);
+        const ivra::light::Rgb rgb{static_cast<uint8_t>(colour.red()), static_cast<uint8_t>(colour.green()),
+                                   static_cast<uint8_t>(colour.blue())};
+        view.SetLightButton(child.handle, true, rgb, 220);
     }
 }
 

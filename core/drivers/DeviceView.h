@@ -1,5 +1,5 @@
 // What a device object needs from its page: the buttons of its "SelectPanel",
-// the function tab layouts and the power panel. The GUI's page widget
+// which function the page shows and the power panel. The GUI's page widget
 // implements it; tests and ivractl use HeadlessDeviceView. Calls come from
 // the owner thread, except RefreshPage-driven calls that a kind makes from
 // its listener thread: an implementation marshals those itself.
@@ -11,35 +11,53 @@
 #include <string>
 #include <vector>
 
+#include "models/lighting/LightTables.h"
+
 namespace ivra {
 
 // A control on the page, as the view numbers them; kNoControl = none.
 using ControlHandle = int32_t;
 constexpr ControlHandle kNoControl = -1;
 
-struct PageChild {
+// What the page's function area shows, by the function it lets the user
+// set; the numbers are the ones the notification routes carry (1 to 8).
+enum class DeviceFunction : int32_t {
+    kLighting = 1,
+    kKeys = 2,
+    kMacros = 3,
+    kSystem = 4,
+    kCursor = 5,
+    kVoice = 6,
+    kMagic = 7,
+    kSurround = 8,
+};
+
+// A button of the page that stands for a key or a light position. A
+// control that is both the key and the light of its position is listed
+// twice, once in each role, with the same handle.
+enum class PositionRole { kKey, kLight };
+struct PositionControl {
     ControlHandle handle = kNoControl;
-    std::string className;  // "DeviceKeyButton" for key and light buttons
-    std::string name;       // "key_12", "light_3", ...
-    // A control that is both the key and the light of its position is
-    // listed twice, as "key_n" and as "light_n", with the same handle.
+    PositionRole role = PositionRole::kKey;
+    size_t position = 0;
 };
 
 class IDeviceView {
 public:
     virtual ~IDeviceView() = default;
 
-    // The children of the page's first "SelectPanel"; false when the page
-    // has none.
-    virtual bool SelectPanelChildren(std::vector<PageChild>& children) = 0;
+    // The key and light buttons of the page's selection panel, in the
+    // panel's order; false when the page has no selection panel.
+    virtual bool PositionControls(std::vector<PositionControl>& controls) = 0;
     virtual bool IsControlVisible(ControlHandle button) = 0;
-    // Shows a light button lit with a colour (0xGGBBRR packed as green << 16 |
-    // blue << 8 | red) and a brightness level.
-    virtual void SetLightButton(ControlHandle button, bool on, uint32_t colour, uint8_t level) = 0;
+    // Shows a light button lit with a colour and a brightness level.
+    virtual void SetLightButton(ControlHandle button, bool on, light::Rgb colour, uint8_t level) = 0;
 
-    // Whether the tab layout exists, and selecting one of its tabs.
-    virtual bool HasTabLayout(const std::string& name) = 0;
-    virtual void SelectTab(const std::string& layoutName, int tab) = 0;
+    // Brings the function's settings forward on the page. systemOwnPage:
+    // the system settings have a page of their own (keyboards and mice);
+    // otherwise they sit beside the key settings. A page without the
+    // function areas ignores it.
+    virtual void ShowFunction(DeviceFunction function, bool systemOwnPage) = 0;
 
     // A key button's tooltip title and text, and whether the key-setting
     // overlay hides its "changed" mark (the key does what its label says).

@@ -1,5 +1,7 @@
 #include "drivers/HeadlessDeviceView.h"
 
+#include "drivers/FunctionTabs.h"
+
 namespace ivra {
 
 HeadlessDeviceView::HeadlessDeviceView(std::vector<PageChild> selectPanelChildren,
@@ -17,13 +19,16 @@ std::unique_ptr<HeadlessDeviceView> HeadlessDeviceView::WithButtons(int keys, in
     }
     return std::make_unique<HeadlessDeviceView>(
         std::move(children),
-        std::set<std::string>{"device_function_switch", "device_key_function_switch"});
+        std::set<std::string>{kFunctionSwitchLayout, kKeyFunctionSwitchLayout});
 }
 
-bool HeadlessDeviceView::SelectPanelChildren(std::vector<PageChild>& children) {
+bool HeadlessDeviceView::PositionControls(std::vector<PositionControl>& controls) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!children_) return false;
-    children = *children_;
+    controls.clear();
+    for (const PageChild& child : *children_) {
+        if (const auto control = PositionControlOf(child)) controls.push_back(*control);
+    }
     return true;
 }
 
@@ -32,21 +37,23 @@ bool HeadlessDeviceView::IsControlVisible(ControlHandle button) {
     return hidden_.count(button) == 0;
 }
 
-void HeadlessDeviceView::SetLightButton(ControlHandle button, bool on, uint32_t colour,
+void HeadlessDeviceView::SetLightButton(ControlHandle button, bool on, light::Rgb colour,
                                         uint8_t level) {
+    const uint32_t rgb = static_cast<uint32_t>(colour.red) << 16 | static_cast<uint32_t>(colour.green) << 8 |
+                         colour.blue;
     std::lock_guard<std::mutex> lock(mutex_);
-    lightButtons_[button] = LightButtonState{on, colour, level};
+    lightButtons_[button] = LightButtonState{on, rgb, level};
     ++lightButtonUpdates_;
 }
 
-bool HeadlessDeviceView::HasTabLayout(const std::string& name) {
+void HeadlessDeviceView::ShowFunction(DeviceFunction function, bool systemOwnPage) {
     std::lock_guard<std::mutex> lock(mutex_);
-    return tabLayouts_.count(name) != 0;
-}
-
-void HeadlessDeviceView::SelectTab(const std::string& layoutName, int tab) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    selectedTabs_[layoutName] = tab;
+    if (tabLayouts_.count(kFunctionSwitchLayout) == 0 || tabLayouts_.count(kKeyFunctionSwitchLayout) == 0) {
+        return;
+    }
+    const FunctionTabs tabs = FunctionTabsFor(function, systemOwnPage);
+    selectedTabs_[kFunctionSwitchLayout] = tabs.function;
+    if (tabs.keyFunction >= 0) selectedTabs_[kKeyFunctionSwitchLayout] = tabs.keyFunction;
 }
 
 void HeadlessDeviceView::ShowPowerStatus(const std::array<uint8_t, 6>& record) {

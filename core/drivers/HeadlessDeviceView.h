@@ -9,7 +9,7 @@
 #include <optional>
 #include <set>
 
-#include "drivers/DeviceView.h"
+#include "drivers/PageChild.h"
 
 namespace ivra {
 
@@ -17,7 +17,7 @@ class HeadlessDeviceView final : public IDeviceView {
 public:
     struct LightButtonState {
         bool on = false;
-        uint32_t colour = 0;
+        uint32_t colour = 0;  // 0xRRGGBB
         uint8_t level = 0;
     };
 
@@ -31,11 +31,12 @@ public:
     // buttons (handles 0.. in that order) and the two function tab layouts.
     static std::unique_ptr<HeadlessDeviceView> WithButtons(int keys, int lights);
 
-    bool SelectPanelChildren(std::vector<PageChild>& children) override;
+    bool PositionControls(std::vector<PositionControl>& controls) override;
     bool IsControlVisible(ControlHandle button) override;
-    void SetLightButton(ControlHandle button, bool on, uint32_t colour, uint8_t level) override;
-    bool HasTabLayout(const std::string& name) override;
-    void SelectTab(const std::string& layoutName, int tab) override;
+    void SetLightButton(ControlHandle button, bool on, light::Rgb colour, uint8_t level) override;
+    // Selects the function's tabs when the page has both function tab
+    // layouts.
+    void ShowFunction(DeviceFunction function, bool systemOwnPage) override;
     void ShowPowerStatus(const std::array<uint8_t, 6>& record) override;
 
     void SetControlVisible(ControlHandle button, bool visible);

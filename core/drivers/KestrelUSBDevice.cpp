@@ -19,25 +19,6 @@ namespace {
 
 constexpr size_t kLevelPositionsMarked = 9;
 
-// "key_12" -> ("key_", 12); false when the name does not end in digits.
-bool SplitIndexedName(const std::string& name, std::string& prefix, size_t& number) {
-    size_t digits = name.size();
-    while (digits > 0 && name[digits - 1] >= '0' && name[digits - 1] <= '9') --digits;
-    if (digits == name.size() || name.size() - digits > 6) return false;
-    prefix = name.substr(0, digits);
-    number = std::stoul(name.substr(digits));
-    return true;
-}
-
-bool EqualsNoCase(const std::string& a, const char* b) {
-    const std::string other(b);
-    return a.size() == other.size() &&
-           std::equal(a.begin(), a.end(), other.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 }  // namespace
 
 KestrelUSBDevice::KestrelUSBDevice(IHidBackend& backend, IClock& clock)
@@ -72,18 +53,14 @@ void KestrelUSBDevice::BindPageControls() {
         keyButtons.clear();
         return;
     }
-    std::vector<PageChild> children;
-    if (view == nullptr || !view->SelectPanelChildren(children)) return;
-    for (const PageChild& child : children) {
-        if (child.className != "DeviceKeyButton") continue;
-        std::string prefix;
-        size_t number = 0;
-        if (!SplitIndexedName(child.name, prefix, number)) continue;
-        if (EqualsNoCase(prefix, "key_") && number < keyButtons.size()) {
-            keyButtons[number] = child.handle;
-        } else if (EqualsNoCase(prefix, "light_") && number < lightButtons.size()) {
-            lightButtons[number] = child.handle;
-            view->SetLightButton(child.handle, true, 0xFFFFFF, 255);
+    std::vector<PositionControl> controls;
+    if (view == nullptr || !view->PositionControls(controls)) return;
+    for (const PositionControl& control : controls) {
+        if (control.role == PositionRole::kKey && control.position < keyButtons.size()) {
+            keyButtons[control.position] = control.handle;
+        } else if (control.role == PositionRole::kLight && control.position < lightButtons.size()) {
+            lightButtons[control.position] = control.handle;
+            view->SetLightButton(control.handle, true, light::Rgb{255, 255, 255}, 255);
         }
     }
 }
@@ -91,25 +68,8 @@ void KestrelUSBDevice::BindPageControls() {
 void KestrelUSBDevice::ShowFunctionTab(int type) {
     functionTab = type;
     if (view == nullptr) return;
-    if (!functionSwitchFound) functionSwitchFound = view->HasTabLayout("device_function_switch");
-    if (!keyFunctionSwitchFound) {
-        keyFunctionSwitchFound = view->HasTabLayout("device_key_function_switch");
-    }
-    if (!functionSwitchFound || !keyFunctionSwitchFound) return;
     const bool pointerKind = kind == kind::kKeyboard || kind == kind::kMouse;
-    if (type == 3 || type == 8) {
-        view->SelectTab("device_function_switch", 1);
-    } else if (type == 5) {
-        view->SelectTab("device_function_switch", 2);
-    } else if (type == 4 && pointerKind) {
-        view->SelectTab("device_function_switch", 3);
-    } else {
-        view->SelectTab("device_function_switch", 0);
-        int tab = 0;
-        if (type == 2 || type == 6) tab = 1;
-        else if (type == 4 || type == 7) tab = 2;
-        view->SelectTab("device_key_function_switch", tab);
-    }
+    view->ShowFunction(static_cast<DeviceFunction>(type), pointerKind);
 }
 
 // ---- Lights ------------------------------------------------------------
@@ -180,8 +140,9 @@ void KestrelUSBDevice::PushLightFrame() {
             const uint32_t brightness = (colour >> 24) & 0xFF;
             if (view != nullptr && i < lightButtons.size() && lightButtons[i] != kNoControl &&
                 view->IsControlVisible(lightButtons[i])) {
-                view->SetLightButton(lightButtons[i], true, green << 16 | blue << 8 | red,
-                                     static_cast<uint8_t>(brightness));
+                const light::Rgb rgb{static_cast<uint8_t>(red), static_cast<uint8_t>(green),
+                                     static_cast<uint8_t>(blue)};
+                view->SetLightButton(lightButtons[i], true, rgb, static_cast<uint8_t>(brightness));
             }
             // LED 126 has a button but no place in the streamed frame.
             if (i == 126) continue;

@@ -65,8 +65,6 @@ public:
     std::array<uint8_t, kInfoBlockSize> infoBlock{};
     IDeviceView* view = nullptr;  // the page (light panel, profile panel, select panel)
     IDriverHost* selectorEntry = nullptr;
-    bool functionSwitchFound = false;
-    bool keyFunctionSwitchFound = false;
     std::string pageXml;
     std::string mainWindowText;
     std::string lightControlName;

@@ -210,8 +210,8 @@ TEST_F(QtDeviceViewTest, CallsFromOtherThreadsAreQueuedToTheUiThread) {
         EXPECT_EQ(children.size(), 2 * kKeysOnPicture);
         EXPECT_TRUE(view->IsControlVisible(a));
         EXPECT_TRUE(view->HasTabLayout("DEVICE_FUNCTION_SWITCH"));
-        view->SetLightButton(a, true, 0x00FF00 /* green */, 90);
-        view->SetLightButton(a, true, 0x0000FF /* red */, 100);  // the later one wins
+        view->SetLightButton(a, true, light::Rgb{0, 255, 0}, 90);
+        view->SetLightButton(a, true, light::Rgb{255, 0, 0}, 100);  // the later one wins
         view->SelectTab("device_function_switch", 1);
         view->ShowPowerStatus({1, 2, 3, 4, 5, 6});
     });
@@ -233,7 +233,7 @@ TEST(QtDeviceViewWithoutPicture, APageWithoutSelectPanelBindsNothing) {
     std::vector<PageChild> children;
     EXPECT_FALSE(view.SelectPanelChildren(children));
     EXPECT_FALSE(view.IsControlVisible(0));
-    view.SetLightButton(3, true, 0xFFFFFF, 255);  // no such button: ignored
+    view.SetLightButton(3, true, light::Rgb{255, 255, 255}, 255);  // no such button: ignored
     EXPECT_EQ(view.KeyButton(3), nullptr);
 }
 

@@ -9,6 +9,7 @@
 
 #include "controls/DeviceKeyButtonUI.h"
 #include "controls/SelectPanelUI.h"
+#include "drivers/FunctionTabs.h"
 #include "dui/PaintManager.h"
 
 namespace ivra::ui {
@@ -120,6 +121,15 @@ QtDeviceView::~QtDeviceView() {
 
 bool QtDeviceView::OnUiThread() const { return QThread::currentThread() == thread(); }
 
+bool QtDeviceView::PositionControls(std::vector<PositionControl>& controls) {
+    if (!hasPanel_) return false;
+    controls.clear();
+    for (const PageChild& child : children_) {
+        if (const auto control = PositionControlOf(child)) controls.push_back(*control);
+    }
+    return true;
+}
+
 bool QtDeviceView::SelectPanelChildren(std::vector<PageChild>& children) {
     if (!hasPanel_) return false;
     children = children_;
@@ -147,7 +157,7 @@ QColor QtDeviceView::UnpackColour(uint32_t colour) {
 
 void QtDeviceView::ApplyLight(ControlHandle button, const LightState& state) {
     if (controls::DeviceKeyButtonUI* key = KeyButton(button)) {
-        key->SetLight(state.on, UnpackColour(state.colour), state.level);
+        key->SetLight(state.on, QColor(state.colour.red, state.colour.green, state.colour.blue), state.level);
     }
 }
 
@@ -160,7 +170,7 @@ void QtDeviceView::ApplyTab(const std::string& layoutName, int tab) {
     }
 }
 
-void QtDeviceView::SetLightButton(ControlHandle button, bool on, uint32_t colour, uint8_t level) {
+void QtDeviceView::SetLightButton(ControlHandle button, bool on, light::Rgb colour, uint8_t level) {
     const LightState state{on, colour, level};
     if (OnUiThread()) {
         {
@@ -211,6 +221,13 @@ std::string QtDeviceView::Translate(const std::string& languageKey) {
 
 void QtDeviceView::SetTranslator(std::function<std::string(const std::string&)> translate) {
     translate_ = std::move(translate);
+}
+
+void QtDeviceView::ShowFunction(DeviceFunction function, bool systemOwnPage) {
+    if (!HasTabLayout(kFunctionSwitchLayout) || !HasTabLayout(kKeyFunctionSwitchLayout)) return;
+    const FunctionTabs tabs = FunctionTabsFor(function, systemOwnPage);
+    SelectTab(kFunctionSwitchLayout, tabs.function);
+    if (tabs.keyFunction >= 0) SelectTab(kKeyFunctionSwitchLayout, tabs.keyFunction);
 }
 
 bool QtDeviceView::HasTabLayout(const std::string& name) {

@@ -32,7 +32,7 @@
 
 #include "controls/DeviceKeyButtonUI.h"
 #include "controls/SelectPanelUI.h"
-#include "drivers/DeviceView.h"
+#include "drivers/PageChild.h"
 
 namespace ivra::ui {
 
@@ -44,11 +44,17 @@ public:
     explicit QtDeviceView(QWidget* page, QObject* parent = nullptr);
     ~QtDeviceView() override;
 
-    bool SelectPanelChildren(std::vector<PageChild>& children) override;
+    bool PositionControls(std::vector<PositionControl>& controls) override;
+    // The children of the page's first "SelectPanel"; false when the page
+    // has none.
+    bool SelectPanelChildren(std::vector<PageChild>& children);
     bool IsControlVisible(ControlHandle button) override;
-    void SetLightButton(ControlHandle button, bool on, uint32_t colour, uint8_t level) override;
-    bool HasTabLayout(const std::string& name) override;
-    void SelectTab(const std::string& layoutName, int tab) override;
+    void SetLightButton(ControlHandle button, bool on, light::Rgb colour, uint8_t level) override;
+    void ShowFunction(DeviceFunction function, bool systemOwnPage) override;
+    // Whether the page has the tab layout (any case), and selecting one of
+    // its tabs; a tab that does not exist changes nothing.
+    bool HasTabLayout(const std::string& name);
+    void SelectTab(const std::string& layoutName, int tab);
     void ShowPowerStatus(const PowerStatus& record) override;
     // Key button tooltips: the title, a line break, the text; the
     // "changed" mark is hidden when the key does what its label says.
@@ -72,7 +78,7 @@ public:
     controls::DeviceKeyButtonUI* KeyButton(ControlHandle button) const;
     QWidget* Control(ControlHandle button) const;
 
-    // 0xGGBBRR as the device packs it -> the colour shown.
+    // A colour packed green << 16 | blue << 8 | red -> the colour shown.
     static QColor UnpackColour(uint32_t colour);
 
 protected:
@@ -81,7 +87,7 @@ protected:
 private:
     struct LightState {
         bool on = false;
-        uint32_t colour = 0;
+        light::Rgb colour;
         uint8_t level = 0;
     };
 

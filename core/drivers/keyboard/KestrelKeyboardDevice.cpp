@@ -419,12 +419,11 @@ void KestrelKeyboardDevice::PaintLightFrame() {
     const bool lightingTab = functionTab == 1;
     for (size_t p = 0; p < pushColours_.size() && p < lightButtons.size(); ++p) {
         if (lightButtons[p] == kNoControl) continue;
-        uint32_t colour = 0;
+        light::Rgb colour;
         uint8_t level = 0;
         if (lightingTab && view->IsControlVisible(lightButtons[p])) {
             const uint32_t led = pushColours_[p];
-            const light::Rgb rgb = light::LedColour(led);
-            colour = static_cast<uint32_t>(rgb.green) << 16 | static_cast<uint32_t>(rgb.blue) << 8 | rgb.red;
+            colour = light::LedColour(led);
             level = light::LedBrightness(led);
         }
         // Only the buttons whose light changed are touched (and repainted).

@@ -197,7 +197,7 @@ private:
     // buttons whose light changed (owner thread only).
     struct PaintedLight {
         bool known = false;
-        uint32_t colour = 0;
+        light::Rgb colour;
         uint8_t level = 0;
     };
     std::vector<PaintedLight> painted_;
