@@ -14,6 +14,8 @@ packages=(
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev dbus
   # The fuzz preset and CI's second compiler.
   clang libclang-rt-dev
+  # The style check (scripts/lint.sh).
+  clang-format clang-tidy
 )
 if [ "${1:-}" = "--list" ]; then
   printf '%s\n' "${packages[@]}"

@@ -51,14 +51,14 @@ protected:
         root_ = fs::temp_directory_path() /
                 ("ivra-catalogue-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(root_);
-        fs::create_directories(program() / "DefaultData");
-        fs::create_directories(config());
+        fs::create_directories(Program() / "DefaultData");
+        fs::create_directories(Config());
         shipped_ = ReadJson(fs::path(IVRA_SOURCE_DIR) / "DefaultData" / kCatalogueFileName);
     }
     void TearDown() override { fs::remove_all(root_); }
 
-    fs::path program() const { return root_ / "program"; }
-    fs::path config() const { return root_ / "config"; }
+    fs::path Program() const { return root_ / "program"; }
+    fs::path Config() const { return root_ / "config"; }
     void Write(const fs::path& file, const std::string& text) {
         ASSERT_TRUE(WriteFileAtomically(file, text).ok);
     }
@@ -92,13 +92,13 @@ TEST_F(CatalogueFileTest, ShippedFileHoldsTheBuiltInRowsAndUserRowsFollow) {
     ExpectSameRows(shipped.catalogue, DeviceCatalogue::Shipped());
 
     // Without a file the built-in rows serve.
-    const CatalogueLoad none = LoadDeviceCatalogue(program(), config());
+    const CatalogueLoad none = LoadDeviceCatalogue(Program(), Config());
     EXPECT_TRUE(none.errors.empty());
     EXPECT_EQ(none.shipped, CatalogueSource::kBuiltIn);
     ExpectSameRows(none.catalogue, DeviceCatalogue::Shipped());
 
-    Write(config() / kCatalogueFileName, kUserKeyboard);
-    const CatalogueLoad user = LoadDeviceCatalogue(IVRA_SOURCE_DIR, config());
+    Write(Config() / kCatalogueFileName, kUserKeyboard);
+    const CatalogueLoad user = LoadDeviceCatalogue(IVRA_SOURCE_DIR, Config());
     ASSERT_TRUE(user.errors.empty()) << user.errors.front();
     const DeviceCatalogue& c = user.catalogue;
     EXPECT_EQ(user.firstUserSlot, 4u);
@@ -153,8 +153,8 @@ TEST_F(CatalogueFileTest, UnusableFileIsNamedByRowAndFieldAndTheOtherRowsServe) 
     };
     for (const Case& t : cases) {
         SCOPED_TRACE(t.name);
-        fs::remove(program() / "DefaultData" / kCatalogueFileName);
-        fs::remove(config() / kCatalogueFileName);
+        fs::remove(Program() / "DefaultData" / kCatalogueFileName);
+        fs::remove(Config() / kCatalogueFileName);
         std::string text = t.text != nullptr ? t.text : "";
         if (t.table != nullptr) {
             Json::Value root = t.user ? ParseJson(kUserKeyboard) : shipped_;
@@ -169,12 +169,12 @@ TEST_F(CatalogueFileTest, UnusableFileIsNamedByRowAndFieldAndTheOtherRowsServe) 
             text = StyledJson(root);
         }
         if (t.user) {
-            Write(program() / "DefaultData" / kCatalogueFileName, StyledJson(shipped_));
-            Write(config() / kCatalogueFileName, text);
+            Write(Program() / "DefaultData" / kCatalogueFileName, StyledJson(shipped_));
+            Write(Config() / kCatalogueFileName, text);
         } else {
-            Write(program() / "DefaultData" / kCatalogueFileName, text);
+            Write(Program() / "DefaultData" / kCatalogueFileName, text);
         }
-        const CatalogueLoad load = LoadDeviceCatalogue(program(), config());
+        const CatalogueLoad load = LoadDeviceCatalogue(Program(), Config());
         ASSERT_EQ(load.errors.size(), 1u);
         EXPECT_NE(load.errors[0].find(t.expected), std::string::npos) << load.errors[0];
         EXPECT_EQ(load.shipped, t.user ? CatalogueSource::kShippedFile : CatalogueSource::kBuiltIn);

@@ -62,7 +62,7 @@ std::filesystem::path CommandContext::KindDataFolder(bool create, bool& exists, 
 }
 
 int UsageError(CommandContext& context, const std::string& message, const char* help) {
-    context.err() << "ivractl: " << message << "\n\n" << help;
+    context.Err() << "ivractl: " << message << "\n\n" << help;
     return kExitUsage;
 }
 

@@ -34,12 +34,12 @@ public:
     CommandContext(GlobalOptions options, std::ostream& out, std::ostream& err);
     ~CommandContext();
 
-    const GlobalOptions& options() const { return options_; }
-    std::ostream& out() { return out_; }
-    std::ostream& err() { return err_; }
+    const GlobalOptions& Options() const { return options_; }
+    std::ostream& Out() { return out_; }
+    std::ostream& Err() { return err_; }
     // The shipped catalogue file's rows (the built-in ones when it is
     // missing or unusable) plus the user's own; load errors went to err.
-    const DeviceCatalogue& catalogue() const { return catalogue_.catalogue; }
+    const DeviceCatalogue& Catalogue() const { return catalogue_.catalogue; }
 
     // The backend the options chose; null (with the reason on err) when the
     // simulation cannot be set up.

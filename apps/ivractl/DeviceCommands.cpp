@@ -48,11 +48,11 @@ bool FindServed(CommandContext& context, std::vector<ServedCollection>& served, 
     if (backend == nullptr) return false;
     std::vector<HidInterfaceEntry> entries;
     if (!backend->Enumerate(entries)) {
-        context.err() << "ivractl: the HID devices could not be listed\n";
+        context.Err() << "ivractl: the HID devices could not be listed\n";
         return false;
     }
     seen = entries.size();
-    const DeviceCatalogue& catalogue = context.catalogue();
+    const DeviceCatalogue& catalogue = context.Catalogue();
     for (HidInterfaceEntry& entry : entries) {
         const int row = catalogue.FindSlotRowByUsage(
             entry.attributes.vendorId, entry.attributes.productId, entry.collectionNumber,
@@ -63,7 +63,7 @@ bool FindServed(CommandContext& context, std::vector<ServedCollection>& served, 
         item.slot = &catalogue.Slots()[static_cast<size_t>(row)];
         const int option = catalogue.OptionRowForSlot(row);
         if (option >= 0) item.kindName = catalogue.Options()[static_cast<size_t>(option)].kindName;
-        if (!context.options().kind.empty() && item.kindName != context.options().kind) continue;
+        if (!context.Options().kind.empty() && item.kindName != context.Options().kind) continue;
         item.entry = std::move(entry);
         served.push_back(std::move(item));
     }
@@ -71,9 +71,9 @@ bool FindServed(CommandContext& context, std::vector<ServedCollection>& served, 
 }
 
 void SayNoDevice(CommandContext& context, size_t seen) {
-    context.out() << "No supported device found";
-    if (!context.options().kind.empty()) context.out() << " of kind " << context.options().kind;
-    context.out() << " (" << seen << " HID collection" << (seen == 1 ? "" : "s")
+    context.Out() << "No supported device found";
+    if (!context.Options().kind.empty()) context.Out() << " of kind " << context.Options().kind;
+    context.Out() << " (" << seen << " HID collection" << (seen == 1 ? "" : "s")
                   << " present, none of them served).\n";
 }
 
@@ -82,7 +82,7 @@ int ListDevices(CommandContext& context) {
     size_t seen = 0;
     if (!FindServed(context, served, seen)) return kExitFailed;
 
-    if (context.options().json) {
+    if (context.Options().json) {
         Json::Value root(Json::objectValue);
         Json::Value& list = root["devices"] = Json::Value(Json::arrayValue);
         for (const ServedCollection& item : served) {
@@ -100,7 +100,7 @@ int ListDevices(CommandContext& context) {
             device["path"] = item.entry.path;
             list.append(device);
         }
-        WriteJsonLine(context.out(), root);
+        WriteJsonLine(context.Out(), root);
         return kExitDone;
     }
     if (served.empty()) {
@@ -108,7 +108,7 @@ int ListDevices(CommandContext& context) {
         return kExitDone;
     }
     for (const ServedCollection& item : served) {
-        context.out() << "slot " << item.slotRow << "  " << KindName(item.slot->kind)
+        context.Out() << "slot " << item.slotRow << "  " << KindName(item.slot->kind)
                       << (item.kindName.empty() ? "" : " (" + item.kindName + ")") << "  "
                       << Hex(item.entry.attributes.vendorId, 4) << ":"
                       << Hex(item.entry.attributes.productId, 4) << "  interface "
@@ -122,7 +122,7 @@ int ListDevices(CommandContext& context) {
 }
 
 void ExplainOpenFailure(CommandContext& context, const std::string& path, HidOpenError error) {
-    context.err() << "ivractl: " << OpenFailureText(path, error) << "\n";
+    context.Err() << "ivractl: " << OpenFailureText(path, error) << "\n";
 }
 
 // Opens the collection the way discovery does for its kind, then reads the
@@ -144,7 +144,7 @@ int ReadInfo(CommandContext& context, const ServedCollection& item, Json::Value&
     }
     if (readCode != result::kSuccess || code != result::kSuccess) {
         const int failed = readCode != result::kSuccess ? readCode : code;
-        context.err() << "ivractl: " << item.entry.path << ": " << DescribeResult(failed) << " ("
+        context.Err() << "ivractl: " << item.entry.path << ": " << DescribeResult(failed) << " ("
                       << failed << ")\n";
         return kExitFailed;
     }
@@ -155,7 +155,7 @@ int ReadInfo(CommandContext& context, const ServedCollection& item, Json::Value&
         if (i != 0) hex += ' ';
         hex += byte;
     }
-    if (context.options().json) {
+    if (context.Options().json) {
         Json::Value device(Json::objectValue);
         device["slot"] = item.slotRow;
         device["kindName"] = item.kindName;
@@ -164,7 +164,7 @@ int ReadInfo(CommandContext& context, const ServedCollection& item, Json::Value&
         device["infoBlock"] = hex;
         json.append(device);
     } else {
-        context.out() << "slot " << item.slotRow << "  " << item.entry.path << "\n"
+        context.Out() << "slot " << item.slotRow << "  " << item.entry.path << "\n"
                       << "  version " << Hex(channel.attributes.versionNumber, 4) << "\n"
                       << "  information block: " << hex << "\n";
     }
@@ -187,10 +187,10 @@ int ShowInfo(CommandContext& context) {
         SayNoDevice(context, seen);
         return kExitFailed;
     }
-    if (context.options().json) {
+    if (context.Options().json) {
         Json::Value root(Json::objectValue);
         root["devices"] = json;
-        WriteJsonLine(context.out(), root);
+        WriteJsonLine(context.Out(), root);
     }
     return status;
 }
@@ -199,7 +199,7 @@ int ShowInfo(CommandContext& context) {
 
 int RunDeviceCommand(CommandContext& context, const std::vector<std::string>& args) {
     if (!args.empty() && args[0] == "--help") {
-        context.out() << kDeviceHelp;
+        context.Out() << kDeviceHelp;
         return kExitDone;
     }
     if (args.empty()) return UsageError(context, "device: missing verb", kDeviceHelp);
@@ -212,7 +212,7 @@ int RunDeviceCommand(CommandContext& context, const std::vector<std::string>& ar
     }
     if (args[0] == "list") return ListDevices(context);
     if (args[0] == "udev-rule") {
-        context.out() << UdevRuleText(context.catalogue());
+        context.Out() << UdevRuleText(context.Catalogue());
         return kExitDone;
     }
     if (args[0] == "info") return ShowInfo(context);

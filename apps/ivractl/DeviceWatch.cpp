@@ -115,7 +115,7 @@ int RunDeviceWatch(CommandContext& context, const std::vector<std::string>& args
     long long forMs = -1;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--help") {
-            context.out() << kWatchHelp;
+            context.Out() << kWatchHelp;
             return kExitDone;
         }
         if (args[i] == "--lights") {
@@ -140,8 +140,8 @@ int RunDeviceWatch(CommandContext& context, const std::vector<std::string>& args
     IHidBackend* backend = nullptr;
     if (context.Simulated()) {
         std::string error;
-        if (!sim::BuildSimulatedDevices(context.options().simulate, simDevices, error)) {
-            context.err() << "ivractl: " << error << "\n";
+        if (!sim::BuildSimulatedDevices(context.Options().simulate, simDevices, error)) {
+            context.Err() << "ivractl: " << error << "\n";
             return kExitUsage;
         }
         simBackend = std::make_unique<sim::SimHidBackend>();
@@ -155,10 +155,10 @@ int RunDeviceWatch(CommandContext& context, const std::vector<std::string>& args
     // Blocked before any thread starts, so every thread inherits the mask.
     StopSignals stopSignals;
 
-    WatchPrinter printer(context.out(), context.catalogue());
+    WatchPrinter printer(context.Out(), context.Catalogue());
     {
         UiLoop loop;
-        DeviceModel model(*backend, context.catalogue(), loop, loop);
+        DeviceModel model(*backend, context.Catalogue(), loop, loop);
         model.SetObserver(&printer);
         model.BuildPages();
         for (const DeviceModel::Page& page : model.Pages()) page.device->lightControlEnabled = lights;

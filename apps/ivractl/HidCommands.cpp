@@ -142,7 +142,7 @@ int ListNodes(CommandContext& context) {
     if (backend == nullptr) return kExitFailed;
     std::vector<HidInterfaceEntry> entries;
     if (!backend->Enumerate(entries)) {
-        context.err() << "ivractl: the HID devices could not be listed\n";
+        context.Err() << "ivractl: the HID devices could not be listed\n";
         return kExitFailed;
     }
     // Collections of one node together, nodes in the order they were found.
@@ -153,7 +153,7 @@ int ListNodes(CommandContext& context) {
         if (byNode.find(node) == byNode.end()) order.push_back(node);
         byNode[node].push_back(&entry);
     }
-    if (context.options().json) {
+    if (context.Options().json) {
         Json::Value root(Json::objectValue);
         Json::Value& nodes = root["nodes"] = Json::Value(Json::arrayValue);
         for (const std::string& node : order) {
@@ -173,16 +173,16 @@ int ListNodes(CommandContext& context) {
             }
             nodes.append(item);
         }
-        WriteJsonLine(context.out(), root);
+        WriteJsonLine(context.Out(), root);
         return kExitDone;
     }
-    if (order.empty()) context.out() << "no HID devices\n";
+    if (order.empty()) context.Out() << "no HID devices\n";
     for (const std::string& node : order) {
         const HidInterfaceEntry& first = *byNode[node].front();
-        context.out() << node << "  " << Hex4(first.attributes.vendorId) << ":" << Hex4(first.attributes.productId)
+        context.Out() << node << "  " << Hex4(first.attributes.vendorId) << ":" << Hex4(first.attributes.productId)
                       << "  interface " << first.interfaceNumber << "\n";
         for (const HidInterfaceEntry* entry : byNode[node]) {
-            context.out() << "  collection " << entry->collectionNumber << "  usage page 0x"
+            context.Out() << "  collection " << entry->collectionNumber << "  usage page 0x"
                           << Hex4(entry->usagePage) << "  usage 0x" << Hex4(entry->usage) << "\n";
         }
     }
@@ -193,7 +193,7 @@ int ListNodes(CommandContext& context) {
 
 int RunHidCommand(CommandContext& context, const std::vector<std::string>& args) {
     if (!args.empty() && args[0] == "--help") {
-        context.out() << kHidHelp;
+        context.Out() << kHidHelp;
         return kExitDone;
     }
     if (args.empty()) return UsageError(context, "hid: missing verb", kHidHelp);
@@ -207,19 +207,19 @@ int RunHidCommand(CommandContext& context, const std::vector<std::string>& args)
     std::vector<uint8_t> bytes;
     std::string error;
     if (!LoadDescriptorFile(args[1], bytes, error)) {
-        context.err() << "ivractl: " << error << "\n";
+        context.Err() << "ivractl: " << error << "\n";
         return kExitFailed;
     }
     HidReportDescriptor descriptor;
     if (!ParseReportDescriptor(bytes.data(), bytes.size(), descriptor, &error)) {
-        context.err() << "ivractl: " << args[1] << ": not a valid report descriptor: " << error
+        context.Err() << "ivractl: " << args[1] << ": not a valid report descriptor: " << error
                       << "\n";
         return kExitFailed;
     }
-    if (context.options().json) {
-        PrintJson(context.out(), descriptor);
+    if (context.Options().json) {
+        PrintJson(context.Out(), descriptor);
     } else {
-        PrintText(context.out(), descriptor);
+        PrintText(context.Out(), descriptor);
     }
     return kExitDone;
 }

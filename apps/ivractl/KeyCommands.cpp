@@ -72,38 +72,38 @@ Json::Value AssignmentJson(Assignment assignment) {
 std::vector<std::string> MacroNames(CommandContext& context, const std::string& kindName) {
     std::string error;
     const std::filesystem::path folder =
-        EnsureKindDataFolder(UserDataRoot(context.options().dataDir), kindName, error);
+        EnsureKindDataFolder(UserDataRoot(context.Options().dataDir), kindName, error);
     if (folder.empty()) {
-        context.err() << "ivractl: " << error << "\n";
+        context.Err() << "ivractl: " << error << "\n";
         return {};
     }
     MacroList macros(folder);
-    if (MacroListResult loaded = macros.Load(); !loaded) context.err() << "ivractl: " << loaded.reason << "\n";
+    if (MacroListResult loaded = macros.Load(); !loaded) context.Err() << "ivractl: " << loaded.reason << "\n";
     return macros.Names();
 }
 
 int NameAssignment(CommandContext& context, Assignment assignment) {
-    const std::string kindName = context.options().kind.empty() ? "keyboard" : context.options().kind;
+    const std::string kindName = context.Options().kind.empty() ? "keyboard" : context.Options().kind;
     const KeyDeviceFamily family = kindName == "mouse" ? KeyDeviceFamily::kMouse : KeyDeviceFamily::kKeyboard;
     std::vector<std::string> macroNames;
     if (IsMacroAssignment(assignment)) macroNames = MacroNames(context, kindName);
     const AssignmentNameText name = AssignmentName(assignment, macroNames, family);
     if (name.Empty()) {
-        context.err() << "ivractl: the assignment " << FormatAssignment(assignment) << " has no name\n";
+        context.Err() << "ivractl: the assignment " << FormatAssignment(assignment) << " has no name\n";
         return kExitFailed;
     }
     const std::string text = name.Resolve([](std::string_view key) {
         const std::string_view english = EnglishKeyText(key);
         return std::string(english.empty() ? key : english);
     });
-    if (context.options().json) {
+    if (context.Options().json) {
         Json::Value root = AssignmentJson(assignment);
         root["name"] = text;
         root["languageKeys"] = Json::Value(Json::arrayValue);
         for (const std::string& key : name.languageKeys) root["languageKeys"].append(key);
-        WriteJsonLine(context.out(), root);
+        WriteJsonLine(context.Out(), root);
     } else {
-        context.out() << text << "\n";
+        context.Out() << text << "\n";
     }
     return kExitDone;
 }
@@ -138,7 +138,7 @@ int RunKeyCommand(CommandContext& context, const std::vector<std::string>& args)
     if (args.empty()) return UsageError(context, "key: no verb given", kKeyHelp);
     const std::string& verb = args.front();
     if (verb == "--help") {
-        context.out() << kKeyHelp;
+        context.Out() << kKeyHelp;
         return kExitDone;
     }
     if (verb == "show" || verb == "set" || verb == "default") return RunKeyboardKeyVerb(context, args, kKeyHelp);
@@ -155,10 +155,10 @@ int RunKeyCommand(CommandContext& context, const std::vector<std::string>& args)
                               kKeyHelp);
         }
         const Assignment assignment = IntToAssignment(*value);
-        if (context.options().json) {
-            WriteJsonLine(context.out(), AssignmentJson(assignment));
+        if (context.Options().json) {
+            WriteJsonLine(context.Out(), AssignmentJson(assignment));
         } else {
-            context.out() << FormatAssignment(assignment) << "\n";
+            context.Out() << FormatAssignment(assignment) << "\n";
         }
         return kExitDone;
     }
@@ -168,10 +168,10 @@ int RunKeyCommand(CommandContext& context, const std::vector<std::string>& args)
         return UsageError(context, "key " + verb + ": \"" + argument + "\" is not three bytes in hex", kKeyHelp);
     }
     if (verb == "name") return NameAssignment(context, *assignment);
-    if (context.options().json) {
-        WriteJsonLine(context.out(), AssignmentJson(*assignment));
+    if (context.Options().json) {
+        WriteJsonLine(context.Out(), AssignmentJson(*assignment));
     } else {
-        context.out() << AssignmentToInt(*assignment) << "\n";
+        context.Out() << AssignmentToInt(*assignment) << "\n";
     }
     return kExitDone;
 }

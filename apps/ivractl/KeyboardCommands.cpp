@@ -87,7 +87,7 @@ std::string EnglishName(Assignment assignment) {
 }
 
 int Failed(CommandContext& context, const std::string& what) {
-    context.err() << "ivractl: " << what << "\n";
+    context.Err() << "ivractl: " << what << "\n";
     return kExitFailed;
 }
 
@@ -95,7 +95,7 @@ int Failed(CommandContext& context, const std::string& what) {
 bool Connect(CommandContext& context, KeyboardSession& session) {
     std::string error;
     if (session.Connect(error)) return true;
-    context.err() << "ivractl: " << error << "\n";
+    context.Err() << "ivractl: " << error << "\n";
     return false;
 }
 
@@ -132,15 +132,15 @@ Json::Value StagesJson(const KeyboardSystemStages& stages, const std::string& de
 
 // Prints a flat object as "key: value" lines, or as one JSON line.
 void Print(CommandContext& context, const Json::Value& object) {
-    if (context.options().json) {
-        WriteJsonLine(context.out(), object);
+    if (context.Options().json) {
+        WriteJsonLine(context.Out(), object);
         return;
     }
     Json::StreamWriterBuilder builder;
     builder["indentation"] = "";
     for (const std::string& name : object.getMemberNames()) {
         const Json::Value& value = object[name];
-        context.out() << name << ": " << (value.isString() ? value.asString() : Json::writeString(builder, value))
+        context.Out() << name << ": " << (value.isString() ? value.asString() : Json::writeString(builder, value))
                       << "\n";
     }
 }
@@ -173,10 +173,10 @@ int Sync(CommandContext& context) {
         out["positions"] = positions;
         out["unmapped"] = unmapped;
     });
-    if (context.options().json) {
-        WriteJsonLine(context.out(), out);
+    if (context.Options().json) {
+        WriteJsonLine(context.Out(), out);
     } else {
-        std::ostream& o = context.out();
+        std::ostream& o = context.Out();
         o << "keys: " << out["keyCount"].asInt() << ", macro memory: " << out["macroMemoryBytes"].asInt()
           << " bytes, key table " << (out["keyTableValid"].asBool() ? "read" : "NOT read (uploads refused)") << "\n";
         o << "position  key  led\n";
@@ -228,10 +228,10 @@ int ReadBack(CommandContext& context) {
     const bool read = back.outcome == SettingsReadBackResult::Outcome::kStored ||
                       back.outcome == SettingsReadBackResult::Outcome::kNotSaved;
     if (!read) return Failed(context, ReadBackFailure(back));
-    if (context.options().json) {
-        WriteJsonLine(context.out(), out);
+    if (context.Options().json) {
+        WriteJsonLine(context.Out(), out);
     } else {
-        context.out() << "active slot " << out["slot"].asInt() << ": " << out["record"].asString() << "\n";
+        context.Out() << "active slot " << out["slot"].asInt() << ": " << out["record"].asString() << "\n";
         Print(context, out["light"]);
         Print(context, out["settings"]);
     }
@@ -286,7 +286,7 @@ bool ParseLightOptions(const std::vector<std::string>& args, LightInfo& light, s
 int Light(CommandContext& context, const std::vector<std::string>& args) {
     if (args.empty()) return UsageError(context, "light: no verb given", kLightHelp);
     if (args[0] == "--help") {
-        context.out() << kLightHelp;
+        context.Out() << kLightHelp;
         return kExitDone;
     }
     if (args[0] == "preview") return RunLightPreview(context, {args.begin() + 1, args.end()});
@@ -322,7 +322,7 @@ int Light(CommandContext& context, const std::vector<std::string>& args) {
         const light::LightNameLists& names = keyboard.LightNames();
         for (size_t i = 0; i < names.names.size(); ++i) {
             if (i < names.visible.size() && !names.visible[i]) continue;
-            if (context.options().json) {
+            if (context.Options().json) {
                 Json::Value entry(Json::objectValue);
                 entry["index"] = static_cast<int>(i);
                 entry["name"] = names.names[i];
@@ -331,12 +331,12 @@ int Light(CommandContext& context, const std::vector<std::string>& args) {
                 effects.append(std::to_string(i) + " " + names.names[i]);
             }
         }
-        if (context.options().json) out["effects"] = effects;
+        if (context.Options().json) out["effects"] = effects;
         Print(context, out);
-        if (!context.options().json) {
-            context.out() << "effects:";
-            for (const Json::Value& entry : effects) context.out() << "\n  " << entry.asString();
-            context.out() << "\n";
+        if (!context.Options().json) {
+            context.Out() << "effects:";
+            for (const Json::Value& entry : effects) context.Out() << "\n  " << entry.asString();
+            context.Out() << "\n";
         }
         return kExitDone;
     }
@@ -398,15 +398,15 @@ int RunKeyboardKeyVerb(CommandContext& context, const std::vector<std::string>& 
         entry["name"] = EnglishName(keys[p].current.Bytes());
         list.append(entry);
     }
-    if (context.options().json) {
-        WriteJsonLine(context.out(), list);
+    if (context.Options().json) {
+        WriteJsonLine(context.Out(), list);
     } else {
         for (const Json::Value& entry : list) {
             char line[64];
             std::snprintf(line, sizeof line, "%3d key %3s  %s (default %s)  ", entry["position"].asInt(),
                           entry["key"].isNull() ? "-" : std::to_string(entry["key"].asInt()).c_str(),
                           entry["assignment"].asCString(), entry["default"].asCString());
-            context.out() << line << entry["name"].asString() << "\n";
+            context.Out() << line << entry["name"].asString() << "\n";
         }
     }
     if (verb != "show" && !keyboard.LastSaveSucceeded()) return Failed(context, "the profile could not be saved");
@@ -428,14 +428,14 @@ int RunMacroWrite(CommandContext& context) {
         return Failed(context, "the macros do not fit into the keyboard: " + std::to_string(result) +
                                    " events too many; nothing was written");
     }
-    context.out() << "macros written\n";
+    context.Out() << "macros written\n";
     return kExitDone;
 }
 
 int RunSettingsCommand(CommandContext& context, const std::vector<std::string>& args) {
     if (args.empty()) return UsageError(context, "settings: no verb given", kSettingsHelp);
     if (args[0] == "--help") {
-        context.out() << kSettingsHelp;
+        context.Out() << kSettingsHelp;
         return kExitDone;
     }
     static const std::map<std::string, std::pair<KeyboardSetting, long>> kOptions = {

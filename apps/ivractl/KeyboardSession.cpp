@@ -24,7 +24,7 @@ KeyboardSession::~KeyboardSession() {
 }
 
 bool KeyboardSession::Wanted(const std::string& kindName) const {
-    const std::string& kind = context_.options().kind;
+    const std::string& kind = context_.Options().kind;
     return kind.empty() || kind == kindName;
 }
 
@@ -34,7 +34,7 @@ bool KeyboardSession::PresentKinds(IHidBackend& backend, std::set<std::string>& 
         error = "the HID devices could not be listed";
         return false;
     }
-    const DeviceCatalogue& catalogue = context_.catalogue();
+    const DeviceCatalogue& catalogue = context_.Catalogue();
     for (const HidInterfaceEntry& entry : entries) {
         const int row = catalogue.FindSlotRowByUsage(entry.attributes.vendorId, entry.attributes.productId,
                                                      entry.collectionNumber, entry.interfaceNumber, entry.usagePage,
@@ -48,10 +48,10 @@ bool KeyboardSession::PresentKinds(IHidBackend& backend, std::set<std::string>& 
 }
 
 bool KeyboardSession::Connect(std::string& error, uint32_t timeoutMs) {
-    const std::string& wantedKind = context_.options().kind;
+    const std::string& wantedKind = context_.Options().kind;
     if (!wantedKind.empty()) {
         bool keyboard = false;
-        for (const DeviceOptionRow& row : context_.catalogue().Options()) {
+        for (const DeviceOptionRow& row : context_.Catalogue().Options()) {
             keyboard = keyboard || (row.kindName == wantedKind && row.kind == kind::kKeyboard);
         }
         if (!keyboard) {
@@ -71,13 +71,13 @@ bool KeyboardSession::Connect(std::string& error, uint32_t timeoutMs) {
         error = "no " + keyboardName + " is present";
         return false;
     }
-    const std::filesystem::path dataRoot = UserDataRoot(context_.options().dataDir);
+    const std::filesystem::path dataRoot = UserDataRoot(context_.Options().dataDir);
     const std::filesystem::path programFolder = ProgramFolder();
     if (programFolder.empty()) {
         error = "the program folder with DefaultData was not found (set IVRA_HOME)";
         return false;
     }
-    model_ = std::make_unique<DeviceModel>(*backend, context_.catalogue(), loop_, loop_);
+    model_ = std::make_unique<DeviceModel>(*backend, context_.Catalogue(), loop_, loop_);
     model_->SetDataRoots(dataRoot.string(), programFolder.string());
     model_->SetObserver(this);
     model_->BuildPages();
@@ -90,7 +90,7 @@ bool KeyboardSession::Connect(std::string& error, uint32_t timeoutMs) {
         if (folder.empty()) return false;
         ProfileStore store({folder, DefaultDataFile(programFolder, device.kindName), kind::kKeyboard});
         const ProfileStoreResult loaded = store.LoadProfileList();
-        for (const std::string& notice : store.TakeNotices()) context_.err() << "ivractl: " << notice << "\n";
+        for (const std::string& notice : store.TakeNotices()) context_.Err() << "ivractl: " << notice << "\n";
         if (!loaded) {
             error = loaded.reason;
             return false;
@@ -127,7 +127,7 @@ void KeyboardSession::OnSynchronised(const SelectorEntry& entry) {
 void KeyboardSession::OnAccessDenied(const DeviceSlot& candidate) {
     // The candidate is named by its path's markers; its rows in the slot
     // table say which kind it would serve.
-    const DeviceCatalogue& catalogue = context_.catalogue();
+    const DeviceCatalogue& catalogue = context_.Catalogue();
     bool wanted = false;
     for (size_t row = 0; row < catalogue.Slots().size(); ++row) {
         const DeviceSlot& slot = catalogue.Slots()[row];

@@ -60,15 +60,15 @@ void PrintFrame(CommandContext& context, size_t index, const std::vector<uint32_
         if (!line.empty()) line += ' ';
         line += cell;
     }
-    if (context.options().json) {
+    if (context.Options().json) {
         Json::Value frame(Json::objectValue);
         frame["step"] = static_cast<Json::UInt64>(index);
         Json::Value leds(Json::arrayValue);
         for (uint32_t led : colours) leds.append(led);
         frame["leds"] = leds;
-        WriteJsonLine(context.out(), frame);
+        WriteJsonLine(context.Out(), frame);
     } else {
-        context.out() << line << "\n";
+        context.Out() << line << "\n";
     }
 }
 
@@ -79,7 +79,7 @@ KestrelKeyboardDevice* ConnectForEffect(CommandContext& context, KeyboardSession
                                          const std::optional<long long>& effect) {
     std::string error;
     if (!session.Connect(error)) {
-        context.err() << "ivractl: " << error << "\n";
+        context.Err() << "ivractl: " << error << "\n";
         return nullptr;
     }
     KestrelKeyboardDevice& keyboard = session.Keyboard();
@@ -101,7 +101,7 @@ int RunLightPreview(CommandContext& context, const std::vector<std::string>& arg
     for (size_t i = 0; i < args.size(); ++i) {
         long long value = 0;
         if (args[i] == "--help") {
-            context.out() << kPreviewHelp;
+            context.Out() << kPreviewHelp;
             return kExitDone;
         } else if (args[i] == "--frames" && TakeNumber(args, i, 1, 100000, value)) {
             frames = value;
@@ -132,7 +132,7 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
     for (size_t i = 0; i < args.size(); ++i) {
         long long value = 0;
         if (args[i] == "--help") {
-            context.out() << kStreamHelp;
+            context.Out() << kStreamHelp;
             return kExitDone;
         } else if (args[i] == "--for-ms" && TakeNumber(args, i, 0, 1LL << 40, value)) {
             forMs = value;
@@ -152,7 +152,7 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
         keyboard.SetLightControl(true);
     });
     if (keyboard.commandTransport.ReceiverMode()) {
-        context.err() << "ivractl: the keyboard is connected through its receiver; frames are not streamed there\n";
+        context.Err() << "ivractl: the keyboard is connected through its receiver; frames are not streamed there\n";
     }
     const auto start = std::chrono::steady_clock::now();
     const LightStreamCounters first = keyboard.Stream().Counters();
@@ -180,10 +180,10 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
         line["keptAlive"] = static_cast<Json::UInt64>(now.keptAlive - last.keptAlive);
         line["droppedChunks"] = static_cast<Json::UInt64>(dropped - lastDropped);
         line["ms"] = static_cast<Json::Int64>(waitMs);
-        if (context.options().json) {
-            WriteJsonLine(context.out(), line);
+        if (context.Options().json) {
+            WriteJsonLine(context.Out(), line);
         } else {
-            context.out() << "frames sent " << line["sent"].asUInt64() << " (keep-alive "
+            context.Out() << "frames sent " << line["sent"].asUInt64() << " (keep-alive "
                           << line["keptAlive"].asUInt64() << "), replaced " << line["replaced"].asUInt64()
                           << ", failed " << line["failed"].asUInt64() << ", unchanged "
                           << line["unchanged"].asUInt64() << ", chunks dropped "
@@ -199,7 +199,7 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
     const LightStreamCounters total = keyboard.Stream().Counters();
     if (total.sent == first.sent) {
         const uint64_t failed = total.failed - first.failed;
-        context.err() << "ivractl: no frame could be sent to the keyboard"
+        context.Err() << "ivractl: no frame could be sent to the keyboard"
                       << (failed > 0 ? " (" + std::to_string(failed) + " failed)" : std::string())
                       << (keyboard.commandTransport.ReceiverMode() ? ": it is connected through its receiver"
                                                                          : "")

@@ -50,16 +50,16 @@ std::optional<std::size_t> ParseIndex(const std::string& text) {
 }
 
 int Refused(CommandContext& context, const std::string& reason) {
-    context.err() << "ivractl: " << reason << "\n";
+    context.Err() << "ivractl: " << reason << "\n";
     return kExitFailed;
 }
 
 void PrintNotices(CommandContext& context, MacroList& macros) {
-    for (const std::string& notice : macros.TakeNotices()) context.err() << "ivractl: " << notice << "\n";
+    for (const std::string& notice : macros.TakeNotices()) context.Err() << "ivractl: " << notice << "\n";
 }
 
 void PrintList(CommandContext& context, const std::string& kindName, const MacroList& macros) {
-    if (context.options().json) {
+    if (context.Options().json) {
         Json::Value root(Json::objectValue);
         root["kind"] = kindName;
         root["macros"] = Json::Value(Json::arrayValue);
@@ -71,11 +71,11 @@ void PrintList(CommandContext& context, const std::string& kindName, const Macro
             entry["events"] = static_cast<Json::UInt64>(macros.LoadEvents(i).content.events.size());
             root["macros"].append(entry);
         }
-        WriteJsonLine(context.out(), root);
+        WriteJsonLine(context.Out(), root);
         return;
     }
     for (std::size_t i = 0; i < macros.Count(); ++i) {
-        context.out() << "  " << i << "  " << PrintableText(macros.Entries()[i].name) << "\n";
+        context.Out() << "  " << i << "  " << PrintableText(macros.Entries()[i].name) << "\n";
     }
 }
 
@@ -88,7 +88,7 @@ int ShowMacro(CommandContext& context, const MacroList& macros, std::size_t inde
     if (read.state == JsonFileState::kUnreadable) return Refused(context, read.error);
     const MacroEntry& entry = macros.Entries()[index];
     const std::vector<MacroEvent>& events = read.content.events;
-    if (context.options().json) {
+    if (context.Options().json) {
         Json::Value root(Json::objectValue);
         root["index"] = static_cast<Json::UInt64>(index);
         root["name"] = ToValidUtf8(entry.name);
@@ -99,22 +99,22 @@ int ShowMacro(CommandContext& context, const MacroList& macros, std::size_t inde
             element["device"] = FormatDeviceEvent(EventToDeviceEvent(event));
             root["events"].append(element);
         }
-        WriteJsonLine(context.out(), root);
+        WriteJsonLine(context.Out(), root);
         return kExitDone;
     }
-    context.out() << PrintableText(entry.name) << " (" << PrintableText(entry.id) << "), " << events.size()
+    context.Out() << PrintableText(entry.name) << " (" << PrintableText(entry.id) << "), " << events.size()
                   << (events.size() == 1 ? " event\n" : " events\n");
     if (events.empty()) return kExitDone;
     char line[96];
     std::snprintf(line, sizeof line, "%6s %5s %7s %-6s %6s  %s\n", "#", "Type", "Button", "Action", "Delay",
                   "Device");
-    context.out() << line;
+    context.Out() << line;
     for (std::size_t i = 0; i < events.size(); ++i) {
         const MacroEvent& event = events[i];
         std::snprintf(line, sizeof line, "%6zu %5d %7d %-6s %6u  %s\n", i, event.type, event.button,
                       event.action.substr(0, 12).c_str(), static_cast<unsigned>(event.delay),
                       FormatDeviceEvent(EventToDeviceEvent(event)).c_str());
-        context.out() << line;
+        context.Out() << line;
     }
     return kExitDone;
 }
@@ -125,7 +125,7 @@ int RunMacroCommand(CommandContext& context, const std::vector<std::string>& arg
     if (args.empty()) return UsageError(context, "macro: no verb given", kMacroHelp);
     const std::string& verb = args.front();
     if (verb == "--help") {
-        context.out() << kMacroHelp;
+        context.Out() << kMacroHelp;
         return kExitDone;
     }
     if (verb == "write") {

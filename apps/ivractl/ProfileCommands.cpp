@@ -37,7 +37,7 @@ constexpr const char* kProfileHelp =
     "and never make a folder for a kind that has none yet.\n";
 
 int KindCode(const CommandContext& context, const std::string& kindName) {
-    for (const auto& row : context.catalogue().Options()) {
+    for (const auto& row : context.Catalogue().Options()) {
         if (row.kindName == kindName) return row.kind;
     }
     return 0;
@@ -46,7 +46,7 @@ int KindCode(const CommandContext& context, const std::string& kindName) {
 void PrintList(CommandContext& context, const std::string& kindName, const ProfileStore& store) {
     const ProfileList& list = store.ListRoot();
     const int selected = store.ListSelection();
-    if (context.options().json) {
+    if (context.Options().json) {
         Json::Value root(Json::objectValue);
         root["kind"] = kindName;
         root["profiles"] = Json::Value(Json::arrayValue);
@@ -58,23 +58,23 @@ void PrintList(CommandContext& context, const std::string& kindName, const Profi
             entry["selected"] = static_cast<int>(i) == selected;
             root["profiles"].append(entry);
         }
-        WriteJsonLine(context.out(), root);
+        WriteJsonLine(context.Out(), root);
         return;
     }
     for (size_t i = 0; i < list.Count(); ++i) {
         // A hand-edited name never forges lines or escapes on the terminal.
-        context.out() << (static_cast<int>(i) == selected ? "* " : "  ") << (i + 1) << "  "
+        context.Out() << (static_cast<int>(i) == selected ? "* " : "  ") << (i + 1) << "  "
                       << PrintableText(list.NameAt(i)) << "\n";
     }
 }
 
 int Refused(CommandContext& context, const std::string& reason) {
-    context.err() << "ivractl: " << reason << "\n";
+    context.Err() << "ivractl: " << reason << "\n";
     return kExitFailed;
 }
 
 void PrintNotices(CommandContext& context, ProfileStore& store) {
-    for (const std::string& notice : store.TakeNotices()) context.err() << "ivractl: " << notice << "\n";
+    for (const std::string& notice : store.TakeNotices()) context.Err() << "ivractl: " << notice << "\n";
 }
 
 }  // namespace
@@ -83,7 +83,7 @@ int RunProfileCommand(CommandContext& context, const std::vector<std::string>& a
     if (args.empty()) return UsageError(context, "profile: no verb given", kProfileHelp);
     const std::string& verb = args.front();
     if (verb == "--help") {
-        context.out() << kProfileHelp;
+        context.Out() << kProfileHelp;
         return kExitDone;
     }
     const bool takesArgument = verb == "select" || verb == "rename" || verb == "import" || verb == "export";
@@ -113,13 +113,13 @@ int RunProfileCommand(CommandContext& context, const std::vector<std::string>& a
     if (!exists) {
         // Nothing to read: the program makes the first profile when it starts.
         if (verb == "export") return Refused(context, "there are no " + kindName + " profiles yet");
-        context.err() << "ivractl: there are no " << kindName << " profiles yet\n";
-        if (context.options().json) PrintList(context, kindName, ProfileStore({folder, {}, 0}));
+        context.Err() << "ivractl: there are no " << kindName << " profiles yet\n";
+        if (context.Options().json) PrintList(context, kindName, ProfileStore({folder, {}, 0}));
         return kExitDone;
     }
     const std::filesystem::path programFolder = ProgramFolder();
     if (programFolder.empty()) {
-        context.err() << "ivractl: the program folder with DefaultData was not found (set IVRA_HOME)\n";
+        context.Err() << "ivractl: the program folder with DefaultData was not found (set IVRA_HOME)\n";
     }
     ProfileStore store({folder, DefaultDataFile(programFolder, kindName), KindCode(context, kindName)});
     ProfileStoreResult result = store.LoadProfileList();

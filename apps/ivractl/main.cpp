@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     CommandContext context(options, std::cout, std::cerr);
     if (!options.kind.empty()) {
         bool known = false;
-        for (const auto& row : context.catalogue().Options()) {
+        for (const auto& row : context.Catalogue().Options()) {
             known = known || row.kindName == options.kind;
         }
         if (!known) {

@@ -12,7 +12,7 @@ namespace ivra::ui {
 namespace {
 
 const std::unordered_map<int, int>& MainKeys() {
-    static const std::unordered_map<int, int> keys = {
+    static const std::unordered_map<int, int> kKeys = {
         {Qt::Key_A, KEY_A}, {Qt::Key_B, KEY_B}, {Qt::Key_C, KEY_C}, {Qt::Key_D, KEY_D}, {Qt::Key_E, KEY_E},
         {Qt::Key_F, KEY_F}, {Qt::Key_G, KEY_G}, {Qt::Key_H, KEY_H}, {Qt::Key_I, KEY_I}, {Qt::Key_J, KEY_J},
         {Qt::Key_K, KEY_K}, {Qt::Key_L, KEY_L}, {Qt::Key_M, KEY_M}, {Qt::Key_N, KEY_N}, {Qt::Key_O, KEY_O},
@@ -50,12 +50,12 @@ const std::unordered_map<int, int>& MainKeys() {
         {Qt::Key_MediaNext, KEY_NEXTSONG}, {Qt::Key_MediaPrevious, KEY_PREVIOUSSONG},
         {Qt::Key_MediaStop, KEY_STOPCD},
     };
-    return keys;
+    return kKeys;
 }
 
 // Keys of the number pad (Qt marks them with KeypadModifier).
 const std::unordered_map<int, int>& KeypadKeys() {
-    static const std::unordered_map<int, int> keys = {
+    static const std::unordered_map<int, int> kKeys = {
         {Qt::Key_0, KEY_KP0}, {Qt::Key_1, KEY_KP1}, {Qt::Key_2, KEY_KP2}, {Qt::Key_3, KEY_KP3},
         {Qt::Key_4, KEY_KP4}, {Qt::Key_5, KEY_KP5}, {Qt::Key_6, KEY_KP6}, {Qt::Key_7, KEY_KP7},
         {Qt::Key_8, KEY_KP8}, {Qt::Key_9, KEY_KP9}, {Qt::Key_Period, KEY_KPDOT}, {Qt::Key_Plus, KEY_KPPLUS},
@@ -65,7 +65,7 @@ const std::unordered_map<int, int>& KeypadKeys() {
         {Qt::Key_Clear, KEY_KP5}, {Qt::Key_Right, KEY_KP6}, {Qt::Key_Home, KEY_KP7}, {Qt::Key_Up, KEY_KP8},
         {Qt::Key_PageUp, KEY_KP9},
     };
-    return keys;
+    return kKeys;
 }
 
 }  // namespace
