@@ -30,8 +30,8 @@ void BM_SingleFrameExchange(benchmark::State& state) {
     for (auto _ : state) {
         if (rig.transport.BeginSession() != ivra::result::kSuccess) state.SkipWithError("exchange failed");
     }
-    state.counters["exchanges/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                       benchmark::Counter::kIsRate);
+    state.counters["exchanges/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_SingleFrameExchange);
 
@@ -42,8 +42,8 @@ void BM_KeyTableRead(benchmark::State& state) {
         if (rig.transport.ReadKeyTable(table.data()) != ivra::result::kSuccess) state.SkipWithError("read failed");
     }
     // 512 bytes in 56-byte chunks: ten exchanges per read.
-    state.counters["exchanges/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * 10,
-                                                       benchmark::Counter::kIsRate);
+    state.counters["exchanges/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * 10, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_KeyTableRead);
 

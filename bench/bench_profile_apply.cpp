@@ -24,7 +24,9 @@ constexpr int kMacros = 5;
 constexpr int kEventsPerMacro = 20;
 constexpr size_t kPayloadPerFrame = 56;
 
-size_t Frames(size_t bytes) { return (bytes + kPayloadPerFrame - 1) / kPayloadPerFrame; }
+size_t Frames(size_t bytes) {
+    return (bytes + kPayloadPerFrame - 1) / kPayloadPerFrame;
+}
 
 }  // namespace
 
@@ -74,8 +76,8 @@ int main() {
     for (int round = 0; round < kRounds; ++round) {
         const uint64_t before = keyboard->Firmware().Counters().framesReceived;
         const auto start = std::chrono::steady_clock::now();
-        const bool ok = device.WriteSettings(0, 0, 1, 0, 0) == 1 && device.WriteMacros() == 0 &&
-                        device.WriteKeyAssignments(0);
+        const bool ok =
+            device.WriteSettings(0, 0, 1, 0, 0) == 1 && device.WriteMacros() == 0 && device.WriteKeyAssignments(0);
         totalMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         frames += keyboard->Firmware().Counters().framesReceived - before;
         if (!ok) {

@@ -29,7 +29,18 @@ DeviceCatalogue CableAndReceiverCatalogue() {
     std::vector<DeviceSlot> slots = {
         {kKeyboardVendorId, kKeyboardProductId, 1, 4, kind::kKeyboard, kRoleCommand, 0, 0xFF1C, 0x0092, 1, 2, {}},
         {kKeyboardVendorId, kKeyboardProductId, 1, 3, kind::kKeyboard, kRoleEvent, 0, 0x000C, 0x0001, 1, 3, {}},
-        {kKeyboardVendorId, kReceiverProductId, 1, 4, kind::kKeyboardReceiver, kRoleCommand, 0, 0xFF1C, 0x0092, 1, 0, {}},
+        {kKeyboardVendorId,
+         kReceiverProductId,
+         1,
+         4,
+         kind::kKeyboardReceiver,
+         kRoleCommand,
+         0,
+         0xFF1C,
+         0x0092,
+         1,
+         0,
+         {}},
         {kKeyboardVendorId, kReceiverProductId, 1, 3, kind::kKeyboardReceiver, kRoleEvent, 0, 0x000C, 0x0001, 1, 1, {}},
     };
     return DeviceCatalogue(std::move(slots), {}, {}, {});

@@ -18,7 +18,8 @@ struct Rig {
         backend.SetInstantTimeouts(true);
         backend.SetReportLatencyMs(1);
         backend.Plug(keyboard);
-        transport.Open(backend.CollectionPath(ivra::sim::kKeyboardCommandInterface, 4), ivra::TransportParams{false, 56});
+        transport.Open(backend.CollectionPath(ivra::sim::kKeyboardCommandInterface, 4),
+                       ivra::TransportParams{false, 56});
         transport.SetKeyTableLength(3 * ivra::sim::kSimKeyboardKeys);
     }
     ivra::sim::SimHidBackend backend;

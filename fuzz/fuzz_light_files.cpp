@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const auto path = Folder() / "steps.light";
     // A plain write: the input file needs no crash safety.
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(text.data(), static_cast<std::streamsize>(text.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(text.data(), static_cast<std::streamsize>(text.size()));
 
     const std::vector<ivra::light::RecordedStep> fromFile = ivra::light::ReadLightStepFile(path);
     bool ok = false;

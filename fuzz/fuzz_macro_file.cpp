@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto path = Folder() / "m.mac";
     // A plain write: the input file needs no crash safety, and syncing it
     // would slow every run down.
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(text.data(), static_cast<std::streamsize>(text.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(text.data(), static_cast<std::streamsize>(text.size()));
 
     const ivra::MacroFileRead read = ivra::ReadMacroFile(path);
     std::size_t deviceBytes = 0;

@@ -27,8 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (reportLength > 0) std::memcpy(report.get(), descriptorBytes + descriptorLength, reportLength);
 
     for (const ivra::HidTopLevelCollection& collection : descriptor.collections) {
-        std::vector<ivra::HidDataItem> items =
-            ivra::BuildDataItems(collection, ivra::HidReportKind::Input);
+        std::vector<ivra::HidDataItem> items = ivra::BuildDataItems(collection, ivra::HidReportKind::Input);
         (void)ivra::UnpackInputReport(report.get(), reportLength, items, collection);
         for (const ivra::HidDataItem& item : items) {
             if (item.isButtonData && item.usages.size() != item.maxUsageLength) __builtin_trap();

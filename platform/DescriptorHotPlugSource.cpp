@@ -10,8 +10,7 @@
 
 namespace ivra {
 
-DescriptorHotPlugSource::DescriptorHotPlugSource(int fd)
-    : fd_(fd), wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+DescriptorHotPlugSource::DescriptorHotPlugSource(int fd) : fd_(fd), wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 DescriptorHotPlugSource::~DescriptorHotPlugSource() {
     if (wakeFd_ >= 0) close(wakeFd_);
@@ -21,8 +20,7 @@ HotPlugWait DescriptorHotPlugSource::WaitForChange(int timeoutMs, std::stop_toke
     if (fd_ < 0 || wakeFd_ < 0) return HotPlugWait::Failed;
     // An eventfd stays signalled: clear what an earlier stop left.
     uint64_t count = 0;
-    while (read(wakeFd_, &count, sizeof count) > 0) {
-    }
+    while (read(wakeFd_, &count, sizeof count) > 0) {}
     const int wakeFd = wakeFd_;
     const std::stop_callback wake(stop, [wakeFd] {
         const uint64_t one = 1;
@@ -35,8 +33,7 @@ HotPlugWait DescriptorHotPlugSource::WaitForChange(int timeoutMs, std::stop_toke
         if (stop.stop_requested()) return HotPlugWait::Stopped;
         int waitMs = -1;
         if (timeoutMs >= 0) {
-            const auto left =
-                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
             waitMs = left > 0 ? static_cast<int>(left) : 0;
         }
         pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};

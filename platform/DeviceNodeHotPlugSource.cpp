@@ -61,8 +61,8 @@ std::unique_ptr<IHotPlugSource> OpenDeviceNodeHotPlugSource(const std::string& d
     if (fd < 0) return nullptr;
     // Created, removed and renamed nodes, and changed permissions (a node
     // the user may open only once its mode or owner was changed).
-    constexpr uint32_t kEvents = IN_CREATE | IN_DELETE | IN_MOVED_TO | IN_MOVED_FROM | IN_ATTRIB |
-                                 IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+    constexpr uint32_t kEvents =
+        IN_CREATE | IN_DELETE | IN_MOVED_TO | IN_MOVED_FROM | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
     if (inotify_add_watch(fd, devRoot.c_str(), kEvents) < 0) {
         close(fd);
         return nullptr;

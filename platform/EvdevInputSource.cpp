@@ -34,7 +34,9 @@ bool ReportsKeysOrButtons(int fd) {
 
 EvdevInputSource::EvdevInputSource(std::vector<std::string> nodes) : givenNodes_(std::move(nodes)) {}
 
-EvdevInputSource::~EvdevInputSource() { Stop(); }
+EvdevInputSource::~EvdevInputSource() {
+    Stop();
+}
 
 bool EvdevInputSource::Translate(uint16_t type, uint16_t code, int32_t value, InputEvent& out) {
     if (type != EV_KEY || value < 0 || value > 2) return false;

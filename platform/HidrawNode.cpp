@@ -17,19 +17,16 @@ using SteadyClock = std::chrono::steady_clock;
 
 }  // namespace
 
-std::unique_ptr<HidrawNode> HidrawNode::Adopt(int fd, std::vector<uint8_t> reportDescriptor,
-                                              HidAttributes attributes) {
+std::unique_ptr<HidrawNode> HidrawNode::Adopt(int fd, std::vector<uint8_t> reportDescriptor, HidAttributes attributes) {
     const int abortFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (abortFd < 0) {
         ::close(fd);
         return nullptr;
     }
-    return std::unique_ptr<HidrawNode>(
-        new HidrawNode(fd, abortFd, std::move(reportDescriptor), attributes));
+    return std::unique_ptr<HidrawNode>(new HidrawNode(fd, abortFd, std::move(reportDescriptor), attributes));
 }
 
-HidrawNode::HidrawNode(int fd, int abortFd, std::vector<uint8_t> descriptor,
-                       HidAttributes attributes)
+HidrawNode::HidrawNode(int fd, int abortFd, std::vector<uint8_t> descriptor, HidAttributes attributes)
     : fd_(fd), abortFd_(abortFd), descriptor_(std::move(descriptor)), attributes_(attributes) {}
 
 HidrawNode::~HidrawNode() {
@@ -52,9 +49,8 @@ HidIoResult HidrawNode::WaitFor(short events, int timeoutMs) {
         pollfd fds[2] = {{fd_, events, 0}, {abortFd_, POLLIN, 0}};
         int wait = -1;
         if (!infinite) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  deadline - SteadyClock::now())
-                                  .count();
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
             wait = left > 0 ? static_cast<int>(left) : 0;
         }
         const int ready = ::poll(fds, 2, wait);
@@ -105,8 +101,7 @@ HidIoResult HidrawNode::SendOutputReport(const uint8_t* data, size_t length) {
     if (errno != ENOTTY && errno != EINVAL && errno != ENOSYS) return HidIoResult::Failed;
 #endif
     // Kernels without the ioctl send output reports through write().
-    return ::write(fd_, data, length) == static_cast<ssize_t>(length) ? HidIoResult::Ok
-                                                                       : HidIoResult::Failed;
+    return ::write(fd_, data, length) == static_cast<ssize_t>(length) ? HidIoResult::Ok : HidIoResult::Failed;
 }
 
 void HidrawNode::DiscardQueuedInput() {

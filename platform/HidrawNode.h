@@ -16,8 +16,7 @@ class HidrawNode final : public IHidNode {
 public:
     // Takes ownership of fd. Returns null when the abort eventfd cannot be
     // made (fd is then closed).
-    static std::unique_ptr<HidrawNode> Adopt(int fd, std::vector<uint8_t> reportDescriptor,
-                                             HidAttributes attributes);
+    static std::unique_ptr<HidrawNode> Adopt(int fd, std::vector<uint8_t> reportDescriptor, HidAttributes attributes);
     ~HidrawNode() override;
 
     HidIoResult ReadReport(uint8_t* buffer, size_t capacity, size_t& got, int timeoutMs) override;

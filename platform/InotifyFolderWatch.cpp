@@ -9,8 +9,7 @@
 
 namespace ivra {
 
-std::unique_ptr<InotifyFolderWatch> InotifyFolderWatch::Open(const std::filesystem::path& folder,
-                                                             std::string& error) {
+std::unique_ptr<InotifyFolderWatch> InotifyFolderWatch::Open(const std::filesystem::path& folder, std::string& error) {
     const int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (fd < 0) {
         error = std::string("inotify: ") + std::strerror(errno);

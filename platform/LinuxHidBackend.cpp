@@ -12,8 +12,7 @@
 namespace ivra {
 
 LinuxHidBackend::LinuxHidBackend(std::string sysRoot, std::string devRoot)
-    : systemTree_(sysRoot == "/sys" && devRoot == "/dev"),
-      sysfs_(std::move(sysRoot), std::move(devRoot)) {}
+    : systemTree_(sysRoot == "/sys" && devRoot == "/dev"), sysfs_(std::move(sysRoot), std::move(devRoot)) {}
 
 std::unique_ptr<IHotPlugSource> LinuxHidBackend::OpenHotPlugSource() {
     if (!systemTree_) return nullptr;
@@ -27,8 +26,7 @@ bool LinuxHidBackend::Enumerate(std::vector<HidInterfaceEntry>& out) {
     return sysfs_.Enumerate(out);
 }
 
-bool LinuxHidBackend::ResolveNode(const std::string& path, std::string& nodePath,
-                                  std::string& nodeName) {
+bool LinuxHidBackend::ResolveNode(const std::string& path, std::string& nodePath, std::string& nodeName) {
     std::string instance;
     if (!SplitInterfacePath(path, nodePath, instance)) return false;
     const size_t slash = nodePath.rfind('/');
@@ -37,8 +35,8 @@ bool LinuxHidBackend::ResolveNode(const std::string& path, std::string& nodePath
     return sysfs_.CurrentInstance(nodeName) == instance;
 }
 
-std::unique_ptr<IHidNode> LinuxHidBackend::Open(const std::string& path, bool wantRead,
-                                                bool wantWrite, HidOpenError& error) {
+std::unique_ptr<IHidNode> LinuxHidBackend::Open(const std::string& path, bool wantRead, bool wantWrite,
+                                                HidOpenError& error) {
     error = HidOpenError::None;
     std::string nodePath, nodeName;
     if (!ResolveNode(path, nodePath, nodeName)) {

@@ -83,8 +83,7 @@ std::string SysfsHidEnumerator::CurrentInstance(const std::string& nodeName) con
 
 bool SysfsHidEnumerator::ReadNode(const std::string& nodeName, SysfsHidNodeInfo& info) const {
     std::error_code ec;
-    const fs::path device =
-        fs::canonical(fs::path(sysRoot_) / "class" / "hidraw" / nodeName / "device", ec);
+    const fs::path device = fs::canonical(fs::path(sysRoot_) / "class" / "hidraw" / nodeName / "device", ec);
     if (ec) return false;
     info = SysfsHidNodeInfo{};
     info.nodeName = nodeName;
@@ -101,8 +100,7 @@ bool SysfsHidEnumerator::ReadNode(const std::string& nodeName, SysfsHidNodeInfo&
     if (ReadSmallFile(device.parent_path() / "bInterfaceNumber", text) && ParseHexField(text, value)) {
         info.interfaceNumber = static_cast<uint16_t>(value);
     }
-    if (ReadSmallFile(device.parent_path().parent_path() / "bcdDevice", text) &&
-        ParseHexField(text, value)) {
+    if (ReadSmallFile(device.parent_path().parent_path() / "bcdDevice", text) && ParseHexField(text, value)) {
         info.attributes.versionNumber = static_cast<uint16_t>(value);
     }
     return true;
@@ -150,8 +148,7 @@ bool SysfsHidEnumerator::CollectionsOf(const std::string& nodeName, const std::s
     SysfsHidNodeInfo info;
     if (!ReadNode(nodeName, info) || info.instance != instance) return false;
     HidReportDescriptor descriptor;
-    if (!ParseReportDescriptor(info.reportDescriptor.data(), info.reportDescriptor.size(),
-                               descriptor)) {
+    if (!ParseReportDescriptor(info.reportDescriptor.data(), info.reportDescriptor.size(), descriptor)) {
         return false;
     }
     const std::string nodePath = devRoot_ + "/" + nodeName;
@@ -164,24 +161,22 @@ bool SysfsHidEnumerator::CollectionsOf(const std::string& nodeName, const std::s
         entry.collectionNumber = count > 1 ? static_cast<uint16_t>(i + 1) : 0;
         entry.usagePage = collection.usagePage;
         entry.usage = collection.usage;
-        entry.path = MakeInterfacePath(nodePath, info.attributes, entry.interfaceNumber,
-                                       entry.collectionNumber, info.instance);
+        entry.path =
+            MakeInterfacePath(nodePath, info.attributes, entry.interfaceNumber, entry.collectionNumber, info.instance);
         out.push_back(std::move(entry));
     }
     return true;
 }
 
-std::string MakeInterfacePath(const std::string& nodePath, const HidAttributes& attributes,
-                              uint16_t interfaceNumber, uint16_t collectionNumber,
-                              const std::string& instance) {
+std::string MakeInterfacePath(const std::string& nodePath, const HidAttributes& attributes, uint16_t interfaceNumber,
+                              uint16_t collectionNumber, const std::string& instance) {
     char markers[64];
     if (collectionNumber != 0) {
-        std::snprintf(markers, sizeof markers, "vid_%04x&pid_%04x&mi_%02x&col%02x",
-                      attributes.vendorId, attributes.productId, interfaceNumber,
-                      collectionNumber);
+        std::snprintf(markers, sizeof markers, "vid_%04x&pid_%04x&mi_%02x&col%02x", attributes.vendorId,
+                      attributes.productId, interfaceNumber, collectionNumber);
     } else {
-        std::snprintf(markers, sizeof markers, "vid_%04x&pid_%04x&mi_%02x", attributes.vendorId,
-                      attributes.productId, interfaceNumber);
+        std::snprintf(markers, sizeof markers, "vid_%04x&pid_%04x&mi_%02x", attributes.vendorId, attributes.productId,
+                      interfaceNumber);
     }
     return nodePath + "#" + markers + "#" + instance;
 }

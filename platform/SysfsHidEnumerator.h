@@ -20,8 +20,8 @@
 namespace ivra {
 
 struct SysfsHidNodeInfo {
-    std::string nodeName;   // "hidraw5"
-    std::string instance;   // "0003:320F:506A.000B"
+    std::string nodeName;  // "hidraw5"
+    std::string instance;  // "0003:320F:506A.000B"
     HidAttributes attributes;
     uint16_t interfaceNumber = 0;
     std::vector<uint8_t> reportDescriptor;
@@ -63,9 +63,8 @@ private:
 };
 
 // The path text of one collection of a node.
-std::string MakeInterfacePath(const std::string& nodePath, const HidAttributes& attributes,
-                              uint16_t interfaceNumber, uint16_t collectionNumber,
-                              const std::string& instance);
+std::string MakeInterfacePath(const std::string& nodePath, const HidAttributes& attributes, uint16_t interfaceNumber,
+                              uint16_t collectionNumber, const std::string& instance);
 
 // Splits a path text into its node and attach instance.
 bool SplitInterfacePath(const std::string& path, std::string& nodePath, std::string& instance);

@@ -26,7 +26,9 @@ struct XInputSource::Connection {
 
 XInputSource::XInputSource(std::string display) : display_(std::move(display)) {}
 
-XInputSource::~XInputSource() { Stop(); }
+XInputSource::~XInputSource() {
+    Stop();
+}
 
 std::optional<InputEvent> XInputSource::TranslateKey(uint32_t xKeycode, bool down) {
     const std::optional<int> linuxKey = LinuxKeyFromXKeycode(xKeycode);
@@ -47,7 +49,8 @@ std::optional<InputEvent> XInputSource::TranslateButton(uint32_t button, bool do
 
 std::string XInputSource::SessionRefusal() const {
     const char* sessionType = std::getenv("XDG_SESSION_TYPE");
-    if ((sessionType != nullptr && std::strcmp(sessionType, "wayland") == 0) || std::getenv("WAYLAND_DISPLAY") != nullptr) {
+    if ((sessionType != nullptr && std::strcmp(sessionType, "wayland") == 0) ||
+        std::getenv("WAYLAND_DISPLAY") != nullptr) {
         return "this is a Wayland session: Wayland gives no program the keys of other windows";
     }
     if (display_.empty() && std::getenv("DISPLAY") == nullptr) return "there is no X display ($DISPLAY is not set)";
@@ -73,8 +76,8 @@ std::unique_ptr<XInputSource::Connection> XInputSource::OpenDisplay(const std::s
         why = "the X server has no X Input extension";
         return nullptr;
     }
-    xcb_input_xi_query_version_reply_t* version = xcb_input_xi_query_version_reply(
-        connection->xcb, xcb_input_xi_query_version(connection->xcb, 2, 0), nullptr);
+    xcb_input_xi_query_version_reply_t* version =
+        xcb_input_xi_query_version_reply(connection->xcb, xcb_input_xi_query_version(connection->xcb, 2, 0), nullptr);
     const bool recent = version != nullptr && version->major_version >= 2;
     std::free(version);
     if (!recent) {

@@ -6,11 +6,9 @@
 
 namespace ivra::sim {
 
-SimAttachment::SimAttachment(std::shared_ptr<SimDevice> device, uint32_t instance,
-                             std::vector<Node> nodes, std::function<void()> unplugRequest)
-    : device_(std::move(device)),
-      instance_(instance),
-      nodes_(std::move(nodes)),
+SimAttachment::SimAttachment(std::shared_ptr<SimDevice> device, uint32_t instance, std::vector<Node> nodes,
+                             std::function<void()> unplugRequest)
+    : device_(std::move(device)), instance_(instance), nodes_(std::move(nodes)),
       unplugRequest_(std::move(unplugRequest)) {}
 
 bool SimAttachment::IsPresent() const {
@@ -18,8 +16,7 @@ bool SimAttachment::IsPresent() const {
     return present_;
 }
 
-bool SimAttachment::AddQueue(uint16_t interfaceNumber,
-                             const std::shared_ptr<SimReportQueue>& queue) {
+bool SimAttachment::AddQueue(uint16_t interfaceNumber, const std::shared_ptr<SimReportQueue>& queue) {
     std::lock_guard lock(mutex_);
     if (!present_) return false;
     queues_.push_back({interfaceNumber, queue});

@@ -27,8 +27,7 @@ size_t SimBackendState::BlockedReaders() const {
 
 bool SimBackendState::WaitForBlockedReaders(size_t count, int timeoutMs) {
     std::unique_lock lock(mutex_);
-    return cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                        [&] { return blocked_ >= count; });
+    return cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return blocked_ >= count; });
 }
 
 }  // namespace ivra::sim

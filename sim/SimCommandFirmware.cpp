@@ -19,16 +19,14 @@ void SetLength(Frame& answer, size_t length) {
 template <typename Area>
 bool ReadArea(const Area& area, size_t offset, size_t length, size_t limit, Frame& answer) {
     if (length > kFrameMaxPayload || offset + length > std::min(limit, area.size())) return false;
-    std::copy_n(area.begin() + static_cast<std::ptrdiff_t>(offset), length,
-                answer.begin() + kFramePayloadOffset);
+    std::copy_n(area.begin() + static_cast<std::ptrdiff_t>(offset), length, answer.begin() + kFramePayloadOffset);
     return true;
 }
 
 template <typename Area>
 bool WriteArea(Area& area, size_t offset, size_t length, size_t limit, const Frame& request) {
     if (length > kFrameMaxPayload || offset + length > std::min(limit, area.size())) return false;
-    std::copy_n(request.begin() + kFramePayloadOffset, length,
-                area.begin() + static_cast<std::ptrdiff_t>(offset));
+    std::copy_n(request.begin() + kFramePayloadOffset, length, area.begin() + static_cast<std::ptrdiff_t>(offset));
     return true;
 }
 
@@ -66,11 +64,8 @@ SimFirmwareReply SimCommandFirmware::Receive(const uint8_t* report, size_t lengt
     if (decision.replacement) {
         ++counters_.faultsApplied;
         switch (decision.replacement->kind) {
-            case SimFaultKind::NoAnswer:
-                break;
-            case SimFaultKind::UnplugDuringRead:
-                reply.unplug = true;
-                break;
+            case SimFaultKind::NoAnswer: break;
+            case SimFaultKind::UnplugDuringRead: reply.unplug = true; break;
             case SimFaultKind::Status:
                 answer[7] = decision.replacement->status;
                 SealFrame(answer.data());
@@ -84,8 +79,7 @@ SimFirmwareReply SimCommandFirmware::Receive(const uint8_t* report, size_t lengt
                 reply.answers.push_back(receiver);
                 break;
             }
-            case SimFaultKind::StaleEcho:
-                break;  // never a replacement
+            case SimFaultKind::StaleEcho: break;  // never a replacement
         }
     } else {
         if (!FrameChecksumValid(request.data())) {
@@ -127,17 +121,12 @@ uint8_t SimCommandFirmware::Execute(const Frame& request, Frame& answer) {
         case command::kBeginSession:
         case command::kEndSession:
         case command::kHandLightsToDevice:
-        case command::kTakeLightControl:
-            break;
+        case command::kTakeLightControl: break;
         case command::kReadInfoBlock:
             inRange = ReadArea(memory_.infoBlock, offset, length, M::kInfoBlockSize, answer);
             break;
-        case command::kReadData:
-            inRange = ReadArea(memory_.data, offset, length, M::kDataSize, answer);
-            break;
-        case command::kWriteData:
-            inRange = WriteArea(memory_.data, offset, length, M::kDataSize, request);
-            break;
+        case command::kReadData: inRange = ReadArea(memory_.data, offset, length, M::kDataSize, answer); break;
+        case command::kWriteData: inRange = WriteArea(memory_.data, offset, length, M::kDataSize, request); break;
         case command::kReadKeyTable:
             inRange = ReadArea(memory_.keyTable, offset, length, memory_.KeyTableSize(), answer);
             break;
@@ -151,13 +140,11 @@ uint8_t SimCommandFirmware::Execute(const Frame& request, Frame& answer) {
             inRange = ReadArea(memory_.ledMap, offset, length, memory_.LedMapSize(), answer);
             break;
         case command::kWriteLightBlock:
-            inRange = WriteArea(memory_.lightBlocks, offset, length, memory_.lightBlocks.size(),
-                                request);
+            inRange = WriteArea(memory_.lightBlocks, offset, length, memory_.lightBlocks.size(), request);
             break;
         case command::kStreamLightFrame:
             ++counters_.streamFrames;
-            inRange = WriteArea(memory_.streamImage, offset, length, memory_.StreamImageSize(),
-                                request);
+            inRange = WriteArea(memory_.streamImage, offset, length, memory_.StreamImageSize(), request);
             if (inRange) {
                 memory_.lastStreamFrame = request;
                 memory_.hasStreamFrame = true;
@@ -165,24 +152,20 @@ uint8_t SimCommandFirmware::Execute(const Frame& request, Frame& answer) {
             break;
         case command::kWriteMacroImage:
             // The macro image.
-            inRange = WriteArea(memory_.macroMemory, offset, length, memory_.MacroMemorySize(),
-                                request);
+            inRange = WriteArea(memory_.macroMemory, offset, length, memory_.MacroMemorySize(), request);
             break;
         case command::kWriteBuffer:
             inRange = WriteArea(memory_.block23, offset, length, M::kBlockBufferSize, request);
             break;
         case command::kReadPowerStatus:
-            std::copy(memory_.power.begin(), memory_.power.end(),
-                      answer.begin() + kFramePayloadOffset);
+            std::copy(memory_.power.begin(), memory_.power.end(), answer.begin() + kFramePayloadOffset);
             SetLength(answer, M::kPowerRecordSize);
             break;
         case command::kQueryReceiverLink:
             answer[kFramePayloadOffset] = memory_.receiverLinked ? 0xFF : 0x00;
             SetLength(answer, 1);
             break;
-        default:
-            ++counters_.unknownCommands;
-            return kStatusError;
+        default: ++counters_.unknownCommands; return kStatusError;
     }
     if (!inRange) {
         ++counters_.rangeErrors;

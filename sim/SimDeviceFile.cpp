@@ -29,8 +29,7 @@ public:
     }
     const std::string& Message() const { return message_; }
 
-    bool OnlyKeys(const Json::Value& object, const std::string& where,
-                  const std::set<std::string>& allowed) {
+    bool OnlyKeys(const Json::Value& object, const std::string& where, const std::set<std::string>& allowed) {
         for (const std::string& name : object.getMemberNames()) {
             if (allowed.count(name) == 0) {
                 return Fail(where.empty() ? name : where + "." + name, "unknown key");
@@ -39,12 +38,10 @@ public:
         return true;
     }
 
-    bool Integer(const Json::Value& value, const std::string& key, int64_t min, int64_t max,
-                 int64_t& out) {
+    bool Integer(const Json::Value& value, const std::string& key, int64_t min, int64_t max, int64_t& out) {
         if (!value.isIntegral()) return Fail(key, "must be an integer");
         if (!value.isInt64() || value.asInt64() < min || value.asInt64() > max) {
-            return Fail(key, "must be between " + std::to_string(min) + " and " +
-                                 std::to_string(max));
+            return Fail(key, "must be between " + std::to_string(min) + " and " + std::to_string(max));
         }
         out = value.asInt64();
         return true;
@@ -57,8 +54,7 @@ public:
     }
 
     // Hex digits, two per byte; spaces between bytes are allowed.
-    bool Hex(const Json::Value& value, const std::string& key, size_t maxBytes,
-             std::vector<uint8_t>& out) {
+    bool Hex(const Json::Value& value, const std::string& key, size_t maxBytes, std::vector<uint8_t>& out) {
         if (!value.isString()) return Fail(key, "must be a hex string");
         std::string why;
         if (!ParseHexBytes(value.asString(), maxBytes, out, why)) return Fail(key, why);
@@ -74,30 +70,26 @@ void Place(Area& area, size_t offset, const std::vector<uint8_t>& bytes) {
     std::copy(bytes.begin(), bytes.end(), area.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
-bool ReadDataPart(Checker& check, const Json::Value& part, const std::string& key,
-                  SimFirmwareMemory& memory) {
+bool ReadDataPart(Checker& check, const Json::Value& part, const std::string& key, SimFirmwareMemory& memory) {
     using M = SimFirmwareMemory;
     if (!part.isObject()) return check.Fail(key, "must be an object with offset and hex");
     if (!check.OnlyKeys(part, key, {"offset", "hex"})) return false;
     int64_t offset = 0;
-    if (part.isMember("offset") &&
-        !check.Integer(part["offset"], key + ".offset", 0, M::kDataSize - 1, offset)) {
+    if (part.isMember("offset") && !check.Integer(part["offset"], key + ".offset", 0, M::kDataSize - 1, offset)) {
         return false;
     }
     if (!part.isMember("hex")) return check.Fail(key + ".hex", "missing");
     std::vector<uint8_t> bytes;
     if (!check.Hex(part["hex"], key + ".hex", M::kDataSize, bytes)) return false;
     if (static_cast<size_t>(offset) + bytes.size() > M::kDataSize) {
-        return check.Fail(key, "offset " + std::to_string(offset) + " + " +
-                                   std::to_string(bytes.size()) + " bytes run past " +
-                                   std::to_string(M::kDataSize));
+        return check.Fail(key, "offset " + std::to_string(offset) + " + " + std::to_string(bytes.size()) +
+                                   " bytes run past " + std::to_string(M::kDataSize));
     }
     Place(memory.data, static_cast<size_t>(offset), bytes);
     return true;
 }
 
-bool ReadFault(Checker& check, const Json::Value& item, const std::string& key,
-               SimFault& fault) {
+bool ReadFault(Checker& check, const Json::Value& item, const std::string& key, SimFault& fault) {
     if (!item.isObject()) return check.Fail(key, "must be an object");
     if (!check.OnlyKeys(item, key, {"command", "occurrence", "kind", "status"})) return false;
     int64_t number = 0;
@@ -112,12 +104,10 @@ bool ReadFault(Checker& check, const Json::Value& item, const std::string& key,
     }
     if (!item.isMember("kind")) return check.Fail(key + ".kind", "missing");
     const Json::Value& kind = item["kind"];
-    const std::optional<SimFaultKind> parsed =
-        kind.isString() ? SimFaultKindFromName(kind.asString()) : std::nullopt;
+    const std::optional<SimFaultKind> parsed = kind.isString() ? SimFaultKindFromName(kind.asString()) : std::nullopt;
     if (!parsed) {
-        return check.Fail(key + ".kind",
-                          "must be one of noAnswer, staleEcho, status, receiverAnswer, "
-                          "unplugDuringRead");
+        return check.Fail(key + ".kind", "must be one of noAnswer, staleEcho, status, receiverAnswer, "
+                                         "unplugDuringRead");
     }
     fault.kind = *parsed;
     if (item.isMember("status")) {
@@ -143,8 +133,7 @@ bool ReadSettings(Checker& check, const Json::Value& settings, SimFirmwareMemory
         }
         for (Json::ArrayIndex i = 0; i < slots.size(); ++i) {
             std::vector<uint8_t> record;
-            if (!check.Hex(slots[i], "settings.slots[" + std::to_string(i) + "]",
-                           M::kSettingsRecordSize, record)) {
+            if (!check.Hex(slots[i], "settings.slots[" + std::to_string(i) + "]", M::kSettingsRecordSize, record)) {
                 return false;
             }
             memory.StoreSettingsRecord(i, record);
@@ -152,8 +141,7 @@ bool ReadSettings(Checker& check, const Json::Value& settings, SimFirmwareMemory
     }
     if (settings.isMember("activeSlot")) {
         int64_t slot = 0;
-        if (!check.Integer(settings["activeSlot"], "settings.activeSlot", 0,
-                           M::kSettingsSlots - 1, slot)) {
+        if (!check.Integer(settings["activeSlot"], "settings.activeSlot", 0, M::kSettingsSlots - 1, slot)) {
             return false;
         }
         memory.data[0] = static_cast<uint8_t>(slot);
@@ -189,8 +177,7 @@ bool ReadKeyboardShape(Checker& check, const Json::Value& root, SimFirmwareMemor
         if (!check.Hex(root["ledMap"], "ledMap", M::kLedMapCapacity, bytes)) return false;
         if (bytes.size() != memory.KeyCount()) {
             return check.Fail("ledMap", std::to_string(bytes.size()) + " bytes for " +
-                                            std::to_string(memory.KeyCount()) +
-                                            " keys: one byte per key");
+                                            std::to_string(memory.KeyCount()) + " keys: one byte per key");
         }
         Place(memory.ledMap, 0, bytes);
     }
@@ -210,9 +197,9 @@ bool ReadDocument(Checker& check, const Json::Value& root, Pending& out) {
     using M = SimFirmwareMemory;
     if (!root.isObject()) return check.Fail("(top level)", "must be an object");
     if (!check.OnlyKeys(root, "",
-                        {"infoBlock", "keyCount", "macroMemory", "lightGroups", "keyTable",
-                         "ledMap", "data", "settings", "power", "versionNumber", "productId",
-                         "permissionDenied", "receiverLinked", "faults", "script"})) {
+                        {"infoBlock", "keyCount", "macroMemory", "lightGroups", "keyTable", "ledMap", "data",
+                         "settings", "power", "versionNumber", "productId", "permissionDenied", "receiverLinked",
+                         "faults", "script"})) {
         return false;
     }
     std::vector<uint8_t> bytes;
@@ -232,8 +219,7 @@ bool ReadDocument(Checker& check, const Json::Value& root, Pending& out) {
         const Json::Value& data = root["data"];
         if (data.isArray()) {
             for (Json::ArrayIndex i = 0; i < data.size(); ++i) {
-                if (!ReadDataPart(check, data[i], "data[" + std::to_string(i) + "]",
-                                  out.memory)) {
+                if (!ReadDataPart(check, data[i], "data[" + std::to_string(i) + "]", out.memory)) {
                     return false;
                 }
             }
@@ -295,8 +281,7 @@ bool ReadDocument(Checker& check, const Json::Value& root, Pending& out) {
 
 }  // namespace
 
-bool ApplySimDeviceJson(const Json::Value& root, SimDevice& device,
-                        SimCommandFirmware& firmware, std::string& error) {
+bool ApplySimDeviceJson(const Json::Value& root, SimDevice& device, SimCommandFirmware& firmware, std::string& error) {
     Checker check;
     Pending pending;
     // The memory starts from what the device holds, so a file may set only
@@ -321,8 +306,7 @@ bool ApplySimDeviceJson(const Json::Value& root, SimDevice& device,
     return true;
 }
 
-bool LoadSimDeviceText(const std::string& text, SimDevice& device,
-                       SimCommandFirmware& firmware, std::string& error) {
+bool LoadSimDeviceText(const std::string& text, SimDevice& device, SimCommandFirmware& firmware, std::string& error) {
     Json::CharReaderBuilder builder;
     Json::CharReaderBuilder::strictMode(&builder.settings_);
     Json::Value root;
@@ -341,8 +325,7 @@ bool LoadSimDeviceText(const std::string& text, SimDevice& device,
     return ApplySimDeviceJson(root, device, firmware, error);
 }
 
-bool LoadSimDeviceFile(const std::string& path, SimDevice& device,
-                       SimCommandFirmware& firmware, std::string& error) {
+bool LoadSimDeviceFile(const std::string& path, SimDevice& device, SimCommandFirmware& firmware, std::string& error) {
     // Checked like every file the program reads: a FIFO would block the
     // start and a huge file would be read whole.
     std::string text;

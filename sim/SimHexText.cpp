@@ -13,8 +13,7 @@ uint8_t DigitValue(char c) {
 
 }  // namespace
 
-bool ParseHexBytes(const std::string& text, size_t maxBytes, std::vector<uint8_t>& out,
-                   std::string& why) {
+bool ParseHexBytes(const std::string& text, size_t maxBytes, std::vector<uint8_t>& out, std::string& why) {
     std::string digits;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -30,8 +29,7 @@ bool ParseHexBytes(const std::string& text, size_t maxBytes, std::vector<uint8_t
         return false;
     }
     if (digits.size() / 2 > maxBytes) {
-        why = std::to_string(digits.size() / 2) + " bytes, at most " + std::to_string(maxBytes) +
-              " fit";
+        why = std::to_string(digits.size() / 2) + " bytes, at most " + std::to_string(maxBytes) + " fit";
         return false;
     }
     std::vector<uint8_t> bytes;

@@ -20,8 +20,7 @@ namespace {
 constexpr const char kNodePrefix[] = "/sim/hidraw";
 
 // Reads an unsigned number in the given base spanning exactly [begin, end).
-bool ParseNumber(const std::string& text, size_t begin, size_t end, int base,
-                 unsigned long& value) {
+bool ParseNumber(const std::string& text, size_t begin, size_t end, int base, unsigned long& value) {
     if (begin >= end || end > text.size() || end - begin > 8) return false;
     const std::string part = text.substr(begin, end - begin);
     for (char c : part) {
@@ -48,28 +47,23 @@ bool ParsePath(const std::string& path, ParsedPath& out) {
     if (firstHash == std::string::npos || lastHash == firstHash) return false;
     if (!ParseNumber(path, prefixLength, firstHash, 10, out.hidraw)) return false;
     const std::string tail = path.substr(lastHash + 1);
-    if (tail.size() != 18 || tail.compare(0, 4, "SIM:") != 0 || tail[8] != ':' ||
-        tail[13] != '.') {
+    if (tail.size() != 18 || tail.compare(0, 4, "SIM:") != 0 || tail[8] != ':' || tail[13] != '.') {
         return false;
     }
-    return ParseNumber(tail, 4, 8, 16, out.vendorId) &&
-           ParseNumber(tail, 9, 13, 16, out.productId) &&
+    return ParseNumber(tail, 4, 8, 16, out.vendorId) && ParseNumber(tail, 9, 13, 16, out.productId) &&
            ParseNumber(tail, 14, 18, 16, out.instance);
 }
 
-std::string FormatPath(unsigned hidraw, const HidAttributes& attributes,
-                       uint16_t interfaceNumber, size_t collectionCount, uint32_t collection,
-                       uint32_t instance) {
+std::string FormatPath(unsigned hidraw, const HidAttributes& attributes, uint16_t interfaceNumber,
+                       size_t collectionCount, uint32_t collection, uint32_t instance) {
     char text[128];
-    int n = std::snprintf(text, sizeof text, "%s%u#vid_%04x&pid_%04x&mi_%02x", kNodePrefix,
-                          hidraw, attributes.vendorId, attributes.productId,
-                          interfaceNumber & 0xFFu);
+    int n = std::snprintf(text, sizeof text, "%s%u#vid_%04x&pid_%04x&mi_%02x", kNodePrefix, hidraw, attributes.vendorId,
+                          attributes.productId, interfaceNumber & 0xFFu);
     if (collectionCount > 1) {
-        n += std::snprintf(text + n, sizeof text - static_cast<size_t>(n), "&col%02x",
-                           collection & 0xFFu);
+        n += std::snprintf(text + n, sizeof text - static_cast<size_t>(n), "&col%02x", collection & 0xFFu);
     }
-    std::snprintf(text + n, sizeof text - static_cast<size_t>(n), "#SIM:%04X:%04X.%04X",
-                  attributes.vendorId, attributes.productId, instance & 0xFFFFu);
+    std::snprintf(text + n, sizeof text - static_cast<size_t>(n), "#SIM:%04X:%04X.%04X", attributes.vendorId,
+                  attributes.productId, instance & 0xFFFFu);
     return text;
 }
 
@@ -96,8 +90,7 @@ struct SimHidBackend::Shared {
     uint32_t nextInstance = 1;
 };
 
-SimHidBackend::SimHidBackend()
-    : state_(std::make_shared<SimBackendState>()), shared_(std::make_shared<Shared>()) {}
+SimHidBackend::SimHidBackend() : state_(std::make_shared<SimBackendState>()), shared_(std::make_shared<Shared>()) {}
 
 SimHidBackend::~SimHidBackend() {
     std::vector<Plugged> plugged;
@@ -134,12 +127,11 @@ SimDeviceId SimHidBackend::Plug(std::shared_ptr<SimDevice> device) {
     const uint32_t instance = shared_->nextInstance;
     shared_->nextInstance = shared_->nextInstance >= 0xFFFF ? 1 : shared_->nextInstance + 1;
     std::weak_ptr<Shared> weakShared = shared_;
-    auto attachment = std::make_shared<SimAttachment>(device, instance, std::move(nodes),
-                                                      [weakShared, id] {
-                                                          if (auto s = weakShared.lock()) {
-                                                              UnplugIn(*s, id);
-                                                          }
-                                                      });
+    auto attachment = std::make_shared<SimAttachment>(device, instance, std::move(nodes), [weakShared, id] {
+        if (auto s = weakShared.lock()) {
+            UnplugIn(*s, id);
+        }
+    });
     if (!device->Attach(attachment)) return kNoSimDevice;
     shared_->plugged.push_back({id, std::move(attachment)});
     lock.unlock();
@@ -151,8 +143,8 @@ bool SimHidBackend::UnplugIn(Shared& shared, SimDeviceId id) {
     std::shared_ptr<SimAttachment> attachment;
     {
         std::lock_guard lock(shared.mutex);
-        auto it = std::find_if(shared.plugged.begin(), shared.plugged.end(),
-                               [id](const Plugged& p) { return p.id == id; });
+        auto it =
+            std::find_if(shared.plugged.begin(), shared.plugged.end(), [id](const Plugged& p) { return p.id == id; });
         if (it == shared.plugged.end()) return false;
         attachment = std::move(it->attachment);
         shared.plugged.erase(it);
@@ -249,8 +241,7 @@ bool SimHidBackend::Enumerate(std::vector<HidInterfaceEntry>& out) {
             const SimInterface* iface = device.FindInterface(node.interfaceNumber);
             HidReportDescriptor parsed;
             if (iface == nullptr ||
-                !ParseReportDescriptor(iface->descriptor.data(), iface->descriptor.size(),
-                                       parsed) ||
+                !ParseReportDescriptor(iface->descriptor.data(), iface->descriptor.size(), parsed) ||
                 parsed.collections.empty()) {
                 // A node whose descriptor says nothing still shows up, as
                 // one collection without a usage.
@@ -265,9 +256,8 @@ bool SimHidBackend::Enumerate(std::vector<HidInterfaceEntry>& out) {
                 entry.collectionNumber = count > 1 ? static_cast<uint16_t>(i + 1) : 0;
                 entry.usagePage = collection.usagePage;
                 entry.usage = collection.usage;
-                entry.path = FormatPath(node.hidrawNumber, attributes, node.interfaceNumber,
-                                        count, entry.collectionNumber,
-                                        attachment->Instance());
+                entry.path = FormatPath(node.hidrawNumber, attributes, node.interfaceNumber, count,
+                                        entry.collectionNumber, attachment->Instance());
                 out.push_back(std::move(entry));
             }
         }
@@ -275,8 +265,7 @@ bool SimHidBackend::Enumerate(std::vector<HidInterfaceEntry>& out) {
     return true;
 }
 
-bool SimHidBackend::Resolve(const std::string& path,
-                            std::shared_ptr<SimAttachment>& attachment,
+bool SimHidBackend::Resolve(const std::string& path, std::shared_ptr<SimAttachment>& attachment,
                             uint16_t& interfaceNumber) const {
     ParsedPath parsed;
     if (!ParsePath(path, parsed)) return false;
@@ -287,8 +276,7 @@ bool SimHidBackend::Resolve(const std::string& path,
             // The node number alone may have been handed to another device
             // since: the instance and identity must match too.
             const HidAttributes attributes = p.attachment->Device()->Attributes();
-            if (p.attachment->Instance() != parsed.instance ||
-                attributes.vendorId != parsed.vendorId ||
+            if (p.attachment->Instance() != parsed.instance || attributes.vendorId != parsed.vendorId ||
                 attributes.productId != parsed.productId || !p.attachment->IsPresent()) {
                 return false;
             }
@@ -300,8 +288,8 @@ bool SimHidBackend::Resolve(const std::string& path,
     return false;
 }
 
-std::unique_ptr<IHidNode> SimHidBackend::Open(const std::string& path, bool wantRead,
-                                              bool wantWrite, HidOpenError& error) {
+std::unique_ptr<IHidNode> SimHidBackend::Open(const std::string& path, bool wantRead, bool wantWrite,
+                                              HidOpenError& error) {
     std::shared_ptr<SimAttachment> attachment;
     uint16_t interfaceNumber = 0;
     if (!Resolve(path, attachment, interfaceNumber)) {
@@ -318,8 +306,7 @@ std::unique_ptr<IHidNode> SimHidBackend::Open(const std::string& path, bool want
         return nullptr;
     }
     error = HidOpenError::None;
-    return std::make_unique<SimHidNode>(std::move(attachment), interfaceNumber,
-                                        std::move(queue), wantRead, wantWrite);
+    return std::make_unique<SimHidNode>(std::move(attachment), interfaceNumber, std::move(queue), wantRead, wantWrite);
 }
 
 bool SimHidBackend::IsPresent(const std::string& path) {

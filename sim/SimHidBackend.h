@@ -84,8 +84,7 @@ private:
     struct Shared;
 
     // The attachment and interface a path names, when still plugged in.
-    bool Resolve(const std::string& path, std::shared_ptr<SimAttachment>& attachment,
-                 uint16_t& interfaceNumber) const;
+    bool Resolve(const std::string& path, std::shared_ptr<SimAttachment>& attachment, uint16_t& interfaceNumber) const;
     static bool UnplugIn(Shared& shared, SimDeviceId id);
     // Tells every open hot-plug source; the caller holds no lock.
     static void ReportPlugChange(Shared& shared);

@@ -8,11 +8,8 @@ namespace ivra::sim {
 
 SimHidNode::SimHidNode(std::shared_ptr<SimAttachment> attachment, uint16_t interfaceNumber,
                        std::shared_ptr<SimReportQueue> queue, bool canRead, bool canWrite)
-    : attachment_(std::move(attachment)),
-      interfaceNumber_(interfaceNumber),
-      queue_(std::move(queue)),
-      canRead_(canRead),
-      canWrite_(canWrite) {
+    : attachment_(std::move(attachment)), interfaceNumber_(interfaceNumber), queue_(std::move(queue)),
+      canRead_(canRead), canWrite_(canWrite) {
     if (const SimInterface* iface = attachment_->Device()->FindInterface(interfaceNumber_)) {
         descriptor_ = iface->descriptor;
     }
@@ -23,8 +20,7 @@ SimHidNode::~SimHidNode() {
     attachment_->RemoveQueue(queue_.get());
 }
 
-HidIoResult SimHidNode::ReadReport(uint8_t* buffer, size_t capacity, size_t& got,
-                                   int timeoutMs) {
+HidIoResult SimHidNode::ReadReport(uint8_t* buffer, size_t capacity, size_t& got, int timeoutMs) {
     got = 0;
     if (!canRead_ && !queue_->IsAborted()) return HidIoResult::Failed;
     return queue_->Read(buffer, capacity, got, timeoutMs);

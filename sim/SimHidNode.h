@@ -19,8 +19,7 @@ public:
                std::shared_ptr<SimReportQueue> queue, bool canRead, bool canWrite);
     ~SimHidNode() override;
 
-    HidIoResult ReadReport(uint8_t* buffer, size_t capacity, size_t& got,
-                           int timeoutMs) override;
+    HidIoResult ReadReport(uint8_t* buffer, size_t capacity, size_t& got, int timeoutMs) override;
     HidIoResult WriteReport(const uint8_t* data, size_t length, int timeoutMs) override;
     HidIoResult SendOutputReport(const uint8_t* data, size_t length) override;
     void DiscardQueuedInput() override;

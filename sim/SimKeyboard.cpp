@@ -30,9 +30,8 @@ bool SimKeyboard::ReleaseKey(uint8_t deviceKey) {
 
 bool SimKeyboard::ChangeSettingsOnDevice(const std::vector<uint8_t>& record) {
     bool stored = false;
-    firmware_.ModifyMemory([&](SimFirmwareMemory& memory) {
-        stored = memory.StoreSettingsRecord(memory.ActiveSlot(), record);
-    });
+    firmware_.ModifyMemory(
+        [&](SimFirmwareMemory& memory) { stored = memory.StoreSettingsRecord(memory.ActiveSlot(), record); });
     return stored && EmitEvent(kReadBackRequestEvent);
 }
 
@@ -42,10 +41,8 @@ bool SimKeyboard::SwitchSlot(uint8_t slot) {
     return EmitEvent(static_cast<uint16_t>(kSlotEventBase + slot));
 }
 
-void SimKeyboard::OnOutputReport(uint16_t interfaceNumber, const uint8_t* data,
-                                 size_t length) {
-    if (interfaceNumber != kKeyboardCommandInterface || length == 0 ||
-        data[0] != kVendorCommandReportId) {
+void SimKeyboard::OnOutputReport(uint16_t interfaceNumber, const uint8_t* data, size_t length) {
+    if (interfaceNumber != kKeyboardCommandInterface || length == 0 || data[0] != kVendorCommandReportId) {
         ++otherOutputReports_;
         return;
     }

@@ -49,8 +49,7 @@ void Shuffle(std::vector<T>& items, uint64_t seed) {
 std::vector<uint8_t> FullKeyOrder() {
     std::vector<uint8_t> present;
     for (size_t p = 0; p < kKeyboardPositions; ++p) {
-        if (std::find(kMissingPositions.begin(), kMissingPositions.end(), p) ==
-            kMissingPositions.end()) {
+        if (std::find(kMissingPositions.begin(), kMissingPositions.end(), p) == kMissingPositions.end()) {
             present.push_back(static_cast<uint8_t>(p));
         }
     }
@@ -60,8 +59,7 @@ std::vector<uint8_t> FullKeyOrder() {
 }
 
 bool IsDefaultEntry(const std::array<uint8_t, 3>& entry) {
-    return std::find(kDefaultKeyTable.begin(), kDefaultKeyTable.end(), entry) !=
-           kDefaultKeyTable.end();
+    return std::find(kDefaultKeyTable.begin(), kDefaultKeyTable.end(), entry) != kDefaultKeyTable.end();
 }
 
 // Plain keys with usages from 0x68 up that no position has; enough for the
@@ -80,23 +78,20 @@ std::vector<std::array<uint8_t, 3>> UnmatchedEntries(size_t count) {
 std::vector<uint8_t> SimKeyboardPositions(size_t keyCount) {
     keyCount = std::min(keyCount, SimFirmwareMemory::kMaxKeys);
     static const std::vector<uint8_t> fullOrder = FullKeyOrder();
-    std::vector<uint8_t> positions(fullOrder.begin(),
-                                   fullOrder.begin() + static_cast<std::ptrdiff_t>(
-                                                           std::min(keyCount, fullOrder.size())));
+    std::vector<uint8_t> positions(
+        fullOrder.begin(), fullOrder.begin() + static_cast<std::ptrdiff_t>(std::min(keyCount, fullOrder.size())));
     positions.resize(keyCount, kNoPosition);
     return positions;
 }
 
 std::vector<std::array<uint8_t, 3>> SimKeyboardKeyEntries(size_t keyCount) {
     const std::vector<uint8_t> positions = SimKeyboardPositions(keyCount);
-    const size_t unmatched = static_cast<size_t>(
-        std::count(positions.begin(), positions.end(), kNoPosition));
+    const size_t unmatched = static_cast<size_t>(std::count(positions.begin(), positions.end(), kNoPosition));
     const std::vector<std::array<uint8_t, 3>> extra = UnmatchedEntries(unmatched);
     std::vector<std::array<uint8_t, 3>> entries;
     size_t nextExtra = 0;
     for (uint8_t position : positions) {
-        entries.push_back(position == kNoPosition ? extra.at(nextExtra++)
-                                                  : kDefaultKeyTable[position]);
+        entries.push_back(position == kNoPosition ? extra.at(nextExtra++) : kDefaultKeyTable[position]);
     }
     return entries;
 }
@@ -129,8 +124,7 @@ void LayOutSimKeyboard(SimFirmwareMemory& memory, size_t keyCount) {
     memory.ledMap.fill(0);
     const std::vector<std::array<uint8_t, 3>> entries = SimKeyboardKeyEntries(keyCount);
     for (size_t j = 0; j < entries.size(); ++j) {
-        std::copy(entries[j].begin(), entries[j].end(),
-                  memory.keyTable.begin() + static_cast<std::ptrdiff_t>(3 * j));
+        std::copy(entries[j].begin(), entries[j].end(), memory.keyTable.begin() + static_cast<std::ptrdiff_t>(3 * j));
     }
     const std::vector<uint8_t> leds = SimKeyboardLedMap(keyCount);
     std::copy(leds.begin(), leds.end(), memory.ledMap.begin());

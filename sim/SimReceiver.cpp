@@ -12,9 +12,7 @@ SimReceiver::SimReceiver(std::shared_ptr<SimKeyboard> keyboard, uint16_t product
 
 void SimReceiver::SetLinked(bool linked) {
     linked_ = linked;
-    linkFirmware_.ModifyMemory([linked](SimFirmwareMemory& memory) {
-        memory.receiverLinked = linked;
-    });
+    linkFirmware_.ModifyMemory([linked](SimFirmwareMemory& memory) { memory.receiverLinked = linked; });
 }
 
 bool SimReceiver::EmitEvent(uint16_t code) {
@@ -26,8 +24,7 @@ bool SimReceiver::EmitEvent(uint16_t code) {
 }
 
 void SimReceiver::OnOutputReport(uint16_t interfaceNumber, const uint8_t* data, size_t length) {
-    if (interfaceNumber != kKeyboardCommandInterface || length < 4 ||
-        data[0] != kVendorCommandReportId) {
+    if (interfaceNumber != kKeyboardCommandInterface || length < 4 || data[0] != kVendorCommandReportId) {
         return;
     }
     SimFirmwareReply reply;

@@ -19,8 +19,7 @@ constexpr uint16_t kReceiverProductId = 0x506B;
 
 class SimReceiver final : public SimDevice {
 public:
-    explicit SimReceiver(std::shared_ptr<SimKeyboard> keyboard,
-                         uint16_t productId = kReceiverProductId);
+    explicit SimReceiver(std::shared_ptr<SimKeyboard> keyboard, uint16_t productId = kReceiverProductId);
 
     const char* Kind() const override { return "receiver"; }
 

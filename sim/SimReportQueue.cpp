@@ -13,8 +13,7 @@ bool SimReportQueue::Push(const uint8_t* data, size_t length) {
     const uint32_t latencyMs = backendState_->ReportLatencyMs();
     // Without latency the report is readable at once: no clock call.
     const SteadyClock::time_point readableAt =
-        latencyMs == 0 ? SteadyClock::time_point{}
-                       : SteadyClock::now() + std::chrono::milliseconds(latencyMs);
+        latencyMs == 0 ? SteadyClock::time_point{} : SteadyClock::now() + std::chrono::milliseconds(latencyMs);
     {
         std::lock_guard lock(mutex_);
         if (aborted_ || failed_) return false;
@@ -28,20 +27,17 @@ bool SimReportQueue::Push(const uint8_t* data, size_t length) {
     return true;
 }
 
-HidIoResult SimReportQueue::Read(uint8_t* buffer, size_t capacity, size_t& got,
-                                 int timeoutMs) {
+HidIoResult SimReportQueue::Read(uint8_t* buffer, size_t capacity, size_t& got, int timeoutMs) {
     got = 0;
     const bool finite = timeoutMs >= 0;
-    const SteadyClock::time_point deadline =
-        SteadyClock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    const SteadyClock::time_point deadline = SteadyClock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     std::unique_lock lock(mutex_);
     while (true) {
         if (aborted_) return HidIoResult::Aborted;
         const bool empty = reports_.empty();
-        const SteadyClock::time_point now =
-            empty || reports_.front().readableAt == SteadyClock::time_point{}
-                ? SteadyClock::time_point{}
-                : SteadyClock::now();
+        const SteadyClock::time_point now = empty || reports_.front().readableAt == SteadyClock::time_point{}
+                                                ? SteadyClock::time_point{}
+                                                : SteadyClock::now();
         if (!empty && reports_.front().readableAt <= now) {
             const std::vector<uint8_t>& report = reports_.front().bytes;
             got = std::min(capacity, report.size());
@@ -82,8 +78,7 @@ bool SimReportQueue::PassWriteLatency() {
     const uint32_t latencyMs = backendState_->ReportLatencyMs();
     std::unique_lock lock(mutex_);
     if (latencyMs > 0) {
-        cv_.wait_for(lock, std::chrono::milliseconds(latencyMs),
-                     [this] { return aborted_ || failed_; });
+        cv_.wait_for(lock, std::chrono::milliseconds(latencyMs), [this] { return aborted_ || failed_; });
     }
     return !aborted_;
 }

@@ -56,8 +56,7 @@ std::optional<int64_t> IntegerIn(const Json::Value& value, int64_t min, int64_t 
     return value.asInt64();
 }
 
-bool ParseStep(const Json::Value& item, const std::string& where, SimScriptStep& step,
-               std::string& error) {
+bool ParseStep(const Json::Value& item, const std::string& where, SimScriptStep& step, std::string& error) {
     const auto fail = [&](const std::string& key, const std::string& what) {
         error = "key \"" + where + (key.empty() ? "" : "." + key) + "\": " + what;
         return false;
@@ -81,8 +80,7 @@ bool ParseStep(const Json::Value& item, const std::string& where, SimScriptStep&
     step.action = found->action;
 
     for (const Argument& argument : kArguments) {
-        const bool takes =
-            found->argument != nullptr && std::string(argument.key) == found->argument;
+        const bool takes = found->argument != nullptr && std::string(argument.key) == found->argument;
         if (!takes && item.isMember(argument.key)) return fail(argument.key, argument.onlyWith);
     }
     switch (step.action) {
@@ -103,15 +101,13 @@ bool ParseStep(const Json::Value& item, const std::string& where, SimScriptStep&
             const Json::Value& hex = item["hex"];
             if (!hex.isString()) return fail("hex", "must be a hex string");
             std::string why;
-            if (!ParseHexBytes(hex.asString(), SimFirmwareMemory::kSettingsRecordSize, step.settings,
-                               why)) {
+            if (!ParseHexBytes(hex.asString(), SimFirmwareMemory::kSettingsRecordSize, step.settings, why)) {
                 return fail("hex", why);
             }
             break;
         }
         case SimScriptAction::Slot: {
-            const std::optional<int64_t> slot =
-                IntegerIn(item["slot"], 0, SimFirmwareMemory::kSettingsSlots - 1);
+            const std::optional<int64_t> slot = IntegerIn(item["slot"], 0, SimFirmwareMemory::kSettingsSlots - 1);
             if (!slot) {
                 return fail("slot", "must be an integer between 0 and " +
                                         std::to_string(SimFirmwareMemory::kSettingsSlots - 1));
@@ -122,16 +118,14 @@ bool ParseStep(const Json::Value& item, const std::string& where, SimScriptStep&
         case SimScriptAction::Unplug:
         case SimScriptAction::Plug:
         case SimScriptAction::LinkDown:
-        case SimScriptAction::LinkUp:
-            break;
+        case SimScriptAction::LinkUp: break;
     }
     return true;
 }
 
 }  // namespace
 
-bool ParseSimScript(const Json::Value& script, std::vector<SimScriptStep>& steps,
-                    std::string& error) {
+bool ParseSimScript(const Json::Value& script, std::vector<SimScriptStep>& steps, std::string& error) {
     steps.clear();
     if (!script.isArray()) {
         error = "key \"script\": must be an array";

@@ -38,8 +38,7 @@ struct SimScriptStep {
 
 // Parses the "script" array (steps are sorted by time, stable). On failure
 // `error` names the step and the key.
-bool ParseSimScript(const Json::Value& script, std::vector<SimScriptStep>& steps,
-                    std::string& error);
+bool ParseSimScript(const Json::Value& script, std::vector<SimScriptStep>& steps, std::string& error);
 
 const char* SimScriptActionName(SimScriptAction action);
 

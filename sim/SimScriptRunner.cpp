@@ -11,13 +11,14 @@ namespace ivra::sim {
 SimScriptRunner::SimScriptRunner(SimHidBackend& backend, IClock& clock)
     : backend_(backend), clock_(clock), worker_("sim script ended", kDeviceThreadStopBoundMs) {}
 
-SimScriptRunner::~SimScriptRunner() { Stop(); }
+SimScriptRunner::~SimScriptRunner() {
+    Stop();
+}
 
 void SimScriptRunner::Add(std::shared_ptr<SimDevice> device, std::vector<SimScriptStep> steps) {
     for (const SimScriptStep& step : steps) steps_.push_back(Timed{device, step});
-    std::stable_sort(steps_.begin(), steps_.end(), [](const Timed& a, const Timed& b) {
-        return a.step.atMs < b.step.atMs;
-    });
+    std::stable_sort(steps_.begin(), steps_.end(),
+                     [](const Timed& a, const Timed& b) { return a.step.atMs < b.step.atMs; });
 }
 
 bool SimScriptRunner::Start() {
@@ -28,9 +29,13 @@ bool SimScriptRunner::Start() {
     return worker_.Start([this] { return Pass(); });
 }
 
-void SimScriptRunner::Stop() { worker_.Stop(); }
+void SimScriptRunner::Stop() {
+    worker_.Stop();
+}
 
-bool SimScriptRunner::Finished() const { return finished_.load(); }
+bool SimScriptRunner::Finished() const {
+    return finished_.load();
+}
 
 bool SimScriptRunner::Pass() {
     const uint64_t elapsed = clock_.NowMs() - startMs_;
@@ -83,8 +88,7 @@ void SimScriptRunner::Apply(SimHidBackend& backend, const std::shared_ptr<SimDev
             if (auto* receiver = dynamic_cast<SimReceiver*>(device.get())) {
                 receiver->SetLinked(up);
             } else if (auto* keyboard = dynamic_cast<SimKeyboard*>(device.get())) {
-                keyboard->Firmware().ModifyMemory(
-                    [up](SimFirmwareMemory& memory) { memory.receiverLinked = up; });
+                keyboard->Firmware().ModifyMemory([up](SimFirmwareMemory& memory) { memory.receiverLinked = up; });
             }
             break;
         }

@@ -26,8 +26,7 @@ public:
     bool Finished() const;
 
     // Applies one step to a device now.
-    static void Apply(SimHidBackend& backend, const std::shared_ptr<SimDevice>& device,
-                      const SimScriptStep& step);
+    static void Apply(SimHidBackend& backend, const std::shared_ptr<SimDevice>& device, const SimScriptStep& step);
 
 private:
     struct Timed {

@@ -8,8 +8,7 @@ namespace ivra::sim {
 
 namespace {
 
-bool BuildOne(const std::string& entry, std::shared_ptr<SimDevice>& device,
-              std::string& error) {
+bool BuildOne(const std::string& entry, std::shared_ptr<SimDevice>& device, std::string& error) {
     const size_t colon = entry.find(':');
     const std::string kind = entry.substr(0, colon);
     const bool hasFile = colon != std::string::npos;
@@ -37,8 +36,7 @@ bool BuildOne(const std::string& entry, std::shared_ptr<SimDevice>& device,
 
 }  // namespace
 
-bool BuildSimulatedDevices(const std::string& option,
-                           std::vector<std::shared_ptr<SimDevice>>& devices,
+bool BuildSimulatedDevices(const std::string& option, std::vector<std::shared_ptr<SimDevice>>& devices,
                            std::string& error) {
     devices.clear();
     std::vector<std::shared_ptr<SimDevice>> built;
@@ -61,8 +59,7 @@ bool BuildSimulatedDevices(const std::string& option,
     return true;
 }
 
-bool PlugSimulatedDevices(const std::string& option, SimHidBackend& backend,
-                          std::string& error) {
+bool PlugSimulatedDevices(const std::string& option, SimHidBackend& backend, std::string& error) {
     std::vector<std::shared_ptr<SimDevice>> devices;
     if (!BuildSimulatedDevices(option, devices, error)) return false;
     for (auto& device : devices) {

@@ -14,12 +14,10 @@ class SimHidBackend;
 
 // Builds the devices in list order. On failure `devices` is left empty and
 // `error` names the entry (and the file and key) at fault.
-bool BuildSimulatedDevices(const std::string& option,
-                           std::vector<std::shared_ptr<SimDevice>>& devices,
+bool BuildSimulatedDevices(const std::string& option, std::vector<std::shared_ptr<SimDevice>>& devices,
                            std::string& error);
 
 // Builds the devices and plugs them into the backend.
-bool PlugSimulatedDevices(const std::string& option, SimHidBackend& backend,
-                          std::string& error);
+bool PlugSimulatedDevices(const std::string& option, SimHidBackend& backend, std::string& error);
 
 }  // namespace ivra::sim

@@ -25,12 +25,10 @@ FakeSysfsTree::FakeSysfsTree() : folder_("ivra-sysfs"), root_(folder_.Path()) {
 
 FakeSysfsTree::~FakeSysfsTree() = default;
 
-std::string FakeSysfsTree::AddNode(int node, uint16_t vendorId, uint16_t productId,
-                                   int interfaceNumber, const std::vector<uint8_t>& descriptor,
-                                   uint16_t bcdDevice) {
+std::string FakeSysfsTree::AddNode(int node, uint16_t vendorId, uint16_t productId, int interfaceNumber,
+                                   const std::vector<uint8_t>& descriptor, uint16_t bcdDevice) {
     char instance[32];
-    std::snprintf(instance, sizeof instance, "0003:%04X:%04X.%04X", vendorId, productId,
-                  nextInstance_++);
+    std::snprintf(instance, sizeof instance, "0003:%04X:%04X.%04X", vendorId, productId, nextInstance_++);
     const std::string usbDevice = "1-" + std::to_string(node + 1);
     const fs::path usb = root_ / "sys" / "devices" / "usb1" / usbDevice;
     const fs::path usbInterface = usb / (usbDevice + ":1." + std::to_string(interfaceNumber));

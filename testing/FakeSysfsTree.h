@@ -24,8 +24,7 @@ public:
     std::string AddNode(int node, uint16_t vendorId, uint16_t productId, int interfaceNumber,
                         const std::vector<uint8_t>& descriptor, uint16_t bcdDevice = 0x0102);
     // Points an existing hidraw<node> at a new HID device (node number reuse).
-    std::string ReplaceNode(int node, uint16_t vendorId, uint16_t productId,
-                            const std::vector<uint8_t>& descriptor);
+    std::string ReplaceNode(int node, uint16_t vendorId, uint16_t productId, const std::vector<uint8_t>& descriptor);
     // Removes the HID device behind hidraw<node> but leaves the class link
     // dangling, as a device unplugged in the middle of a walk does.
     void RemoveDevice(int node);

@@ -59,9 +59,7 @@ protected:
 
     fs::path Program() const { return root_ / "program"; }
     fs::path Config() const { return root_ / "config"; }
-    void Write(const fs::path& file, const std::string& text) {
-        ASSERT_TRUE(WriteFileAtomically(file, text).ok);
-    }
+    void Write(const fs::path& file, const std::string& text) { ASSERT_TRUE(WriteFileAtomically(file, text).ok); }
 
     fs::path root_;
     Json::Value shipped_;
@@ -131,14 +129,12 @@ TEST_F(CatalogueFileTest, UnusableFileIsNamedByRowAndFieldAndTheOtherRowsServe) 
         {"broken JSON", false, nullptr, 0, nullptr, {}, "{\"slots\": [", "catalogue.json: "},
         {"no slots", false, nullptr, 0, nullptr, {}, "{\"options\": []}", "\"slots\": missing or not an array"},
         {"missing field", false, "slots", 1, "usagePage", {}, nullptr, "slots row 1, field \"usagePage\": missing"},
-        {"wrong type", false, "options", 3, "kindName", 5, nullptr,
-         "options row 3, field \"kindName\": not a string"},
+        {"wrong type", false, "options", 3, "kindName", 5, nullptr, "options row 3, field \"kindName\": not a string"},
         {"number text", false, "slots", 2, "interface", "one", nullptr,
          "slots row 2, field \"interface\": not a number"},
         {"id out of range", false, "options", 2, "productId", "0x10000", nullptr,
          "options row 2, field \"productId\": out of range"},
-        {"hex without digits", false, "slots", 1, "usage", "0x", nullptr,
-         "slots row 1, field \"usage\": not a number"},
+        {"hex without digits", false, "slots", 1, "usage", "0x", nullptr, "slots row 1, field \"usage\": not a number"},
         {"negative id", false, "slots", 0, "vendorId", -1, nullptr, "slots row 0, field \"vendorId\": out of range"},
         {"partner out of range", false, "slots", 3, "partnerRow", 4, nullptr,
          "slots row 3, field \"partnerRow\": out of range"},
@@ -146,8 +142,7 @@ TEST_F(CatalogueFileTest, UnusableFileIsNamedByRowAndFieldAndTheOtherRowsServe) 
          "slots row 0, field \"kind\": unknown name \"toaster\""},
         {"page field", false, "page", 4, "ledCount", "many", nullptr,
          "options row 4, page, field \"ledCount\": not a number"},
-        {"update field", false, "updateItems", 1, "brand", {}, nullptr,
-         "updateItems row 1, field \"brand\": missing"},
+        {"update field", false, "updateItems", 1, "brand", {}, nullptr, "updateItems row 1, field \"brand\": missing"},
         {"user row", true, "slots", 1, "role", "listener", nullptr,
          "slots row 1, field \"role\": unknown name \"listener\""},
     };
@@ -188,8 +183,8 @@ TEST_F(CatalogueFileTest, UserRowsServeASecondKeyboardProduct) {
     sim::TemporaryFolder data;
     const fs::path keyboard = root_ / "kb5070.json";
     Write(keyboard, R"({"productId": 20592})");  // 0x5070
-    const std::string args = "--simulate 'keyboard:" + keyboard.string() + "' --data-dir '" + data.Path().string() +
-                             "' device sync";
+    const std::string args =
+        "--simulate 'keyboard:" + keyboard.string() + "' --data-dir '" + data.Path().string() + "' device sync";
     const std::string env = "IVRA_HOME='" IVRA_SOURCE_DIR "' XDG_CONFIG_HOME='" + root_.string() + "'";
     fs::create_directories(root_ / "Ivra Wireless Manager 1.0");
     const fs::path userFile = root_ / "Ivra Wireless Manager 1.0" / kCatalogueFileName;

@@ -10,10 +10,13 @@ namespace {
 
 TEST(DeviceCatalogueTest, ShippedLookups) {
     const DeviceCatalogue& c = DeviceCatalogue::Shipped();
-    struct OptionCase { int32_t vid, pid, kind, variant; int row; };
-    for (const OptionCase& t : {OptionCase{0x320F, 0x506A, 1, 0, 1}, OptionCase{0x320F, 0x0000, 1, 0, 2},
-                                OptionCase{0x0C76, 0x1630, 7, 0, 4}, OptionCase{0x320F, 0x506A, 2, 0, -1},
-                                OptionCase{0x320F, 0x506A, 1, 1, -1}}) {
+    struct OptionCase {
+        int32_t vid, pid, kind, variant;
+        int row;
+    };
+    for (const OptionCase& t :
+         {OptionCase{0x320F, 0x506A, 1, 0, 1}, OptionCase{0x320F, 0x0000, 1, 0, 2}, OptionCase{0x0C76, 0x1630, 7, 0, 4},
+          OptionCase{0x320F, 0x506A, 2, 0, -1}, OptionCase{0x320F, 0x506A, 1, 1, -1}}) {
         EXPECT_EQ(c.FindOptionRow(t.vid, t.pid, t.kind, t.variant), t.row) << t.vid << ":" << t.pid;
     }
     // Pages are built for the keyboard rows only.

@@ -45,12 +45,23 @@ DeviceCatalogue KeyboardCatalogue(uint16_t eventUsagePage = 0x000C) {
     std::vector<DeviceSlot> slots = {
         {kKeyboardVendorId, kKeyboardProductId, 1, 4, kind::kKeyboard, kRoleCommand, 0, 0xFF1C, 0x0092, 1, 2, {}},
         {kKeyboardVendorId, kKeyboardProductId, 1, 3, kind::kKeyboard, kRoleEvent, 0, eventUsagePage, 0x0001, 1, 3, {}},
-        {kKeyboardVendorId, kReceiverProductId, 1, 4, kind::kKeyboardReceiver, kRoleCommand, 0, 0xFF1C, 0x0092, 1, 0, {}},
+        {kKeyboardVendorId,
+         kReceiverProductId,
+         1,
+         4,
+         kind::kKeyboardReceiver,
+         kRoleCommand,
+         0,
+         0xFF1C,
+         0x0092,
+         1,
+         0,
+         {}},
         {kKeyboardVendorId, kReceiverProductId, 1, 3, kind::kKeyboardReceiver, kRoleEvent, 0, 0x000C, 0x0001, 1, 1, {}},
     };
     std::vector<DeviceOptionRow> options = {
-        {"option.xml", "tabs", "device_power_switch", "keyboard", 0, kKeyboardVendorId,
-         kKeyboardProductId, kind::kKeyboard, 0},
+        {"option.xml", "tabs", "device_power_switch", "keyboard", 0, kKeyboardVendorId, kKeyboardProductId,
+         kind::kKeyboard, 0},
     };
     std::vector<DevicePageRow> pages = {{126, 126, 0, -1, "keyboard.xml", "norvo_light"}};
     return DeviceCatalogue(std::move(slots), std::move(options), std::move(pages), {});
@@ -72,20 +83,12 @@ public:
 class Recorder final : public IDeviceModelObserver {
 public:
     void OnSlotBound(int index, const DeviceSlot&) override { Add("bound " + std::to_string(index)); }
-    void OnSlotReleased(int index, const DeviceSlot&) override {
-        Add("released " + std::to_string(index));
-    }
-    void OnEntryChanged(const SelectorEntry&, bool shown, bool) override {
-        Add(shown ? "shown" : "hidden");
-    }
-    void OnLinkState(const SelectorEntry&, bool linked) override {
-        Add(linked ? "linked" : "link lost");
-    }
+    void OnSlotReleased(int index, const DeviceSlot&) override { Add("released " + std::to_string(index)); }
+    void OnEntryChanged(const SelectorEntry&, bool shown, bool) override { Add(shown ? "shown" : "hidden"); }
+    void OnLinkState(const SelectorEntry&, bool linked) override { Add(linked ? "linked" : "link lost"); }
     void OnAccessDenied(const DeviceSlot&) override { Add("denied"); }
     void OnNoDeviceNotice(bool shown) override { Add(shown ? "no device" : "device present"); }
-    void OnDeviceEvent(const KestrelUSBDevice&, uint16_t code, bool) override {
-        Add("event " + std::to_string(code));
-    }
+    void OnDeviceEvent(const KestrelUSBDevice&, uint16_t code, bool) override { Add("event " + std::to_string(code)); }
 
     size_t Count(const std::string& what) const {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -97,9 +100,8 @@ public:
     }
     bool WaitFor(const std::string& what, int timeoutMs = 5000) {
         std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-            return std::find(log_.begin(), log_.end(), what) != log_.end();
-        });
+        return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                 [&] { return std::find(log_.begin(), log_.end(), what) != log_.end(); });
     }
 
 private:
@@ -116,11 +118,10 @@ private:
 class DeviceModelTest : public ::testing::Test {
 protected:
     explicit DeviceModelTest(DeviceCatalogue rows = KeyboardCatalogue())
-        : catalogue_(std::move(rows)),
-          model_(backend_, catalogue_, loop_, loop_, clock_,
-                 [](const DeviceOptionRow&, IHidBackend& backend, IClock& clock) {
-                     return std::make_unique<CountingKeyboard>(backend, clock);
-                 }) {
+        : catalogue_(std::move(rows)), model_(backend_, catalogue_, loop_, loop_, clock_,
+                                              [](const DeviceOptionRow&, IHidBackend& backend, IClock& clock) {
+                                                  return std::make_unique<CountingKeyboard>(backend, clock);
+                                              }) {
         backend_.SetInstantTimeouts(true);
         model_.SetObserver(&recorder_);
         model_.BuildPages();
@@ -135,9 +136,7 @@ protected:
         clock_.Advance(ms);
         loop_.Pump();
     }
-    CountingKeyboard& Keyboard() {
-        return static_cast<CountingKeyboard&>(*model_.Pages().at(0).device);
-    }
+    CountingKeyboard& Keyboard() { return static_cast<CountingKeyboard&>(*model_.Pages().at(0).device); }
     SelectorEntry& Entry() { return *model_.Pages().at(0).entry; }
     DeviceTransport& Transport() { return Keyboard().commandTransport; }
     bool Bound(size_t slot) { return model_.Slots().At(slot).connected == 1; }
@@ -411,7 +410,6 @@ TEST_F(ThreadedDeviceModelTest, StopDoesNotDeadlockWhileAnArrivalWaitsForTheOwne
     EXPECT_NE(std::find(lines.begin(), lines.end(), kThreadEndedLine), lines.end());
 }
 
-
 // ---- Hot plug ----------------------------------------------------------------
 
 // Stands in for the udev monitor: the same descriptor wait, over a pipe the
@@ -556,21 +554,18 @@ TEST_F(HotPlugTest, UdevEventStartsThePass) {
 // every 100 ms of the clock.
 enum class BrokenMonitor { None, FailsAtOnce, BreaksLater };
 
-class PollingFallbackTest : public HotPlugTest,
-                            public ::testing::WithParamInterface<BrokenMonitor> {};
+class PollingFallbackTest : public HotPlugTest, public ::testing::WithParamInterface<BrokenMonitor> {};
 
 TEST_P(PollingFallbackTest, PollingTakesOverWhereTheMonitorCannotRun) {
     Start(WithSource([this]() -> std::unique_ptr<IHotPlugSource> {
         switch (GetParam()) {
-            case BrokenMonitor::None:
-                return nullptr;
+            case BrokenMonitor::None: return nullptr;
             case BrokenMonitor::FailsAtOnce: {
                 auto signal = std::make_unique<HotPlugSignal>();
                 signal->Fail();
                 return signal;
             }
-            case BrokenMonitor::BreaksLater:
-                return OpenPipeMonitor();
+            case BrokenMonitor::BreaksLater: return OpenPipeMonitor();
         }
         return nullptr;
     }));

@@ -19,7 +19,10 @@ using test::ScriptedHidBackend;
 class NoSleepClock final : public IClock {
 public:
     uint64_t NowMs() override { return now; }
-    void SleepMs(uint32_t ms) override { now += ms; slept += ms; }
+    void SleepMs(uint32_t ms) override {
+        now += ms;
+        slept += ms;
+    }
     uint64_t now = 0;
     uint64_t slept = 0;
 };
@@ -38,9 +41,7 @@ protected:
     void OpenCable(uint8_t chunk = 56) {
         ASSERT_TRUE(transport.Open(backend.path, TransportParams{false, chunk, kCableTimeoutMs}));
     }
-    void OpenReceiver() {
-        ASSERT_TRUE(transport.Open(backend.path, TransportParams{true, 24, kReceiverTimeoutMs}));
-    }
+    void OpenReceiver() { ASSERT_TRUE(transport.Open(backend.path, TransportParams{true, 24, kReceiverTimeoutMs})); }
     std::vector<Frame>& Written() { return backend.device->written; }
     // (command, length, offset) of every written frame.
     std::vector<std::tuple<int, int, int>> Layout() {
@@ -110,25 +111,52 @@ struct PagedCase {
 
 TEST_F(TransportTest, PagedOperationsChunkTheirData) {
     const std::vector<PagedCase> cases = {
-        {"info block, chunk 24", 24, [](DeviceTransport& t, uint8_t* b) { return t.ReadInfoBlock(b); },
+        {"info block, chunk 24",
+         24,
+         [](DeviceTransport& t, uint8_t* b) { return t.ReadInfoBlock(b); },
          {{3, 24, 0}, {3, 10, 24}}},
-        {"info block, chunk 56", 56, [](DeviceTransport& t, uint8_t* b) { return t.ReadInfoBlock(b); },
-         {{3, 34, 0}}},
-        {"read data at a base", 56, [](DeviceTransport& t, uint8_t* b) { return t.ReadData(b, 60, 0x100); },
+        {"info block, chunk 56", 56, [](DeviceTransport& t, uint8_t* b) { return t.ReadInfoBlock(b); }, {{3, 34, 0}}},
+        {"read data at a base",
+         56,
+         [](DeviceTransport& t, uint8_t* b) { return t.ReadData(b, 60, 0x100); },
          {{5, 56, 0x100}, {5, 4, 0x138}}},
-        {"write data", 24, [](DeviceTransport& t, uint8_t* b) { return t.WriteData(b, 50, 8); },
+        {"write data",
+         24,
+         [](DeviceTransport& t, uint8_t* b) { return t.WriteData(b, 50, 8); },
          {{6, 24, 8}, {6, 24, 32}, {6, 2, 56}}},
-        {"key table read", 56, [](DeviceTransport& t, uint8_t* b) { return t.ReadKeyTable(b); },
-         {{7, 56, 0}, {7, 56, 56}, {7, 56, 112}, {7, 56, 168}, {7, 56, 224}, {7, 56, 280},
-          {7, 56, 336}, {7, 56, 392}, {7, 56, 448}, {7, 8, 504}}},
-        {"key table write", 56, [](DeviceTransport& t, uint8_t* b) { return t.WriteKeyTable(b, 0); },
-         {{9, 56, 0}, {9, 56, 56}, {9, 56, 112}, {9, 56, 168}, {9, 56, 224}, {9, 56, 280},
-          {9, 56, 336}, {9, 56, 392}, {9, 56, 448}, {9, 8, 504}}},
-        {"light block 2", 24, [](DeviceTransport& t, uint8_t* b) { return t.WriteLightBlock(b, 30, 2); },
+        {"key table read",
+         56,
+         [](DeviceTransport& t, uint8_t* b) { return t.ReadKeyTable(b); },
+         {{7, 56, 0},
+          {7, 56, 56},
+          {7, 56, 112},
+          {7, 56, 168},
+          {7, 56, 224},
+          {7, 56, 280},
+          {7, 56, 336},
+          {7, 56, 392},
+          {7, 56, 448},
+          {7, 8, 504}}},
+        {"key table write",
+         56,
+         [](DeviceTransport& t, uint8_t* b) { return t.WriteKeyTable(b, 0); },
+         {{9, 56, 0},
+          {9, 56, 56},
+          {9, 56, 112},
+          {9, 56, 168},
+          {9, 56, 224},
+          {9, 56, 280},
+          {9, 56, 336},
+          {9, 56, 392},
+          {9, 56, 448},
+          {9, 8, 504}}},
+        {"light block 2",
+         24,
+         [](DeviceTransport& t, uint8_t* b) { return t.WriteLightBlock(b, 30, 2); },
          {{11, 24, 1024}, {11, 6, 1048}}},
-        {"block 21", 24, [](DeviceTransport& t, uint8_t* b) { return t.WriteMacroImage(b, 24); },
-         {{21, 24, 0}}},
-        {"block 23 ignores the chunk size", 24,
+        {"block 21", 24, [](DeviceTransport& t, uint8_t* b) { return t.WriteMacroImage(b, 24); }, {{21, 24, 0}}},
+        {"block 23 ignores the chunk size",
+         24,
          [](DeviceTransport& t, uint8_t* b) { return t.WriteBuffer(b, 60); },
          {{23, 56, 0}, {23, 4, 56}}},
         {"nothing to move", 56, [](DeviceTransport& t, uint8_t* b) { return t.WriteData(b, 0, 0); }, {}},
@@ -232,17 +260,31 @@ TEST_F(TransportTest, OpenSwitchAndCloseKeepChannelModeAndChunkTogether) {
     };
     const std::string path = backend.path;
     const std::vector<Step> steps = {
-        {"open on the receiver", [&](DeviceTransport& t) { return t.Open(path, {true, 24, 5000}); },
+        {"open on the receiver",
+         [&](DeviceTransport& t) {
+             return t.Open(path, {true, 24, 5000});
+         },
          true, true, true, false, true, 24, HidOpenError::None},
         {"switch to the cable",
-         [&](DeviceTransport& t) { return t.SwitchTo(path, TransportPath::kCable, {false, 56, 1000}); },
+         [&](DeviceTransport& t) {
+             return t.SwitchTo(path, TransportPath::kCable, {false, 56, 1000});
+         },
          true, true, false, true, true, 56, HidOpenError::None},
         {"switch to a receiver path that is gone",
-         [&](DeviceTransport& t) { return t.SwitchTo("/gone", TransportPath::kReceiver, {true, 24, 5000}); },
+         [&](DeviceTransport& t) {
+             return t.SwitchTo("/gone", TransportPath::kReceiver, {true, 24, 5000});
+         },
          false, false, false, true, false, 56, HidOpenError::NotFound},
-        {"close", [&](DeviceTransport& t) { t.Close(); return true; },
+        {"close",
+         [&](DeviceTransport& t) {
+             t.Close();
+             return true;
+         },
          true, false, false, false, false, 56, HidOpenError::NotFound},
-        {"open a cable path that is gone", [&](DeviceTransport& t) { return t.Open("/gone", {false, 56, 1000}); },
+        {"open a cable path that is gone",
+         [&](DeviceTransport& t) {
+             return t.Open("/gone", {false, 56, 1000});
+         },
          false, false, false, false, false, 56, HidOpenError::NotFound},
     };
     for (const Step& step : steps) {
@@ -271,9 +313,8 @@ TEST_F(TransportTest, FailedWriteIsNotFollowedByAReadOrAnswerLog) {
 
 TEST_F(TransportTest, PagedOperationStopsAtTheFailingChunk) {
     OpenCable(24);
-    ScriptAnswers([](const Frame& request, size_t n) {
-        return std::vector<Frame>{EchoAnswer(request, n == 1 ? 0xFE : 0)};
-    });
+    ScriptAnswers(
+        [](const Frame& request, size_t n) { return std::vector<Frame>{EchoAnswer(request, n == 1 ? 0xFE : 0)}; });
     std::vector<uint8_t> data(100);
     EXPECT_EQ(transport.WriteData(data.data(), data.size(), 0), result::kStatusBusy);
     EXPECT_EQ(Written().size(), 2u);
@@ -317,7 +358,7 @@ TEST_F(TransportTest, LightStreamDropsChunksWhileBusyOrThroughTheReceiver) {
 
     OpenCable();
     EXPECT_EQ(transport.StreamLightFrame(frame.data(), frame.size()), result::kSuccess);
-    EXPECT_EQ(Written().size(), 7u);  // 378 bytes in chunks of 56
+    EXPECT_EQ(Written().size(), 7u);   // 378 bytes in chunks of 56
     EXPECT_TRUE(debug.lines.empty());  // the raw exchange writes no log
 
     Written().clear();
@@ -337,9 +378,8 @@ TEST_F(TransportTest, LightStreamDropsChunksWhileBusyOrThroughTheReceiver) {
 
 TEST_F(TransportTest, LightStreamStopsOnAFailedChunk) {
     OpenCable();
-    ScriptAnswers([](const Frame& request, size_t n) {
-        return std::vector<Frame>{EchoAnswer(request, n == 2 ? 0xFF : 0)};
-    });
+    ScriptAnswers(
+        [](const Frame& request, size_t n) { return std::vector<Frame>{EchoAnswer(request, n == 2 ? 0xFF : 0)}; });
     std::vector<uint8_t> frame(378);
     EXPECT_EQ(transport.StreamLightFrame(frame.data(), frame.size()), result::kStatusError);
     EXPECT_EQ(Written().size(), 3u);
@@ -350,9 +390,13 @@ TEST_F(TransportTest, ReceiverLinkQuery) {
     EXPECT_TRUE(transport.QueryReceiverLink());  // on the cable: no I/O at all
     EXPECT_TRUE(Written().empty());
 
-    struct LinkCase { uint8_t status; uint8_t link; bool linked; };
-    for (const LinkCase c : {LinkCase{0, 0xFF, true}, LinkCase{0, 0x00, false},
-                             LinkCase{0xFF, 0xFF, false}, LinkCase{0xFE, 0xFF, false}}) {
+    struct LinkCase {
+        uint8_t status;
+        uint8_t link;
+        bool linked;
+    };
+    for (const LinkCase c : {LinkCase{0, 0xFF, true}, LinkCase{0, 0x00, false}, LinkCase{0xFF, 0xFF, false},
+                             LinkCase{0xFE, 0xFF, false}}) {
         DeviceTransport t(backend, clock);
         ASSERT_TRUE(t.Open(backend.path, TransportParams{true, 24, kReceiverTimeoutMs}));
         ScriptAnswers([c](const Frame& request, size_t) {

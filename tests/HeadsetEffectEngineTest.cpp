@@ -111,7 +111,7 @@ TEST_F(HeadsetEffectEngineTest, BlinkTogglesByClockTime) {
 TEST_F(HeadsetEffectEngineTest, OverlaysAndRecordedStepsOverAnyLength) {
     engine_.Restart(Record(3));
     std::vector<LightInfo> list(kHeadsetLeds + 5);  // longer than the LEDs: the rest is ignored
-    list[2][perkey::kMode] = 4;                      // dark
+    list[2][perkey::kMode] = 4;                     // dark
     list[2][perkey::kPresent] = 1;
     engine_.SetPerKeyList(list);
     Passes(28);

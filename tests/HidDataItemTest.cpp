@@ -123,21 +123,30 @@ TEST(HidDataItems, ScalesValuesIntoThePhysicalRange) {
         int32_t status;
     };
     const std::vector<Case> cases = {
-        {"0..255 to 0..1000", {0x15, 0x00, 0x26, 0xFF, 0x00, 0x35, 0x00, 0x46, 0xE8, 0x03}, 255,
-         1000, kHidStatusSuccess},
-        {"0..255 to 0..1000, midway", {0x15, 0x00, 0x26, 0xFF, 0x00, 0x35, 0x00, 0x46, 0xE8, 0x03},
-         51, 200, kHidStatusSuccess},
-        {"signed to signed", {0x15, 0x81, 0x25, 0x7F, 0x35, 0x81, 0x45, 0x7F}, 0x81, -127,
+        {"0..255 to 0..1000",
+         {0x15, 0x00, 0x26, 0xFF, 0x00, 0x35, 0x00, 0x46, 0xE8, 0x03},
+         255,
+         1000,
          kHidStatusSuccess},
-        {"signed logical, wide physical", {0x15, 0x81, 0x25, 0x7F, 0x36, 0x02, 0xFF, 0x46, 0xFE, 0x00},
-         0x7F, 254, kHidStatusSuccess},
+        {"0..255 to 0..1000, midway",
+         {0x15, 0x00, 0x26, 0xFF, 0x00, 0x35, 0x00, 0x46, 0xE8, 0x03},
+         51,
+         200,
+         kHidStatusSuccess},
+        {"signed to signed", {0x15, 0x81, 0x25, 0x7F, 0x35, 0x81, 0x45, 0x7F}, 0x81, -127, kHidStatusSuccess},
+        {"signed logical, wide physical",
+         {0x15, 0x81, 0x25, 0x7F, 0x36, 0x02, 0xFF, 0x46, 0xFE, 0x00},
+         0x7F,
+         254,
+         kHidStatusSuccess},
         {"no physical range", {0x15, 0x81, 0x25, 0x7F}, 0xF0, -16, kHidStatusBadLogPhyValues},
-        {"empty physical range", {0x15, 0x00, 0x25, 0x10, 0x35, 0x05, 0x45, 0x05}, 3, 3,
-         kHidStatusBadLogPhyValues},
-        {"empty logical range", {0x15, 0x00, 0x25, 0x00, 0x35, 0x00, 0x45, 0x10}, 3, 3,
-         kHidStatusBadLogPhyValues},
-        {"value above the logical range", {0x15, 0x00, 0x25, 0x07, 0x35, 0x00, 0x46, 0x3B, 0x01},
-         8, 0, kHidStatusValueOutOfRange},
+        {"empty physical range", {0x15, 0x00, 0x25, 0x10, 0x35, 0x05, 0x45, 0x05}, 3, 3, kHidStatusBadLogPhyValues},
+        {"empty logical range", {0x15, 0x00, 0x25, 0x00, 0x35, 0x00, 0x45, 0x10}, 3, 3, kHidStatusBadLogPhyValues},
+        {"value above the logical range",
+         {0x15, 0x00, 0x25, 0x07, 0x35, 0x00, 0x46, 0x3B, 0x01},
+         8,
+         0,
+         kHidStatusValueOutOfRange},
     };
     for (const Case& c : cases) {
         std::vector<uint8_t> body = c.range;
@@ -190,8 +199,7 @@ TEST_F(ConsumerEvents, UnpacksTheEventCode) {
     for (const Case& c : cases) {
         items_[0].usages.assign(1, 0xBEEF);
         items_[0].isDataSet = false;
-        const std::vector<uint8_t> report = {sim::kConsumerEventReportId,
-                                             static_cast<uint8_t>(c.code & 0xFF),
+        const std::vector<uint8_t> report = {sim::kConsumerEventReportId, static_cast<uint8_t>(c.code & 0xFF),
                                              static_cast<uint8_t>(c.code >> 8)};
         EXPECT_TRUE(Unpack(report, items_, collection_)) << std::hex << c.code;
         EXPECT_TRUE(items_[0].isDataSet);
@@ -218,13 +226,11 @@ TEST_F(ConsumerEvents, ReportOfAnotherIdLeavesItemsUntouched) {
 // is not read.
 TEST(HidDataItems, ShortReportsNeverReadPastTheirEnd) {
     const std::vector<uint8_t> bytes = InApplication({
-        0x85, 0x01,                                // Report ID (1)
-        0x05, 0x09, 0x19, 0x01, 0x29, 0x08,        // Buttons 1..8
-        0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, 0x08,
-        0x81, 0x02,                                // Input: one byte of buttons
-        0x05, 0x01, 0x09, 0x30, 0x09, 0x31,        // X, Y
-        0x16, 0x00, 0x80, 0x26, 0xFF, 0x7F, 0x75, 0x10, 0x95, 0x02,
-        0x81, 0x06,                                // Input: two 16-bit values
+        0x85, 0x01,                                                              // Report ID (1)
+        0x05, 0x09, 0x19, 0x01, 0x29, 0x08,                                      // Buttons 1..8
+        0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, 0x08, 0x81, 0x02,              // Input: one byte of buttons
+        0x05, 0x01, 0x09, 0x30, 0x09, 0x31,                                      // X, Y
+        0x16, 0x00, 0x80, 0x26, 0xFF, 0x7F, 0x75, 0x10, 0x95, 0x02, 0x81, 0x06,  // Input: two 16-bit values
     });
     const HidTopLevelCollection collection = ParseCollection(bytes);
     const std::vector<uint8_t> full = {0x01, 0x81, 0x34, 0x12, 0xFE, 0xFF};
@@ -239,8 +245,7 @@ TEST(HidDataItems, ShortReportsNeverReadPastTheirEnd) {
         EXPECT_EQ(items[0].usages[0], length >= 2 ? 1 : 0);
         EXPECT_EQ(items[0].usages[1], length >= 2 ? 8 : 0);
         EXPECT_EQ(items[1].isDataSet, length >= 4);
-        EXPECT_EQ(items[1].status, length >= 4 ? kHidStatusBadLogPhyValues
-                                               : kHidStatusInvalidReportLength);
+        EXPECT_EQ(items[1].status, length >= 4 ? kHidStatusBadLogPhyValues : kHidStatusInvalidReportLength);
         EXPECT_EQ(items[2].isDataSet, length >= 6);
         if (length >= 6) {
             EXPECT_EQ(items[1].value, 0x1234u);
@@ -317,10 +322,9 @@ TEST(HidDataItems, BootKeyboardButtonsShareTheirPage) {
 
 TEST(HidDataItems, ButtonListsRepeatTheirLastUsage) {
     const HidTopLevelCollection collection = ParseCollection(InApplication({
-        0x05, 0x09, 0x09, 0x02, 0x09, 0x05,  // Buttons 2 and 5
-        0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, 0x04,
-        0x81, 0x02,                          // four bits: 2, 5, 5, 5
-        0x95, 0x04, 0x81, 0x03,              // padding
+        0x05, 0x09, 0x09, 0x02, 0x09, 0x05,                          // Buttons 2 and 5
+        0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, 0x04, 0x81, 0x02,  // four bits: 2, 5, 5, 5
+        0x95, 0x04, 0x81, 0x03,                                      // padding
     }));
     std::vector<HidDataItem> items = BuildDataItems(collection, HidReportKind::Input);
     ASSERT_EQ(items.size(), 1u);
@@ -334,9 +338,8 @@ TEST(HidDataItems, ButtonListsRepeatTheirLastUsage) {
 // report must not read as that usage.
 TEST(HidDataItems, ArrayElementsMissingFromAShortReportAreNotPressed) {
     const HidTopLevelCollection collection = ParseCollection(InApplication({
-        0x05, 0x09, 0x19, 0x10, 0x29, 0x17,  // Buttons 0x10..0x17
-        0x15, 0x00, 0x25, 0x07, 0x75, 0x04, 0x95, 0x02,
-        0x81, 0x00,                          // Input (Array): two 4-bit slots
+        0x05, 0x09, 0x19, 0x10, 0x29, 0x17,                          // Buttons 0x10..0x17
+        0x15, 0x00, 0x25, 0x07, 0x75, 0x04, 0x95, 0x02, 0x81, 0x00,  // Input (Array): two 4-bit slots
     }));
     struct Case {
         std::vector<uint8_t> report;

@@ -86,8 +86,7 @@ std::vector<ReferenceReport> ReferenceReports(const Json::Value& device) {
             report.kind = kind;
             report.id = static_cast<uint8_t>(id < 0 ? 0 : id);
             report.bytes = byId[key]["bytes"].asUInt() + (id < 0 ? 1 : 0);
-            report.application =
-                static_cast<uint32_t>(std::stoul(byId[key]["application"].asString(), nullptr, 16));
+            report.application = static_cast<uint32_t>(std::stoul(byId[key]["application"].asString(), nullptr, 16));
             reports.push_back(report);
         }
     }
@@ -140,8 +139,8 @@ TEST_P(HidDescriptorFixture, ReportsAgreeWithReference) {
 
     std::vector<ReferenceReport> expected = ReferenceReports(device);
     for (ReferenceReport& report : expected) report.bytes = ExpectedBytes(name, report);
-    const bool numbered = std::any_of(expected.begin(), expected.end(),
-                                      [](const ReferenceReport& r) { return r.id != 0; });
+    const bool numbered =
+        std::any_of(expected.begin(), expected.end(), [](const ReferenceReport& r) { return r.id != 0; });
     EXPECT_EQ(parsed.usesReportIds, numbered);
     for (const ReferenceReport& report : expected) {
         const auto kind = static_cast<HidReportKind>(report.kind);
@@ -152,12 +151,11 @@ TEST_P(HidDescriptorFixture, ReportsAgreeWithReference) {
                 if (ours.id != report.id) continue;
                 found = true;
                 EXPECT_EQ(ours.bytes, report.bytes)
-                    << kKindNames[report.kind] << " report " << int{report.id} << " of collection "
-                    << collection.index;
+                    << kKindNames[report.kind] << " report " << int{report.id} << " of collection " << collection.index;
             }
         }
-        EXPECT_TRUE(found) << kKindNames[report.kind] << " report " << int{report.id}
-                           << " of application " << std::hex << report.application;
+        EXPECT_TRUE(found) << kKindNames[report.kind] << " report " << int{report.id} << " of application " << std::hex
+                           << report.application;
     }
 
     for (const HidTopLevelCollection& collection : parsed.collections) {
@@ -165,13 +163,11 @@ TEST_P(HidDescriptorFixture, ReportsAgreeWithReference) {
             uint32_t longest = 0;
             for (const HidReportSize& ours : collection.reports[kind]) {
                 longest = std::max(longest, ours.bytes);
-                const auto listed =
-                    std::find_if(expected.begin(), expected.end(), [&](const ReferenceReport& r) {
-                        return r.kind == kind && r.id == ours.id;
-                    });
-                ASSERT_NE(listed, expected.end())
-                    << kKindNames[kind] << " report " << int{ours.id} << " of collection "
-                    << collection.index << " is not in the reference";
+                const auto listed = std::find_if(expected.begin(), expected.end(), [&](const ReferenceReport& r) {
+                    return r.kind == kind && r.id == ours.id;
+                });
+                ASSERT_NE(listed, expected.end()) << kKindNames[kind] << " report " << int{ours.id} << " of collection "
+                                                  << collection.index << " is not in the reference";
                 EXPECT_EQ(listed->application, Application(collection))
                     << kKindNames[kind] << " report " << int{ours.id};
                 EXPECT_EQ(listed->bytes, ours.bytes) << kKindNames[kind] << " report " << int{ours.id};
@@ -211,8 +207,7 @@ std::string FixtureTestName(const ::testing::TestParamInfo<std::string>& param) 
     return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(RealDevices, HidDescriptorFixture, ::testing::ValuesIn(FixtureNames()),
-                         FixtureTestName);
+INSTANTIATE_TEST_SUITE_P(RealDevices, HidDescriptorFixture, ::testing::ValuesIn(FixtureNames()), FixtureTestName);
 
 TEST(HidSimDescriptors, KeyboardInterface1HasFourCollections) {
     const HidReportDescriptor parsed = ParseOrFail(sim::KeyboardInterface1Descriptor());
@@ -342,25 +337,20 @@ TEST(HidDescriptorParser, AcceptsEdgesOfTheBounds) {
     std::vector<uint8_t> pop32(32, 0xB4);
     push32.insert(push32.end(), pop32.begin(), pop32.end());
     const std::vector<Case> cases = {
-        {"report of exactly 8192 bytes", InApplication({0x75, 0x08, 0x96, 0xFF, 0x1F, 0x81, 0x02}),
-         8192},
+        {"report of exactly 8192 bytes", InApplication({0x75, 0x08, 0x96, 0xFF, 0x1F, 0x81, 0x02}), 8192},
         {"wide constant padding", InApplication({0x75, 0x40, 0x95, 0x01, 0x81, 0x03}), 9},
         {"report count 0 with report size 0", InApplication({0x75, 0x00, 0x95, 0x00, 0x81, 0x02}), 1},
         {"32 pushes and pops", InApplication(push32), 0},
-        {"usage without usage page",
-         {0x09, 0x01, 0xA1, 0x01, 0x75, 0x08, 0x95, 0x01, 0x81, 0x02, 0xC0}, 2},
-        {"long item skipped",
-         InApplication({0xFE, 0x02, 0x01, 0xAA, 0xBB, 0x75, 0x08, 0x95, 0x02, 0x81, 0x02}), 3},
+        {"usage without usage page", {0x09, 0x01, 0xA1, 0x01, 0x75, 0x08, 0x95, 0x01, 0x81, 0x02, 0xC0}, 2},
+        {"long item skipped", InApplication({0xFE, 0x02, 0x01, 0xAA, 0xBB, 0x75, 0x08, 0x95, 0x02, 0x81, 0x02}), 3},
         {"reserved item type ignored", InApplication({0x0C, 0x75, 0x08, 0x95, 0x01, 0x81, 0x02}), 2},
     };
     for (const Case& c : cases) {
         HidReportDescriptor parsed;
         std::string error;
-        ASSERT_TRUE(ParseReportDescriptor(c.bytes.data(), c.bytes.size(), parsed, &error))
-            << c.name << ": " << error;
+        ASSERT_TRUE(ParseReportDescriptor(c.bytes.data(), c.bytes.size(), parsed, &error)) << c.name << ": " << error;
         ASSERT_EQ(parsed.collections.size(), 1u) << c.name;
-        EXPECT_EQ(parsed.collections[0].ReportByteLength(HidReportKind::Input), c.inputBytes)
-            << c.name;
+        EXPECT_EQ(parsed.collections[0].ReportByteLength(HidReportKind::Input), c.inputBytes) << c.name;
     }
 }
 
@@ -400,8 +390,8 @@ TEST(HidDescriptorParser, AccumulatesReportBitsPerKindAndId) {
 
 // Items before the first Report ID of a numbered descriptor stay in report 0.
 TEST(HidDescriptorParser, KeepsItemsBeforeTheFirstReportIdInReportZero) {
-    const HidReportDescriptor parsed = ParseOrFail(
-        InApplication({0x75, 0x08, 0x95, 0x02, 0x81, 0x02, 0x85, 0x05, 0x95, 0x04, 0x81, 0x02}));
+    const HidReportDescriptor parsed =
+        ParseOrFail(InApplication({0x75, 0x08, 0x95, 0x02, 0x81, 0x02, 0x85, 0x05, 0x95, 0x04, 0x81, 0x02}));
     ASSERT_EQ(parsed.collections.size(), 1u);
     EXPECT_TRUE(parsed.usesReportIds);
     const std::vector<HidReportSize>& inputs = parsed.collections[0].Reports(HidReportKind::Input);
@@ -414,21 +404,18 @@ TEST(HidDescriptorParser, KeepsItemsBeforeTheFirstReportIdInReportZero) {
 
 TEST(HidDescriptorParser, ClassifiesFieldsAndResolvesUsages) {
     const std::vector<uint8_t> bytes = InApplication({
-        0x05, 0x09, 0x19, 0x01, 0x29, 0x05,  // Buttons 1..5
-        0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, 0x05,
-        0x81, 0x02,                          // [0] 1-bit variables: button range
-        0x95, 0x03, 0x81, 0x03,              // [1] constant padding
-        0x05, 0x01, 0x09, 0x30, 0x09, 0x31,  // X, Y
-        0x15, 0x81, 0x25, 0x7F, 0x75, 0x08, 0x95, 0x02,
-        0x81, 0x06,                          // [2] signed values with a usage list
-        0x0B, 0x38, 0x02, 0x0C, 0x00,        // extended usage: consumer AC Pan
-        0xA4,                                // Push
-        0x15, 0x00, 0x25, 0xFF,              // logical 0..255 in one byte each
-        0x95, 0x01, 0x81, 0x02,              // [3] value; page from the usage
-        0xB4,                                // Pop: logical -127..127 again
-        0x09, 0x38, 0x95, 0x03, 0x81, 0x02,  // [4] one usage, three elements
-        0x19, 0x04, 0x29, 0x06, 0x75, 0x04,
-        0x81, 0x00,                          // [5] array with a range
+        0x05, 0x09, 0x19, 0x01, 0x29, 0x05,                          // Buttons 1..5
+        0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, 0x05, 0x81, 0x02,  // [0] 1-bit variables: button range
+        0x95, 0x03, 0x81, 0x03,                                      // [1] constant padding
+        0x05, 0x01, 0x09, 0x30, 0x09, 0x31,                          // X, Y
+        0x15, 0x81, 0x25, 0x7F, 0x75, 0x08, 0x95, 0x02, 0x81, 0x06,  // [2] signed values with a usage list
+        0x0B, 0x38, 0x02, 0x0C, 0x00,                                // extended usage: consumer AC Pan
+        0xA4,                                                        // Push
+        0x15, 0x00, 0x25, 0xFF,                                      // logical 0..255 in one byte each
+        0x95, 0x01, 0x81, 0x02,                                      // [3] value; page from the usage
+        0xB4,                                                        // Pop: logical -127..127 again
+        0x09, 0x38, 0x95, 0x03, 0x81, 0x02,                          // [4] one usage, three elements
+        0x19, 0x04, 0x29, 0x06, 0x75, 0x04, 0x81, 0x00,              // [5] array with a range
     });
     const HidReportDescriptor parsed = ParseOrFail(bytes);
     ASSERT_EQ(parsed.collections.size(), 1u);
@@ -471,10 +458,9 @@ TEST(HidDescriptorParser, ClassifiesFieldsAndResolvesUsages) {
 
 TEST(HidDescriptorParser, TakesTheCollectionUsageFromTheFirstUsage) {
     const std::vector<uint8_t> bytes = {
-        0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x01, 0x75, 0x08, 0x95, 0x01,
-        0x81, 0x02, 0xC0,                    // vendor 0xFF00/0x01
-        0x0B, 0x02, 0x00, 0x0D, 0x00, 0xA1, 0x01, 0x85, 0x02,
-        0x81, 0x02, 0xC0,                    // extended usage: digitizer pen
+        0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x01, 0x75, 0x08, 0x95,
+        0x01, 0x81, 0x02, 0xC0,                                                  // vendor 0xFF00/0x01
+        0x0B, 0x02, 0x00, 0x0D, 0x00, 0xA1, 0x01, 0x85, 0x02, 0x81, 0x02, 0xC0,  // extended usage: digitizer pen
     };
     const HidReportDescriptor parsed = ParseOrFail(bytes);
     ASSERT_EQ(parsed.collections.size(), 2u);
@@ -493,11 +479,9 @@ TEST(HidExtractReportBits, ReadsLittleEndianBitFields) {
         uint32_t expected;
     };
     const Case cases[] = {
-        {0, 8, 0xB4},        {0, 16, 0x5AB4},     {2, 3, 0x5},
-        {4, 8, 0xAB},        {7, 1, 1},           {8, 32, 0x8001FF5A},
-        {4, 32, 0x001FF5AB}, {36, 4, 0x8},        {38, 8, 0x2},  // bits past the end read 0
-        {40, 8, 0},          {0, 0, 0},           {0xFFFFFFF8, 32, 0},
-        {1, 40, 0x00FFAD5A},  // wider than 32 reads 32 bits
+        {0, 8, 0xB4},        {0, 16, 0x5AB4},     {2, 3, 0x5},         {4, 8, 0xAB},        {7, 1, 1},
+        {8, 32, 0x8001FF5A}, {4, 32, 0x001FF5AB}, {36, 4, 0x8},        {38, 8, 0x2},         // bits past the end read 0
+        {40, 8, 0},          {0, 0, 0},           {0xFFFFFFF8, 32, 0}, {1, 40, 0x00FFAD5A},  // wider than 32 reads 32 bits
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ExtractReportBits(payload, sizeof payload, c.offset, c.size), c.expected)

@@ -27,8 +27,8 @@ inline CommandRun RunIvractl(const std::string& args, const std::filesystem::pat
                              const std::string& env = "") {
     const auto out = scratch / "ivractl.stdout";
     const auto err = scratch / "ivractl.stderr";
-    const std::string command = env + " '" + std::string(IVRACTL_PATH) + "' " + args + " >'" + out.string() +
-                                "' 2>'" + err.string() + "' </dev/null";
+    const std::string command = env + " '" + std::string(IVRACTL_PATH) + "' " + args + " >'" + out.string() + "' 2>'" +
+                                err.string() + "' </dev/null";
     const int raw = std::system(command.c_str());
     auto slurp = [](const std::filesystem::path& file) {
         std::ifstream in(file, std::ios::binary);

@@ -35,15 +35,14 @@ protected:
 };
 
 TEST_F(IvractlTest, ParsesADescriptorAsJson) {
-    const CliRun run = Ivractl("--json hid parse '" + std::string(IVRA_FIXTURE_DIR) +
-                            "/hid-descriptors/WheelMouse.hex'");
+    const CliRun run =
+        Ivractl("--json hid parse '" + std::string(IVRA_FIXTURE_DIR) + "/hid-descriptors/WheelMouse.hex'");
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out,
-              "{\"collections\":[{\"feature\":[],\"index\":0,\"input\":[{\"bytes\":5,\"id\":0}],"
-              "\"output\":[],\"usage\":2,\"usagePage\":1}]}\n");
+    EXPECT_EQ(run.out, "{\"collections\":[{\"feature\":[],\"index\":0,\"input\":[{\"bytes\":5,\"id\":0}],"
+                       "\"output\":[],\"usage\":2,\"usagePage\":1}]}\n");
 
     const CliRun text = Ivractl("hid parse " + WriteFile("kb.hex", "0x05,0x0C, 0x09,0x01, 0xA1,0x01, 0x85,0x03, "
-                                                                "0x75,0x10, 0x95,0x01, 0x81,0x00, 0xC0"));
+                                                                   "0x75,0x10, 0x95,0x01, 0x81,0x00, 0xC0"));
     EXPECT_EQ(text.status, 0) << text.err;
     EXPECT_EQ(text.out, "collection 0: usage page 0x000C, usage 0x0001\n  input: id 3 (3 bytes)\n"
                         "  output: none\n  feature: none\n");
@@ -55,8 +54,8 @@ TEST_F(IvractlTest, ParsesADescriptorAsJson) {
 }
 
 TEST_F(IvractlTest, UsageErrorsExitWithTwo) {
-    for (const char* args : {"", "frobnicate", "device", "device list extra", "hid parse",
-                             "--kind toaster device list", "--simulate"}) {
+    for (const char* args :
+         {"", "frobnicate", "device", "device list extra", "hid parse", "--kind toaster device list", "--simulate"}) {
         const CliRun run = Ivractl(args);
         EXPECT_EQ(run.status, 2) << args;
         EXPECT_FALSE(run.err.empty()) << args;
@@ -85,15 +84,15 @@ TEST_F(IvractlTest, ListsAndReadsTheSimulatedKeyboard) {
 }
 
 TEST_F(IvractlTest, DeviceFailuresAreExplained) {
-    const CliRun denied = Ivractl("--simulate keyboard:" + WriteFile("d.json", R"({"permissionDenied": true})") +
-                               " device info");
+    const CliRun denied =
+        Ivractl("--simulate keyboard:" + WriteFile("d.json", R"({"permissionDenied": true})") + " device info");
     EXPECT_EQ(denied.status, 1);
     EXPECT_NE(denied.err.find("permission denied"), std::string::npos) << denied.err;
     EXPECT_NE(denied.err.find("70-ivra-wireless-manager.rules"), std::string::npos);
 
-    const CliRun refused = Ivractl("--simulate keyboard:" +
-                               WriteFile("s.json", R"({"faults": [{"command": 3, "kind": "status"}]})") +
-                               " device info");
+    const CliRun refused =
+        Ivractl("--simulate keyboard:" + WriteFile("s.json", R"({"faults": [{"command": 3, "kind": "status"}]})") +
+                " device info");
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("status 0xFF"), std::string::npos) << refused.err;
 
@@ -119,9 +118,9 @@ TEST_F(IvractlTest, WatchFollowsAScriptedUnplugAndReplugAndEndsOnSigterm) {
     const CliRun run = Ivractl("--simulate keyboard:" + file + " device watch --for-ms 800");
     ASSERT_EQ(run.status, 0) << run.err;
     size_t at = 0;
-    for (const char* expected : {"shown    keyboard (selected)", "removed  slot 0 keyboard cable commands",
-                                 "hidden   keyboard", "arrived  slot 0", "shown    keyboard",
-                                 "event    keyboard 0x1001 (cable)", "stopped"}) {
+    for (const char* expected :
+         {"shown    keyboard (selected)", "removed  slot 0 keyboard cable commands", "hidden   keyboard",
+          "arrived  slot 0", "shown    keyboard", "event    keyboard 0x1001 (cable)", "stopped"}) {
         const size_t found = run.out.find(expected, at);
         ASSERT_NE(found, std::string::npos) << expected << " in\n" << run.out;
         at = found;
@@ -139,9 +138,9 @@ TEST_F(IvractlTest, WatchFollowsAScriptedUnplugAndReplugAndEndsOnSigterm) {
     EXPECT_TRUE(WIFEXITED(termRaw) && WEXITSTATUS(termRaw) == 0) << termText;
     EXPECT_NE(termText.find("stopped"), std::string::npos) << termText;
 
-    const CliRun bad = Ivractl("--simulate keyboard:" +
-                               WriteFile("bad.json", R"({"script": [{"atMs": 1, "do": "explode"}]})") +
-                               " device watch");
+    const CliRun bad =
+        Ivractl("--simulate keyboard:" + WriteFile("bad.json", R"({"script": [{"atMs": 1, "do": "explode"}]})") +
+                " device watch");
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("script[0].do"), std::string::npos) << bad.err;
 }

@@ -46,8 +46,8 @@ TEST(JsonHelpersTest, FileStatesAndNonRegularFiles) {
 
 TEST(JsonHelpersTest, DeepNestingIsRejectedWithoutCrashing) {
     for (const int depth : {100, 129, 100000}) {
-        const std::string text = std::string(static_cast<size_t>(depth), '[') +
-                                 std::string(static_cast<size_t>(depth), ']');
+        const std::string text =
+            std::string(static_cast<size_t>(depth), '[') + std::string(static_cast<size_t>(depth), ']');
         bool ok = true;
         const Json::Value value = ParseJson(text, &ok);
         EXPECT_EQ(ok, depth <= static_cast<int>(kMaxJsonDepth)) << depth;
@@ -64,8 +64,8 @@ TEST(JsonHelpersTest, TypedAccessNeverThrows) {
                                        &ok);
     ASSERT_TRUE(ok);
     // Values of the wrong type, keys that are absent and non-objects.
-    for (const Json::Value& notObject : {Json::Value(5), Json::Value("x"), Json::Value(Json::arrayValue),
-                                         Json::Value()}) {
+    for (const Json::Value& notObject :
+         {Json::Value(5), Json::Value("x"), Json::Value(Json::arrayValue), Json::Value()}) {
         EXPECT_TRUE(MemberOf(notObject, "s").isNull());
         EXPECT_EQ(StringMember(notObject, "s"), "");
         EXPECT_FALSE(IntMember(notObject, "i").has_value());

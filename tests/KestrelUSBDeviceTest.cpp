@@ -60,17 +60,15 @@ TEST_F(DeviceTest, KeyLevelStepsFollowTheirModeAndStayInTheTable) {
     };
     const Case cases[] = {
         {false, 0, 12, 8},    {false, 0, 0, 0},    {false, 0, 2, 0},  // no wrap below 0
-        {false, 0, 200, 160}, {false, 0, 100, 70}, {false, 0, 40, 30}, {false, 0, 20, 12},
-        {false, 29, 200, 120}, {false, 29, 100, 50}, {false, 29, 40, 20}, {false, 29, 16, 15},
-        {false, 29, 0, 0},    {false, 1, 16, 15},   {false, 1, 200, 160},
-        {true, 1, 200, 255},  {true, 1, 0, 0},      {true, 1, 5, 10},  {true, 1, 12, 22},
-        {true, 1, 20, 35},    {true, 1, 100, 125},  {true, 0, 0, 0},   {true, 0, 16, 20},
-        {true, 0, 20, 28},    {true, 0, 240, 24},  // additions wrap at 256
+        {false, 0, 200, 160}, {false, 0, 100, 70}, {false, 0, 40, 30},  {false, 0, 20, 12}, {false, 29, 200, 120},
+        {false, 29, 100, 50}, {false, 29, 40, 20}, {false, 29, 16, 15}, {false, 29, 0, 0},  {false, 1, 16, 15},
+        {false, 1, 200, 160}, {true, 1, 200, 255}, {true, 1, 0, 0},     {true, 1, 5, 10},   {true, 1, 12, 22},
+        {true, 1, 20, 35},    {true, 1, 100, 125}, {true, 0, 0, 0},     {true, 0, 16, 20},  {true, 0, 20, 28},
+        {true, 0, 240, 24},  // additions wrap at 256
     };
     for (const Case& c : cases) {
         device_.keyLevels[5] = c.from;
-        const uint8_t got = c.up ? device_.StepKeyLevelUp(5, c.modeOrFine)
-                                 : device_.StepKeyLevelDown(5, c.modeOrFine);
+        const uint8_t got = c.up ? device_.StepKeyLevelUp(5, c.modeOrFine) : device_.StepKeyLevelDown(5, c.modeOrFine);
         EXPECT_EQ(got, c.to) << (c.up ? "up " : "down ") << c.modeOrFine << " from " << int(c.from);
         EXPECT_EQ(device_.keyLevels[5], c.to);
     }
@@ -140,9 +138,9 @@ TEST_F(DeviceTest, SetLedCountWithTheSameCountOnlyClears) {
 TEST_F(DeviceTest, FunctionTypeSelectsTheKindsFunctionAndKeyFunctionTabs) {
     // (kind, type) -> tab of the function switch, tab of the key function switch
     const std::tuple<uint32_t, int, int, int> cases[] = {
-        {kind::kKeyboard, 4, 3, -1}, {kind::kHeadset, 4, 0, 2}, {kind::kMouse, 3, 1, -1},
+        {kind::kKeyboard, 4, 3, -1}, {kind::kHeadset, 4, 0, 2},   {kind::kMouse, 3, 1, -1},
         {kind::kMouse, 8, 1, -1},    {kind::kKeyboard, 5, 2, -1}, {kind::kKeyboard, 2, 0, 1},
-        {kind::kKeyboard, 6, 0, 1},  {kind::kKeyboard, 7, 0, 2}, {kind::kKeyboard, 1, 0, 0},
+        {kind::kKeyboard, 6, 0, 1},  {kind::kKeyboard, 7, 0, 2},  {kind::kKeyboard, 1, 0, 0},
     };
     for (const auto& [deviceKind, type, functionTab, keyTab] : cases) {
         auto view = HeadlessDeviceView::WithButtons(0, 0);

@@ -31,7 +31,7 @@ AssignmentNameText Named(Keys keys) {
 AssignmentNameText Literal(std::string text) {
     return {{}, std::move(text)};
 }
-const AssignmentNameText kNoName {};
+const AssignmentNameText kNoName{};
 
 TEST(KeyAssignmentNameTest, EveryTypeIsNamedByItsRule) {
     const std::vector<std::string> macros = {"macro_1", "Rapid fire"};
@@ -47,7 +47,8 @@ TEST(KeyAssignmentNameTest, EveryTypeIsNamedByItsRule) {
         {{0x20, 0x03, 0x04}, kKeyboard, Named({"keyboard_key_LCtrl", "keyboard_key_LShift", "keyboard_key_A"})},
         // Several modifiers alone: their labels, never a media or special row
         // that happens to carry the same two bytes.
-        {{0x20, 0x1B, 0x00}, kKeyboard,
+        {{0x20, 0x1B, 0x00},
+         kKeyboard,
          Named({"keyboard_key_LCtrl", "keyboard_key_LShift", "keyboard_key_LWin", "keyboard_key_RCtrl"})},
         {{0x20, 0x92, 0x01}, kKeyboard, Named({"keyboard_key_LShift", "keyboard_key_RCtrl", "keyboard_key_RWin"})},
         {{0x20, 0x00, 0xFF}, kKeyboard, kNoName},  // an unknown usage is no name, not every key
@@ -116,14 +117,16 @@ TEST(KeyAssignmentNameTest, EveryLanguageKeyOfANameHasAnEnglishText) {
     for (int type = 0; type < 256; ++type) {
         for (int byte1 = 0; byte1 < 256; ++byte1) {
             for (int byte2 : {0, 1, 2, 3, 4, 5, 6, 7, 8, 0x12, 0x80, 0xFD}) {
-                const Assignment a {static_cast<uint8_t>(type), static_cast<uint8_t>(byte1), static_cast<uint8_t>(byte2)};
+                const Assignment a{static_cast<uint8_t>(type), static_cast<uint8_t>(byte1),
+                                   static_cast<uint8_t>(byte2)};
                 for (KeyDeviceFamily family : {kKeyboard, kMouse}) {
                     for (const std::string& key : AssignmentName(a, {}, family).languageKeys) keys.insert(key);
                 }
             }
         }
     }
-    for (const auto& options : {MediaOptions(), CombinationOptions(), MouseButtonOptions(), DpiOptions(), SystemOptions()}) {
+    for (const auto& options :
+         {MediaOptions(), CombinationOptions(), MouseButtonOptions(), DpiOptions(), SystemOptions()}) {
         for (const Assignment& option : options) {
             EXPECT_FALSE(AssignmentName(option, {}, kMouse).Empty()) << FormatAssignment(option);
         }

@@ -25,11 +25,15 @@ TEST(KeyAssignmentTest, EveryFunctionTypeEncodesToItsBytesAndInteger) {
         {"button 5", MouseButtonAssignment(mouse_button::kForward), {0x10, 0x10, 0x00}, 0x101000},
         {"swing second direction", SwingAssignment({MoveDirection::kSecond, 3, 2, 5}), {0x11, 0x25, 0x83}, 0x112583},
         {"swing first direction", SwingAssignment({MoveDirection::kFirst, 3, 2, 5}), {0x11, 0x25, 0x03}, 0x112503},
-        {"swing keeps 4 bits of delay and speed", SwingAssignment({MoveDirection::kFirst, 1, 0x12, 0x1F}),
-         {0x11, 0x2F, 0x01}, 0x112F01},
+        {"swing keeps 4 bits of delay and speed",
+         SwingAssignment({MoveDirection::kFirst, 1, 0x12, 0x1F}),
+         {0x11, 0x2F, 0x01},
+         0x112F01},
         {"wheel second direction", WheelAssignment({MoveDirection::kSecond, 3, 2, 5}), {0x12, 0x25, 0xFD}, 0x1225FD},
-        {"wheel first direction drops bit 7", WheelAssignment({MoveDirection::kFirst, 200, 2, 5}),
-         {0x12, 0x25, 0x48}, 0x122548},
+        {"wheel first direction drops bit 7",
+         WheelAssignment({MoveDirection::kFirst, 200, 2, 5}),
+         {0x12, 0x25, 0x48},
+         0x122548},
         {"DPI cycle", DpiAssignment(3), {0x13, 0x03, 0x00}, 0x130300},
         {"fire keeps low bytes", FireAssignment(300, 258), {0x14, 0x2C, 0x02}, 0x142C02},
         {"Shift+A", KeyboardKeyAssignment(modifier_bit::kLeftShift, 0x04), {0x20, 0x02, 0x04}, 0x200204},
@@ -50,9 +54,9 @@ TEST(KeyAssignmentTest, EveryFunctionTypeEncodesToItsBytesAndInteger) {
 }
 
 TEST(KeyAssignmentTest, IntegerDecodingTakesBits16To23And8To15And0To7) {
-    EXPECT_EQ(IntToAssignment(1048832), (Assignment {0x10, 0x01, 0x00}));
-    EXPECT_EQ(IntToAssignment(0x7F100100), (Assignment {0x10, 0x01, 0x00}));
-    EXPECT_EQ(IntToAssignment(-1), (Assignment {0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(IntToAssignment(1048832), (Assignment{0x10, 0x01, 0x00}));
+    EXPECT_EQ(IntToAssignment(0x7F100100), (Assignment{0x10, 0x01, 0x00}));
+    EXPECT_EQ(IntToAssignment(-1), (Assignment{0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(FormatAssignment({0x20, 0x01, 0x1D}), "20 01 1D");
 }
 
@@ -78,7 +82,7 @@ TEST(KeyAssignmentTest, SlotsCarryTheBytesAndRestoringADefaultCopiesTheWholeSlot
     EXPECT_EQ(slot.Encoded(), 0x100200);
     EXPECT_EQ(slot.keyIndex, 7);
 
-    KeyRecord record {slot, AssignmentSlot::FromEncoded(7, 0x100100)};
+    KeyRecord record{slot, AssignmentSlot::FromEncoded(7, 0x100100)};
     record.RestoreDefault();
     EXPECT_EQ(record.current, record.defaults);
 }

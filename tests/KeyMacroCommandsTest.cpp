@@ -76,10 +76,11 @@ TEST_F(KeyMacroCommandsTest, MacroVerbsPrintTheResultingList) {
     const std::string id = ParseJson(Ivractl("--json macro list").out)["macros"][2]["id"].asString();
     Run({
         {"macro show 2", 0,
-         "macro_2 (" + id + "), 2 events\n"
-         "     #  Type  Button Action  Delay  Device\n"
-         "     0    10       4 down      300  2C 01 8A 04\n"
-         "     1    10       4 Down    65535  FF FF 0A 04\n"},
+         "macro_2 (" + id +
+             "), 2 events\n"
+             "     #  Type  Button Action  Delay  Device\n"
+             "     0    10       4 down      300  2C 01 8A 04\n"
+             "     1    10       4 Down    65535  FF FF 0A 04\n"},
         {"macro export 2 '" + exported + "'", 0, "  0  macro_1\n  1  Sprint\n  2  macro_2\n"},
         {"macro export 0 '" + exported + "'", 1, ""},  // nothing saved yet
         {"key name 700100", 0, "Sprint\n"},

@@ -71,8 +71,8 @@ TEST_F(KeyboardCommandsTest, WhatTheKeyboardCouldNotDoIsAFailureWithItsReason) {
          "active settings slot could not be read (the device reported status 0xFF", "active slot"},
         {"device readback", R"({"faults": [{"command": 5, "occurrence": 2, "kind": "status"}]})", 1,
          "settings record could not be read", "active slot"},
-        {"macro write", R"({"faults": [{"command": 3, "kind": "status"}]})", 1,
-         "information block could not be read", "macros written"},
+        {"macro write", R"({"faults": [{"command": 3, "kind": "status"}]})", 1, "information block could not be read",
+         "macros written"},
         {"light stream --for-ms 300", R"({"faults": [{"command": 18, "kind": "status"}]})", 1,
          "no frame could be sent to the keyboard (", ""},
         {"light stream --for-ms 1500", "", 0, "", ""},
@@ -118,10 +118,9 @@ TEST_F(KeyboardCommandsTest, DeviceVerbsActOnTheKindTheyNameOrRefuse) {
     EXPECT_EQ(Run("light show").out, before);
     // Without any keyboard the answer comes at once, naming what is missing.
     sim::FakeSysfsTree empty;
-    const testing::CommandRun none =
-        RunIvractl("--data-dir '" + data.Path().string() + "' light show", scratch.Path(),
-                   "IVRA_HOME='" IVRA_SOURCE_DIR "' IVRA_SYSFS_ROOT='" + empty.sysRoot() + "' IVRA_DEV_ROOT='" +
-                       empty.devRoot() + "'");
+    const testing::CommandRun none = RunIvractl("--data-dir '" + data.Path().string() + "' light show", scratch.Path(),
+                                                "IVRA_HOME='" IVRA_SOURCE_DIR "' IVRA_SYSFS_ROOT='" + empty.sysRoot() +
+                                                    "' IVRA_DEV_ROOT='" + empty.devRoot() + "'");
     EXPECT_EQ(none.status, 1);
     EXPECT_NE(none.err.find("no keyboard is present"), std::string::npos) << none.err;
 }

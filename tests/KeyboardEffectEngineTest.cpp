@@ -92,10 +92,26 @@ TEST(EffectTablesTest, IntervalsByEffectAndSpeedAreBounded) {
         unsigned effect, speed, interval;
     };
     const Case cases[] = {
-        {1, 0, 5},  {1, 4, 1},  {7, 2, 4},  {9, 0, 3},   {10, 0, 7},  {10, 4, 3},  {15, 0, 6},
-        {16, 4, 2}, {20, 3, 1}, {20, 4, 0}, {24, 0, 5},  {29, 0, 2},  {30, 4, 2},
+        {1, 0, 5},
+        {1, 4, 1},
+        {7, 2, 4},
+        {9, 0, 3},
+        {10, 0, 7},
+        {10, 4, 3},
+        {15, 0, 6},
+        {16, 4, 2},
+        {20, 3, 1},
+        {20, 4, 0},
+        {24, 0, 5},
+        {29, 0, 2},
+        {30, 4, 2},
         // speed above 4 reads as 4; effects without a row play recorded steps every pass
-        {1, 9, 1},  {20, 200, 0}, {0, 0, 0}, {25, 2, 0}, {31, 0, 0},  {255, 4, 0},
+        {1, 9, 1},
+        {20, 200, 0},
+        {0, 0, 0},
+        {25, 2, 0},
+        {31, 0, 0},
+        {255, 4, 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(TickInterval(c.effect, c.speed), c.interval) << "effect " << c.effect << " speed " << c.speed;
@@ -278,8 +294,8 @@ TEST(KeyboardEffectPacingTest, PassesOnlyWhenSomethingCanChangeGiveTheSamePictur
         {"reactive fall", {.effect = 15, .speed = 0}, false, presses, 3 * 64 / 6 + 4},
     };
     for (const Case& c : cases) {
-        const PacedRun run = RunBothWays(Record(c.look), c.withOverlays ? overlays : std::vector<LightInfo>{},
-                                         c.events, 3000);
+        const PacedRun run =
+            RunBothWays(Record(c.look), c.withOverlays ? overlays : std::vector<LightInfo>{}, c.events, 3000);
         EXPECT_EQ(run.paced, run.everyMs) << c.name;
         EXPECT_LE(run.pacedPasses, c.maxPasses) << c.name;
     }
@@ -715,7 +731,11 @@ TEST(KeyboardMusicEffectTest, SizesAndHeightsOfBandLevels) {
         int64_t level, size, height;
     };
     const Case cases[] = {
-        {0, 600, 7}, {1000, 300, 4}, {2000, 0, 1}, {2001, 0, 1}, {2004, 500, 0},
+        {0, 600, 7},
+        {1000, 300, 4},
+        {2000, 0, 1},
+        {2001, 0, 1},
+        {2004, 500, 0},
         {-5, 600, 7},  // cannot come from the sound reduction: silence
         {std::numeric_limits<int32_t>::max(), 500, -6442443},
     };

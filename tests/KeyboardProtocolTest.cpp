@@ -62,8 +62,7 @@ protected:
         device.SetCurrentProfileId(store.CurrentProfileId());
         profileFile = store.CurrentProfileFile();
 
-        ASSERT_TRUE(
-            device.commandTransport.Open(commandPath, TransportParamsForKind(kind::kKeyboard)));
+        ASSERT_TRUE(device.commandTransport.Open(commandPath, TransportParamsForKind(kind::kKeyboard)));
     }
 
     // The command bytes of the frames the keyboard received since the last call.
@@ -220,7 +219,7 @@ TEST_F(KeyboardProtocolTest, SettingsRecordFollowsTheProfile) {
     EXPECT_EQ(Commands(), (std::vector<uint8_t>{0x13, 0x01, 0x06, 0x02}));
     const uint8_t code = light::DeviceEffectCode(device.LightNames(), 5);
     const SettingsRecord expected = {0, code, 2, 1, 0, 0, 0x11, 0x22, 0x33, 0, 0, 0, 0,
-                                     0, 0,    0, 0, 0, 1, 0, 0,    0,    2,    0, 0, 2};
+                                     0, 0,    0, 0, 0, 1, 0,    0,    0,    2, 0, 0, 2};
     sim::SimFirmwareMemory memory = keyboard->Firmware().Memory();
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), memory.data.begin()));
     // What was written is what the profile file says.
@@ -295,8 +294,8 @@ TEST_F(KeyboardProtocolTest, ReadBackStoresTheActiveSlotIntoTheProfile) {
     // A failed read changes nothing, in memory or on disk, and says which
     // read failed: the active slot (the first read) or its record.
     using Outcome = SettingsReadBackResult::Outcome;
-    for (const auto& [occurrence, outcome] : {std::pair{1u, Outcome::kSlotUnreadable},
-                                              std::pair{2u, Outcome::kRecordUnreadable}}) {
+    for (const auto& [occurrence, outcome] :
+         {std::pair{1u, Outcome::kSlotUnreadable}, std::pair{2u, Outcome::kRecordUnreadable}}) {
         const std::string before = FileBytes(profileFile);
         light = device.CurrentLight();
         keyboard->Faults().Clear();

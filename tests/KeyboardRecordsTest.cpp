@@ -96,8 +96,8 @@ TEST(MacroImageTest, OverflowIsCountedInWholeEventsRoundedUp) {
         size_t size, capacity;
         int expected;
     };
-    for (const Case& c : {Case{2048, 2048, 0}, Case{2049, 2048, 1}, Case{2052, 2048, 1},
-                          Case{2053, 2048, 2}, Case{2056, 2048, 2}, Case{40, 0, 10}}) {
+    for (const Case& c : {Case{2048, 2048, 0}, Case{2049, 2048, 1}, Case{2052, 2048, 1}, Case{2053, 2048, 2},
+                          Case{2056, 2048, 2}, Case{40, 0, 10}}) {
         EXPECT_EQ(MacroImageOverflow(c.size, c.capacity), c.expected) << c.size << " in " << c.capacity;
     }
 }
@@ -123,7 +123,7 @@ TEST(KeyboardSettingsRecordTest, BuildAndParse) {
     stages.pollingRate = 5;  // sent as stored
     const SettingsRecord record = BuildSettingsRecord(light, stages, 0x42);
     const SettingsRecord expected = {0, 0x42, 3, 3, 1, 1, 10, 20, 30, 0, 0, 0, 0,
-                                     0, 0,    0, 0, 0, 2, 1, 1,  1,  5,  0, 0, 6};
+                                     0, 0,    0, 0, 0, 2, 1,  1,  1,  5, 0, 0, 6};
     EXPECT_EQ(record, expected);
 
     const SettingsReadBack back = ParseSettingsRecord(record, light);

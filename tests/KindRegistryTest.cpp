@@ -19,10 +19,18 @@ TEST(KindRegistryTest, NamesAndAliasesFindTheirKindWithoutRegardToCase) {
         const char* expectedName;  // nullptr: no such kind
     };
     const Case cases[] = {
-        {"keyboard", "keyboard"},  {"KEYBOARD", "keyboard"}, {"keyboard_7210", "keyboard_7210"},
-        {"mouse", "mouse"},        {"MousePad", "MousePad"}, {"mousepad", "MousePad"},
-        {"pad", "MousePad"},       {"HD", "HD"},             {"hd", "HD"},
-        {"Headset", "HD"},         {"", nullptr},            {"keyboard_", nullptr},
+        {"keyboard", "keyboard"},
+        {"KEYBOARD", "keyboard"},
+        {"keyboard_7210", "keyboard_7210"},
+        {"mouse", "mouse"},
+        {"MousePad", "MousePad"},
+        {"mousepad", "MousePad"},
+        {"pad", "MousePad"},
+        {"HD", "HD"},
+        {"hd", "HD"},
+        {"Headset", "HD"},
+        {"", nullptr},
+        {"keyboard_", nullptr},
         {"hub", nullptr},
     };
     for (const Case& c : cases) {
@@ -42,10 +50,9 @@ TEST(KindRegistryTest, CodesFindTheirCableKindAndDriver) {
         const char* expectedName;
     };
     const Case cases[] = {
-        {kind::kKeyboard, "keyboard"}, {kind::kKeyboardReceiver, "keyboard"},
-        {kind::kMouse, "mouse"},       {kind::kMouseReceiver, "mouse"},
-        {kind::kMousePad, "MousePad"}, {kind::kHeadset, "HD"},
-        {kind::kHub, nullptr},         {kind::kHeadsetIcon, nullptr},
+        {kind::kKeyboard, "keyboard"},   {kind::kKeyboardReceiver, "keyboard"}, {kind::kMouse, "mouse"},
+        {kind::kMouseReceiver, "mouse"}, {kind::kMousePad, "MousePad"},         {kind::kHeadset, "HD"},
+        {kind::kHub, nullptr},           {kind::kHeadsetIcon, nullptr},
     };
     for (const Case& c : cases) {
         const KindTraits* traits = FindKindByCode(c.code);
@@ -73,10 +80,9 @@ TEST(KindRegistryTest, EveryKindHasWhatItClaims) {
         }
         ASSERT_NE(traits.makeDriver, nullptr) << name;
         if (!traits.complete) continue;
-        EXPECT_TRUE(std::filesystem::is_regular_file(source / "DefaultData" / (name + ".Json")))
-            << name;
-        EXPECT_TRUE(std::filesystem::is_regular_file(source / "skin" / "XML" / "DeviceXml" /
-                                                     std::string(traits.pageFile)))
+        EXPECT_TRUE(std::filesystem::is_regular_file(source / "DefaultData" / (name + ".Json"))) << name;
+        EXPECT_TRUE(
+            std::filesystem::is_regular_file(source / "skin" / "XML" / "DeviceXml" / std::string(traits.pageFile)))
             << name;
         std::vector<std::shared_ptr<sim::SimDevice>> devices;
         std::string error;

@@ -34,7 +34,9 @@ std::string LayerOf(const fs::path& relative) {
     return parts[0];
 }
 
-bool IsKind(const std::string& layer) { return layer.rfind("drivers/", 0) == 0; }
+bool IsKind(const std::string& layer) {
+    return layer.rfind("drivers/", 0) == 0;
+}
 
 // What each layer may include besides itself.
 bool Allowed(const std::string& from, const std::string& to) {
@@ -91,8 +93,8 @@ TEST(Layering, EveryIncludeStaysInItsOwnLayerOrBelow) {
                 ++checked;
                 const std::string to = LayerOf(target);
                 if (!Allowed(from, to)) {
-                    violations.push_back(relative.string() + " (" + from + ") includes " + target.string() + " (" +
-                                         to + ")");
+                    violations.push_back(relative.string() + " (" + from + ") includes " + target.string() + " (" + to +
+                                         ")");
                 }
             }
         }

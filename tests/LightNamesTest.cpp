@@ -94,8 +94,8 @@ TEST(LightEffectCodeTest, StreamedAndUnsentIndicesAndIndicesPastTheListSendEntry
         unsigned index;
         uint8_t code;
     };
-    const Case cases[] = {{0, 100}, {1, 101}, {28, 128}, {29, 100}, {30, 100}, {31, 131},
-                          {32, 100}, {39, 100}, {255, 100}, {100000, 100}};
+    const Case cases[] = {{0, 100},  {1, 101},  {28, 128}, {29, 100},  {30, 100},
+                          {31, 131}, {32, 100}, {39, 100}, {255, 100}, {100000, 100}};
     for (const Case& c : cases) EXPECT_EQ(DeviceEffectCode(lists, c.index), c.code) << c.index;
 
     LightNameLists shortList;
@@ -116,9 +116,9 @@ TEST(LightEffectCodeTest, CodeReadBackTakesTheFirstIndexWithItOrKeepsTheCode) {
     lists.codes = {21, 1, 0, 22, 22, 300};
     EXPECT_EQ(EffectIndexForCode(lists, 21), 0u);
     EXPECT_EQ(EffectIndexForCode(lists, 0), 2u);
-    EXPECT_EQ(EffectIndexForCode(lists, 22), 3u);    // two entries share it: the first wins
-    EXPECT_EQ(EffectIndexForCode(lists, 255), 5u);   // the code a clamped 300 sends
-    EXPECT_EQ(EffectIndexForCode(lists, 77), 77u);   // unknown: kept as the index
+    EXPECT_EQ(EffectIndexForCode(lists, 22), 3u);   // two entries share it: the first wins
+    EXPECT_EQ(EffectIndexForCode(lists, 255), 5u);  // the code a clamped 300 sends
+    EXPECT_EQ(EffectIndexForCode(lists, 77), 77u);  // unknown: kept as the index
     EXPECT_EQ(EffectIndexForCode(LightNameLists{}, 5), 5u);
 }
 

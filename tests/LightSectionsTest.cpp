@@ -50,8 +50,8 @@ TEST(LightSectionsTest, MembersOfTheWrongTypeReadZeroAndNumbersClampToAByte) {
     };
     const Case cases[] = {
         {R"({"Light": 3, "MultiColor": true})", 3, 1},
-        {R"({"Light": 7, "MultiColor": false})", 7, 0},     // kept as written beyond the level range
-        {R"({"Light": 300, "MultiColor": 1})", 255, 1},     // clamped to what the byte holds
+        {R"({"Light": 7, "MultiColor": false})", 7, 0},  // kept as written beyond the level range
+        {R"({"Light": 300, "MultiColor": 1})", 255, 1},  // clamped to what the byte holds
         {R"({"Light": -5, "MultiColor": 0})", 0, 0},
         {R"({"Light": "3", "MultiColor": "yes"})", 0, 0},   // strings are the wrong type
         {R"({"Light": 2.5, "MultiColor": [true]})", 0, 0},  // so are fractions and arrays

@@ -43,10 +43,10 @@ TEST(MacroEventTest, ElementsBecomeTheirDeviceForm) {
 
 TEST(MacroEventTest, DelayTextsReadTheirLeadingNumberWithinTheDelayRange) {
     const std::pair<const char*, uint16_t> cases[] = {
-        {"300", 300},   {"", 0},         {"abc", 0},     {"300ms", 300}, {"  42", 42},
-        {"+7", 7},      {"-5", 0},       {"- 5", 0},     {"007", 7},     {"1e3", 1},
-        {"0x10", 0},    {"65535", 65535}, {"65536", 65535}, {"70000", 65535},
-        {"99999999999999999999999999", 65535}, {"12 34", 12},
+        {"300", 300},  {"", 0},          {"abc", 0},       {"300ms", 300},   {"  42", 42},
+        {"+7", 7},     {"-5", 0},        {"- 5", 0},       {"007", 7},       {"1e3", 1},
+        {"0x10", 0},   {"65535", 65535}, {"65536", 65535}, {"70000", 65535}, {"99999999999999999999999999", 65535},
+        {"12 34", 12},
     };
     for (const auto& [text, delay] : cases) {
         SCOPED_TRACE(text);
@@ -64,7 +64,7 @@ TEST(MacroEventTest, DelayTextsReadTheirLeadingNumberWithinTheDelayRange) {
 }
 
 TEST(MacroEventTest, EventsWriteTheFileFormAndReadBackUnchanged) {
-    const MacroEvent event {macro_event_type::kKey, 4, kActionDown, 300};
+    const MacroEvent event{macro_event_type::kKey, 4, kActionDown, 300};
     const Json::Value element = MacroEventToJson(event);
     EXPECT_EQ(element["Delay"], Json::Value("300"));
     EXPECT_EQ(element["Action"], Json::Value("down"));
@@ -75,9 +75,9 @@ TEST(MacroEventTest, EventsWriteTheFileFormAndReadBackUnchanged) {
 }
 
 TEST(MacroEventTest, RecordedKeysBecomeModifierOrKeyEvents) {
-    EXPECT_EQ(RecordedKeyEvent(0x1D, true, true, 5), (MacroEvent {macro_event_type::kModifier, 0x10, "down", 5}));
-    EXPECT_EQ(RecordedKeyEvent(0x2A, false, false, 0), (MacroEvent {macro_event_type::kModifier, 0x02, "up", 0}));
-    EXPECT_EQ(RecordedKeyEvent(0x1E, false, true, 0), (MacroEvent {macro_event_type::kKey, 0x04, "down", 0}));
+    EXPECT_EQ(RecordedKeyEvent(0x1D, true, true, 5), (MacroEvent{macro_event_type::kModifier, 0x10, "down", 5}));
+    EXPECT_EQ(RecordedKeyEvent(0x2A, false, false, 0), (MacroEvent{macro_event_type::kModifier, 0x02, "up", 0}));
+    EXPECT_EQ(RecordedKeyEvent(0x1E, false, true, 0), (MacroEvent{macro_event_type::kKey, 0x04, "down", 0}));
     EXPECT_EQ(RecordedKeyEvent(0x45, false, true, 0)->button, 0x48);  // Pause
     EXPECT_EQ(RecordedKeyEvent(0x45, true, true, 0)->button, 0x53);   // Num Lock
     EXPECT_EQ(RecordedKeyEvent(0x7F, false, true, 0), std::nullopt);

@@ -39,7 +39,7 @@ protected:
     std::string Bytes(const std::filesystem::path& path) const { return readjsonFile(path); }
 
     ProfileTestFolder folder;
-    MacroList macros {folder.Data()};
+    MacroList macros{folder.Data()};
 };
 
 TEST_F(MacroListTest, NewMacrosTakeTheFirstFreeNumberComparedWithoutCase) {
@@ -116,7 +116,7 @@ TEST_F(MacroListTest, RenameMustDifferFromEveryNameIncludingItsOwn) {
     }
     MacroList reread(folder.Data());
     ASSERT_TRUE(reread.Load());
-    EXPECT_EQ(reread.Names(), (std::vector<std::string> {"macro_1", "Sprint \xC3\xBC"}));
+    EXPECT_EQ(reread.Names(), (std::vector<std::string>{"macro_1", "Sprint \xC3\xBC"}));
 }
 
 TEST_F(MacroListTest, SavedEventsLoadBackAndTheFileHasTheMacroFormat) {
@@ -223,7 +223,7 @@ TEST_F(MacroListTest, IdsThatCouldLeaveTheFolderAreNeverUsedAsPaths) {
         SCOPED_TRACE(i);
         EXPECT_TRUE(macros.MacroFile(i).empty());
         EXPECT_EQ(macros.LoadEvents(i).state, JsonFileState::kUnreadable);
-        EXPECT_EQ(macros.SaveEvents(i, {MacroEvent {}}).status, MacroListStatus::kNoFile);
+        EXPECT_EQ(macros.SaveEvents(i, {MacroEvent{}}).status, MacroListStatus::kNoFile);
         EXPECT_EQ(macros.Export(i, folder.Root() / "out.mac").status, MacroListStatus::kNoFile);
     }
     ASSERT_TRUE(macros.Delete(0));
@@ -270,7 +270,8 @@ const std::vector<int> kKeysAfter = {0x700100, 0x100200, 0x700200, 0x710305, 0x1
 
 TEST_F(MacroListTest, DeletingAMacroFixesTheKeysOfEveryProfileOfTheKind) {
     WriteList({"m0", "m1", "m2", "m3", "m4"});
-    for (std::size_t i = 0; i < 5; ++i) ASSERT_TRUE(WriteFileAtomically(folder.Data() / ("id_" + std::to_string(i) + ".mac"), "{}"));
+    for (std::size_t i = 0; i < 5; ++i)
+        ASSERT_TRUE(WriteFileAtomically(folder.Data() / ("id_" + std::to_string(i) + ".mac"), "{}"));
     for (const char* id : {"2021_01_01_00_00_00_001", "2021_01_01_00_00_00_002"}) {
         Json::Value profile(Json::objectValue);
         profile["profilename"] = id;
@@ -286,7 +287,7 @@ TEST_F(MacroListTest, DeletingAMacroFixesTheKeysOfEveryProfileOfTheKind) {
     ASSERT_TRUE(deleted) << deleted.reason;
     EXPECT_EQ(deleted.index, 2);
     EXPECT_EQ(deleted.name, "m2");
-    EXPECT_EQ(macros.Names(), (std::vector<std::string> {"m0", "m1", "m3", "m4"}));
+    EXPECT_EQ(macros.Names(), (std::vector<std::string>{"m0", "m1", "m3", "m4"}));
     EXPECT_FALSE(std::filesystem::exists(folder.Data() / "id_2.mac"));
     EXPECT_TRUE(std::filesystem::exists(folder.Data() / "id_3.mac"));
 
@@ -295,7 +296,8 @@ TEST_F(MacroListTest, DeletingAMacroFixesTheKeysOfEveryProfileOfTheKind) {
         const Json::Value profile = ReadJson(folder.Data() / (std::string(id) + ".Json"));
         const Json::Value& keys = profile["Device"][0]["KeyList"];
         ASSERT_EQ(keys.size(), kKeysAfter.size() + 1);
-        for (Json::ArrayIndex i = 0; i < kKeysAfter.size(); ++i) EXPECT_EQ(keys[i]["Assignment"].asInt(), kKeysAfter[i]) << i;
+        for (Json::ArrayIndex i = 0; i < kKeysAfter.size(); ++i)
+            EXPECT_EQ(keys[i]["Assignment"].asInt(), kKeysAfter[i]) << i;
         EXPECT_EQ(keys[5]["Assignment"], Json::Value("0x700200"));
         EXPECT_EQ(keys[1]["DefaultAssignment"].asInt(), 0x100200);
         EXPECT_EQ(profile["Device"][0]["LightInfo"]["Mode"].asInt(), 3);

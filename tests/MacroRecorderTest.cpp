@@ -20,8 +20,12 @@ struct Step {
     InputEvent event;
 };
 
-InputEvent Down(int key) { return InputEvent::Key(key, true); }
-InputEvent Up(int key) { return InputEvent::Key(key, false); }
+InputEvent Down(int key) {
+    return InputEvent::Key(key, true);
+}
+InputEvent Up(int key) {
+    return InputEvent::Key(key, false);
+}
 
 // "A+ 500, A- 0" style: each event as button, direction and delay.
 std::string Describe(const std::vector<MacroEvent>& events) {
@@ -55,24 +59,44 @@ TEST(MacroRecorder, DelaysRepeatsAndFiltersWhileAppending) {
         const char* recorded;
     };
     const Case cases[] = {
-        {"a held key records one press and one release", RecordDelayMode::kRealTime, 0,
+        {"a held key records one press and one release",
+         RecordDelayMode::kRealTime,
+         0,
          {{0, Down(kKeyA)}, {30, Down(kKeyA)}, {30, Down(kKeyA)}, {940, Up(kKeyA)}},
          "10:4+ 1000, 10:4- 0"},
-        {"the same key twice: the release lets the next press in", RecordDelayMode::kNone, 0,
+        {"the same key twice: the release lets the next press in",
+         RecordDelayMode::kNone,
+         0,
          {{0, Down(kKeyA)}, {10, Up(kKeyA)}, {10, Down(kKeyA)}, {10, Up(kKeyA)}},
          "10:4+ 0, 10:4- 0, 10:4+ 0, 10:4- 0"},
-        {"real time: the delay runs to the next event, the last keeps 0", RecordDelayMode::kRealTime, 0,
-         {{200, Down(kKeyA)}, {500, Up(kKeyA)}}, "10:4+ 500, 10:4- 0"},
-        {"a gap beyond 65.535 s stores 65535", RecordDelayMode::kRealTime, 0,
-         {{0, Down(kKeyA)}, {70000, Up(kKeyA)}}, "10:4+ 65535, 10:4- 0"},
-        {"fixed delays: every event but a lone first one", RecordDelayMode::kFixed, 40,
-         {{0, Down(kKeyA)}, {500, Up(kKeyA)}, {5, Down(kKeyB)}}, "10:4+ 40, 10:4- 40, 10:5+ 40"},
+        {"real time: the delay runs to the next event, the last keeps 0",
+         RecordDelayMode::kRealTime,
+         0,
+         {{200, Down(kKeyA)}, {500, Up(kKeyA)}},
+         "10:4+ 500, 10:4- 0"},
+        {"a gap beyond 65.535 s stores 65535",
+         RecordDelayMode::kRealTime,
+         0,
+         {{0, Down(kKeyA)}, {70000, Up(kKeyA)}},
+         "10:4+ 65535, 10:4- 0"},
+        {"fixed delays: every event but a lone first one",
+         RecordDelayMode::kFixed,
+         40,
+         {{0, Down(kKeyA)}, {500, Up(kKeyA)}, {5, Down(kKeyB)}},
+         "10:4+ 40, 10:4- 40, 10:5+ 40"},
         {"no delays", RecordDelayMode::kNone, 0, {{0, Down(kKeyA)}, {500, Up(kKeyA)}}, "10:4+ 0, 10:4- 0"},
-        {"modifiers record their mask, unknown keys nothing", RecordDelayMode::kNone, 0,
-         {{0, Down(kLeftCtrl)}, {0, Down(kUnknownKey)}, {0, Up(kLeftCtrl)}}, "9:1+ 0, 9:1- 0"},
-        {"a button reported twice records once", RecordDelayMode::kNone, 0,
-         {{0, InputEvent::Mouse(MouseButton::kRight, true)}, {0, InputEvent::Mouse(MouseButton::kRight, true)},
-          {0, InputEvent::Mouse(MouseButton::kRight, false)}, {0, InputEvent::Mouse(MouseButton::kForward, true)},
+        {"modifiers record their mask, unknown keys nothing",
+         RecordDelayMode::kNone,
+         0,
+         {{0, Down(kLeftCtrl)}, {0, Down(kUnknownKey)}, {0, Up(kLeftCtrl)}},
+         "9:1+ 0, 9:1- 0"},
+        {"a button reported twice records once",
+         RecordDelayMode::kNone,
+         0,
+         {{0, InputEvent::Mouse(MouseButton::kRight, true)},
+          {0, InputEvent::Mouse(MouseButton::kRight, true)},
+          {0, InputEvent::Mouse(MouseButton::kRight, false)},
+          {0, InputEvent::Mouse(MouseButton::kForward, true)},
           {0, InputEvent::Mouse(MouseButton::kBack, false)}},
          "1:2+ 0, 1:2- 0, 1:16+ 0, 1:8- 0"},
     };

@@ -15,9 +15,9 @@ namespace {
 
 using testing::ProfileTestFolder;
 
-std::chrono::system_clock::time_point LocalMoment(int year, int month, int day, int hour, int minute,
-                                                  int second, int millis) {
-    std::tm local {};
+std::chrono::system_clock::time_point LocalMoment(int year, int month, int day, int hour, int minute, int second,
+                                                  int millis) {
+    std::tm local{};
     local.tm_year = year - 1900;
     local.tm_mon = month - 1;
     local.tm_mday = day;
@@ -46,18 +46,17 @@ TEST(ProfileIdTest, UniqueIdsAdvanceTheMillisecond) {
     // Many ids made at once are all different.
     std::set<std::string> made;
     for (int i = 0; i < 200; ++i) {
-        const std::string id = MakeUniqueProfileId(folder.Data(), [&made](const std::string& candidate) {
-            return made.count(candidate) > 0;
-        });
+        const std::string id = MakeUniqueProfileId(
+            folder.Data(), [&made](const std::string& candidate) { return made.count(candidate) > 0; });
         EXPECT_TRUE(made.insert(id).second);
     }
 }
 
 TEST(ProfileIdTest, SafeIds) {
     for (const char* id : {"2021_08_21_09_05_07_042", "a", "x.y"}) EXPECT_TRUE(IsSafeProfileId(id)) << id;
-    for (const std::string& id : {std::string(), std::string("../x"), std::string(".."), std::string("a/b"),
-                                 std::string("/etc/passwd"), std::string("a\\b"), std::string("a\nb"),
-                                 std::string("a\0b", 3), std::string(300, 'a')}) {
+    for (const std::string& id :
+         {std::string(), std::string("../x"), std::string(".."), std::string("a/b"), std::string("/etc/passwd"),
+          std::string("a\\b"), std::string("a\nb"), std::string("a\0b", 3), std::string(300, 'a')}) {
         EXPECT_FALSE(IsSafeProfileId(id)) << id;
     }
 }

@@ -47,9 +47,9 @@ TEST_F(ProfileStoreHostileTest, UnreadableListIsKeptAndRebuiltFromTheProfileFile
     folder.WriteText(folder.Data() / "2021_01_01_00_00_00_005.Json", "{torn");
 
     const std::string lists[] = {
-        "{\"profilelist\": [ {\"profilename\": \"Fir",  // torn
-        "[1, 2, 3]",                                     // not an object
-        R"({"profilelist": {"profilename": "x"}})",      // list of the wrong type
+        "{\"profilelist\": [ {\"profilename\": \"Fir",    // torn
+        "[1, 2, 3]",                                      // not an object
+        R"({"profilelist": {"profilename": "x"}})",       // list of the wrong type
         std::string(5000, '[') + std::string(5000, ']'),  // nested too deep
         std::string("\0\0\0", 3),
     };
@@ -129,7 +129,8 @@ TEST_F(ProfileStoreHostileTest, WrongTypesAndTraversalIdsInAParsedList) {
 
     for (const char* select : {"-1", "99", "1.5", "null", "{}", "2147483648"}) {
         folder.WriteText(ListFile(), std::string(R"({"profilelist": [{"profilename": "Good", "profileUUID": "good"}],
-                                                     "profileselect": )") + select + "}");
+                                                     "profileselect": )") +
+                                         select + "}");
         const std::string before = readjsonFile(ListFile());
         ProfileStore again = MakeStore();
         ASSERT_TRUE(again.LoadProfileList()) << select;

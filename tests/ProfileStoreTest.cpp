@@ -198,11 +198,10 @@ TEST_F(ProfileStoreTest, RenameRules) {
         RenameResult result;
     };
     const Case cases[] = {
-        {"Work", RenameResult::kDone},      // its own name
-        {"PLAY", RenameResult::kNameTaken}, // another's, other case
-        {"   ", RenameResult::kNameBlank},
-        {"", RenameResult::kNameBlank},
-        {"work", RenameResult::kDone},      // its own name in other case
+        {"Work", RenameResult::kDone},       // its own name
+        {"PLAY", RenameResult::kNameTaken},  // another's, other case
+        {"   ", RenameResult::kNameBlank},  {"", RenameResult::kNameBlank},
+        {"work", RenameResult::kDone},  // its own name in other case
         {"Ночь", RenameResult::kDone},
     };
     for (const Case& c : cases) EXPECT_EQ(store.RenameProfile(c.name), c.result) << c.name;

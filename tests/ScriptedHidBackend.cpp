@@ -115,8 +115,7 @@ bool ScriptedHidBackend::Enumerate(std::vector<HidInterfaceEntry>& out) {
     return true;
 }
 
-std::unique_ptr<IHidNode> ScriptedHidBackend::Open(const std::string& openPath, bool, bool,
-                                                   HidOpenError& error) {
+std::unique_ptr<IHidNode> ScriptedHidBackend::Open(const std::string& openPath, bool, bool, HidOpenError& error) {
     if (!present || openPath != path) {
         error = HidOpenError::NotFound;
         return nullptr;

@@ -99,8 +99,7 @@ TEST_P(SimBadDocumentTest, IsRejectedWithoutChangingTheDevice) {
 INSTANTIATE_TEST_SUITE_P(
     Documents, SimBadDocumentTest,
     ::testing::Values(
-        BadDocument{"{", "not valid JSON"},
-        BadDocument{R"({"keyTable":"01","keyTable":"02"})", "not valid JSON"},
+        BadDocument{"{", "not valid JSON"}, BadDocument{R"({"keyTable":"01","keyTable":"02"})", "not valid JSON"},
         BadDocument{"[1]", "(top level)\": must be an object"},
         BadDocument{R"({"keyTable":"11","bogus":1})", "\"bogus\": unknown key"},
         BadDocument{R"({"keyTable":"11","infoBlock":5})", "\"infoBlock\": must be a hex string"},
@@ -110,16 +109,14 @@ INSTANTIATE_TEST_SUITE_P(
                     "\"infoBlock\": 35 bytes, at most 34 fit"},
         BadDocument{R"({"keyTable":"11","power":"0102"})", "\"power\": must be exactly 6 bytes"},
         BadDocument{R"({"data":{"offset":4095,"hex":"0102"}})", "\"data\": offset 4095 + 2 bytes"},
-        BadDocument{R"({"data":{"offset":-1,"hex":"01"}})",
-                    "\"data.offset\": must be between 0 and 4095"},
+        BadDocument{R"({"data":{"offset":-1,"hex":"01"}})", "\"data.offset\": must be between 0 and 4095"},
         BadDocument{R"({"data":[{"hex":"01"},{"offset":1}]})", "\"data[1].hex\": missing"},
         BadDocument{R"({"data":{"hex":"01","size":1}})", "\"data.size\": unknown key"},
         BadDocument{R"({"data":"01"})", "\"data\": must be an object"},
         BadDocument{R"({"versionNumber":65536})", "\"versionNumber\": must be between 0 and 65535"},
         BadDocument{R"({"versionNumber":1.5})", "\"versionNumber\": must be an integer"},
         BadDocument{R"({"versionNumber":"256"})", "\"versionNumber\": must be an integer"},
-        BadDocument{R"({"versionNumber":18446744073709551615})",
-                    "\"versionNumber\": must be between"},
+        BadDocument{R"({"versionNumber":18446744073709551615})", "\"versionNumber\": must be between"},
         BadDocument{R"({"permissionDenied":1})", "\"permissionDenied\": must be true or false"},
         BadDocument{R"({"faults":{}})", "\"faults\": must be an array"},
         BadDocument{R"({"faults":[7]})", "\"faults[0]\": must be an object"},
@@ -138,8 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The keyboard's shape.
         BadDocument{R"({"keyCount":256})", "\"keyCount\": must be between 0 and 255"},
         BadDocument{R"({"keyCount":"108"})", "\"keyCount\": must be an integer"},
-        BadDocument{R"({"keyTable":")" + HexOfLength(513) + "\"}",
-                    "\"keyTable\": 513 bytes, at most 512 fit"},
+        BadDocument{R"({"keyTable":")" + HexOfLength(513) + "\"}", "\"keyTable\": 513 bytes, at most 512 fit"},
         BadDocument{R"({"keyCount":171,"keyTable":")" + HexOfLength(514) + "\"}",
                     "\"keyTable\": 514 bytes, at most 513 fit"},
         BadDocument{R"({"ledMap":"0001"})", "\"ledMap\": 2 bytes for 108 keys"},
@@ -148,11 +144,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadDocument{R"({"lightGroups":129})", "\"lightGroups\": must be between 0 and 128"},
         BadDocument{R"({"settings":[]})", "\"settings\": must be an object"},
         BadDocument{R"({"settings":{"active":1}})", "\"settings.active\": unknown key"},
-        BadDocument{R"({"settings":{"activeSlot":16}})",
-                    "\"settings.activeSlot\": must be between 0 and 15"},
+        BadDocument{R"({"settings":{"activeSlot":16}})", "\"settings.activeSlot\": must be between 0 and 15"},
         BadDocument{R"({"settings":{"slots":"00"}})", "\"settings.slots\": must be an array"},
-        BadDocument{R"({"settings":{"slots":["00","0g"]}})",
-                    "\"settings.slots[1]\": bad hex digit 'g'"},
+        BadDocument{R"({"settings":{"slots":["00","0g"]}})", "\"settings.slots[1]\": bad hex digit 'g'"},
         BadDocument{R"({"settings":{"slots":[")" + HexOfLength(27) + "\"]}}",
                     "\"settings.slots[0]\": 27 bytes, at most 26 fit"},
         BadDocument{R"({"settings":{"slots":["","","","","","","","","","","","","","","","",""]}})",
@@ -166,8 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "\"script[0].key\": only keyPress and keyRelease take a key"},
         BadDocument{R"({"script":[{"atMs":1,"do":"keyPress","key":1,"code":2}]})",
                     "\"script[0].code\": only an event takes a code"},
-        BadDocument{R"({"script":[{"atMs":1,"do":"deviceSettings"}]})",
-                    "\"script[0].hex\": must be a hex string"},
+        BadDocument{R"({"script":[{"atMs":1,"do":"deviceSettings"}]})", "\"script[0].hex\": must be a hex string"},
         BadDocument{R"({"script":[{"atMs":1,"do":"deviceSettings","hex":"0x"}]})",
                     "\"script[0].hex\": bad hex digit 'x'"},
         BadDocument{R"({"script":[{"atMs":1,"do":"slot","slot":16}]})",
@@ -187,7 +180,9 @@ TEST(SimDeviceFileTest, ShapesTheKeyboardAndFillsItsSettingsSlots) {
         "script": [{"atMs": 9, "do": "slot", "slot": 2},
                    {"atMs": 5, "do": "keyRelease", "key": 3},
                    {"atMs": 6, "do": "deviceSettings", "hex": "00 05"}]
-    })", keyboard, keyboard.Firmware(), error)) << error;
+    })",
+                                  keyboard, keyboard.Firmware(), error))
+        << error;
 
     const SimFirmwareMemory m = keyboard.Firmware().Memory();
     // keyCount and macroMemory win over the information block's bytes.
@@ -201,8 +196,7 @@ TEST(SimDeviceFileTest, ShapesTheKeyboardAndFillsItsSettingsSlots) {
     table.erase(table.begin() + 3, table.begin() + 6);
     EXPECT_TRUE(std::equal(table.begin(), table.end(), m.keyTable.begin()));
     EXPECT_EQ(m.keyTable[12], 0);
-    EXPECT_EQ((std::vector<uint8_t>(m.ledMap.begin(), m.ledMap.begin() + 5)),
-              (std::vector<uint8_t>{3, 2, 1, 0, 0}));
+    EXPECT_EQ((std::vector<uint8_t>(m.ledMap.begin(), m.ledMap.begin() + 5)), (std::vector<uint8_t>{3, 2, 1, 0, 0}));
     // Records go in without their byte 0; activeSlot and settings come after data.
     EXPECT_EQ(m.ActiveSlot(), 1);
     EXPECT_EQ(m.data[1], 0x01);
@@ -224,8 +218,7 @@ TEST(SimDeviceFileTest, ShapesTheKeyboardAndFillsItsSettingsSlots) {
 TEST(SimDeviceFileTest, MissingFileIsNamed) {
     SimKeyboard keyboard;
     std::string error;
-    EXPECT_FALSE(
-        LoadSimDeviceFile("/nonexistent/kb.json", keyboard, keyboard.Firmware(), error));
+    EXPECT_FALSE(LoadSimDeviceFile("/nonexistent/kb.json", keyboard, keyboard.Firmware(), error));
     EXPECT_EQ(error, "/nonexistent/kb.json: cannot be opened");
 }
 
@@ -258,8 +251,7 @@ TEST(SimDeviceFileTest, OnlyARegularFileOfSensibleSizeIsRead) {
 }
 
 TEST(SimulateOptionTest, BuildsListedDevices) {
-    const std::string file =
-        WriteTempFile("sim_keyboard_option.json", R"({"versionNumber": 513})");
+    const std::string file = WriteTempFile("sim_keyboard_option.json", R"({"versionNumber": 513})");
     std::vector<std::shared_ptr<SimDevice>> devices;
     std::string error;
     ASSERT_TRUE(BuildSimulatedDevices("keyboard,keyboard:" + file, devices, error)) << error;

@@ -34,8 +34,7 @@ protected:
                 return e.path;
             }
         }
-        ADD_FAILURE() << "no entry for interface " << interfaceNumber << " collection "
-                      << collection;
+        ADD_FAILURE() << "no entry for interface " << interfaceNumber << " collection " << collection;
         return {};
     }
 
@@ -66,10 +65,8 @@ TEST_F(SimHidBackendTest, EnumeratesOneEntryPerTopLevelCollection) {
         const char* markers;
     };
     const Expected expected[] = {
-        {0, 0, 0x01, 0x06, "#vid_320f&pid_506a&mi_00#"},
-        {1, 1, 0x01, 0x06, "#vid_320f&pid_506a&mi_01&col01#"},
-        {1, 2, 0x01, 0x80, "#vid_320f&pid_506a&mi_01&col02#"},
-        {1, 3, 0x0C, 0x01, "#vid_320f&pid_506a&mi_01&col03#"},
+        {0, 0, 0x01, 0x06, "#vid_320f&pid_506a&mi_00#"},         {1, 1, 0x01, 0x06, "#vid_320f&pid_506a&mi_01&col01#"},
+        {1, 2, 0x01, 0x80, "#vid_320f&pid_506a&mi_01&col02#"},   {1, 3, 0x0C, 0x01, "#vid_320f&pid_506a&mi_01&col03#"},
         {1, 4, 0xFF1C, 0x92, "#vid_320f&pid_506a&mi_01&col04#"},
     };
     std::vector<HidInterfaceEntry> entries;
@@ -150,9 +147,8 @@ TEST_F(SimHidBackendTest, OpenRejectsDeniedAndMalformedPaths) {
     EXPECT_TRUE(backend_.IsPresent(path));  // the probe needs no access rights
 
     keyboard_->SetPermissionDenied(false);
-    for (const std::string& bad :
-         {std::string(), std::string("/dev/hidraw0"), path.substr(0, path.rfind('#')),
-          path.substr(0, path.size() - 1) + "Z"}) {
+    for (const std::string& bad : {std::string(), std::string("/dev/hidraw0"), path.substr(0, path.rfind('#')),
+                                   path.substr(0, path.size() - 1) + "Z"}) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(backend_.Open(bad, true, true, error), nullptr);
         EXPECT_EQ(error, HidOpenError::NotFound);
@@ -209,8 +205,7 @@ TEST_F(SimHidBackendTest, InstantTimingTimesOutFiniteReadsAtOnce) {
     std::array<uint8_t, 64> buffer{};
     size_t got = 0;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(node->ReadReport(buffer.data(), buffer.size(), got, 600000),
-              HidIoResult::Timeout);
+    EXPECT_EQ(node->ReadReport(buffer.data(), buffer.size(), got, 600000), HidIoResult::Timeout);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
     EXPECT_EQ(got, 0u);
 }
@@ -233,8 +228,7 @@ struct WakeCase {
     HidIoResult afterwards;  // the next read on the same handle
 };
 
-class SimBlockedReadTest : public SimHidBackendTest,
-                           public ::testing::WithParamInterface<WakeCase> {};
+class SimBlockedReadTest : public SimHidBackendTest, public ::testing::WithParamInterface<WakeCase> {};
 
 TEST_P(SimBlockedReadTest, WakesBlockedReader) {
     backend_.SetInstantTimeouts(true);
@@ -258,18 +252,12 @@ TEST_P(SimBlockedReadTest, WakesBlockedReader) {
 INSTANTIATE_TEST_SUITE_P(
     Wakes, SimBlockedReadTest,
     ::testing::Values(
-        WakeCase{"Abort",
-                 [](SimHidBackend&, SimDeviceId, SimKeyboard&, IHidNode& node) { node.Abort(); },
+        WakeCase{"Abort", [](SimHidBackend&, SimDeviceId, SimKeyboard&, IHidNode& node) { node.Abort(); },
                  HidIoResult::Aborted, HidIoResult::Aborted},
-        WakeCase{"Unplug",
-                 [](SimHidBackend& backend, SimDeviceId id, SimKeyboard&, IHidNode&) {
-                     backend.Unplug(id);
-                 },
+        WakeCase{"Unplug", [](SimHidBackend& backend, SimDeviceId id, SimKeyboard&, IHidNode&) { backend.Unplug(id); },
                  HidIoResult::Failed, HidIoResult::Failed},
         WakeCase{"Report",
-                 [](SimHidBackend&, SimDeviceId, SimKeyboard& keyboard, IHidNode&) {
-                     keyboard.EmitEvent(0x0401);
-                 },
+                 [](SimHidBackend&, SimDeviceId, SimKeyboard& keyboard, IHidNode&) { keyboard.EmitEvent(0x0401); },
                  HidIoResult::Ok, HidIoResult::Ok}),  // the release report follows
     [](const ::testing::TestParamInfo<WakeCase>& param) { return param.param.name; });
 

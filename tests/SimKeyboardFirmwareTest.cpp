@@ -109,8 +109,7 @@ TEST_F(SimKeyboardFirmwareTest, FactoryKeyboardHasItsOwnKeyAndLedOrder) {
         // The program finds a position by the first default entry equal to
         // the key's: that must be this key's position, and no other key may
         // claim it.
-        const auto found =
-            std::find(kDefaultKeyTable.begin(), kDefaultKeyTable.end(), EntryAt(table, j));
+        const auto found = std::find(kDefaultKeyTable.begin(), kDefaultKeyTable.end(), EntryAt(table, j));
         EXPECT_EQ(found - kDefaultKeyTable.begin(), positions[j]);
         EXPECT_EQ(std::count(positions.begin(), positions.end(), positions[j]), 1);
     }
@@ -156,8 +155,7 @@ TEST_F(SimKeyboardFirmwareTest, KeyCountSizesTheKeyTableAndLedMap) {
         const size_t common = std::min<size_t>(n, kSimKeyboardKeys);
         EXPECT_TRUE(std::equal(positions.begin(), positions.begin() + common, factoryOrder.begin()));
         for (size_t j = 0; j < n; ++j) {
-            const auto found =
-                std::find(kDefaultKeyTable.begin(), kDefaultKeyTable.end(), EntryAt(table, j));
+            const auto found = std::find(kDefaultKeyTable.begin(), kDefaultKeyTable.end(), EntryAt(table, j));
             const size_t position = static_cast<size_t>(found - kDefaultKeyTable.begin());
             // Keys past the 126 positions match none.
             EXPECT_EQ(position, j < kKeyboardPositions ? positions[j] : kKeyboardPositions) << j;
@@ -217,8 +215,7 @@ TEST_F(SimKeyboardFirmwareTest, MacroMemoryTakesExactlyItsSize) {
         const std::vector<uint8_t> image = Pattern(size + 1, static_cast<uint8_t>(units));
         EXPECT_EQ(transport_.WriteMacroImage(image.data(), size), result::kSuccess);
         const SimFirmwareMemory memory = keyboard_->Firmware().Memory();
-        EXPECT_TRUE(std::equal(image.begin(), image.begin() + static_cast<long>(size),
-                               memory.macroMemory.begin()));
+        EXPECT_TRUE(std::equal(image.begin(), image.begin() + static_cast<long>(size), memory.macroMemory.begin()));
         // One byte more: the chunk that runs past the end is refused.
         EXPECT_EQ(transport_.WriteMacroImage(image.data(), size + 1), result::kStatusError);
     }
@@ -230,8 +227,7 @@ TEST_F(SimKeyboardFirmwareTest, LightBlockIsTheCustomGroup) {
     const SimFirmwareMemory memory = keyboard_->Firmware().Memory();
     EXPECT_TRUE(std::equal(image.begin(), image.end(), memory.lightBlocks.begin() + 3 * 512));
     EXPECT_EQ(std::count(memory.lightBlocks.begin(), memory.lightBlocks.end(), 0),
-              static_cast<long>(memory.lightBlocks.size() - image.size()) +
-                  std::count(image.begin(), image.end(), 0));
+              static_cast<long>(memory.lightBlocks.size() - image.size()) + std::count(image.begin(), image.end(), 0));
     EXPECT_EQ(transport_.WriteLightBlock(image.data(), image.size(), 7), result::kSuccess);
     EXPECT_EQ(transport_.WriteLightBlock(image.data(), image.size(), 8), result::kStatusError);
 

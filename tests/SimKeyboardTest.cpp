@@ -48,9 +48,7 @@ protected:
         return frame;
     }
 
-    void Send(const Frame& frame) {
-        ASSERT_EQ(node_->WriteReport(frame.data(), frame.size(), 1000), HidIoResult::Ok);
-    }
+    void Send(const Frame& frame) { ASSERT_EQ(node_->WriteReport(frame.data(), frame.size(), 1000), HidIoResult::Ok); }
 
     // The next queued report; nullopt when none (instant timing: no wait).
     std::optional<Frame> Next(HidIoResult* result = nullptr) {
@@ -79,15 +77,15 @@ protected:
             const size_t n = std::min(kFrameMaxPayload, bytes.size() - done);
             const std::vector<uint8_t> page(bytes.begin() + static_cast<long>(done),
                                             bytes.begin() + static_cast<long>(done + n));
-            const Frame answer = Exchange(Request(writeCommand, static_cast<uint8_t>(n),
-                                                  static_cast<uint16_t>(base + done), page));
+            const Frame answer =
+                Exchange(Request(writeCommand, static_cast<uint8_t>(n), static_cast<uint16_t>(base + done), page));
             EXPECT_EQ(answer[7], 0x00) << "write at " << base + done;
         }
         std::vector<uint8_t> read;
         for (size_t done = 0; done < bytes.size(); done += kFrameMaxPayload) {
             const size_t n = std::min(kFrameMaxPayload, bytes.size() - done);
-            const Frame answer = Exchange(
-                Request(readCommand, static_cast<uint8_t>(n), static_cast<uint16_t>(base + done)));
+            const Frame answer =
+                Exchange(Request(readCommand, static_cast<uint8_t>(n), static_cast<uint16_t>(base + done)));
             EXPECT_EQ(answer[3], readCommand);
             EXPECT_EQ(answer[4], n);
             EXPECT_EQ(FrameOffset(answer.data()), base + done);
@@ -128,8 +126,7 @@ TEST_F(SimKeyboardTest, KeyTableRoundTripLeavesTheLedMapAlone) {
     EXPECT_TRUE(std::equal(leds.begin() + 56, leds.end(), map.begin() + kFramePayloadOffset));
     // Past the last key, and past block 0 for writes.
     EXPECT_EQ(Exchange(Request(command::kReadLedMap, 9, 100))[7], kStatusError);
-    EXPECT_EQ(Exchange(Request(command::kWriteKeyTable, 8, 512, Pattern(8, 1)))[7],
-              kStatusError);
+    EXPECT_EQ(Exchange(Request(command::kWriteKeyTable, 8, 512, Pattern(8, 1)))[7], kStatusError);
 }
 
 // Frames the firmware refuses with status 0xFF, echoing the command.
@@ -144,8 +141,7 @@ Frame CorruptChecksum() {
     return f;
 }
 
-class SimRefusedFrameTest : public SimKeyboardTest,
-                            public ::testing::WithParamInterface<RefusedCase> {};
+class SimRefusedFrameTest : public SimKeyboardTest, public ::testing::WithParamInterface<RefusedCase> {};
 
 TEST_P(SimRefusedFrameTest, AnswersStatusError) {
     const SimFirmwareMemory before = keyboard_->Firmware().Memory();
@@ -159,16 +155,15 @@ TEST_P(SimRefusedFrameTest, AnswersStatusError) {
 
 INSTANTIATE_TEST_SUITE_P(
     Frames, SimRefusedFrameTest,
-    ::testing::Values(
-        RefusedCase{"BadChecksum", CorruptChecksum()},
-        RefusedCase{"UnknownCommand", MakeFrame(0x40, 0, 0)},
-        RefusedCase{"ReadPastDataEnd", MakeFrame(command::kReadData, 8, 4092)},
-        RefusedCase{"WritePastDataEnd", MakeFrame(command::kWriteData, 8, 4092)},
-        RefusedCase{"LengthOverPayload", MakeFrame(command::kReadData, 57, 0)},
-        RefusedCase{"InfoBlockPastEnd", MakeFrame(command::kReadInfoBlock, 8, 30)},
-        RefusedCase{"LightBlockPastLast", MakeFrame(command::kWriteLightBlock, 8, 8 * 512)},
-        RefusedCase{"MacroPastMemory", MakeFrame(command::kWriteMacroImage, 8, 2044)},
-        RefusedCase{"StreamPastLastLed", MakeFrame(command::kStreamLightFrame, 3, 3 * 108)}),
+    ::testing::Values(RefusedCase{"BadChecksum", CorruptChecksum()},
+                      RefusedCase{"UnknownCommand", MakeFrame(0x40, 0, 0)},
+                      RefusedCase{"ReadPastDataEnd", MakeFrame(command::kReadData, 8, 4092)},
+                      RefusedCase{"WritePastDataEnd", MakeFrame(command::kWriteData, 8, 4092)},
+                      RefusedCase{"LengthOverPayload", MakeFrame(command::kReadData, 57, 0)},
+                      RefusedCase{"InfoBlockPastEnd", MakeFrame(command::kReadInfoBlock, 8, 30)},
+                      RefusedCase{"LightBlockPastLast", MakeFrame(command::kWriteLightBlock, 8, 8 * 512)},
+                      RefusedCase{"MacroPastMemory", MakeFrame(command::kWriteMacroImage, 8, 2044)},
+                      RefusedCase{"StreamPastLastLed", MakeFrame(command::kStreamLightFrame, 3, 3 * 108)}),
     [](const ::testing::TestParamInfo<RefusedCase>& param) { return param.param.name; });
 
 TEST_F(SimKeyboardTest, WritesLandInTheirOwnAreas) {
@@ -180,10 +175,8 @@ TEST_F(SimKeyboardTest, WritesLandInTheirOwnAreas) {
     const Case cases[] = {
         {command::kWriteLightBlock, 2 * 512 + 10,
          [](const SimFirmwareMemory& m) { return m.lightBlocks.data() + 2 * 512 + 10; }},
-        {command::kWriteMacroImage, 100,
-         [](const SimFirmwareMemory& m) { return m.macroMemory.data() + 100; }},
-        {command::kWriteBuffer, 200,
-         [](const SimFirmwareMemory& m) { return m.block23.data() + 200; }},
+        {command::kWriteMacroImage, 100, [](const SimFirmwareMemory& m) { return m.macroMemory.data() + 100; }},
+        {command::kWriteBuffer, 200, [](const SimFirmwareMemory& m) { return m.block23.data() + 200; }},
     };
     uint8_t seed = 1;
     for (const Case& c : cases) {
@@ -210,8 +203,8 @@ TEST_F(SimKeyboardTest, StreamKeepsTheLastFrame) {
 }
 
 TEST_F(SimKeyboardTest, AcknowledgesSessionAndControlCommands) {
-    for (uint8_t c : {command::kBeginSession, command::kEndSession, command::kHandLightsToDevice,
-                      command::kTakeLightControl}) {
+    for (uint8_t c :
+         {command::kBeginSession, command::kEndSession, command::kHandLightsToDevice, command::kTakeLightControl}) {
         const Frame answer = Exchange(MakeFrame(c, 0, 0));
         EXPECT_EQ(answer[3], c);
         EXPECT_EQ(answer[7], 0x00);
@@ -225,8 +218,7 @@ TEST_F(SimKeyboardTest, PowerRecordInfoBlockAndLink) {
     });
     const Frame power = Exchange(MakeFrame(command::kReadPowerStatus, 0, 0));
     EXPECT_EQ(power[4], 6);
-    EXPECT_EQ((std::vector<uint8_t>(power.begin() + 8, power.begin() + 14)),
-              (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ((std::vector<uint8_t>(power.begin() + 8, power.begin() + 14)), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
     EXPECT_EQ(Exchange(MakeFrame(command::kReadInfoBlock, 2, 32))[9], 0x5A);
 
     EXPECT_EQ(Exchange(MakeFrame(command::kQueryReceiverLink, 0, 0))[8], 0xFF);

@@ -103,7 +103,8 @@ TEST_F(StoreCommandsTest, ListingAndExportingLeaveTheFolderAsItWas) {
     ASSERT_EQ(Ivractl("profile add").status, 0);
     ASSERT_EQ(Ivractl("macro add").status, 0);
     const auto before = testing::Snapshot(Keyboard());
-    const std::vector<std::string> verbs = {"profile list", "profile export '" + (folder.Root() / "b.json").string() + "'",
+    const std::vector<std::string> verbs = {"profile list",
+                                            "profile export '" + (folder.Root() / "b.json").string() + "'",
                                             "macro list", "--json macro list"};
     for (const std::string& args : verbs) {
         EXPECT_EQ(Ivractl(args).status, 0) << args;

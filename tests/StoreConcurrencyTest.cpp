@@ -42,7 +42,7 @@ struct WorkerReport {
 class StoreConcurrencyTest : public ::testing::Test {
 protected:
     ProfileStore MakeStore(std::chrono::milliseconds wait = FolderLock::kDefaultWait) const {
-        ProfileStoreSetup setup {folder.Data(), folder.Defaults(), 1};
+        ProfileStoreSetup setup{folder.Data(), folder.Defaults(), 1};
         setup.lockWait = wait;
         return ProfileStore(setup);
     }
@@ -115,8 +115,9 @@ protected:
             profile["profilename"] = "imported";
             profile["profileUUID"] = "anything";
             ASSERT_TRUE(WriteJson(folder.Root() / ("import-" + std::to_string(worker) + ".json"), profile));
-            ASSERT_TRUE(WriteFileAtomically(folder.Root() / ("import-" + std::to_string(worker) + ".mac"),
-                                            R"({"Events": [{"Type": 10, "Button": 4, "Action": "down", "Delay": "5"}]})"));
+            ASSERT_TRUE(
+                WriteFileAtomically(folder.Root() / ("import-" + std::to_string(worker) + ".mac"),
+                                    R"({"Events": [{"Type": 10, "Button": 4, "Action": "down", "Delay": "5"}]})"));
         }
     }
 

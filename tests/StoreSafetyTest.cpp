@@ -40,7 +40,7 @@ constexpr int kMacroKey = 0x70;  // assignment type of a key that runs a macro
 class StoreSafetyTest : public ::testing::Test {
 protected:
     ProfileStore MakeStore(std::chrono::milliseconds wait = FolderLock::kDefaultWait) const {
-        ProfileStoreSetup setup {folder.Data(), folder.Defaults(), 1};
+        ProfileStoreSetup setup{folder.Data(), folder.Defaults(), 1};
         setup.lockWait = wait;
         return ProfileStore(setup);
     }

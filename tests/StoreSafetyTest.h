@@ -31,7 +31,7 @@ public:
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
 private:
-    rlimit old_ {};
+    rlimit old_{};
     sighandler_t oldHandler_ = SIG_DFL;
 };
 
@@ -44,8 +44,9 @@ inline FolderSnapshot Snapshot(const std::filesystem::path& folder) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         struct stat info {};
         ::lstat(entry.path().c_str(), &info);
-        snapshot[entry.path().filename().string()] = {
-            info.st_ino, info.st_size, static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec};
+        snapshot[entry.path().filename().string()] = {info.st_ino, info.st_size,
+                                                      static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL +
+                                                          info.st_mtim.tv_nsec};
     }
     return snapshot;
 }

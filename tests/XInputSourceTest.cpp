@@ -22,10 +22,14 @@ TEST(XInputSource, RawKeysAndButtonsBecomeInputEvents) {
         bool taken;
         MouseButton as;
     };
-    const Case cases[] = {{1, true, MouseButton::kLeft},  {2, true, MouseButton::kMiddle},
-                          {3, true, MouseButton::kRight}, {4, false, {}},
-                          {7, false, {}},                 {8, true, MouseButton::kBack},
-                          {9, true, MouseButton::kForward}, {10, false, {}}};
+    const Case cases[] = {{1, true, MouseButton::kLeft},
+                          {2, true, MouseButton::kMiddle},
+                          {3, true, MouseButton::kRight},
+                          {4, false, {}},
+                          {7, false, {}},
+                          {8, true, MouseButton::kBack},
+                          {9, true, MouseButton::kForward},
+                          {10, false, {}}};
     for (const Case& c : cases) {
         const auto event = XInputSource::TranslateButton(c.button, false);
         ASSERT_EQ(event.has_value(), c.taken) << c.button;

@@ -93,8 +93,7 @@ int main(int argc, char** argv) {
     QString styleError;
     app.setStyleSheet(ivra::dui::LoadSkinStyleSheet(skinFolder, &styleError));
 
-    const ivra::CatalogueLoad catalogue =
-        ivra::LoadDeviceCatalogue(ivra::ProgramFolder(), ivra::UserConfigFolder());
+    const ivra::CatalogueLoad catalogue = ivra::LoadDeviceCatalogue(ivra::ProgramFolder(), ivra::UserConfigFolder());
     for (const std::string& line : catalogue.errors) ivra::DebugLine("catalogue: " + line);
     ivra::shell::MainWnd window(*backend, catalogue.catalogue);
     QString error;

@@ -12,9 +12,7 @@
 namespace ivra::cli {
 
 CommandContext::CommandContext(GlobalOptions options, std::ostream& out, std::ostream& err)
-    : options_(std::move(options)),
-      out_(out),
-      err_(err),
+    : options_(std::move(options)), out_(out), err_(err),
       catalogue_(LoadDeviceCatalogue(ProgramFolder(), UserConfigFolder())) {
     for (const std::string& error : catalogue_.errors) err_ << "ivractl: catalogue: " << error << "\n";
 }
@@ -27,8 +25,7 @@ IHidBackend* CommandContext::Backend() {
         // The roots can be moved for tests and for running inside a container.
         const char* sysRoot = std::getenv("IVRA_SYSFS_ROOT");
         const char* devRoot = std::getenv("IVRA_DEV_ROOT");
-        backend_ = std::make_shared<LinuxHidBackend>(sysRoot ? sysRoot : "/sys",
-                                                     devRoot ? devRoot : "/dev");
+        backend_ = std::make_shared<LinuxHidBackend>(sysRoot ? sysRoot : "/sys", devRoot ? devRoot : "/dev");
         return backend_.get();
     }
     std::string error;

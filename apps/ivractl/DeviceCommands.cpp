@@ -13,21 +13,20 @@
 namespace ivra::cli {
 namespace {
 
-constexpr const char* kDeviceHelp =
-    "Usage: ivractl device VERB\n"
-    "\n"
-    "  list   every present HID collection that the catalogue serves: slot index,\n"
-    "         kind, vendor and product id, interface, collection, usage page and\n"
-    "         usage, path\n"
-    "  info   for each served command collection: begin a session, read the\n"
-    "         34-byte information block, end the session, and print the block\n"
-    "  udev-rule  print the udev rule that gives the user of the active seat\n"
-    "         access to the devices of the catalogue in use (install it as\n"
-    "         /etc/udev/rules.d/70-ivra-wireless-manager.rules)\n"
-    "  watch  print devices arriving and leaving, link changes and device events\n"
-    "         as they happen, until Ctrl+C (device watch --help)\n"
-    "\n"
-    "--kind NAME limits both to one kind of device; --simulate uses simulated ones.\n";
+constexpr const char* kDeviceHelp = "Usage: ivractl device VERB\n"
+                                    "\n"
+                                    "  list   every present HID collection that the catalogue serves: slot index,\n"
+                                    "         kind, vendor and product id, interface, collection, usage page and\n"
+                                    "         usage, path\n"
+                                    "  info   for each served command collection: begin a session, read the\n"
+                                    "         34-byte information block, end the session, and print the block\n"
+                                    "  udev-rule  print the udev rule that gives the user of the active seat\n"
+                                    "         access to the devices of the catalogue in use (install it as\n"
+                                    "         /etc/udev/rules.d/70-ivra-wireless-manager.rules)\n"
+                                    "  watch  print devices arriving and leaving, link changes and device events\n"
+                                    "         as they happen, until Ctrl+C (device watch --help)\n"
+                                    "\n"
+                                    "--kind NAME limits both to one kind of device; --simulate uses simulated ones.\n";
 
 struct ServedCollection {
     HidInterfaceEntry entry;
@@ -54,9 +53,9 @@ bool FindServed(CommandContext& context, std::vector<ServedCollection>& served, 
     seen = entries.size();
     const DeviceCatalogue& catalogue = context.Catalogue();
     for (HidInterfaceEntry& entry : entries) {
-        const int row = catalogue.FindSlotRowByUsage(
-            entry.attributes.vendorId, entry.attributes.productId, entry.collectionNumber,
-            entry.interfaceNumber, entry.usagePage, entry.usage);
+        const int row =
+            catalogue.FindSlotRowByUsage(entry.attributes.vendorId, entry.attributes.productId, entry.collectionNumber,
+                                         entry.interfaceNumber, entry.usagePage, entry.usage);
         if (row < 0) continue;
         ServedCollection item;
         item.slotRow = row;
@@ -73,8 +72,7 @@ bool FindServed(CommandContext& context, std::vector<ServedCollection>& served, 
 void SayNoDevice(CommandContext& context, size_t seen) {
     context.Out() << "No supported device found";
     if (!context.Options().kind.empty()) context.Out() << " of kind " << context.Options().kind;
-    context.Out() << " (" << seen << " HID collection" << (seen == 1 ? "" : "s")
-                  << " present, none of them served).\n";
+    context.Out() << " (" << seen << " HID collection" << (seen == 1 ? "" : "s") << " present, none of them served).\n";
 }
 
 int ListDevices(CommandContext& context) {
@@ -110,13 +108,10 @@ int ListDevices(CommandContext& context) {
     for (const ServedCollection& item : served) {
         context.Out() << "slot " << item.slotRow << "  " << KindName(item.slot->kind)
                       << (item.kindName.empty() ? "" : " (" + item.kindName + ")") << "  "
-                      << Hex(item.entry.attributes.vendorId, 4) << ":"
-                      << Hex(item.entry.attributes.productId, 4) << "  interface "
-                      << item.entry.interfaceNumber << "  collection "
-                      << item.entry.collectionNumber << "  usage "
-                      << Hex(item.entry.usagePage, 4) << ":" << Hex(item.entry.usage, 4) << "  "
-                      << (item.slot->role == kRoleEvent ? "event" : "command") << "  "
-                      << item.entry.path << "\n";
+                      << Hex(item.entry.attributes.vendorId, 4) << ":" << Hex(item.entry.attributes.productId, 4)
+                      << "  interface " << item.entry.interfaceNumber << "  collection " << item.entry.collectionNumber
+                      << "  usage " << Hex(item.entry.usagePage, 4) << ":" << Hex(item.entry.usage, 4) << "  "
+                      << (item.slot->role == kRoleEvent ? "event" : "command") << "  " << item.entry.path << "\n";
     }
     return kExitDone;
 }
@@ -144,8 +139,7 @@ int ReadInfo(CommandContext& context, const ServedCollection& item, Json::Value&
     }
     if (readCode != result::kSuccess || code != result::kSuccess) {
         const int failed = readCode != result::kSuccess ? readCode : code;
-        context.Err() << "ivractl: " << item.entry.path << ": " << DescribeResult(failed) << " ("
-                      << failed << ")\n";
+        context.Err() << "ivractl: " << item.entry.path << ": " << DescribeResult(failed) << " (" << failed << ")\n";
         return kExitFailed;
     }
     std::string hex;
@@ -207,8 +201,7 @@ int RunDeviceCommand(CommandContext& context, const std::vector<std::string>& ar
         return RunDeviceWatch(context, std::vector<std::string>(args.begin() + 1, args.end()));
     }
     if (args.size() > 1) {
-        return UsageError(context, "device " + args[0] + ": unexpected argument \"" + args[1] + "\"",
-                          kDeviceHelp);
+        return UsageError(context, "device " + args[0] + ": unexpected argument \"" + args[1] + "\"", kDeviceHelp);
     }
     if (args[0] == "list") return ListDevices(context);
     if (args[0] == "udev-rule") {

@@ -23,17 +23,16 @@
 namespace ivra::cli {
 namespace {
 
-constexpr const char* kWatchHelp =
-    "Usage: ivractl device watch [--lights] [--for-ms N]\n"
-    "\n"
-    "Watches for supported devices arriving and leaving (one scan every 100 ms) and\n"
-    "prints what happens: slots bound and released, entries shown and hidden,\n"
-    "cable/receiver switches, receiver link changes, synchronisation and device\n"
-    "events. Runs until Ctrl+C (SIGINT) or SIGTERM.\n"
-    "\n"
-    "  --lights     let the program drive the lights (off by default, so watching\n"
-    "               runs no light thread and streams no light frames)\n"
-    "  --for-ms N   stop by itself after N milliseconds\n";
+constexpr const char* kWatchHelp = "Usage: ivractl device watch [--lights] [--for-ms N]\n"
+                                   "\n"
+                                   "Watches for supported devices arriving and leaving (one scan every 100 ms) and\n"
+                                   "prints what happens: slots bound and released, entries shown and hidden,\n"
+                                   "cable/receiver switches, receiver link changes, synchronisation and device\n"
+                                   "events. Runs until Ctrl+C (SIGINT) or SIGTERM.\n"
+                                   "\n"
+                                   "  --lights     let the program drive the lights (off by default, so watching\n"
+                                   "               runs no light thread and streams no light frames)\n"
+                                   "  --for-ms N   stop by itself after N milliseconds\n";
 
 std::string Hex4(unsigned value) {
     char text[8];
@@ -47,9 +46,8 @@ public:
         : out_(out), catalogue_(catalogue), start_(std::chrono::steady_clock::now()) {}
 
     void Line(const std::string& text) {
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::steady_clock::now() - start_)
-                            .count();
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_).count();
         char stamp[24];
         std::snprintf(stamp, sizeof stamp, "[%7lld ms] ", static_cast<long long>(ms));
         std::lock_guard<std::mutex> lock(mutex_);
@@ -59,9 +57,7 @@ public:
     void OnSlotBound(int index, const DeviceSlot& slot) override {
         Line("arrived  " + SlotText(index, slot) + " " + slot.path);
     }
-    void OnSlotReleased(int index, const DeviceSlot& slot) override {
-        Line("removed  " + SlotText(index, slot));
-    }
+    void OnSlotReleased(int index, const DeviceSlot& slot) override { Line("removed  " + SlotText(index, slot)); }
     void OnEntryChanged(const SelectorEntry& entry, bool shown, bool selected) override {
         Line(std::string(shown ? "shown    " : "hidden   ") + entry.Device().kindName +
              (shown && selected ? " (selected)" : ""));
@@ -72,34 +68,29 @@ public:
     void OnLinkState(const SelectorEntry& entry, bool linked) override {
         Line("link     " + entry.Device().kindName + (linked ? " linked" : " lost"));
     }
-    void OnSynchronised(const SelectorEntry& entry) override {
-        Line("synced   " + entry.Device().kindName);
-    }
+    void OnSynchronised(const SelectorEntry& entry) override { Line("synced   " + entry.Device().kindName); }
     void OnCableSwitch(const KestrelUSBDevice& device, bool toCable, bool ok) override {
         Line("switch   " + device.kindName + (toCable ? " to cable" : " to receiver") +
              (ok ? "" : " FAILED (the device stays closed)"));
     }
     void OnAccessDenied(const DeviceSlot& candidate) override {
-        Line("denied   " + Hex4(candidate.vendorId) + ":" + Hex4(candidate.productId) +
-             " interface " + std::to_string(candidate.interfaceNumber) + " collection " +
-             std::to_string(candidate.collectionNumber) + " (" + candidate.path +
+        Line("denied   " + Hex4(candidate.vendorId) + ":" + Hex4(candidate.productId) + " interface " +
+             std::to_string(candidate.interfaceNumber) + " collection " + std::to_string(candidate.collectionNumber) +
+             " (" + candidate.path +
              "): permission denied. The device is not shown until you may open it: "
              "install udev/70-ivra-wireless-manager.rules as README.md describes, then "
              "unplug and plug the device in again.");
     }
     void OnDeviceEvent(const KestrelUSBDevice& device, uint16_t code, bool receiver) override {
-        Line("event    " + device.kindName + " 0x" + Hex4(code) +
-             (receiver ? " (receiver)" : " (cable)"));
+        Line("event    " + device.kindName + " 0x" + Hex4(code) + (receiver ? " (receiver)" : " (cable)"));
     }
 
 private:
     std::string SlotText(int index, const DeviceSlot& slot) const {
         const int option = catalogue_.OptionRowForSlot(index);
-        const std::string name =
-            option >= 0 ? catalogue_.Options()[static_cast<size_t>(option)].kindName : "?";
+        const std::string name = option >= 0 ? catalogue_.Options()[static_cast<size_t>(option)].kindName : "?";
         return "slot " + std::to_string(index) + " " + name + " " +
-               (IsReceiverKind(slot.kind) ? "receiver " : "cable ") +
-               (slot.role == kRoleEvent ? "events" : "commands");
+               (IsReceiverKind(slot.kind) ? "receiver " : "cable ") + (slot.role == kRoleEvent ? "events" : "commands");
     }
 
     std::mutex mutex_;
@@ -128,8 +119,7 @@ int RunDeviceWatch(CommandContext& context, const std::vector<std::string>& args
             }
             if (forMs < 0) return UsageError(context, "device watch: --for-ms takes a number", kWatchHelp);
         } else {
-            return UsageError(context, "device watch: unexpected argument \"" + args[i] + "\"",
-                              kWatchHelp);
+            return UsageError(context, "device watch: unexpected argument \"" + args[i] + "\"", kWatchHelp);
         }
     }
 
@@ -162,8 +152,7 @@ int RunDeviceWatch(CommandContext& context, const std::vector<std::string>& args
         model.SetObserver(&printer);
         model.BuildPages();
         for (const DeviceModel::Page& page : model.Pages()) page.device->lightControlEnabled = lights;
-        printer.Line("watching " + std::to_string(model.Pages().size()) +
-                     " device page(s); Ctrl+C to stop");
+        printer.Line("watching " + std::to_string(model.Pages().size()) + " device page(s); Ctrl+C to stop");
 
         std::jthread loopThread([&loop](std::stop_token stop) { loop.Run(stop); });
         std::unique_ptr<sim::SimScriptRunner> runner;

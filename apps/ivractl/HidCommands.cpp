@@ -13,22 +13,21 @@
 namespace ivra::cli {
 namespace {
 
-constexpr const char* kHidHelp =
-    "Usage: ivractl hid VERB\n"
-    "\n"
-    "  list        every HID node (hidraw, or the simulated ones with --simulate):\n"
-    "              vendor and product id, interface, and each top-level collection\n"
-    "              with its number, usage page and usage - what a catalogue row of an\n"
-    "              unknown device needs. With --json: {\"nodes\":[{\"node\":PATH,\n"
-    "              \"vendorId\":N,\"productId\":N,\"interface\":N,\"collections\":\n"
-    "              [{\"collection\":N,\"usagePage\":N,\"usage\":N}]}]}\n"
-    "  parse FILE  a report descriptor, as follows.\n"
-    "\n"
-    "Parses a HID report descriptor (hex text such as \"05 01 09 06 ...\", or the raw\n"
-    "bytes) and prints its top-level collections with the report ids and byte lengths\n"
-    "of each report kind (lengths count the report id byte; id 0 = unnumbered).\n"
-    "With --json: {\"collections\":[{\"index\":N,\"usagePage\":N,\"usage\":N,\n"
-    "\"input\":[{\"id\":N,\"bytes\":N}],\"output\":[...],\"feature\":[...]}]}\n";
+constexpr const char* kHidHelp = "Usage: ivractl hid VERB\n"
+                                 "\n"
+                                 "  list        every HID node (hidraw, or the simulated ones with --simulate):\n"
+                                 "              vendor and product id, interface, and each top-level collection\n"
+                                 "              with its number, usage page and usage - what a catalogue row of an\n"
+                                 "              unknown device needs. With --json: {\"nodes\":[{\"node\":PATH,\n"
+                                 "              \"vendorId\":N,\"productId\":N,\"interface\":N,\"collections\":\n"
+                                 "              [{\"collection\":N,\"usagePage\":N,\"usage\":N}]}]}\n"
+                                 "  parse FILE  a report descriptor, as follows.\n"
+                                 "\n"
+                                 "Parses a HID report descriptor (hex text such as \"05 01 09 06 ...\", or the raw\n"
+                                 "bytes) and prints its top-level collections with the report ids and byte lengths\n"
+                                 "of each report kind (lengths count the report id byte; id 0 = unnumbered).\n"
+                                 "With --json: {\"collections\":[{\"index\":N,\"usagePage\":N,\"usage\":N,\n"
+                                 "\"input\":[{\"id\":N,\"bytes\":N}],\"output\":[...],\"feature\":[...]}]}\n";
 
 constexpr size_t kMaxDescriptorFile = 1 << 20;
 
@@ -97,8 +96,8 @@ void PrintText(std::ostream& out, const HidReportDescriptor& descriptor) {
             out << "  " << kKindNames[k] << ":";
             if (reports.empty()) out << " none";
             for (size_t r = 0; r < reports.size(); ++r) {
-                out << (r == 0 ? " " : ", ") << "id " << unsigned(reports[r].id) << " ("
-                    << reports[r].bytes << " bytes)";
+                out << (r == 0 ? " " : ", ") << "id " << unsigned(reports[r].id) << " (" << reports[r].bytes
+                    << " bytes)";
             }
             out << "\n";
         }
@@ -129,7 +128,9 @@ void PrintJson(std::ostream& out, const HidReportDescriptor& descriptor) {
 }
 
 // The node part of an entry's path: what stands before the markers.
-std::string NodeOf(const std::string& path) { return path.substr(0, path.find('#')); }
+std::string NodeOf(const std::string& path) {
+    return path.substr(0, path.find('#'));
+}
 
 std::string Hex4(unsigned value) {
     char text[8];
@@ -182,8 +183,8 @@ int ListNodes(CommandContext& context) {
         context.Out() << node << "  " << Hex4(first.attributes.vendorId) << ":" << Hex4(first.attributes.productId)
                       << "  interface " << first.interfaceNumber << "\n";
         for (const HidInterfaceEntry* entry : byNode[node]) {
-            context.Out() << "  collection " << entry->collectionNumber << "  usage page 0x"
-                          << Hex4(entry->usagePage) << "  usage 0x" << Hex4(entry->usage) << "\n";
+            context.Out() << "  collection " << entry->collectionNumber << "  usage page 0x" << Hex4(entry->usagePage)
+                          << "  usage 0x" << Hex4(entry->usage) << "\n";
         }
     }
     return kExitDone;
@@ -212,8 +213,7 @@ int RunHidCommand(CommandContext& context, const std::vector<std::string>& args)
     }
     HidReportDescriptor descriptor;
     if (!ParseReportDescriptor(bytes.data(), bytes.size(), descriptor, &error)) {
-        context.Err() << "ivractl: " << args[1] << ": not a valid report descriptor: " << error
-                      << "\n";
+        context.Err() << "ivractl: " << args[1] << ": not a valid report descriptor: " << error << "\n";
         return kExitFailed;
     }
     if (context.Options().json) {

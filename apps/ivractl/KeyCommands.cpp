@@ -24,16 +24,15 @@
 namespace ivra::cli {
 namespace {
 
-constexpr const char* kKeyHelp =
-    "Usage: ivractl [--kind NAME] [--data-dir DIR] [--json] key VERB ARGUMENT\n"
-    "\n"
-    "  name HEX       the assignment's name in English (--json adds the language keys)\n"
-    "  decode INT     the three bytes of an assignment integer from a profile file\n"
-    "  encode HEX     the integer a profile file keeps for the three bytes\n"
-    "\n"
-    "HEX is the three bytes type, byte 1, byte 2: \"100100\", \"0x100100\" or\n"
-    "\"10 01 00\". The kind (default keyboard) selects the keyboard or mouse naming\n"
-    "and the macro list that names macro keys (types 70 and 71).\n";
+constexpr const char* kKeyHelp = "Usage: ivractl [--kind NAME] [--data-dir DIR] [--json] key VERB ARGUMENT\n"
+                                 "\n"
+                                 "  name HEX       the assignment's name in English (--json adds the language keys)\n"
+                                 "  decode INT     the three bytes of an assignment integer from a profile file\n"
+                                 "  encode HEX     the integer a profile file keeps for the three bytes\n"
+                                 "\n"
+                                 "HEX is the three bytes type, byte 1, byte 2: \"100100\", \"0x100100\" or\n"
+                                 "\"10 01 00\". The kind (default keyboard) selects the keyboard or mouse naming\n"
+                                 "and the macro list that names macro keys (types 70 and 71).\n";
 
 constexpr int kLargestAssignment = 0xFFFFFF;
 
@@ -71,8 +70,7 @@ Json::Value AssignmentJson(Assignment assignment) {
 // The kind's macro names, for naming macro keys.
 std::vector<std::string> MacroNames(CommandContext& context, const std::string& kindName) {
     std::string error;
-    const std::filesystem::path folder =
-        EnsureKindDataFolder(UserDataRoot(context.Options().dataDir), kindName, error);
+    const std::filesystem::path folder = EnsureKindDataFolder(UserDataRoot(context.Options().dataDir), kindName, error);
     if (folder.empty()) {
         context.Err() << "ivractl: " << error << "\n";
         return {};
@@ -131,7 +129,7 @@ std::optional<Assignment> ParseAssignmentHex(std::string_view text) {
         start = end + 1;
     }
     if (bytes.size() != 3) return std::nullopt;
-    return Assignment {static_cast<uint8_t>(bytes[0]), static_cast<uint8_t>(bytes[1]), static_cast<uint8_t>(bytes[2])};
+    return Assignment{static_cast<uint8_t>(bytes[0]), static_cast<uint8_t>(bytes[1]), static_cast<uint8_t>(bytes[2])};
 }
 
 int RunKeyCommand(CommandContext& context, const std::vector<std::string>& args) {

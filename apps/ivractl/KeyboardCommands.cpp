@@ -25,38 +25,36 @@ namespace ivra::cli {
 
 namespace {
 
-constexpr const char* kLightHelp =
-    "Usage: ivractl [--simulate keyboard] light VERB [options]\n"
-    "\n"
-    "  show                the keyboard's light record (from its profile)\n"
-    "  set OPTIONS         change it, save the profile and write the keyboard:\n"
-    "    --effect N        effect index (see \"light show\" for the list)\n"
-    "    --brightness N    0..4\n"
-    "    --speed N         0..4 (4 fastest)\n"
-    "    --direction N     1 = first direction, 0 = second\n"
-    "    --multicolour N   1 = colours from the hue wheel, 0 = the fixed colour\n"
-    "    --colour RRGGBB   the fixed colour\n"
-    "    --preset N        colour preset 0..3\n"
-    "    --group N         custom colour group 0..127\n"
-    "  preview [--frames N] [--effect N]\n"
-    "                      print the colour buffer step by step as the effect\n"
-    "                      engine computes it\n"
-    "  stream [--effect N] [--for-ms N]\n"
-    "                      stream the effect to the keyboard and print the frames\n"
-    "                      sent and dropped per second\n";
+constexpr const char* kLightHelp = "Usage: ivractl [--simulate keyboard] light VERB [options]\n"
+                                   "\n"
+                                   "  show                the keyboard's light record (from its profile)\n"
+                                   "  set OPTIONS         change it, save the profile and write the keyboard:\n"
+                                   "    --effect N        effect index (see \"light show\" for the list)\n"
+                                   "    --brightness N    0..4\n"
+                                   "    --speed N         0..4 (4 fastest)\n"
+                                   "    --direction N     1 = first direction, 0 = second\n"
+                                   "    --multicolour N   1 = colours from the hue wheel, 0 = the fixed colour\n"
+                                   "    --colour RRGGBB   the fixed colour\n"
+                                   "    --preset N        colour preset 0..3\n"
+                                   "    --group N         custom colour group 0..127\n"
+                                   "  preview [--frames N] [--effect N]\n"
+                                   "                      print the colour buffer step by step as the effect\n"
+                                   "                      engine computes it\n"
+                                   "  stream [--effect N] [--for-ms N]\n"
+                                   "                      stream the effect to the keyboard and print the frames\n"
+                                   "                      sent and dropped per second\n";
 
-constexpr const char* kSettingsHelp =
-    "Usage: ivractl [--simulate keyboard] settings VERB [options]\n"
-    "\n"
-    "  show                the keyboard's system settings (from its profile)\n"
-    "  set OPTIONS         change them and save the profile; the switches and the\n"
-    "                      report rate are also written to the keyboard:\n"
-    "    --repeat N        repeat rate (profile only)\n"
-    "    --delay N         repeat delay 0..3 = 250..1000 ms (profile only)\n"
-    "    --winlock 0|1     Windows-key lock\n"
-    "    --wflag 0|1       W switch\n"
-    "    --key6 0|1        6-key switch\n"
-    "    --rate N          report rate choice 0..3\n";
+constexpr const char* kSettingsHelp = "Usage: ivractl [--simulate keyboard] settings VERB [options]\n"
+                                      "\n"
+                                      "  show                the keyboard's system settings (from its profile)\n"
+                                      "  set OPTIONS         change them and save the profile; the switches and the\n"
+                                      "                      report rate are also written to the keyboard:\n"
+                                      "    --repeat N        repeat rate (profile only)\n"
+                                      "    --delay N         repeat delay 0..3 = 250..1000 ms (profile only)\n"
+                                      "    --winlock 0|1     Windows-key lock\n"
+                                      "    --wflag 0|1       W switch\n"
+                                      "    --key6 0|1        6-key switch\n"
+                                      "    --rate N          report rate choice 0..3\n";
 
 std::optional<long> ParseNumber(const std::string& text, int base = 10) {
     long value = 0;
@@ -242,9 +240,12 @@ int ReadBack(CommandContext& context) {
 bool ParseLightOptions(const std::vector<std::string>& args, LightInfo& light, std::string& error) {
     namespace info = light::info;
     static const std::map<std::string, std::pair<size_t, long>> kFields = {
-        {"--effect", {info::kSelectItem, 255}}, {"--brightness", {info::kLight, 4}},
-        {"--speed", {info::kSpeed, 4}},         {"--direction", {info::kFx, 1}},
-        {"--multicolour", {info::kMultiColor, 1}}, {"--preset", {info::kZZCCLedMode, 3}},
+        {"--effect", {info::kSelectItem, 255}},
+        {"--brightness", {info::kLight, 4}},
+        {"--speed", {info::kSpeed, 4}},
+        {"--direction", {info::kFx, 1}},
+        {"--multicolour", {info::kMultiColor, 1}},
+        {"--preset", {info::kZZCCLedMode, 3}},
         {"--group", {info::kCustomGroup, 127}},
     };
     if (args.empty()) {
@@ -355,9 +356,15 @@ bool ParsePosition(const std::string& text, int& position) {
 
 }  // namespace
 
-int RunDeviceSync(CommandContext& context) { return Sync(context); }
-int RunDeviceReadBack(CommandContext& context) { return ReadBack(context); }
-int RunLightCommand(CommandContext& context, const std::vector<std::string>& args) { return Light(context, args); }
+int RunDeviceSync(CommandContext& context) {
+    return Sync(context);
+}
+int RunDeviceReadBack(CommandContext& context) {
+    return ReadBack(context);
+}
+int RunLightCommand(CommandContext& context, const std::vector<std::string>& args) {
+    return Light(context, args);
+}
 
 int RunKeyboardKeyVerb(CommandContext& context, const std::vector<std::string>& args, const char* help) {
     const std::string& verb = args[0];
@@ -392,7 +399,7 @@ int RunKeyboardKeyVerb(CommandContext& context, const std::vector<std::string>& 
         Json::Value entry(Json::objectValue);
         entry["position"] = static_cast<int>(p);
         entry["key"] = p < maps.deviceKey.size() && maps.deviceKey[p] != kNoDeviceKey ? Json::Value(maps.deviceKey[p])
-                                                                                        : Json::Value();
+                                                                                      : Json::Value();
         entry["assignment"] = HexAssignment(keys[p].current);
         entry["default"] = HexAssignment(keys[p].defaults);
         entry["name"] = EnglishName(keys[p].current.Bytes());
@@ -447,10 +454,12 @@ int RunSettingsCommand(CommandContext& context, const std::vector<std::string>& 
     if (args[0] == "set") {
         for (size_t i = 1; i < args.size(); i += 2) {
             const auto option = kOptions.find(args[i]);
-            if (option == kOptions.end()) return UsageError(context, "settings set: unknown option \"" + args[i] + "\"", kSettingsHelp);
+            if (option == kOptions.end())
+                return UsageError(context, "settings set: unknown option \"" + args[i] + "\"", kSettingsHelp);
             const auto number = i + 1 < args.size() ? ParseNumber(args[i + 1]) : std::nullopt;
             if (!number || *number < 0 || *number > option->second.second) {
-                return UsageError(context, "settings set: " + args[i] + " takes 0.." + std::to_string(option->second.second),
+                return UsageError(context,
+                                  "settings set: " + args[i] + " takes 0.." + std::to_string(option->second.second),
                                   kSettingsHelp);
             }
             changes.emplace_back(option->second.first, static_cast<uint16_t>(*number));
@@ -464,7 +473,8 @@ int RunSettingsCommand(CommandContext& context, const std::vector<std::string>& 
     bool written = true;
     KeyboardSystemStages stages;
     session.OnOwner([&] {
-        for (const auto& [setting, value] : changes) written = session.Keyboard().ChangeSetting(setting, value) && written;
+        for (const auto& [setting, value] : changes)
+            written = session.Keyboard().ChangeSetting(setting, value) && written;
         stages = session.Keyboard().SystemStages();
     });
     Print(context, StagesJson(stages, RepeatDelayLabel("Repeat delay ", stages.repeatDelay)));

@@ -36,9 +36,9 @@ bool KeyboardSession::PresentKinds(IHidBackend& backend, std::set<std::string>& 
     }
     const DeviceCatalogue& catalogue = context_.Catalogue();
     for (const HidInterfaceEntry& entry : entries) {
-        const int row = catalogue.FindSlotRowByUsage(entry.attributes.vendorId, entry.attributes.productId,
-                                                     entry.collectionNumber, entry.interfaceNumber, entry.usagePage,
-                                                     entry.usage);
+        const int row =
+            catalogue.FindSlotRowByUsage(entry.attributes.vendorId, entry.attributes.productId, entry.collectionNumber,
+                                         entry.interfaceNumber, entry.usagePage, entry.usage);
         const int option = catalogue.OptionRowForSlot(row);
         if (option < 0) continue;
         const DeviceOptionRow& served = catalogue.Options()[static_cast<size_t>(option)];

@@ -17,25 +17,23 @@ namespace ivra::cli {
 
 namespace {
 
-constexpr const char* kPreviewHelp =
-    "Usage: ivractl [--simulate keyboard] light preview [--frames N] [--effect N]\n"
-    "\n"
-    "Connects to the keyboard, then runs its effect engine step by step and prints\n"
-    "the colour buffer after each step: one line per step, 126 entries RRGGBBLL\n"
-    "(red, green, blue, brightness) in key position order. --effect previews\n"
-    "another effect with the profile's other light settings, without saving it.\n";
+constexpr const char* kPreviewHelp = "Usage: ivractl [--simulate keyboard] light preview [--frames N] [--effect N]\n"
+                                     "\n"
+                                     "Connects to the keyboard, then runs its effect engine step by step and prints\n"
+                                     "the colour buffer after each step: one line per step, 126 entries RRGGBBLL\n"
+                                     "(red, green, blue, brightness) in key position order. --effect previews\n"
+                                     "another effect with the profile's other light settings, without saving it.\n";
 
-constexpr const char* kStreamHelp =
-    "Usage: ivractl [--simulate keyboard] light stream [--effect N] [--for-ms N]\n"
-    "\n"
-    "Lets the program control the keyboard's lights and streams the effect's frames\n"
-    "to it, whatever the effect, until Ctrl+C or SIGTERM (or --for-ms): a frame goes\n"
-    "out when the effect changed it (at most every 5 ms over the cable; nothing\n"
-    "through the receiver), and an unchanged picture is repeated only as a\n"
-    "keep-alive every 500 ms. Prints once a second the frames sent (keep-alives\n"
-    "among them), replaced by a newer frame before they could be sent, failed, and\n"
-    "not sent because they equalled the last one, and the chunks the transport\n"
-    "dropped while busy.\n";
+constexpr const char* kStreamHelp = "Usage: ivractl [--simulate keyboard] light stream [--effect N] [--for-ms N]\n"
+                                    "\n"
+                                    "Lets the program control the keyboard's lights and streams the effect's frames\n"
+                                    "to it, whatever the effect, until Ctrl+C or SIGTERM (or --for-ms): a frame goes\n"
+                                    "out when the effect changed it (at most every 5 ms over the cable; nothing\n"
+                                    "through the receiver), and an unchanged picture is repeated only as a\n"
+                                    "keep-alive every 500 ms. Prints once a second the frames sent (keep-alives\n"
+                                    "among them), replaced by a newer frame before they could be sent, failed, and\n"
+                                    "not sent because they equalled the last one, and the chunks the transport\n"
+                                    "dropped while busy.\n";
 
 bool TakeNumber(const std::vector<std::string>& args, size_t& i, long long low, long long high, long long& out) {
     if (i + 1 >= args.size()) return false;
@@ -76,7 +74,7 @@ void PrintFrame(CommandContext& context, size_t index, const std::vector<uint32_
 // another effect (nothing is saved). Null, with the reason printed, when no
 // keyboard could be synchronised.
 KestrelKeyboardDevice* ConnectForEffect(CommandContext& context, KeyboardSession& session,
-                                         const std::optional<long long>& effect) {
+                                        const std::optional<long long>& effect) {
     std::string error;
     if (!session.Connect(error)) {
         context.Err() << "ivractl: " << error << "\n";
@@ -161,15 +159,15 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
     for (;;) {
         long long waitMs = 1000;
         if (forMs >= 0) {
-            const long long left = forMs - std::chrono::ceil<std::chrono::milliseconds>(
-                                               std::chrono::steady_clock::now() - start)
-                                               .count();
+            const long long left =
+                forMs - std::chrono::ceil<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
             if (left <= 0) break;
             waitMs = std::min(waitMs, left);
         }
         const auto waitStart = std::chrono::steady_clock::now();
         const bool stop = stopSignals.Wait(waitMs);
-        waitMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - waitStart).count();
+        waitMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - waitStart).count();
         const LightStreamCounters now = keyboard.Stream().Counters();
         const uint64_t dropped = keyboard.commandTransport.DroppedLightChunks();
         Json::Value line(Json::objectValue);
@@ -185,9 +183,9 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
         } else {
             context.Out() << "frames sent " << line["sent"].asUInt64() << " (keep-alive "
                           << line["keptAlive"].asUInt64() << "), replaced " << line["replaced"].asUInt64()
-                          << ", failed " << line["failed"].asUInt64() << ", unchanged "
-                          << line["unchanged"].asUInt64() << ", chunks dropped "
-                          << line["droppedChunks"].asUInt64() << " in " << waitMs << " ms" << std::endl;
+                          << ", failed " << line["failed"].asUInt64() << ", unchanged " << line["unchanged"].asUInt64()
+                          << ", chunks dropped " << line["droppedChunks"].asUInt64() << " in " << waitMs << " ms"
+                          << std::endl;
         }
         last = now;
         lastDropped = dropped;
@@ -201,8 +199,7 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
         const uint64_t failed = total.failed - first.failed;
         context.Err() << "ivractl: no frame could be sent to the keyboard"
                       << (failed > 0 ? " (" + std::to_string(failed) + " failed)" : std::string())
-                      << (keyboard.commandTransport.ReceiverMode() ? ": it is connected through its receiver"
-                                                                         : "")
+                      << (keyboard.commandTransport.ReceiverMode() ? ": it is connected through its receiver" : "")
                       << "\n";
         return kExitFailed;
     }

@@ -24,23 +24,22 @@
 namespace ivra::cli {
 namespace {
 
-constexpr const char* kMacroHelp =
-    "Usage: ivractl [--kind NAME] [--data-dir DIR] [--json] macro VERB [arguments]\n"
-    "\n"
-    "  list              the macros in order, with their index\n"
-    "  add               add an empty macro named macro_N (at most 50 macros)\n"
-    "  rename I NAME     rename macro I\n"
-    "  delete I          delete macro I; the keys of every profile that ran it get\n"
-    "                    their default back, keys of later macros move down by one\n"
-    "  show I            the events of macro I and their 4-byte device form\n"
-    "  import FILE       add a macro from an exported macro file\n"
-    "  export I FILE     write macro I's file to FILE\n"
-    "  write             send every macro to the keyboard (refused, sending\n"
-    "                    nothing, when the list or a macro file cannot be read)\n"
-    "\n"
-    "I is the macro index that macro key assignments use, counted from 0. The kind\n"
-    "defaults to keyboard. Every verb but show prints the resulting list; a refusal\n"
-    "prints the reason and exits with 1.\n";
+constexpr const char* kMacroHelp = "Usage: ivractl [--kind NAME] [--data-dir DIR] [--json] macro VERB [arguments]\n"
+                                   "\n"
+                                   "  list              the macros in order, with their index\n"
+                                   "  add               add an empty macro named macro_N (at most 50 macros)\n"
+                                   "  rename I NAME     rename macro I\n"
+                                   "  delete I          delete macro I; the keys of every profile that ran it get\n"
+                                   "                    their default back, keys of later macros move down by one\n"
+                                   "  show I            the events of macro I and their 4-byte device form\n"
+                                   "  import FILE       add a macro from an exported macro file\n"
+                                   "  export I FILE     write macro I's file to FILE\n"
+                                   "  write             send every macro to the keyboard (refused, sending\n"
+                                   "                    nothing, when the list or a macro file cannot be read)\n"
+                                   "\n"
+                                   "I is the macro index that macro key assignments use, counted from 0. The kind\n"
+                                   "defaults to keyboard. Every verb but show prints the resulting list; a refusal\n"
+                                   "prints the reason and exits with 1.\n";
 
 std::optional<std::size_t> ParseIndex(const std::string& text) {
     std::size_t index = 0;
@@ -106,8 +105,7 @@ int ShowMacro(CommandContext& context, const MacroList& macros, std::size_t inde
                   << (events.size() == 1 ? " event\n" : " events\n");
     if (events.empty()) return kExitDone;
     char line[96];
-    std::snprintf(line, sizeof line, "%6s %5s %7s %-6s %6s  %s\n", "#", "Type", "Button", "Action", "Delay",
-                  "Device");
+    std::snprintf(line, sizeof line, "%6s %5s %7s %-6s %6s  %s\n", "#", "Type", "Button", "Action", "Delay", "Device");
     context.Out() << line;
     for (std::size_t i = 0; i < events.size(); ++i) {
         const MacroEvent& event = events[i];
@@ -165,7 +163,8 @@ int RunMacroCommand(CommandContext& context, const std::vector<std::string>& arg
     std::size_t index = 0;
     if (verb != "list" && verb != "add" && verb != "import") {
         const std::optional<std::size_t> parsed = ParseIndex(args[1]);
-        if (!parsed) return UsageError(context, "macro " + verb + ": \"" + args[1] + "\" is not a macro index", kMacroHelp);
+        if (!parsed)
+            return UsageError(context, "macro " + verb + ": \"" + args[1] + "\" is not a macro index", kMacroHelp);
         index = *parsed;
     }
 

@@ -9,11 +9,10 @@ std::string OpenFailureText(const std::string& path, HidOpenError error) {
     if (!SplitInterfacePath(path, node, instance)) node = path;
     std::string text = "cannot open " + node + " (" + path + "): " + DescribeOpenError(error) + ".";
     if (error == HidOpenError::PermissionDenied) {
-        text +=
-            "\n  hidraw nodes are readable by root only unless a udev rule grants access.\n"
-            "  Install the rule shipped with the program, then unplug and re-plug the device:\n"
-            "    sudo install -m 644 udev/70-ivra-wireless-manager.rules /etc/udev/rules.d/\n"
-            "    sudo udevadm control --reload-rules && sudo udevadm trigger";
+        text += "\n  hidraw nodes are readable by root only unless a udev rule grants access.\n"
+                "  Install the rule shipped with the program, then unplug and re-plug the device:\n"
+                "    sudo install -m 644 udev/70-ivra-wireless-manager.rules /etc/udev/rules.d/\n"
+                "    sudo udevadm control --reload-rules && sudo udevadm trigger";
     }
     return text;
 }

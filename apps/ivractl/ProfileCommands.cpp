@@ -19,22 +19,21 @@
 namespace ivra::cli {
 namespace {
 
-constexpr const char* kProfileHelp =
-    "Usage: ivractl [--kind NAME] [--data-dir DIR] profile VERB [argument]\n"
-    "\n"
-    "  list           the profiles in order; \"*\" marks the selected one\n"
-    "  select N       select profile number N (as numbered by list)\n"
-    "  add            add a profile with the default settings (at most 50)\n"
-    "  copy           copy the selected profile as \"NAME copy\"\n"
-    "  delete         delete the selected profile (never the last one)\n"
-    "  rename NAME    rename the selected profile\n"
-    "  import FILE    add a profile from an exported profile file\n"
-    "  export FILE    write the selected profile to FILE\n"
-    "  reset          put the selected profile back to the default settings\n"
-    "\n"
-    "The kind defaults to keyboard. Every verb prints the resulting list; a\n"
-    "refusal prints the reason and exits with 1. list and export never write,\n"
-    "and never make a folder for a kind that has none yet.\n";
+constexpr const char* kProfileHelp = "Usage: ivractl [--kind NAME] [--data-dir DIR] profile VERB [argument]\n"
+                                     "\n"
+                                     "  list           the profiles in order; \"*\" marks the selected one\n"
+                                     "  select N       select profile number N (as numbered by list)\n"
+                                     "  add            add a profile with the default settings (at most 50)\n"
+                                     "  copy           copy the selected profile as \"NAME copy\"\n"
+                                     "  delete         delete the selected profile (never the last one)\n"
+                                     "  rename NAME    rename the selected profile\n"
+                                     "  import FILE    add a profile from an exported profile file\n"
+                                     "  export FILE    write the selected profile to FILE\n"
+                                     "  reset          put the selected profile back to the default settings\n"
+                                     "\n"
+                                     "The kind defaults to keyboard. Every verb prints the resulting list; a\n"
+                                     "refusal prints the reason and exits with 1. list and export never write,\n"
+                                     "and never make a folder for a kind that has none yet.\n";
 
 int KindCode(const CommandContext& context, const std::string& kindName) {
     for (const auto& row : context.Catalogue().Options()) {
@@ -87,8 +86,8 @@ int RunProfileCommand(CommandContext& context, const std::vector<std::string>& a
         return kExitDone;
     }
     const bool takesArgument = verb == "select" || verb == "rename" || verb == "import" || verb == "export";
-    const bool known = takesArgument || verb == "list" || verb == "add" || verb == "copy" ||
-                       verb == "delete" || verb == "reset";
+    const bool known =
+        takesArgument || verb == "list" || verb == "add" || verb == "copy" || verb == "delete" || verb == "reset";
     if (!known) return UsageError(context, "profile: unknown verb \"" + verb + "\"", kProfileHelp);
     if (args.size() != (takesArgument ? 2u : 1u)) {
         return UsageError(context, "profile " + verb + (takesArgument ? ": needs one argument" : ": takes no argument"),
@@ -99,8 +98,7 @@ int RunProfileCommand(CommandContext& context, const std::vector<std::string>& a
         const std::string& text = args[1];
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
         if (error != std::errc() || end != text.data() + text.size() || number < 1) {
-            return UsageError(context, "profile select: \"" + text + "\" is not a profile number",
-                              kProfileHelp);
+            return UsageError(context, "profile select: \"" + text + "\" is not a profile number", kProfileHelp);
         }
     }
 

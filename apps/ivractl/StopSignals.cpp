@@ -15,7 +15,9 @@ StopSignals::StopSignals() {
     pthread_sigmask(SIG_BLOCK, &signals_, &previous_);
 }
 
-StopSignals::~StopSignals() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+StopSignals::~StopSignals() {
+    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+}
 
 bool StopSignals::Wait(long long ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms < 0 ? 0 : ms);

@@ -111,8 +111,8 @@ void RememberOwnWrite(const std::filesystem::path& path) {
 // ---- Writing ----------------------------------------------------------------
 
 // A complete, synced temporary file beside `path`; its name in `tempPath`.
-bool WriteTemporary(const std::filesystem::path& path, std::string_view bytes, mode_t mode,
-                    std::string& tempPath, FileWriteResult& result) {
+bool WriteTemporary(const std::filesystem::path& path, std::string_view bytes, mode_t mode, std::string& tempPath,
+                    FileWriteResult& result) {
     const std::filesystem::path folder = path.parent_path();
     // A hidden name that no reader of the folder takes for one of its files.
     const std::string pattern = (folder / ("." + path.filename().string() + ".tmp.XXXXXX")).string();
@@ -259,8 +259,7 @@ bool IsOwnWrite(const std::filesystem::path& path) {
     const auto it = OwnWrites().find(Key(path));
     if (it == OwnWrites().end()) return false;
     const FileStamp& mine = it->second;
-    return mine.device == now.device && mine.inode == now.inode && mine.size == now.size &&
-           mine.changed == now.changed;
+    return mine.device == now.device && mine.inode == now.inode && mine.size == now.size && mine.changed == now.changed;
 }
 
 bool IsTemporaryFileName(std::string_view name) {
@@ -289,9 +288,8 @@ int RemoveStaleTemporaryFiles(const std::filesystem::path& folder, std::chrono::
             continue;
         }
         const auto modified = std::chrono::system_clock::time_point(
-            std::chrono::seconds(info.st_mtim.tv_sec) +
-            std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                std::chrono::nanoseconds(info.st_mtim.tv_nsec)));
+            std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                                            std::chrono::nanoseconds(info.st_mtim.tv_nsec)));
         // A younger one may belong to a write in progress in another process.
         if (now - modified < age) continue;
         if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0) ++removed;

@@ -37,7 +37,9 @@ void DebugLine(std::string_view line) {
     if (Sink()) Sink()(line);
 }
 
-void EnableDebugToStderr(bool on) { ToStderr().store(on); }
+void EnableDebugToStderr(bool on) {
+    ToStderr().store(on);
+}
 
 void SetDebugSink(DebugSink sink) {
     std::lock_guard<std::mutex> lock(SinkMutex());

@@ -24,8 +24,8 @@ const Json::Value& NullValue() {
 }
 
 // Reads a whole regular file; errno-style code in `error` on failure.
-bool ReadRegularFile(const std::filesystem::path& path, std::size_t maxBytes, std::string& out,
-                     int& error, bool& missing) {
+bool ReadRegularFile(const std::filesystem::path& path, std::size_t maxBytes, std::string& out, int& error,
+                     bool& missing) {
     missing = false;
     // Non-blocking so that opening a FIFO without a writer returns at once.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);

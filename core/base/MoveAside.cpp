@@ -12,7 +12,7 @@ namespace ivra {
 
 std::filesystem::path MoveFileAside(const std::filesystem::path& path, std::string& error) {
     const std::time_t now = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     localtime_r(&now, &local);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);

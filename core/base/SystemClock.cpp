@@ -7,8 +7,7 @@ namespace ivra {
 
 uint64_t SystemClock::NowMs() {
     using namespace std::chrono;
-    return static_cast<uint64_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 void SystemClock::SleepMs(uint32_t ms) {

@@ -69,8 +69,8 @@ char32_t DecodeUtf8(std::string_view text, size_t& pos) {
 }
 
 bool IsSpace(char32_t c) {
-    return c == U' ' || c == U'\t' || c == U'\n' || c == U'\r' || c == U'\v' || c == U'\f' ||
-           c == 0x00A0 || c == 0x3000;
+    return c == U' ' || c == U'\t' || c == U'\n' || c == U'\r' || c == U'\v' || c == U'\f' || c == 0x00A0 ||
+           c == 0x3000;
 }
 
 const std::ctype<wchar_t>* WideCaseFacet() {
@@ -191,7 +191,9 @@ std::string ToValidUtf8(std::string_view text) {
 }
 
 namespace {
-bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+bool IsControl(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
 }  // namespace
 
 bool HasControlCharacters(std::string_view text) {

@@ -131,8 +131,7 @@ void UiLoop::Run(std::stop_token stop) {
         const size_t timersBefore = timers_.size();
         const uint64_t sequenceBefore = nextSequence_;
         changed_.wait_for(lock, stop, std::chrono::milliseconds(waitMs), [&] {
-            return jobs_.size() != jobsBefore || timers_.size() != timersBefore ||
-                   nextSequence_ != sequenceBefore;
+            return jobs_.size() != jobsBefore || timers_.size() != timersBefore || nextSequence_ != sequenceBefore;
         });
     }
 }

@@ -111,8 +111,8 @@ WorkerStopOutcome WorkerThread::Stop() {
     bool ended = false;
     {
         std::unique_lock<std::mutex> lock(mutex_);
-        ended = finishedCondition_.wait_for(lock, std::chrono::milliseconds(stopBoundMs_),
-                                            [this] { return finished_; });
+        ended =
+            finishedCondition_.wait_for(lock, std::chrono::milliseconds(stopBoundMs_), [this] { return finished_; });
     }
     DebugLine(ended ? kThreadEndedLine : kThreadTimedOutLine);
     // Every wait of the pass is abortable, so the join completes.

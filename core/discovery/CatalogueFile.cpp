@@ -15,9 +15,12 @@ struct NamedCode {
 };
 
 constexpr NamedCode kKindNames[] = {
-    {"keyboard", kind::kKeyboard},         {"mouse", kind::kMouse},
-    {"mousePad", kind::kMousePad},         {"headset", kind::kHeadset},
-    {"keyboardReceiver", kind::kKeyboardReceiver}, {"mouseReceiver", kind::kMouseReceiver},
+    {"keyboard", kind::kKeyboard},
+    {"mouse", kind::kMouse},
+    {"mousePad", kind::kMousePad},
+    {"headset", kind::kHeadset},
+    {"keyboardReceiver", kind::kKeyboardReceiver},
+    {"mouseReceiver", kind::kMouseReceiver},
 };
 
 constexpr NamedCode kRoleNames[] = {{"command", kRoleCommand}, {"event", kRoleEvent}};

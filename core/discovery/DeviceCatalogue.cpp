@@ -2,14 +2,9 @@
 
 namespace ivra {
 
-DeviceCatalogue::DeviceCatalogue(std::vector<DeviceSlot> slots,
-                                 std::vector<DeviceOptionRow> options,
-                                 std::vector<DevicePageRow> pages,
-                                 std::vector<UpdateItemRow> updates)
-    : slots_(std::move(slots)),
-      options_(std::move(options)),
-      pages_(std::move(pages)),
-      updates_(std::move(updates)) {}
+DeviceCatalogue::DeviceCatalogue(std::vector<DeviceSlot> slots, std::vector<DeviceOptionRow> options,
+                                 std::vector<DevicePageRow> pages, std::vector<UpdateItemRow> updates)
+    : slots_(std::move(slots)), options_(std::move(options)), pages_(std::move(pages)), updates_(std::move(updates)) {}
 
 const DeviceCatalogue& DeviceCatalogue::Shipped() {
     static const DeviceCatalogue catalogue = [] {
@@ -46,14 +41,12 @@ const DeviceCatalogue& DeviceCatalogue::Shipped() {
             {2, 1, 0, "NORVO", "TB80R5EX_1", "M40", "M40", ""},
             {0, 1, 0, "NORVO", "ALL", "M40_QR2_QR3", "AP", "Beta 1.0"},
         };
-        return DeviceCatalogue(std::move(slots), std::move(options), std::move(pages),
-                               std::move(updates));
+        return DeviceCatalogue(std::move(slots), std::move(options), std::move(pages), std::move(updates));
     }();
     return catalogue;
 }
 
-int DeviceCatalogue::FindOptionRow(int32_t vendorId, int32_t productId, int32_t deviceKind,
-                                   int32_t variant) const {
+int DeviceCatalogue::FindOptionRow(int32_t vendorId, int32_t productId, int32_t deviceKind, int32_t variant) const {
     for (size_t i = 0; i < options_.size(); ++i) {
         const DeviceOptionRow& row = options_[i];
         if (row.vendorId == vendorId && row.productId == productId && row.kind == deviceKind &&
@@ -69,34 +62,31 @@ int DeviceCatalogue::FindSlotForOption(int optionRow) const {
     const DeviceOptionRow& option = options_[static_cast<size_t>(optionRow)];
     for (size_t i = 0; i < slots_.size(); ++i) {
         const DeviceSlot& slot = slots_[i];
-        if (slot.kind == option.kind && slot.role == option.variant &&
-            slot.vendorId == option.vendorId && slot.productId == option.productId) {
+        if (slot.kind == option.kind && slot.role == option.variant && slot.vendorId == option.vendorId &&
+            slot.productId == option.productId) {
             return static_cast<int>(i);
         }
     }
     return -1;
 }
 
-bool DeviceCatalogue::FindSlotRowByCollection(uint16_t vendorId, uint16_t productId,
-                                              uint16_t collectionNumber,
+bool DeviceCatalogue::FindSlotRowByCollection(uint16_t vendorId, uint16_t productId, uint16_t collectionNumber,
                                               uint16_t interfaceNumber) const {
     for (const DeviceSlot& slot : slots_) {
-        if (slot.vendorId == vendorId && slot.productId == productId &&
-            slot.collectionNumber == collectionNumber && slot.interfaceNumber == interfaceNumber) {
+        if (slot.vendorId == vendorId && slot.productId == productId && slot.collectionNumber == collectionNumber &&
+            slot.interfaceNumber == interfaceNumber) {
             return true;
         }
     }
     return false;
 }
 
-int DeviceCatalogue::FindSlotRowByUsage(uint16_t vendorId, uint16_t productId,
-                                        uint16_t collectionNumber, uint16_t interfaceNumber,
-                                        uint16_t usagePage, uint16_t usage) const {
+int DeviceCatalogue::FindSlotRowByUsage(uint16_t vendorId, uint16_t productId, uint16_t collectionNumber,
+                                        uint16_t interfaceNumber, uint16_t usagePage, uint16_t usage) const {
     for (size_t i = 0; i < slots_.size(); ++i) {
         const DeviceSlot& slot = slots_[i];
-        if (slot.vendorId == vendorId && slot.productId == productId &&
-            slot.collectionNumber == collectionNumber && slot.interfaceNumber == interfaceNumber &&
-            slot.usagePage == usagePage && slot.usage == usage) {
+        if (slot.vendorId == vendorId && slot.productId == productId && slot.collectionNumber == collectionNumber &&
+            slot.interfaceNumber == interfaceNumber && slot.usagePage == usagePage && slot.usage == usage) {
             return static_cast<int>(i);
         }
     }
@@ -106,8 +96,7 @@ int DeviceCatalogue::FindSlotRowByUsage(uint16_t vendorId, uint16_t productId,
 int DeviceCatalogue::OptionRowForSlot(int slotRow, int32_t variant) const {
     if (slotRow < 0 || static_cast<size_t>(slotRow) >= slots_.size()) return -1;
     const DeviceSlot* identity = &slots_[static_cast<size_t>(slotRow)];
-    if (IsReceiverKind(identity->kind) && identity->hasPartner &&
-        identity->partnerIndex < slots_.size()) {
+    if (IsReceiverKind(identity->kind) && identity->hasPartner && identity->partnerIndex < slots_.size()) {
         identity = &slots_[identity->partnerIndex];
     }
     const uint16_t cableKind = CableKindOf(slots_[static_cast<size_t>(slotRow)].kind);

@@ -62,8 +62,8 @@ public:
     int FindSlotForOption(int optionRow) const;
     bool FindSlotRowByCollection(uint16_t vendorId, uint16_t productId, uint16_t collectionNumber,
                                  uint16_t interfaceNumber) const;
-    int FindSlotRowByUsage(uint16_t vendorId, uint16_t productId, uint16_t collectionNumber,
-                           uint16_t interfaceNumber, uint16_t usagePage, uint16_t usage) const;
+    int FindSlotRowByUsage(uint16_t vendorId, uint16_t productId, uint16_t collectionNumber, uint16_t interfaceNumber,
+                           uint16_t usagePage, uint16_t usage) const;
 
     // The option row a slot row's page is built from: for a receiver row with
     // a partner, the partner's vendor and product with the cable kind; -1

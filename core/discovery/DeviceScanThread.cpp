@@ -6,19 +6,14 @@
 
 namespace ivra {
 
-DeviceScanThread::DeviceScanThread(IHidBackend& backend, const DeviceCatalogue& catalogue,
-                                   SlotList& slots, IOwnerThread& owner, ISlotEvents& events,
-                                   IClock& clock)
-    : backend_(backend),
-      catalogue_(catalogue),
-      slots_(slots),
-      owner_(owner),
-      events_(events),
-      clock_(clock),
-      probe_(backend),
-      worker_(kScanExitLine, kMainThreadStopBoundMs) {}
+DeviceScanThread::DeviceScanThread(IHidBackend& backend, const DeviceCatalogue& catalogue, SlotList& slots,
+                                   IOwnerThread& owner, ISlotEvents& events, IClock& clock)
+    : backend_(backend), catalogue_(catalogue), slots_(slots), owner_(owner), events_(events), clock_(clock),
+      probe_(backend), worker_(kScanExitLine, kMainThreadStopBoundMs) {}
 
-DeviceScanThread::~DeviceScanThread() { Stop(); }
+DeviceScanThread::~DeviceScanThread() {
+    Stop();
+}
 
 bool DeviceScanThread::Start() {
     return worker_.Start([this, started = false]() mutable {
@@ -39,10 +34,8 @@ bool DeviceScanThread::WaitForNextPass() {
         const int timeoutMs = retryDue_ ? static_cast<int>(kScanPeriodMs) : -1;
         switch (hotPlug_->WaitForChange(timeoutMs, worker_.StopToken())) {
             case HotPlugWait::Changed:
-            case HotPlugWait::TimedOut:
-                return true;
-            case HotPlugWait::Stopped:
-                return false;
+            case HotPlugWait::TimedOut: return true;
+            case HotPlugWait::Stopped: return false;
             case HotPlugWait::Failed:
                 // Plugs are no longer reported: poll from now on.
                 hotPlug_.reset();
@@ -65,7 +58,9 @@ bool DeviceScanThread::WaitPollPeriod() {
     }
 }
 
-void DeviceScanThread::Stop() { worker_.Stop(); }
+void DeviceScanThread::Stop() {
+    worker_.Stop();
+}
 
 ScanPassResult DeviceScanThread::RunPass(std::stop_token stop) {
     ++passes_;
@@ -96,10 +91,9 @@ void DeviceScanThread::BindPresent(std::stop_token stop) {
 
 void DeviceScanThread::ProbeCandidate(const std::string& path, std::stop_token stop) {
     const PathIdentity marked = ParsePathIdentity(path);
-    if (!catalogue_.FindSlotRowByCollection(marked.vendorId, marked.productId,
-                                            marked.collectionNumber, marked.interfaceNumber) ||
-        !slots_.HasFreeSlotFor(marked.vendorId, marked.productId, marked.collectionNumber,
-                               marked.interfaceNumber)) {
+    if (!catalogue_.FindSlotRowByCollection(marked.vendorId, marked.productId, marked.collectionNumber,
+                                            marked.interfaceNumber) ||
+        !slots_.HasFreeSlotFor(marked.vendorId, marked.productId, marked.collectionNumber, marked.interfaceNumber)) {
         return;
     }
     if (!probe_.Open(path, false)) {
@@ -126,10 +120,8 @@ void DeviceScanThread::ProbeCandidate(const std::string& path, std::stop_token s
     candidate.usagePage = probe_.caps.usagePage;
     candidate.usage = probe_.caps.usage;
     probe_.Close();
-    const int row = catalogue_.FindSlotRowByUsage(candidate.vendorId, candidate.productId,
-                                                  candidate.collectionNumber,
-                                                  candidate.interfaceNumber, candidate.usagePage,
-                                                  candidate.usage);
+    const int row = catalogue_.FindSlotRowByUsage(candidate.vendorId, candidate.productId, candidate.collectionNumber,
+                                                  candidate.interfaceNumber, candidate.usagePage, candidate.usage);
     if (row >= 0) {
         const DeviceSlot& matched = catalogue_.Slots()[static_cast<size_t>(row)];
         candidate.kind = matched.kind;

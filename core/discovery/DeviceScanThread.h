@@ -42,9 +42,8 @@ enum class ScanPacing {
 
 class DeviceScanThread {
 public:
-    DeviceScanThread(IHidBackend& backend, const DeviceCatalogue& catalogue, SlotList& slots,
-                     IOwnerThread& owner, ISlotEvents& events,
-                     IClock& clock = DefaultSystemClock());
+    DeviceScanThread(IHidBackend& backend, const DeviceCatalogue& catalogue, SlotList& slots, IOwnerThread& owner,
+                     ISlotEvents& events, IClock& clock = DefaultSystemClock());
     ~DeviceScanThread();
     DeviceScanThread(const DeviceScanThread&) = delete;
     DeviceScanThread& operator=(const DeviceScanThread&) = delete;

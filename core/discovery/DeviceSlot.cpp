@@ -3,10 +3,9 @@
 namespace ivra {
 
 bool IdentityMatch(const DeviceSlot& a, const DeviceSlot& b) {
-    return a.vendorId == b.vendorId && a.productId == b.productId &&
-           a.interfaceNumber == b.interfaceNumber && a.collectionNumber == b.collectionNumber &&
-           a.kind == b.kind && a.role == b.role && a.usagePage == b.usagePage &&
-           a.usage == b.usage;
+    return a.vendorId == b.vendorId && a.productId == b.productId && a.interfaceNumber == b.interfaceNumber &&
+           a.collectionNumber == b.collectionNumber && a.kind == b.kind && a.role == b.role &&
+           a.usagePage == b.usagePage && a.usage == b.usage;
 }
 
 bool ShortMatch(const DeviceSlot& a, const DeviceSlot& b) {

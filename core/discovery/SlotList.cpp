@@ -48,10 +48,8 @@ int SlotList::Claim(const DeviceSlot& candidate, const std::string& path) {
     std::lock_guard<std::mutex> lock(mutex_);
     for (size_t i = 0; i < slots_.size(); ++i) {
         DeviceSlot& slot = slots_[i];
-        if (slot.IsFree() && slot.vendorId == candidate.vendorId &&
-            slot.productId == candidate.productId &&
-            slot.collectionNumber == candidate.collectionNumber &&
-            slot.interfaceNumber == candidate.interfaceNumber &&
+        if (slot.IsFree() && slot.vendorId == candidate.vendorId && slot.productId == candidate.productId &&
+            slot.collectionNumber == candidate.collectionNumber && slot.interfaceNumber == candidate.interfaceNumber &&
             slot.usagePage == candidate.usagePage && slot.usage == candidate.usage) {
             slot.connected = 1;
             slot.path = path;

@@ -7,10 +7,9 @@
 namespace ivra {
 
 std::string UdevRuleText(const DeviceCatalogue& catalogue) {
-    std::string text =
-        "# Ivra Wireless Manager: gives the user of the active seat access to the\n"
-        "# hidraw nodes of the supported devices. Sorts before 73-seat-late.rules,\n"
-        "# which turns the uaccess tag into an access list.\n";
+    std::string text = "# Ivra Wireless Manager: gives the user of the active seat access to the\n"
+                       "# hidraw nodes of the supported devices. Sorts before 73-seat-late.rules,\n"
+                       "# which turns the uaccess tag into an access list.\n";
     std::set<std::pair<unsigned, unsigned>> written;
     auto add = [&](unsigned vendor, unsigned product) {
         if (vendor == 0 || !written.insert({vendor, product}).second) return;

@@ -61,8 +61,8 @@ public:
 
     // A key button's tooltip title and text, and whether the key-setting
     // overlay hides its "changed" mark (the key does what its label says).
-    virtual void SetKeyButtonInfo(ControlHandle /*button*/, const std::string& /*title*/,
-                                  const std::string& /*text*/, bool /*unchanged*/) {}
+    virtual void SetKeyButtonInfo(ControlHandle /*button*/, const std::string& /*title*/, const std::string& /*text*/,
+                                  bool /*unchanged*/) {}
     virtual void SetControlEnabled(ControlHandle /*control*/, bool /*enabled*/) {}
     // The text of a language key in the page's current language; the key
     // itself when the view has no language.

@@ -4,8 +4,7 @@
 
 namespace ivra {
 
-HeadlessDeviceView::HeadlessDeviceView(std::vector<PageChild> selectPanelChildren,
-                                       std::set<std::string> tabLayouts)
+HeadlessDeviceView::HeadlessDeviceView(std::vector<PageChild> selectPanelChildren, std::set<std::string> tabLayouts)
     : children_(std::move(selectPanelChildren)), tabLayouts_(std::move(tabLayouts)) {}
 
 std::unique_ptr<HeadlessDeviceView> HeadlessDeviceView::WithButtons(int keys, int lights) {
@@ -17,9 +16,8 @@ std::unique_ptr<HeadlessDeviceView> HeadlessDeviceView::WithButtons(int keys, in
     for (int i = 0; i < lights; ++i) {
         children.push_back({handle++, "DeviceKeyButton", "light_" + std::to_string(i)});
     }
-    return std::make_unique<HeadlessDeviceView>(
-        std::move(children),
-        std::set<std::string>{kFunctionSwitchLayout, kKeyFunctionSwitchLayout});
+    return std::make_unique<HeadlessDeviceView>(std::move(children),
+                                                std::set<std::string>{kFunctionSwitchLayout, kKeyFunctionSwitchLayout});
 }
 
 bool HeadlessDeviceView::PositionControls(std::vector<PositionControl>& controls) {
@@ -37,10 +35,9 @@ bool HeadlessDeviceView::IsControlVisible(ControlHandle button) {
     return hidden_.count(button) == 0;
 }
 
-void HeadlessDeviceView::SetLightButton(ControlHandle button, bool on, light::Rgb colour,
-                                        uint8_t level) {
-    const uint32_t rgb = static_cast<uint32_t>(colour.red) << 16 | static_cast<uint32_t>(colour.green) << 8 |
-                         colour.blue;
+void HeadlessDeviceView::SetLightButton(ControlHandle button, bool on, light::Rgb colour, uint8_t level) {
+    const uint32_t rgb =
+        static_cast<uint32_t>(colour.red) << 16 | static_cast<uint32_t>(colour.green) << 8 | colour.blue;
     std::lock_guard<std::mutex> lock(mutex_);
     lightButtons_[button] = LightButtonState{on, rgb, level};
     ++lightButtonUpdates_;
@@ -70,8 +67,7 @@ void HeadlessDeviceView::SetControlVisible(ControlHandle button, bool visible) {
     }
 }
 
-std::optional<HeadlessDeviceView::LightButtonState> HeadlessDeviceView::LightButton(
-    ControlHandle button) const {
+std::optional<HeadlessDeviceView::LightButtonState> HeadlessDeviceView::LightButton(ControlHandle button) const {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto found = lightButtons_.find(button);
     if (found == lightButtons_.end()) return std::nullopt;

@@ -24,8 +24,7 @@ public:
     // A page without "SelectPanel" and without tab layouts.
     HeadlessDeviceView() = default;
     // A page whose "SelectPanel" holds these children.
-    explicit HeadlessDeviceView(std::vector<PageChild> selectPanelChildren,
-                                std::set<std::string> tabLayouts = {});
+    explicit HeadlessDeviceView(std::vector<PageChild> selectPanelChildren, std::set<std::string> tabLayouts = {});
 
     // Builds "key_0".."key_{keys-1}" and "light_0".."light_{lights-1}"
     // buttons (handles 0.. in that order) and the two function tab layouts.

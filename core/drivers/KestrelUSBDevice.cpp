@@ -24,7 +24,9 @@ constexpr size_t kLevelPositionsMarked = 9;
 KestrelUSBDevice::KestrelUSBDevice(IHidBackend& backend, IClock& clock)
     : commandTransport(backend, clock), eventTransport(backend, clock) {}
 
-KestrelUSBDevice::~KestrelUSBDevice() { Shutdown(); }
+KestrelUSBDevice::~KestrelUSBDevice() {
+    Shutdown();
+}
 
 std::vector<uint32_t> KestrelUSBDevice::LedColoursNow() {
     std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
@@ -106,7 +108,6 @@ void KestrelUSBDevice::EffectStepStatic() {
     RunBaseStep([this](light::EffectStepState&) { light::StepStatic(ledColours, lightEffect); });
 }
 
-
 void KestrelUSBDevice::EffectStepHueCycle() {
     RunBaseStep([this](light::EffectStepState& s) { light::StepHueCycle(s, ledColours, lightEffect); });
 }
@@ -118,7 +119,8 @@ void KestrelUSBDevice::EffectStepFlash() {
 
 void KestrelUSBDevice::EffectStepFourColourBlink() {
     const uint32_t now = StepClockMs();
-    RunBaseStep([this, now](light::EffectStepState& s) { light::StepFourColourBlink(s, ledColours, lightEffect, now); });
+    RunBaseStep(
+        [this, now](light::EffectStepState& s) { light::StepFourColourBlink(s, ledColours, lightEffect, now); });
 }
 
 void KestrelUSBDevice::EffectStepOff() {
@@ -170,9 +172,7 @@ void KestrelUSBDevice::SetLedColour(int index, uint32_t colour) {
 
 void KestrelUSBDevice::GetLedColour(uint32_t& colour, int index) {
     std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
-    colour = index >= 0 && static_cast<size_t>(index) < ledColours.size()
-                 ? ledColours[static_cast<size_t>(index)]
-                 : 0;
+    colour = index >= 0 && static_cast<size_t>(index) < ledColours.size() ? ledColours[static_cast<size_t>(index)] : 0;
 }
 
 void KestrelUSBDevice::SetLedCount(int count) {
@@ -191,7 +191,9 @@ int KestrelUSBDevice::LedCount() const {
     return static_cast<int>(ledColours.size());
 }
 
-void KestrelUSBDevice::CopyLightMaps(const std::vector<uint8_t>& maps) { lightMaps = maps; }
+void KestrelUSBDevice::CopyLightMaps(const std::vector<uint8_t>& maps) {
+    lightMaps = maps;
+}
 
 void KestrelUSBDevice::GetLightModeInfo(LightModeInfo& out, int /*index*/) {
     // The light panel answers for the mode once it exists; until then the
@@ -240,13 +242,16 @@ bool KestrelUSBDevice::UploadKeyList(int /*block*/, const std::vector<KeyRecord>
     return false;
 }
 
-bool KestrelUSBDevice::WriteKeyAssignments(int /*block*/) { return false; }
+bool KestrelUSBDevice::WriteKeyAssignments(int /*block*/) {
+    return false;
+}
 
-int KestrelUSBDevice::WriteSettings(int, int, int, int, int) { return 0; }
+int KestrelUSBDevice::WriteSettings(int, int, int, int, int) {
+    return 0;
+}
 
 bool KestrelUSBDevice::QueryReceiverLinkOfTransport() {
-    return commandTransport.IsOpen() && commandTransport.ReceiverMode() &&
-           commandTransport.QueryReceiverLink();
+    return commandTransport.IsOpen() && commandTransport.ReceiverMode() && commandTransport.QueryReceiverLink();
 }
 
 // ---- Identity and data locations -------------------------------------------
@@ -309,8 +314,8 @@ bool KestrelUSBDevice::OpenEventChannel(bool receiverChannel, const std::string&
     if (listener) listener->Stop();
     const TransportPath which = receiverChannel ? TransportPath::kReceiver : TransportPath::kCable;
     if (!eventTransport.ReopenChannel(which, path)) return false;
-    listener = std::make_unique<EventListener>(eventTransport.Channel(which),
-                                               eventTransport.ChannelOpenFlag(which), ListenerExitLine());
+    listener = std::make_unique<EventListener>(eventTransport.Channel(which), eventTransport.ChannelOpenFlag(which),
+                                               ListenerExitLine());
     listener->Start([this, receiverChannel](uint16_t code) { OnEventCode(code, receiverChannel); });
     return true;
 }
@@ -338,8 +343,7 @@ void KestrelUSBDevice::OnEventCode(uint16_t code, bool receiverChannel) {
     if (code == kEventReadBackRequest) {
         DebugLine(kReadBackRequestLine);
         if (selectorEntry != nullptr) selectorEntry->StartReadBack();
-    } else if (code >= 0x0402 && ((code >> 8) == 0x10 || (code >> 8) == 0x11) &&
-               commandTransport.IsOpen()) {
+    } else if (code >= 0x0402 && ((code >> 8) == 0x10 || (code >> 8) == 0x11) && commandTransport.IsOpen()) {
         OnActiveProfileEvent(code);
     } else {
         OnKindEvent(code, receiverChannel);

@@ -51,8 +51,7 @@ public:
     // Waits up to timeoutMs (negative: no limit) for one input report. On Ok,
     // `got` is its length; it starts with the report id when the descriptor
     // numbers its reports, and is the bare payload otherwise.
-    virtual HidIoResult ReadReport(uint8_t* buffer, size_t capacity, size_t& got,
-                                   int timeoutMs) = 0;
+    virtual HidIoResult ReadReport(uint8_t* buffer, size_t capacity, size_t& got, int timeoutMs) = 0;
     // Writes one output report (first byte: report id, 0 when unnumbered).
     virtual HidIoResult WriteReport(const uint8_t* data, size_t length, int timeoutMs) = 0;
     // Sends a short output report over the control pipe.
@@ -74,8 +73,8 @@ public:
     virtual bool Enumerate(std::vector<HidInterfaceEntry>& out) = 0;
     // Opens the node a path names, after checking that the node still belongs
     // to the attach instance the path was enumerated with.
-    virtual std::unique_ptr<IHidNode> Open(const std::string& path, bool wantRead,
-                                           bool wantWrite, HidOpenError& error) = 0;
+    virtual std::unique_ptr<IHidNode> Open(const std::string& path, bool wantRead, bool wantWrite,
+                                           HidOpenError& error) = 0;
     // Whether the path still names a present node of the same instance (the
     // presence probe, which needs no access rights).
     virtual bool IsPresent(const std::string& path) = 0;

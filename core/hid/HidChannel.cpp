@@ -13,8 +13,7 @@ using SteadyClock = std::chrono::steady_clock;
 
 int RemainingMs(bool infinite, SteadyClock::time_point deadline) {
     if (infinite) return kInfiniteTimeout;
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
@@ -22,7 +21,9 @@ int RemainingMs(bool infinite, SteadyClock::time_point deadline) {
 
 HidChannel::HidChannel(IHidBackend& backend) : backend_(backend) {}
 
-HidChannel::~HidChannel() { Close(); }
+HidChannel::~HidChannel() {
+    Close();
+}
 
 bool HidChannel::Open(const std::string& newPath, bool wantWrite) {
     openForRead = true;
@@ -77,7 +78,9 @@ HidChannel::OpenState HidChannel::Snapshot() const {
     return state_;
 }
 
-const HidTopLevelCollection* HidChannel::Collection() const { return Snapshot().collection; }
+const HidTopLevelCollection* HidChannel::Collection() const {
+    return Snapshot().collection;
+}
 
 bool HidChannel::LoadCaps() {
     std::shared_ptr<IHidNode> node = Snapshot().node;
@@ -99,12 +102,9 @@ bool HidChannel::LoadCaps() {
     caps = HidCaps{};
     caps.usage = collection->usage;
     caps.usagePage = collection->usagePage;
-    caps.inputReportByteLength =
-        static_cast<uint16_t>(collection->ReportByteLength(HidReportKind::Input));
-    caps.outputReportByteLength =
-        static_cast<uint16_t>(collection->ReportByteLength(HidReportKind::Output));
-    caps.featureReportByteLength =
-        static_cast<uint16_t>(collection->ReportByteLength(HidReportKind::Feature));
+    caps.inputReportByteLength = static_cast<uint16_t>(collection->ReportByteLength(HidReportKind::Input));
+    caps.outputReportByteLength = static_cast<uint16_t>(collection->ReportByteLength(HidReportKind::Output));
+    caps.featureReportByteLength = static_cast<uint16_t>(collection->ReportByteLength(HidReportKind::Feature));
     for (int k = 0; k < kHidReportKindCount; ++k) {
         const auto kind = static_cast<HidReportKind>(k);
         caps.kindCaps[k] = CountCaps(*collection, kind);
@@ -144,8 +144,8 @@ bool HidChannel::Read(uint8_t* buffer, size_t length, size_t& bytesRead, int tim
     for (;;) {
         size_t got = 0;
         uint8_t* target = numbered ? report.data() : report.data() + 1;
-        const HidIoResult result = state.node->ReadReport(
-            target, report.size() - 1, got, RemainingMs(infinite, deadline));
+        const HidIoResult result =
+            state.node->ReadReport(target, report.size() - 1, got, RemainingMs(infinite, deadline));
         if (result != HidIoResult::Ok) break;
         if (!numbered) {
             // Unnumbered reports arrive without an id: give callers the

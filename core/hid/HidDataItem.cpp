@@ -39,8 +39,7 @@ int64_t LogicalValue(const HidField& field, uint32_t raw) {
 // usages, the last usage applies to the rest.
 uint32_t VariableElementUsage(const HidField& field, uint32_t element) {
     if (field.isRange) {
-        return static_cast<uint32_t>(
-            std::min<uint64_t>(uint64_t{field.usageMin} + element, field.usageMax));
+        return static_cast<uint32_t>(std::min<uint64_t>(uint64_t{field.usageMin} + element, field.usageMax));
     }
     if (field.usages.empty()) return 0;
     return field.usages[std::min<size_t>(element, field.usages.size() - 1)];
@@ -68,8 +67,7 @@ void CollectButtonUsages(const HidField& field, const uint8_t* payload, size_t p
     for (uint32_t element = 0; element < field.reportCount; ++element) {
         const uint64_t start = field.bitOffset + uint64_t{element} * field.bitSize;
         if (start + field.bitSize > payloadBits) break;
-        const uint32_t raw =
-            ExtractReportBits(payload, payloadLength, static_cast<uint32_t>(start), field.bitSize);
+        const uint32_t raw = ExtractReportBits(payload, payloadLength, static_cast<uint32_t>(start), field.bitSize);
         uint32_t usage = 0;
         if (field.isArray) {
             usage = ArrayElementUsage(field, raw);
@@ -161,8 +159,7 @@ HidKindCaps CountCaps(const HidTopLevelCollection& collection, HidReportKind kin
     return caps;
 }
 
-std::vector<HidDataItem> BuildDataItems(const HidTopLevelCollection& collection,
-                                        HidReportKind kind) {
+std::vector<HidDataItem> BuildDataItems(const HidTopLevelCollection& collection, HidReportKind kind) {
     // The usage-list length of a button item is the number of usages that
     // can be on across every button field of its kind and usage page.
     std::map<uint16_t, uint64_t> buttonElementsPerPage;
@@ -182,8 +179,8 @@ std::vector<HidDataItem> BuildDataItems(const HidTopLevelCollection& collection,
             item.reportId = field.reportId;
             item.usageMin = field.usageMin;
             item.usageMax = field.usageMax;
-            item.maxUsageLength = static_cast<uint32_t>(
-                std::min<uint64_t>(buttonElementsPerPage[field.usagePage], kMaxUsageListLength));
+            item.maxUsageLength =
+                static_cast<uint32_t>(std::min<uint64_t>(buttonElementsPerPage[field.usagePage], kMaxUsageListLength));
             item.usages.assign(item.maxUsageLength, 0);
             items.push_back(std::move(item));
             continue;
@@ -203,8 +200,7 @@ std::vector<HidDataItem> BuildDataItems(const HidTopLevelCollection& collection,
     return items;
 }
 
-bool UnpackInputReport(const uint8_t* report, size_t reportLength,
-                       std::vector<HidDataItem>& items,
+bool UnpackInputReport(const uint8_t* report, size_t reportLength, std::vector<HidDataItem>& items,
                        const HidTopLevelCollection& collection) {
     if (report == nullptr || reportLength == 0) return true;
     const uint8_t reportId = report[0];
@@ -212,9 +208,8 @@ bool UnpackInputReport(const uint8_t* report, size_t reportLength,
     const size_t payloadLength = reportLength - 1;
     const uint64_t payloadBits = static_cast<uint64_t>(payloadLength) * 8;
 
-    const bool anyMatch = std::any_of(items.begin(), items.end(), [&](const HidDataItem& item) {
-        return item.reportId == reportId;
-    });
+    const bool anyMatch =
+        std::any_of(items.begin(), items.end(), [&](const HidDataItem& item) { return item.reportId == reportId; });
     if (!anyMatch) return true;
 
     // Where each value usage of this report lives. A usage can occur in
@@ -239,8 +234,8 @@ bool UnpackInputReport(const uint8_t* report, size_t reportLength,
             if (found == onUsagesPerPage.end()) {
                 std::vector<uint16_t> on;
                 for (const HidField& field : collection.fields) {
-                    if (IsDataField(field, HidReportKind::Input) && field.isButton &&
-                        field.reportId == reportId && field.usagePage == item.usagePage) {
+                    if (IsDataField(field, HidReportKind::Input) && field.isButton && field.reportId == reportId &&
+                        field.usagePage == item.usagePage) {
                         CollectButtonUsages(field, payload, payloadLength, on);
                     }
                 }
@@ -253,8 +248,7 @@ bool UnpackInputReport(const uint8_t* report, size_t reportLength,
                 if (usage < item.usageMin || usage > item.usageMax) continue;
                 item.usages[written++] = usage;
             }
-            std::fill(item.usages.begin() + static_cast<std::ptrdiff_t>(written), item.usages.end(),
-                      uint16_t{0});
+            std::fill(item.usages.begin() + static_cast<std::ptrdiff_t>(written), item.usages.end(), uint16_t{0});
             item.status = kHidStatusSuccess;
             item.isDataSet = true;
             continue;
@@ -279,8 +273,7 @@ bool UnpackInputReport(const uint8_t* report, size_t reportLength,
             ok = false;
             continue;
         }
-        const uint32_t raw =
-            ExtractReportBits(payload, payloadLength, static_cast<uint32_t>(start), field.bitSize);
+        const uint32_t raw = ExtractReportBits(payload, payloadLength, static_cast<uint32_t>(start), field.bitSize);
         item.value = raw;
         ScaleValue(field, LogicalValue(field, raw), item);
         item.isDataSet = true;

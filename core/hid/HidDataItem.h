@@ -11,7 +11,7 @@
 
 namespace ivra {
 
-constexpr int32_t kHidStatusSuccess = 0x00110000;        // HIDP_STATUS_SUCCESS
+constexpr int32_t kHidStatusSuccess = 0x00110000;  // HIDP_STATUS_SUCCESS
 constexpr int32_t kHidStatusInvalidReportLength = static_cast<int32_t>(0xC0110003);
 constexpr int32_t kHidStatusUsageNotFound = static_cast<int32_t>(0xC0110004);
 constexpr int32_t kHidStatusValueOutOfRange = static_cast<int32_t>(0xC0110005);
@@ -45,14 +45,12 @@ HidKindCaps CountCaps(const HidTopLevelCollection& collection, HidReportKind kin
 
 // One item per button capability, and one per usage of each value
 // capability (a range yields one item per usage).
-std::vector<HidDataItem> BuildDataItems(const HidTopLevelCollection& collection,
-                                        HidReportKind kind);
+std::vector<HidDataItem> BuildDataItems(const HidTopLevelCollection& collection, HidReportKind kind);
 
 // Decodes one input report (first byte = report id, 0 when unnumbered) into
 // the items whose report id matches. Returns false only when a value cannot
 // be read from the report.
-bool UnpackInputReport(const uint8_t* report, size_t reportLength,
-                       std::vector<HidDataItem>& items,
+bool UnpackInputReport(const uint8_t* report, size_t reportLength, std::vector<HidDataItem>& items,
                        const HidTopLevelCollection& collection);
 
 }  // namespace ivra

@@ -16,9 +16,8 @@ size_t FindNoCase(std::string_view text, std::string_view needle) {
     if (needle.empty() || needle.size() > text.size()) return std::string_view::npos;
     for (size_t i = 0; i + needle.size() <= text.size(); ++i) {
         size_t j = 0;
-        while (j < needle.size() &&
-               std::tolower(static_cast<unsigned char>(text[i + j])) ==
-                   std::tolower(static_cast<unsigned char>(needle[j]))) {
+        while (j < needle.size() && std::tolower(static_cast<unsigned char>(text[i + j])) ==
+                                        std::tolower(static_cast<unsigned char>(needle[j]))) {
             ++j;
         }
         if (j == needle.size()) return i;

@@ -78,9 +78,7 @@ struct RawBound {
     uint32_t data = 0;
     uint8_t size = 0;
 
-    int64_t Resolve(int64_t minimum) const {
-        return minimum < 0 ? SignExtend(data, size) : static_cast<int64_t>(data);
-    }
+    int64_t Resolve(int64_t minimum) const { return minimum < 0 ? SignExtend(data, size) : static_cast<int64_t>(data); }
 };
 
 struct GlobalState {
@@ -299,7 +297,7 @@ private:
             return false;
         }
         const ResolvedUsages usages = ResolveUsages();
-        const uint32_t usage = usages.isRange ? usages.rangeMin
+        const uint32_t usage = usages.isRange        ? usages.rangeMin
                                : usages.list.empty() ? static_cast<uint32_t>(global_.usagePage) << 16
                                                      : usages.list.front();
         if (collections_.empty()) {
@@ -416,12 +414,10 @@ uint32_t HidTopLevelCollection::ReportByteLength(HidReportKind kind) const {
 
 bool HidTopLevelCollection::HasReportId(HidReportKind kind, uint8_t id) const {
     const std::vector<HidReportSize>& list = Reports(kind);
-    return std::any_of(list.begin(), list.end(),
-                       [id](const HidReportSize& report) { return report.id == id; });
+    return std::any_of(list.begin(), list.end(), [id](const HidReportSize& report) { return report.id == id; });
 }
 
-bool ParseReportDescriptor(const uint8_t* data, size_t length, HidReportDescriptor& out,
-                           std::string* error) {
+bool ParseReportDescriptor(const uint8_t* data, size_t length, HidReportDescriptor& out, std::string* error) {
     out = HidReportDescriptor{};
     std::string reason;
     if (data == nullptr && length > 0) {
@@ -437,8 +433,7 @@ bool ParseReportDescriptor(const uint8_t* data, size_t length, HidReportDescript
     return true;
 }
 
-uint32_t ExtractReportBits(const uint8_t* payload, size_t length, uint32_t bitOffset,
-                           uint32_t bitSize) {
+uint32_t ExtractReportBits(const uint8_t* payload, size_t length, uint32_t bitOffset, uint32_t bitSize) {
     bitSize = std::min<uint32_t>(bitSize, 32);
     if (bitSize == 0 || payload == nullptr) return 0;
     const uint64_t firstByte = bitOffset / 8;

@@ -35,13 +35,13 @@ struct HidField {
     bool isButton = false;
     bool isArray = false;
     bool isConstant = false;
-    bool isRange = false;        // usages given as usageMin..usageMax
-    uint32_t usageMin = 0;       // for a single usage both bounds hold it
+    bool isRange = false;   // usages given as usageMin..usageMax
+    uint32_t usageMin = 0;  // for a single usage both bounds hold it
     uint32_t usageMax = 0;
     std::vector<uint32_t> usages;  // explicit usage list (not a range), low 16 bits
-    uint32_t bitOffset = 0;      // within the report, after the report id byte
-    uint32_t bitSize = 0;        // report size of one element
-    uint32_t reportCount = 0;    // number of elements
+    uint32_t bitOffset = 0;        // within the report, after the report id byte
+    uint32_t bitSize = 0;          // report size of one element
+    uint32_t reportCount = 0;      // number of elements
     int32_t logicalMin = 0;
     int32_t logicalMax = 0;
     int32_t physicalMin = 0;
@@ -50,15 +50,13 @@ struct HidField {
 };
 
 struct HidTopLevelCollection {
-    uint32_t index = 0;       // 1-based position among the top-level collections
+    uint32_t index = 0;  // 1-based position among the top-level collections
     uint16_t usagePage = 0;
     uint16_t usage = 0;
     std::vector<HidReportSize> reports[kHidReportKindCount];
     std::vector<HidField> fields;  // in descriptor order
 
-    const std::vector<HidReportSize>& Reports(HidReportKind kind) const {
-        return reports[static_cast<int>(kind)];
-    }
+    const std::vector<HidReportSize>& Reports(HidReportKind kind) const { return reports[static_cast<int>(kind)]; }
     // Longest report of the kind (Windows' *ReportByteLength), 0 when none.
     uint32_t ReportByteLength(HidReportKind kind) const;
     bool HasReportId(HidReportKind kind, uint8_t id) const;
@@ -71,12 +69,10 @@ struct HidReportDescriptor {
 
 // Parses a descriptor. On failure returns false and names the fault in
 // *error (when given); `out` is then left empty.
-bool ParseReportDescriptor(const uint8_t* data, size_t length, HidReportDescriptor& out,
-                           std::string* error = nullptr);
+bool ParseReportDescriptor(const uint8_t* data, size_t length, HidReportDescriptor& out, std::string* error = nullptr);
 
 // Reads `bitSize` bits (at most 32) starting at `bitOffset` of a report
 // payload, little-endian as HID lays them out. Bits beyond `length` read 0.
-uint32_t ExtractReportBits(const uint8_t* payload, size_t length, uint32_t bitOffset,
-                           uint32_t bitSize);
+uint32_t ExtractReportBits(const uint8_t* payload, size_t length, uint32_t bitOffset, uint32_t bitSize);
 
 }  // namespace ivra

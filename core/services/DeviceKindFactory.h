@@ -9,7 +9,6 @@
 
 namespace ivra {
 
-std::unique_ptr<KestrelUSBDevice> MakeKindDevice(const DeviceOptionRow& option,
-                                                  IHidBackend& backend, IClock& clock);
+std::unique_ptr<KestrelUSBDevice> MakeKindDevice(const DeviceOptionRow& option, IHidBackend& backend, IClock& clock);
 
 }  // namespace ivra

@@ -15,22 +15,15 @@ bool IsPointerKind(uint16_t deviceKind) {
 
 }  // namespace
 
-DeviceModel::DeviceModel(IHidBackend& backend, const DeviceCatalogue& catalogue,
-                         IOwnerThread& owner, ITimerService& timers, IClock& clock,
-                         DeviceFactory deviceFactory, ViewFactory viewFactory)
-    : backend_(backend),
-      catalogue_(catalogue),
-      timers_(timers),
-      clock_(clock),
-      deviceFactory_(std::move(deviceFactory)),
-      viewFactory_(std::move(viewFactory)),
-      slots_(catalogue.Slots()),
+DeviceModel::DeviceModel(IHidBackend& backend, const DeviceCatalogue& catalogue, IOwnerThread& owner,
+                         ITimerService& timers, IClock& clock, DeviceFactory deviceFactory, ViewFactory viewFactory)
+    : backend_(backend), catalogue_(catalogue), timers_(timers), clock_(clock),
+      deviceFactory_(std::move(deviceFactory)), viewFactory_(std::move(viewFactory)), slots_(catalogue.Slots()),
       scanner_(backend, catalogue, slots_, owner, *this, clock) {
     if (!deviceFactory_) deviceFactory_ = MakeKindDevice;
     if (!viewFactory_) {
         viewFactory_ = [](const DeviceOptionRow&, const DevicePageRow& page) {
-            return std::unique_ptr<IDeviceView>(
-                HeadlessDeviceView::WithButtons(page.keyCount, page.ledCount));
+            return std::unique_ptr<IDeviceView>(HeadlessDeviceView::WithButtons(page.keyCount, page.ledCount));
         };
     }
     strip_.onEntryChanged = [this](SelectorEntry& entry, bool shown, bool selected) {
@@ -65,8 +58,8 @@ void DeviceModel::BuildPage(int optionRow) {
         source = &table[slot.partnerIndex];
     }
     const DeviceOptionRow& asked = catalogue_.Options()[static_cast<size_t>(optionRow)];
-    const int found = catalogue_.FindOptionRow(source->vendorId, source->productId,
-                                               CableKindOf(slot.kind), asked.variant);
+    const int found =
+        catalogue_.FindOptionRow(source->vendorId, source->productId, CableKindOf(slot.kind), asked.variant);
     if (found < 0 || static_cast<size_t>(found) >= catalogue_.Pages().size()) return;
     const DeviceOptionRow& option = catalogue_.Options()[static_cast<size_t>(found)];
     const DevicePageRow& pageRow = catalogue_.Pages()[static_cast<size_t>(found)];
@@ -176,8 +169,7 @@ void DeviceModel::PointerDeviceArrival(int index, const DeviceSlot& slot) {
     const DeviceSlot identity = IdentityRecordFor(slot);
     Page* page = FindPage(identity);
     if (page == nullptr || page->device->commandTransport.IsOpen()) return;
-    const bool opened =
-        page->device->commandTransport.Open(slot.path, TransportParamsForKind(slot.kind));
+    const bool opened = page->device->commandTransport.Open(slot.path, TransportParamsForKind(slot.kind));
     if (opened) page->device->SetIdentity(identity);
     // A channel that cannot be opened leaves the page closed and its entry
     // hidden; the slot stays bound until the interface goes away.
@@ -220,8 +212,7 @@ void DeviceModel::OpenEventChannels(const DeviceSlot& slot) {
         if (!device.EventChannelOpen(receiver) && ShortMatch(identity, record)) {
             device.OpenEventChannel(receiver, slot.path);
             if (firstOnly) return;
-        } else if (device.EventChannelOpen(false) && identity.hasPartner == 1 &&
-                   identity.partnerIndex < table.size() &&
+        } else if (device.EventChannelOpen(false) && identity.hasPartner == 1 && identity.partnerIndex < table.size() &&
                    ShortMatch(table[identity.partnerIndex], slot)) {
             device.OpenEventChannel(receiver, slot.path);  // re-points it
             if (firstOnly) return;
@@ -243,9 +234,8 @@ void DeviceModel::ApplyLightControl(bool on) {
 void DeviceModel::SwitchPath(Page& page, bool toCable, const DeviceSlot& target) {
     KestrelUSBDevice& device = *page.device;
     DeviceTransport& transport = device.commandTransport;
-    const bool opened =
-        transport.SwitchTo(target.path, toCable ? TransportPath::kCable : TransportPath::kReceiver,
-                           TransportParamsForKind(target.kind));
+    const bool opened = transport.SwitchTo(target.path, toCable ? TransportPath::kCable : TransportPath::kReceiver,
+                                           TransportParamsForKind(target.kind));
     if (observer_ != nullptr) observer_->OnCableSwitch(device, toCable, opened);
     // Failed: the transport stays closed until the next arrival or removal
     // of one of the two slots.
@@ -258,8 +248,7 @@ void DeviceModel::SwitchPath(Page& page, bool toCable, const DeviceSlot& target)
         return;
     }
     if (device.batteryPowered) {
-        for (int retry = 0; retry < kReceiverLinkRetries && !transport.QueryReceiverLink();
-             ++retry) {
+        for (int retry = 0; retry < kReceiverLinkRetries && !transport.QueryReceiverLink(); ++retry) {
             DebugLine("获取2.4G模式失败");
             clock_.SleepMs(kReceiverLinkRetryMs);
         }

@@ -29,14 +29,12 @@ namespace ivra {
 constexpr int kReceiverLinkRetries = 25;
 constexpr uint32_t kReceiverLinkRetryMs = 50;
 
-class DeviceModel final : public ISlotEvents,
-                          public ISelectorEntryHost,
-                          public IDeviceEventObserver {
+class DeviceModel final : public ISlotEvents, public ISelectorEntryHost, public IDeviceEventObserver {
 public:
-    using DeviceFactory = std::function<std::unique_ptr<KestrelUSBDevice>(
-        const DeviceOptionRow& option, IHidBackend& backend, IClock& clock)>;
-    using ViewFactory = std::function<std::unique_ptr<IDeviceView>(const DeviceOptionRow& option,
-                                                                   const DevicePageRow& page)>;
+    using DeviceFactory = std::function<std::unique_ptr<KestrelUSBDevice>(const DeviceOptionRow& option,
+                                                                          IHidBackend& backend, IClock& clock)>;
+    using ViewFactory =
+        std::function<std::unique_ptr<IDeviceView>(const DeviceOptionRow& option, const DevicePageRow& page)>;
 
     struct Page {
         int optionRow = -1;
@@ -47,9 +45,8 @@ public:
 
     // `owner` and `timers` are usually one UiLoop. The default factories
     // build the kind's class and a headless view.
-    DeviceModel(IHidBackend& backend, const DeviceCatalogue& catalogue, IOwnerThread& owner,
-                ITimerService& timers, IClock& clock = DefaultSystemClock(),
-                DeviceFactory deviceFactory = {}, ViewFactory viewFactory = {});
+    DeviceModel(IHidBackend& backend, const DeviceCatalogue& catalogue, IOwnerThread& owner, ITimerService& timers,
+                IClock& clock = DefaultSystemClock(), DeviceFactory deviceFactory = {}, ViewFactory viewFactory = {});
     ~DeviceModel() override;
     DeviceModel(const DeviceModel&) = delete;
     DeviceModel& operator=(const DeviceModel&) = delete;

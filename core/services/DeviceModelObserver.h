@@ -26,8 +26,7 @@ public:
     virtual void OnAccessDenied(const DeviceSlot& /*candidate*/) {}
     // An arrival asks for the main window to come forward.
     virtual void OnRaiseRequested() {}
-    virtual void OnDeviceEvent(const KestrelUSBDevice& /*device*/, uint16_t /*code*/,
-                               bool /*receiverChannel*/) {}
+    virtual void OnDeviceEvent(const KestrelUSBDevice& /*device*/, uint16_t /*code*/, bool /*receiverChannel*/) {}
 };
 
 }  // namespace ivra

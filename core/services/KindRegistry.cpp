@@ -18,8 +18,7 @@ std::unique_ptr<KestrelUSBDevice> Make(IHidBackend& backend, IClock& clock) {
 // keyboard_7210 shares the keyboard's code: the option row's variant picks it.
 const std::array<KindTraits, 5> kKinds = {{
     {kind::kKeyboard, "keyboard", "", "keyboarddevice.ui", true, &Make<KestrelKeyboardDevice>},
-    {kind::kKeyboard, "keyboard_7210", "", "keyboarddevice_7210.ui", false,
-     &Make<KestrelKeyboardDevice>},
+    {kind::kKeyboard, "keyboard_7210", "", "keyboarddevice_7210.ui", false, &Make<KestrelKeyboardDevice>},
     {kind::kMouse, "mouse", "", "", false, &Make<KestrelMouseDevice>},
     {kind::kMousePad, "MousePad", "pad", "", false, &Make<KestrelMousePadDevice>},
     {kind::kHeadset, "HD", "headset", "", false, &Make<KestrelHeadsetDevice>},
@@ -36,13 +35,14 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::span<const KindTraits> AllKinds() { return kKinds; }
+std::span<const KindTraits> AllKinds() {
+    return kKinds;
+}
 
 const KindTraits* FindKindByName(std::string_view name) {
     if (name.empty()) return nullptr;
     for (const KindTraits& traits : kKinds) {
-        if (SameIgnoringCase(traits.name, name) ||
-            (!traits.alias.empty() && SameIgnoringCase(traits.alias, name))) {
+        if (SameIgnoringCase(traits.name, name) || (!traits.alias.empty() && SameIgnoringCase(traits.alias, name))) {
             return &traits;
         }
     }

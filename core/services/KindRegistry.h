@@ -16,11 +16,11 @@
 namespace ivra {
 
 struct KindTraits {
-    uint16_t kindCode = 0;           // cable kind code (receivers map to it)
-    std::string_view name;           // data folder and --kind/--simulate name
-    std::string_view alias;          // second accepted name, or empty
-    std::string_view pageFile;       // under skin/XML/DeviceXml, or empty
-    bool complete = false;           // driver, page, default data and simulator all present
+    uint16_t kindCode = 0;      // cable kind code (receivers map to it)
+    std::string_view name;      // data folder and --kind/--simulate name
+    std::string_view alias;     // second accepted name, or empty
+    std::string_view pageFile;  // under skin/XML/DeviceXml, or empty
+    bool complete = false;      // driver, page, default data and simulator all present
     std::unique_ptr<KestrelUSBDevice> (*makeDriver)(IHidBackend&, IClock&) = nullptr;
 };
 

@@ -6,8 +6,7 @@
 
 namespace ivra {
 
-SelectorEntry::SelectorEntry(KestrelUSBDevice& device, ITimerService& timers,
-                             ISelectorEntryHost& host)
+SelectorEntry::SelectorEntry(KestrelUSBDevice& device, ITimerService& timers, ISelectorEntryHost& host)
     : device_(device), timers_(timers), host_(host) {
     if (device_.view != nullptr) device_.view->SetOnPageShown([this] { OnPageShown(); });
 }
@@ -17,9 +16,13 @@ SelectorEntry::~SelectorEntry() {
     timers_.KillTimers(this);
 }
 
-bool SelectorEntry::Open() const { return device_.commandTransport.IsOpen(); }
+bool SelectorEntry::Open() const {
+    return device_.commandTransport.IsOpen();
+}
 
-bool SelectorEntry::OnReceiver() const { return device_.commandTransport.ReceiverMode(); }
+bool SelectorEntry::OnReceiver() const {
+    return device_.commandTransport.ReceiverMode();
+}
 
 void SelectorEntry::StartTimer(int id, uint32_t ms) {
     if (id == entry_timer::kLightFrame) frameTimerSet_ = true;
@@ -92,7 +95,9 @@ void SelectorEntry::OnConnectTimer() {
     if (OnReceiver()) StartTimer(entry_timer::kLinkWatch, entry_delay::kLinkWatchStartMs);
 }
 
-void SelectorEntry::OnReadBackTimer() { device_.ReadBackSettings(); }
+void SelectorEntry::OnReadBackTimer() {
+    device_.ReadBackSettings();
+}
 
 void SelectorEntry::OnPowerStatusTimer() {
     device_.RefreshPowerStatus();

@@ -42,7 +42,9 @@ int StatusResult(const uint8_t* response) {
 DeviceTransport::DeviceTransport(IHidBackend& backend, IClock& clock)
     : channelA(backend), channelB(backend), clock_(clock) {}
 
-DeviceTransport::~DeviceTransport() { Close(); }
+DeviceTransport::~DeviceTransport() {
+    Close();
+}
 
 bool DeviceTransport::Open(const std::string& path, const TransportParams& params) {
     std::lock_guard<std::recursive_mutex> lock(ioLock_);
@@ -57,8 +59,7 @@ bool DeviceTransport::Open(const std::string& path, const TransportParams& param
     return opened;
 }
 
-bool DeviceTransport::SwitchTo(const std::string& path, TransportPath to,
-                               const TransportParams& params) {
+bool DeviceTransport::SwitchTo(const std::string& path, TransportPath to, const TransportParams& params) {
     std::lock_guard<std::recursive_mutex> lock(ioLock_);
     open_ = false;
     const bool toCable = to == TransportPath::kCable;
@@ -178,8 +179,7 @@ int DeviceTransport::ExchangeRaw(const uint8_t* request, uint8_t* response, size
     size_t bytesWritten = 0;
     if (!channelA.Write(request, bytesWritten, kCableTimeoutMs)) return result::kWriteFailed;
     std::memset(response, 0, kFrameSize);
-    return channelA.Read(response, kFrameSize, bytesRead, kCableTimeoutMs) ? result::kSuccess
-                                                                          : result::kNoAnswer;
+    return channelA.Read(response, kFrameSize, bytesRead, kCableTimeoutMs) ? result::kSuccess : result::kNoAnswer;
 }
 
 int DeviceTransport::LockedExchange(LockUse lock, const uint8_t* request, uint8_t* response) {
@@ -210,8 +210,8 @@ int DeviceTransport::SingleFrame(uint8_t commandCode, uint8_t length, uint8_t* r
     return status;
 }
 
-int DeviceTransport::Paged(uint8_t commandCode, const uint8_t* writeData, uint8_t* readData,
-                            size_t total, uint32_t baseOffset, LockUse lock, size_t chunk) {
+int DeviceTransport::Paged(uint8_t commandCode, const uint8_t* writeData, uint8_t* readData, size_t total,
+                           uint32_t baseOffset, LockUse lock, size_t chunk) {
     if (total == 0) return result::kSuccess;
     if (baseOffset >= kOffsetLimit || total > kOffsetLimit - baseOffset) {
         return result::kWriteFailed;  // never sent: it would land at the wrong address
@@ -243,7 +243,9 @@ int DeviceTransport::Paged(uint8_t commandCode, const uint8_t* writeData, uint8_
     return result::kSuccess;
 }
 
-int DeviceTransport::BeginSession() { return SingleFrame(command::kBeginSession, 0, nullptr); }
+int DeviceTransport::BeginSession() {
+    return SingleFrame(command::kBeginSession, 0, nullptr);
+}
 
 int DeviceTransport::EndSession() {
     clock_.SleepMs(10);
@@ -252,37 +254,33 @@ int DeviceTransport::EndSession() {
 
 int DeviceTransport::ReadInfoBlock(uint8_t* out) {
     uint8_t block[kInfoBlockSize];
-    const int code = Paged(command::kReadInfoBlock, nullptr, block, kInfoBlockSize, 0,
-                           LockUse::Command, EffectiveChunk());
+    const int code =
+        Paged(command::kReadInfoBlock, nullptr, block, kInfoBlockSize, 0, LockUse::Command, EffectiveChunk());
     if (code == result::kSuccess) std::memcpy(out, block, kInfoBlockSize);
     return code;
 }
 
 int DeviceTransport::ReadData(uint8_t* out, size_t length, uint32_t baseOffset) {
-    return Paged(command::kReadData, nullptr, out, length, baseOffset, LockUse::Command,
-                 EffectiveChunk());
+    return Paged(command::kReadData, nullptr, out, length, baseOffset, LockUse::Command, EffectiveChunk());
 }
 
 int DeviceTransport::WriteData(const uint8_t* data, size_t length, uint32_t baseOffset) {
-    return Paged(command::kWriteData, data, nullptr, length, baseOffset, LockUse::Command,
-                 EffectiveChunk());
+    return Paged(command::kWriteData, data, nullptr, length, baseOffset, LockUse::Command, EffectiveChunk());
 }
 
 int DeviceTransport::ReadKeyTable(uint8_t* out) {
-    return Paged(command::kReadKeyTable, nullptr, out, keyTableLength_.load(), 0, LockUse::Command,
-                 EffectiveChunk());
+    return Paged(command::kReadKeyTable, nullptr, out, keyTableLength_.load(), 0, LockUse::Command, EffectiveChunk());
 }
 
 int DeviceTransport::WriteKeyTable(const uint8_t* data, int block) {
     if (block != 0) return result::kInvalidKeyTableBlock;
-    return Paged(command::kWriteKeyTable, data, nullptr, keyTableLength_.load(), 0,
-                 LockUse::Command, EffectiveChunk());
+    return Paged(command::kWriteKeyTable, data, nullptr, keyTableLength_.load(), 0, LockUse::Command, EffectiveChunk());
 }
 
 int DeviceTransport::WriteLightBlock(const uint8_t* data, size_t length, int block) {
     if (block < 0) return result::kWriteFailed;
-    return Paged(command::kWriteLightBlock, data, nullptr, length,
-                 static_cast<uint32_t>(block) * 512u, LockUse::Light, EffectiveChunk());
+    return Paged(command::kWriteLightBlock, data, nullptr, length, static_cast<uint32_t>(block) * 512u, LockUse::Light,
+                 EffectiveChunk());
 }
 
 int DeviceTransport::StreamLightFrame(const uint8_t* data, size_t length) {
@@ -326,19 +324,16 @@ int DeviceTransport::HandLightsToDevice() {
 }
 
 int DeviceTransport::WriteMacroImage(const uint8_t* data, size_t length) {
-    return Paged(command::kWriteMacroImage, data, nullptr, length, 0, LockUse::Command,
-                 EffectiveChunk());
+    return Paged(command::kWriteMacroImage, data, nullptr, length, 0, LockUse::Command, EffectiveChunk());
 }
 
 int DeviceTransport::WriteBuffer(const uint8_t* data, size_t length) {
-    return Paged(command::kWriteBuffer, data, nullptr, length, 0, LockUse::None,
-                 kFrameMaxPayload);
+    return Paged(command::kWriteBuffer, data, nullptr, length, 0, LockUse::None, kFrameMaxPayload);
 }
 
 int DeviceTransport::ReadPowerStatus(uint8_t* out) {
     Frame response{};
-    const int code =
-        SingleFrame(command::kReadPowerStatus, static_cast<uint8_t>(kPowerStatusSize), response.data());
+    const int code = SingleFrame(command::kReadPowerStatus, static_cast<uint8_t>(kPowerStatusSize), response.data());
     if (code == result::kSuccess) {
         std::memcpy(out, response.data() + kFramePayloadOffset, kPowerStatusSize);
     }
@@ -346,11 +341,12 @@ int DeviceTransport::ReadPowerStatus(uint8_t* out) {
 }
 
 int DeviceTransport::ReadLedMap(uint8_t* out) {
-    return Paged(command::kReadLedMap, nullptr, out, keyTableLength_.load() / 3, 0,
-                 LockUse::Command, EffectiveChunk());
+    return Paged(command::kReadLedMap, nullptr, out, keyTableLength_.load() / 3, 0, LockUse::Command, EffectiveChunk());
 }
 
-int DeviceTransport::TakeLightControl() { return SingleFrame(command::kTakeLightControl, 0, nullptr); }
+int DeviceTransport::TakeLightControl() {
+    return SingleFrame(command::kTakeLightControl, 0, nullptr);
+}
 
 bool DeviceTransport::QueryReceiverLink() {
     if (!receiverMode_) return true;

@@ -94,7 +94,7 @@ public:
     int WriteMacroImage(const uint8_t* data, size_t length);
     int WriteBuffer(const uint8_t* data, size_t length);
     int ReadPowerStatus(uint8_t* out);  // kPowerStatusSize bytes
-    int ReadLedMap(uint8_t* out);  // keyTableLength / 3 bytes
+    int ReadLedMap(uint8_t* out);       // keyTableLength / 3 bytes
     int TakeLightControl();
     bool QueryReceiverLink();
 
@@ -122,8 +122,8 @@ private:
     enum class LockUse { Command, Light, None };
 
     int SingleFrame(uint8_t commandCode, uint8_t length, uint8_t* responseOut);
-    int Paged(uint8_t commandCode, const uint8_t* writeData, uint8_t* readData, size_t total,
-              uint32_t baseOffset, LockUse lock, size_t chunk);
+    int Paged(uint8_t commandCode, const uint8_t* writeData, uint8_t* readData, size_t total, uint32_t baseOffset,
+              LockUse lock, size_t chunk);
     int LockedExchange(LockUse lock, const uint8_t* request, uint8_t* response);
     size_t EffectiveChunk() const;
 

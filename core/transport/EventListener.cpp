@@ -12,11 +12,12 @@ namespace {
 constexpr uint32_t kFailedReadPauseMs = 50;
 }  // namespace
 
-EventListener::EventListener(HidChannel& channel, const std::atomic<bool>& openFlag,
-                             std::string exitLine)
+EventListener::EventListener(HidChannel& channel, const std::atomic<bool>& openFlag, std::string exitLine)
     : channel_(channel), openFlag_(openFlag), worker_(std::move(exitLine), kDeviceThreadStopBoundMs) {}
 
-EventListener::~EventListener() { Stop(); }
+EventListener::~EventListener() {
+    Stop();
+}
 
 bool EventListener::Start(Handler handler) {
     if (worker_.Running()) return false;
@@ -27,10 +28,17 @@ bool EventListener::Start(Handler handler) {
     reportLength_ = channel_.caps.inputReportByteLength;
     if (reportLength_ == 0) reportLength_ = 64;
     handler_ = std::move(handler);
-    return worker_.Start([this] { Pass(); return true; }, [this] { channel_.Close(); });
+    return worker_.Start(
+        [this] {
+            Pass();
+            return true;
+        },
+        [this] { channel_.Close(); });
 }
 
-void EventListener::Stop() { worker_.Stop(); }
+void EventListener::Stop() {
+    worker_.Stop();
+}
 
 void EventListener::Pass() {
     if (!openFlag_.load()) {

@@ -24,8 +24,7 @@ public:
     using Handler = std::function<void(uint16_t code)>;
 
     // `channel` and `openFlag` belong to the owner and outlive the listener.
-    EventListener(HidChannel& channel, const std::atomic<bool>& openFlag,
-                  std::string exitLine);
+    EventListener(HidChannel& channel, const std::atomic<bool>& openFlag, std::string exitLine);
     ~EventListener();
     EventListener(const EventListener&) = delete;
     EventListener& operator=(const EventListener&) = delete;

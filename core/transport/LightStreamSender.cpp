@@ -11,10 +11,13 @@ constexpr const char* kSenderExitLine = "灯光数据发送线程退出";
 LightStreamSender::LightStreamSender(DeviceTransport& transport)
     : transport_(transport), worker_(kSenderExitLine, kDeviceThreadStopBoundMs, 0) {}
 
-LightStreamSender::~LightStreamSender() { Stop(); }
+LightStreamSender::~LightStreamSender() {
+    Stop();
+}
 
 bool LightStreamSender::SameAsLastSentLocked(const std::vector<uint8_t>& frame) const {
-    return hasLastSent_ && frame.size() == lastSent_.size() && std::equal(frame.begin(), frame.end(), lastSent_.begin());
+    return hasLastSent_ && frame.size() == lastSent_.size() &&
+           std::equal(frame.begin(), frame.end(), lastSent_.begin());
 }
 
 void LightStreamSender::Submit(const std::vector<uint8_t>& frame) {

@@ -71,7 +71,7 @@ private:
     bool hasPending_ = false;
     bool hasLastSent_ = false;  // lastSent_ reached the device whole; the keep-alive runs
     bool busy_ = false;
-    uint64_t lastSendMs_ = 0;   // on the transport's clock
+    uint64_t lastSendMs_ = 0;  // on the transport's clock
     std::chrono::steady_clock::time_point lastSendAt_{};
     LightStreamCounters counters_;
 };

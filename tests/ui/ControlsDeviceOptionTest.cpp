@@ -16,8 +16,8 @@
 namespace ivra::testing {
 namespace {
 
-using controls::DeviceOptionUI;
 using controls::DeviceGlyph;
+using controls::DeviceOptionUI;
 
 class DeviceOptionTest : public ::testing::Test {
 protected:
@@ -42,7 +42,8 @@ TEST_F(DeviceOptionTest, IconsFollowKindAndVariant) {
         const char* tooltip;
     };
     const Case cases[] = {
-        {1, 0, "kb_device_synchro2_normal", "kb_device_synchro2_down", "kb_device_synchro2_down", "kb_device_name_text"},
+        {1, 0, "kb_device_synchro2_normal", "kb_device_synchro2_down", "kb_device_synchro2_down",
+         "kb_device_name_text"},
         {9, 0, "unknow_device_normal", "unknow_device_selected", "unknow_device_synchro_selected",
          "unknow_device_name_text"},
         {2, 0, "ms_device_normal", "ms_device_selected", "ms_device_synchro_selected", "ms_device_name_text"},
@@ -137,7 +138,7 @@ TEST(DeviceIcons, NamesParseToTheDeviceDrawn) {
 }
 
 TEST(DeviceIcons, EveryDeviceAndStateLooksDifferent) {
-    const DeviceGlyph glyphs[] = {DeviceGlyph::Keyboard, DeviceGlyph::Mouse,   DeviceGlyph::HardMousePad,
+    const DeviceGlyph glyphs[] = {DeviceGlyph::Keyboard,     DeviceGlyph::Mouse,   DeviceGlyph::HardMousePad,
                                   DeviceGlyph::SoftMousePad, DeviceGlyph::Headset, DeviceGlyph::Hub,
                                   DeviceGlyph::Unknown};
     std::vector<QImage> drawn;
@@ -155,7 +156,8 @@ TEST(DeviceIcons, EveryDeviceAndStateLooksDifferent) {
     const QImage selected = controls::DrawDeviceIcon({DeviceGlyph::Mouse, true, false}, 40).toImage();
     bool accent = false;
     for (int y = 0; y < 40 && !accent; ++y) {
-        for (int x = 0; x < 40 && !accent; ++x) accent = selected.pixelColor(x, y).rgb() == controls::DeviceIconAccent().rgb();
+        for (int x = 0; x < 40 && !accent; ++x)
+            accent = selected.pixelColor(x, y).rgb() == controls::DeviceIconAccent().rgb();
     }
     EXPECT_TRUE(accent);
 }

@@ -15,7 +15,9 @@ namespace {
 
 using controls::DeviceKeyButtonUI;
 
-QImage Render(DeviceKeyButtonUI& button) { return button.grab().toImage(); }
+QImage Render(DeviceKeyButtonUI& button) {
+    return button.grab().toImage();
+}
 
 bool Near(QColor a, QColor b, int tolerance = 40) {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&

@@ -98,9 +98,9 @@ protected:
     }
 
     QDBusMessage Call(const QString& method, const QVariantList& args = {}) {
-        QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(kManagerServiceName),
-                                                           QLatin1String(kManagerObjectPath),
-                                                           QLatin1String(kManagerInterface), method);
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(QLatin1String(kManagerServiceName), QLatin1String(kManagerObjectPath),
+                                           QLatin1String(kManagerInterface), method);
         call.setArguments(args);
         return client.call(call, QDBus::BlockWithGui, kCallTimeoutMs);
     }
@@ -120,9 +120,9 @@ protected:
 
 TEST_F(ManagerServiceTest, LightControlIsSetReappliedAndRead) {
     commands.light = false;
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        QLatin1String(kManagerServiceName), QLatin1String(kManagerObjectPath),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(QLatin1String(kManagerServiceName), QLatin1String(kManagerObjectPath),
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << QLatin1String(kManagerInterface) << QStringLiteral("LightControl");
     QDBusMessage reply = client.call(get, QDBus::BlockWithGui, kCallTimeoutMs);
     ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
@@ -138,8 +138,8 @@ TEST_F(ManagerServiceTest, LightControlIsSetReappliedAndRead) {
 TEST_F(ManagerServiceTest, LightControlStateReachesListeners) {
     BoolSignalRecorder recorder;
     ASSERT_TRUE(client.connect(QLatin1String(kManagerServiceName), QLatin1String(kManagerObjectPath),
-                               QLatin1String(kManagerInterface), QStringLiteral("LightControlChanged"),
-                               &recorder, SLOT(Record(bool))));
+                               QLatin1String(kManagerInterface), QStringLiteral("LightControlChanged"), &recorder,
+                               SLOT(Record(bool))));
     // The match rule is in place once a round trip through the bus is done.
     Call(QStringLiteral("ReapplyLightControl"));
 
@@ -200,9 +200,8 @@ struct CompanionCase {
 
 TEST_F(ManagerServiceTest, CompanionDataShorterThanItsKindIsIgnored) {
     const CompanionCase cases[] = {
-        {1, 2000, true}, {1, 2004, true}, {1, 1999, false}, {1, 24, false}, {1, 0, false},
-        {2, 24, true},   {2, 30, true},   {2, 23, false},   {2, 0, false},  {3, 2000, false},
-        {0, 24, false},
+        {1, 2000, true}, {1, 2004, true}, {1, 1999, false}, {1, 24, false},   {1, 0, false},  {2, 24, true},
+        {2, 30, true},   {2, 23, false},  {2, 0, false},    {3, 2000, false}, {0, 24, false},
     };
     size_t sounds = 0;
     size_t screens = 0;
@@ -307,7 +306,8 @@ TEST_F(ManagerServiceTest, PublishedInterfaceMatchesItsDescriptionFile) {
         QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"));
     const QDBusMessage reply = client.call(introspect, QDBus::BlockWithGui, kCallTimeoutMs);
     ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
-    const QStringList published = InterfaceMembers(reply.arguments().first().toString(), QLatin1String(kManagerInterface));
+    const QStringList published =
+        InterfaceMembers(reply.arguments().first().toString(), QLatin1String(kManagerInterface));
 
     EXPECT_EQ(described.size(), 10);
     EXPECT_EQ(published, described);
@@ -339,19 +339,19 @@ TEST(DeviceListAnswer, TakesTheFirstFiveOptionRowsAndZeroFillsTheRest) {
     ASSERT_EQ(twoValues.size(), 256u);
     EXPECT_EQ(sixValues[17], 0x500);  // row 5
     EXPECT_EQ(sixValues[19], 5);
-    EXPECT_EQ(sixValues[20], 0);      // row 6 left out
-    EXPECT_EQ(twoValues[4], 5);       // the header always counts five rows
+    EXPECT_EQ(sixValues[20], 0);  // row 6 left out
+    EXPECT_EQ(twoValues[4], 5);   // the header always counts five rows
     EXPECT_EQ(twoValues[10], 2);
     EXPECT_TRUE(std::all_of(twoValues.begin() + 11, twoValues.end(), [](int32_t v) { return v == 0; }));
 }
 
 TEST(SuspendPolicy, OnlyHookAndGameMessagesWaitForResume) {
     const std::pair<ManagerInput, bool> table[] = {
-        {ManagerInput::InputHook, false},       {ManagerInput::GameEvent, false},
-        {ManagerInput::DeviceArrival, true},    {ManagerInput::DeviceRemoval, true},
-        {ManagerInput::LinkState, true},        {ManagerInput::LightControl, true},
-        {ManagerInput::CompanionData, true},    {ManagerInput::ProgressIndicator, true},
-        {ManagerInput::OpenSettings, true},     {ManagerInput::Raise, true},
+        {ManagerInput::InputHook, false},    {ManagerInput::GameEvent, false},
+        {ManagerInput::DeviceArrival, true}, {ManagerInput::DeviceRemoval, true},
+        {ManagerInput::LinkState, true},     {ManagerInput::LightControl, true},
+        {ManagerInput::CompanionData, true}, {ManagerInput::ProgressIndicator, true},
+        {ManagerInput::OpenSettings, true},  {ManagerInput::Raise, true},
     };
     for (const auto& [input, handled] : table) {
         EXPECT_EQ(HandledWhileSuspended(input), handled) << static_cast<int>(input);
@@ -362,8 +362,8 @@ TEST(ManagerServiceWithoutBus, LogsOnceAndRunsOn) {
     DebugCapture capture;
     FakeCommands commands;
     ManagerService service(commands);
-    const QDBusConnection noBus =
-        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/ivra-bus"), QStringLiteral("ivra-no-bus-test"));
+    const QDBusConnection noBus = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/ivra-bus"),
+                                                                QStringLiteral("ivra-no-bus-test"));
     ASSERT_FALSE(noBus.isConnected());
 
     EXPECT_FALSE(service.Start(noBus));

@@ -69,7 +69,9 @@ PrivateBus::PrivateBus() {
     address_ = QString::fromUtf8(output.left(output.indexOf('\n'))).trimmed();
 }
 
-PrivateBus::~PrivateBus() { Stop(); }
+PrivateBus::~PrivateBus() {
+    Stop();
+}
 
 QDBusConnection PrivateBus::Connect() {
     static std::atomic<int> counter{0};

@@ -50,9 +50,9 @@ public:
     }
 
     void PrepareForSleep(bool start) {
-        QDBusMessage signal = QDBusMessage::createSignal(
-            QStringLiteral("/org/freedesktop/login1"), QStringLiteral("org.freedesktop.login1.Manager"),
-            QStringLiteral("PrepareForSleep"));
+        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/login1"),
+                                                         QStringLiteral("org.freedesktop.login1.Manager"),
+                                                         QStringLiteral("PrepareForSleep"));
         signal << start;
         bus.send(signal);
     }
@@ -235,8 +235,8 @@ TEST(SleepWatcherWithoutLogind, LogsOnceAndRunsOn) {
 TEST(SleepWatcherWithoutSystemBus, LogsOnceAndRunsOn) {
     DebugCapture capture;
     SleepWatcher watcher;
-    const QDBusConnection noBus = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/ivra-system-bus"),
-                                                                QStringLiteral("ivra-no-system-bus-test"));
+    const QDBusConnection noBus = QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=/nonexistent/ivra-system-bus"), QStringLiteral("ivra-no-system-bus-test"));
     EXPECT_FALSE(watcher.Start(noBus));
     EXPECT_FALSE(watcher.Start(noBus));
     ASSERT_EQ(capture.lines.size(), 1u);

@@ -12,9 +12,13 @@
 namespace ivra::dui {
 namespace {
 
-QWidget* Find(QWidget* root, const char* name) { return PaintManager::FindSubControlByName(root, name); }
+QWidget* Find(QWidget* root, const char* name) {
+    return PaintManager::FindSubControlByName(root, name);
+}
 
-bool DeferLater(const QString& source) { return source.contains(QLatin1String("later")); }
+bool DeferLater(const QString& source) {
+    return source.contains(QLatin1String("later"));
+}
 
 TEST(DialogBuilderTest, ADeferredIncludeIsBuiltWhenItsHolderIsFirstShown) {
     DialogBuilder builder(IVRA_UI_TEST_DATA_DIR);
@@ -69,8 +73,7 @@ TEST(DialogBuilderTest, IncludesThatCannotBeBuiltAreRefusedAtOnce) {
     };
     for (const Case& c : cases) {
         DialogBuilder builder(IVRA_UI_TEST_DATA_DIR);
-        builder.DeferIncludes([](const QString& source) { return source.contains(QLatin1String("absent")); },
-                              nullptr);
+        builder.DeferIncludes([](const QString& source) { return source.contains(QLatin1String("absent")); }, nullptr);
         QString error;
         EXPECT_EQ(builder.Create(QString::fromLatin1(c.file), nullptr, &error), nullptr) << c.file;
         EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << c.file << ": " << error.toStdString();

@@ -114,8 +114,12 @@ TEST(LanguageTest, FontFacesChangeOnlyAcrossTheScriptLanguages) {
         const char* face;
     };
     const Case cases[] = {
-        {-1, 1, "Verdana Unicode MS"}, {5, 6, ""},  {5, 2, "Noto Sans CJK TC Regular"},
-        {2, 5, "Verdana Unicode MS"},   {0, 1, "Verdana Unicode MS"}, {3, 15, "Noto Sans Thai"},
+        {-1, 1, "Verdana Unicode MS"},
+        {5, 6, ""},
+        {5, 2, "Noto Sans CJK TC Regular"},
+        {2, 5, "Verdana Unicode MS"},
+        {0, 1, "Verdana Unicode MS"},
+        {3, 15, "Noto Sans Thai"},
         {1, 0, "汉仪菱心体简"},
     };
     for (const Case& c : cases) {
@@ -196,10 +200,10 @@ TEST(LanguageTest, ASettingsFileThatIsNoSensibleRegularFileIsNeitherReadNorRepla
 }
 
 TEST(LanguageTest, EveryTextKeyOfTheSkinsIsInEveryLanguage) {
-    QSet<QString> keys = {"software_rev_text", "message_text_2", "message_text_4", "message_text_5",
-                          "message_text_6", "message_text_7", "message_text_16", "message_text_22",
-                          "message_text_25"};
-    const QRegularExpression textKey(QStringLiteral("name=\"(?:textKey|tooltipKey)\"[^>]*>\\s*<string>([^<]+)</string>"));
+    QSet<QString> keys = {"software_rev_text", "message_text_2",  "message_text_4",  "message_text_5", "message_text_6",
+                          "message_text_7",    "message_text_16", "message_text_22", "message_text_25"};
+    const QRegularExpression textKey(
+        QStringLiteral("name=\"(?:textKey|tooltipKey)\"[^>]*>\\s*<string>([^<]+)</string>"));
     QDirIterator files(kSkin, {"*.ui"}, QDir::Files, QDirIterator::Subdirectories);
     while (files.hasNext()) {
         QFile file(files.next());

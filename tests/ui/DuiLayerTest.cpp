@@ -28,9 +28,7 @@ class TestWindow : public WindowImplBase {
 public:
     QString GetWindowClassName() const override { return QStringLiteral("TestWindow"); }
     void InitWindow() override { ++initCount; }
-    void Notify(TNotifyUI& msg) override {
-        seen.push_back({msg.sType, ControlName(msg.pSender), msg.wParam});
-    }
+    void Notify(TNotifyUI& msg) override { seen.push_back({msg.sType, ControlName(msg.pSender), msg.wParam}); }
     QWidget* CreateControl(const QString& className, QWidget* parent) override {
         if (className.compare(QStringLiteral("kestrelkeyboarddevice"), Qt::CaseInsensitive) == 0) {
             auto* page = new QFrame(parent);
@@ -64,8 +62,7 @@ protected:
             return panel;
         });
         QString error;
-        ASSERT_TRUE(window.Create(IVRA_UI_TEST_DATA_DIR, QStringLiteral("window.ui"), &error))
-            << error.toStdString();
+        ASSERT_TRUE(window.Create(IVRA_UI_TEST_DATA_DIR, QStringLiteral("window.ui"), &error)) << error.toStdString();
         window.show();
         QApplication::setActiveWindow(&window);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));

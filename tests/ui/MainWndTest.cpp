@@ -32,7 +32,7 @@ TEST(NotificationRoutesTest, ExactNamesWinOverPrefixesAndCaseIsIgnored) {
         {"NoDevice_OK_Btn", Route::CloseMainWindow, 0},
         {"key_12", Route::KeyButton, 12},
         {"Key_0", Route::KeyButton, 0},
-        {"key_butt_prosave", Route::KeySetPanel, 0},   // not key number 0
+        {"key_butt_prosave", Route::KeySetPanel, 0},  // not key number 0
         {"KEY_BUTT_KEYSAVE", Route::KeySetPanel, 0},
         {"color_option_3", Route::LightColourOption, 3},
         {"audiocolor_option_7", Route::AudioColourOption, 7},
@@ -170,7 +170,11 @@ TEST(SingleInstanceTest, TheLockLivesOnlyInAFolderNoOtherUserMayUse) {
     const struct {
         QString path;
         bool isPrivate;
-    } cases[] = {{own, true}, {open, false}, {group, false}, {link, false}, {file.fileName(), false},
+    } cases[] = {{own, true},
+                 {open, false},
+                 {group, false},
+                 {link, false},
+                 {file.fileName(), false},
                  {dir.filePath("missing"), false}};
     for (const auto& c : cases) {
         EXPECT_EQ(SingleInstance::IsPrivateFolder(c.path), c.isPrivate) << c.path.toStdString();

@@ -156,8 +156,8 @@ TEST_F(ProfilePanelTest, RenameRefusalsAndSuccess) {
     const Case cases[] = {
         {"PROFILE2", "message_text_5", "profile1"},  // taken, without regard to case
         {"   ", "message_text_25", "profile1"},
-        {"", "", "profile1"},                          // an empty edit does nothing
-        {"profile1", "", "profile1"},                  // its own name: silently done
+        {"", "", "profile1"},          // an empty edit does nothing
+        {"profile1", "", "profile1"},  // its own name: silently done
         {"Gaming", "", "Gaming"},
     };
     for (const Case& c : cases) {
@@ -277,7 +277,9 @@ TEST(ProfilePanelTabsTest, EachKindHidesTheTabsItHasNot) {
     const Case cases[] = {
         {1, "keyboard", {"cursor_Op_tab"}, {"deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab"}},
         {3, "MousePad", {"cursor_Op_tab", "macro_Op_tab", "system_Op_tab", "key_Op_tab"}, {"deng_Op_tab"}},
-        {7, "HD", {"cursor_Op_tab", "macro_Op_tab", "system_Op_tab", "key_Op_tab"},
+        {7,
+         "HD",
+         {"cursor_Op_tab", "macro_Op_tab", "system_Op_tab", "key_Op_tab"},
          {"deng_Op_tab", "6533_voice_Op_tab", "magic_Op_tab", "Virtual7.1_Op_tab"}},
         {2, "mouse", {}, {"deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab"}},
     };

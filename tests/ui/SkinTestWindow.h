@@ -13,7 +13,9 @@
 
 namespace ivra::testing {
 
-inline QString SkinFolder() { return QStringLiteral(IVRA_SOURCE_DIR "/skin"); }
+inline QString SkinFolder() {
+    return QStringLiteral(IVRA_SOURCE_DIR "/skin");
+}
 
 class SkinTestWindow : public dui::WindowImplBase {
 public:

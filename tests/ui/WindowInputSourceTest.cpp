@@ -22,12 +22,18 @@ TEST(WindowInputSource, QtKeysWithoutAScanCodeMapToLinuxKeys) {
         std::optional<int> linuxKey;
     };
     const Case cases[] = {
-        {Qt::Key_A, false, KEY_A},          {Qt::Key_Q, false, KEY_Q},
-        {Qt::Key_M, false, KEY_M},          {Qt::Key_1, false, KEY_1},
-        {Qt::Key_Exclam, false, KEY_1},     {Qt::Key_1, true, KEY_KP1},
-        {Qt::Key_Enter, false, KEY_KPENTER}, {Qt::Key_Return, false, KEY_ENTER},
-        {Qt::Key_Control, false, KEY_LEFTCTRL}, {Qt::Key_F12, false, KEY_F12},
-        {Qt::Key_QuoteLeft, false, KEY_GRAVE}, {Qt::Key_VolumeUp, false, KEY_VOLUMEUP},
+        {Qt::Key_A, false, KEY_A},
+        {Qt::Key_Q, false, KEY_Q},
+        {Qt::Key_M, false, KEY_M},
+        {Qt::Key_1, false, KEY_1},
+        {Qt::Key_Exclam, false, KEY_1},
+        {Qt::Key_1, true, KEY_KP1},
+        {Qt::Key_Enter, false, KEY_KPENTER},
+        {Qt::Key_Return, false, KEY_ENTER},
+        {Qt::Key_Control, false, KEY_LEFTCTRL},
+        {Qt::Key_F12, false, KEY_F12},
+        {Qt::Key_QuoteLeft, false, KEY_GRAVE},
+        {Qt::Key_VolumeUp, false, KEY_VOLUMEUP},
         {Qt::Key_Launch0, false, std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(LinuxKeyForQtKey(c.qtKey, c.keypad), c.linuxKey) << c.qtKey;

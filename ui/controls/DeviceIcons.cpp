@@ -39,9 +39,9 @@ void DrawKeyboard(QPainter& p, const QRectF& box, const QColor& ink) {
                               body.top() + body.height() * 0.2 + row * body.height() * 0.24, key, key));
         }
     }
-    p.drawRoundedRect(QRectF(body.left() + body.width() * 0.26, body.top() + body.height() * 0.7,
-                             body.width() * 0.48, key),
-                      key / 3, key / 3);
+    p.drawRoundedRect(
+        QRectF(body.left() + body.width() * 0.26, body.top() + body.height() * 0.7, body.width() * 0.48, key), key / 3,
+        key / 3);
 }
 
 void DrawMouse(QPainter& p, const QRectF& box, const QColor& ink) {
@@ -56,9 +56,9 @@ void DrawMouse(QPainter& p, const QRectF& box, const QColor& ink) {
     p.drawLine(QPointF(body.center().x(), body.top()), QPointF(body.center().x(), split));
     p.setPen(Qt::NoPen);
     p.setBrush(ink);
-    p.drawRoundedRect(QRectF(body.center().x() - pen * 0.9, body.top() + body.height() * 0.12, pen * 1.8,
-                             body.height() * 0.16),
-                      pen, pen);
+    p.drawRoundedRect(
+        QRectF(body.center().x() - pen * 0.9, body.top() + body.height() * 0.12, pen * 1.8, body.height() * 0.16), pen,
+        pen);
 }
 
 void DrawMousePad(QPainter& p, const QRectF& box, const QColor& ink, bool soft) {
@@ -71,8 +71,7 @@ void DrawMousePad(QPainter& p, const QRectF& box, const QColor& ink, bool soft) 
         p.drawRoundedRect(pad, pad.height() * 0.3, pad.height() * 0.3);
         QPen stitch(ink, pen * 0.5, Qt::DashLine, Qt::RoundCap);
         p.setPen(stitch);
-        p.drawRoundedRect(pad.adjusted(pen * 2, pen * 2, -pen * 2, -pen * 2), pad.height() * 0.2,
-                          pad.height() * 0.2);
+        p.drawRoundedRect(pad.adjusted(pen * 2, pen * 2, -pen * 2, -pen * 2), pad.height() * 0.2, pad.height() * 0.2);
     } else {
         // Hard: sharp corners and a sheen.
         p.setPen(QPen(ink, pen, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
@@ -127,8 +126,8 @@ void DrawUnknown(QPainter& p, const QRectF& box, const QColor& ink) {
     const qreal pen = box.width() * 0.06;
     p.setPen(QPen(ink, pen, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
-    const QRectF frame = box.adjusted(box.width() * 0.12, box.height() * 0.12, -box.width() * 0.12,
-                                      -box.height() * 0.12);
+    const QRectF frame =
+        box.adjusted(box.width() * 0.12, box.height() * 0.12, -box.width() * 0.12, -box.height() * 0.12);
     p.drawRoundedRect(frame, frame.width() * 0.2, frame.width() * 0.2);
     QFont font;
     font.setBold(true);
@@ -139,7 +138,9 @@ void DrawUnknown(QPainter& p, const QRectF& box, const QColor& ink) {
 
 }  // namespace
 
-QColor DeviceIconAccent() { return kAccent; }
+QColor DeviceIconAccent() {
+    return kAccent;
+}
 
 DeviceIconImage ParseDeviceIconName(const QString& imageName) {
     const QString stem = QFileInfo(imageName).completeBaseName().toLower();

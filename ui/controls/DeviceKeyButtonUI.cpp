@@ -26,7 +26,9 @@ DeviceKeyButtonUI::DeviceKeyButtonUI(QWidget* parent) : QPushButton(parent) {
     FollowParent();
 }
 
-SelectPanelUI* DeviceKeyButtonUI::Panel() const { return qobject_cast<SelectPanelUI*>(parentWidget()); }
+SelectPanelUI* DeviceKeyButtonUI::Panel() const {
+    return qobject_cast<SelectPanelUI*>(parentWidget());
+}
 
 void DeviceKeyButtonUI::FollowParent() {
     // On a panel the button paints nothing itself, so Qt has no background
@@ -48,7 +50,9 @@ void DeviceKeyButtonUI::Repaint() {
     }
 }
 
-QColor DeviceKeyButtonUI::SelectionColour() { return kSelection; }
+QColor DeviceKeyButtonUI::SelectionColour() {
+    return kSelection;
+}
 
 void DeviceKeyButtonUI::SetLightImage(const QString& shape) {
     lightImage_ = shape;
@@ -82,9 +86,9 @@ void DeviceKeyButtonUI::SetSelected(bool selected) {
 }
 
 bool DeviceKeyButtonUI::LayerKey::operator==(const LayerKey& other) const {
-    return size == other.size && geometry == other.geometry && parentSize == other.parentSize && ratio == other.ratio && enabled == other.enabled && down == other.down &&
-           hover == other.hover && selected == other.selected && mark == other.mark && skin == other.skin &&
-           text == other.text && font == other.font;
+    return size == other.size && geometry == other.geometry && parentSize == other.parentSize && ratio == other.ratio &&
+           enabled == other.enabled && down == other.down && hover == other.hover && selected == other.selected &&
+           mark == other.mark && skin == other.skin && text == other.text && font == other.font;
 }
 
 bool DeviceKeyButtonUI::event(QEvent* e) {
@@ -153,7 +157,9 @@ void DeviceKeyButtonUI::PaintLight(QPainter& painter, const QRectF& cap, qreal r
     painter.drawRoundedRect(inner, qMax<qreal>(1.0, radius - 1), qMax<qreal>(1.0, radius - 1));
 }
 
-QRectF DeviceKeyButtonUI::CapRect() const { return QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5); }
+QRectF DeviceKeyButtonUI::CapRect() const {
+    return QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
+}
 
 qreal DeviceKeyButtonUI::CapRadius(const QRectF& cap) const {
     return qMin<qreal>(6.0, qMin(cap.width(), cap.height()) / 5.0);

@@ -87,7 +87,7 @@ private:
     // What the cached layers depend on, besides the skin colours.
     struct LayerKey {
         QSize size;
-        QRect geometry;     // in the parent: the backdrop behind the button
+        QRect geometry;  // in the parent: the backdrop behind the button
         QSize parentSize;
         qreal ratio = 0;
         QString text;

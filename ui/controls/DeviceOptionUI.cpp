@@ -62,16 +62,16 @@ QAbstractButton* DeviceOptionUI::SelectOption() const {
 
 QAbstractButton* DeviceOptionUI::SynchroOption() const {
     if (!synchroOption_) {
-        synchroOption_ = qobject_cast<QAbstractButton*>(dui::PaintManager::FindSubControlByName(
-            const_cast<DeviceOptionUI*>(this), "synchro_device_select"));
+        synchroOption_ = qobject_cast<QAbstractButton*>(
+            dui::PaintManager::FindSubControlByName(const_cast<DeviceOptionUI*>(this), "synchro_device_select"));
     }
     return synchroOption_;
 }
 
 QLabel* DeviceOptionUI::NameLabel() const {
     if (!nameLabel_) {
-        nameLabel_ = qobject_cast<QLabel*>(dui::PaintManager::FindSubControlByName(
-            const_cast<DeviceOptionUI*>(this), "device_select_name"));
+        nameLabel_ = qobject_cast<QLabel*>(
+            dui::PaintManager::FindSubControlByName(const_cast<DeviceOptionUI*>(this), "device_select_name"));
     }
     return nameLabel_;
 }

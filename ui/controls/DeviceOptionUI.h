@@ -14,11 +14,11 @@ class QLabel;
 namespace ivra::controls {
 
 struct DeviceIconNames {
-    QString normal;         // also the disabled image
+    QString normal;  // also the disabled image
     QString selected;
     QString synchroNormal;
     QString synchroSelected;
-    QString tooltipKey;     // language key of the tooltip
+    QString tooltipKey;  // language key of the tooltip
 };
 
 // The icon set of a device kind and variant; false for a mouse pad whose

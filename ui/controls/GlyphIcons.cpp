@@ -60,7 +60,8 @@ bool DrawGlyph(QPainter& p, const QString& glyph, const QRectF& b) {
             const qreal r = (i % 2 == 0) ? outer : inner;
             const QPointF p0(c.x() + r * qCos(a0), c.y() + r * qSin(a0));
             const QPointF p1(c.x() + r * qCos(a1), c.y() + r * qSin(a1));
-            if (i == 0) gear.moveTo(p0); else gear.lineTo(p0);
+            if (i == 0) gear.moveTo(p0);
+            else gear.lineTo(p0);
             gear.lineTo(p1);
         }
         gear.closeSubpath();

@@ -21,8 +21,7 @@ const ControlClass* Classes(size_t& count) {
         {"SelectPanelUI", SelectPanelUI::kClassName, [](QWidget* parent) { return new SelectPanelUI(parent); }},
         {"DeviceKeyButtonUI", DeviceKeyButtonUI::kClassName,
          [](QWidget* parent) { return new DeviceKeyButtonUI(parent); }},
-        {"DeviceOptionUI", DeviceOptionUI::kClassName,
-         [](QWidget* parent) { return new DeviceOptionUI(parent); }},
+        {"DeviceOptionUI", DeviceOptionUI::kClassName, [](QWidget* parent) { return new DeviceOptionUI(parent); }},
     };
     count = std::size(classes);
     return classes;

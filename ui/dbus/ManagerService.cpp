@@ -25,19 +25,17 @@ std::span<const uint8_t> Bytes(const QByteArray& data) {
 
 }  // namespace
 
-ManagerService::ManagerService(IManagerCommands& commands, const DeviceCatalogue& catalogue,
-                               QObject* parent)
-    : QObject(parent),
-      commands_(commands),
-      catalogue_(catalogue),
-      bus_(QStringLiteral("ivra-no-bus")) {}
+ManagerService::ManagerService(IManagerCommands& commands, const DeviceCatalogue& catalogue, QObject* parent)
+    : QObject(parent), commands_(commands), catalogue_(catalogue), bus_(QStringLiteral("ivra-no-bus")) {}
 
 ManagerService::~ManagerService() {
     if (ownsName_) bus_.unregisterService(QLatin1String(kManagerServiceName));
     if (registered_) bus_.unregisterObject(QLatin1String(kManagerObjectPath));
 }
 
-bool ManagerService::StartOnSessionBus() { return Start(QDBusConnection::sessionBus()); }
+bool ManagerService::StartOnSessionBus() {
+    return Start(QDBusConnection::sessionBus());
+}
 
 bool ManagerService::Start(const QDBusConnection& bus) {
     if (registered_) return true;
@@ -47,8 +45,7 @@ bool ManagerService::Start(const QDBusConnection& bus) {
     }
     bus_ = bus;
     if (!bus_.registerObject(QLatin1String(kManagerObjectPath), this,
-                             QDBusConnection::ExportScriptableSlots |
-                                 QDBusConnection::ExportScriptableSignals |
+                             QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportScriptableSignals |
                                  QDBusConnection::ExportScriptableProperties)) {
         LogFailureOnce(QStringLiteral("cannot export %1").arg(QLatin1String(kManagerObjectPath)));
         return false;
@@ -75,11 +72,17 @@ void ManagerService::NotifyLightControl(bool on) {
     emit LightControlChanged(on);
 }
 
-bool ManagerService::lightControlState() const { return commands_.LightControl(); }
+bool ManagerService::lightControlState() const {
+    return commands_.LightControl();
+}
 
-void ManagerService::SetLightControl(bool on) { commands_.SetLightControl(on); }
+void ManagerService::SetLightControl(bool on) {
+    commands_.SetLightControl(on);
+}
 
-void ManagerService::ReapplyLightControl() { commands_.ReapplyLightControl(); }
+void ManagerService::ReapplyLightControl() {
+    commands_.ReapplyLightControl();
+}
 
 QByteArray ManagerService::RequestDeviceList() {
     const std::vector<uint8_t> answer = BuildDeviceListAnswer(catalogue_);
@@ -112,15 +115,20 @@ bool ManagerService::CompanionData(uint kind, const QByteArray& data) {
                 return true;
             }
             return false;
-        default:
-            return false;
+        default: return false;
     }
 }
 
-void ManagerService::ShowProgress() { commands_.ShowProgress(); }
+void ManagerService::ShowProgress() {
+    commands_.ShowProgress();
+}
 
-void ManagerService::OpenSettings() { commands_.OpenSettingsCentred(); }
+void ManagerService::OpenSettings() {
+    commands_.OpenSettingsCentred();
+}
 
-void ManagerService::Raise() { commands_.RaiseWindow(); }
+void ManagerService::Raise() {
+    commands_.RaiseWindow();
+}
 
 }  // namespace ivra::dbus

@@ -26,8 +26,7 @@ class ManagerService : public QObject, protected QDBusContext {
     Q_PROPERTY(bool LightControl READ lightControlState)
 
 public:
-    explicit ManagerService(IManagerCommands& commands,
-                            const DeviceCatalogue& catalogue = DeviceCatalogue::Shipped(),
+    explicit ManagerService(IManagerCommands& commands, const DeviceCatalogue& catalogue = DeviceCatalogue::Shipped(),
                             QObject* parent = nullptr);
     ~ManagerService() override;
 

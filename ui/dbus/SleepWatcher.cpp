@@ -18,17 +18,20 @@ const QString kLogindManager = QStringLiteral("org.freedesktop.login1.Manager");
 
 }  // namespace
 
-SleepWatcher::SleepWatcher(QObject* parent)
-    : QObject(parent), bus_(QStringLiteral("ivra-no-system-bus")) {
+SleepWatcher::SleepWatcher(QObject* parent) : QObject(parent), bus_(QStringLiteral("ivra-no-system-bus")) {
     releaseTimer_.setSingleShot(true);
     releaseTimer_.setInterval(kDefaultReleaseBound);
     connect(&releaseTimer_, &QTimer::timeout, this,
             [this] { ReleaseInhibitor("the lights-off commands were not confirmed in time"); });
 }
 
-void SleepWatcher::SetReleaseBound(std::chrono::milliseconds bound) { releaseTimer_.setInterval(bound); }
+void SleepWatcher::SetReleaseBound(std::chrono::milliseconds bound) {
+    releaseTimer_.setInterval(bound);
+}
 
-bool SleepWatcher::StartOnSystemBus() { return Start(QDBusConnection::systemBus()); }
+bool SleepWatcher::StartOnSystemBus() {
+    return Start(QDBusConnection::systemBus());
+}
 
 bool SleepWatcher::Start(const QDBusConnection& bus) {
     if (!bus.isConnected()) {
@@ -51,8 +54,8 @@ void SleepWatcher::TakeInhibitor() {
         LogProblemOnce(QStringLiteral("the system bus cannot pass file descriptors"));
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(kLogindService, kLogindPath, kLogindManager,
-                                                       QStringLiteral("Inhibit"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kLogindService, kLogindPath, kLogindManager, QStringLiteral("Inhibit"));
     call << QStringLiteral("sleep") << QStringLiteral("Ivra Wireless Manager 1.0")
          << QStringLiteral("Turning the device lights off") << QStringLiteral("delay");
     inhibitPending_ = true;
@@ -93,7 +96,8 @@ void SleepWatcher::OnPrepareForSleep(bool start) {
 
 void SleepWatcher::LightsOffSent(quint64 cycle) {
     if (QThread::currentThread() != thread()) {
-        QMetaObject::invokeMethod(this, [this, cycle] { LightsOffSent(cycle); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, cycle] { LightsOffSent(cycle); }, Qt::QueuedConnection);
         return;
     }
     if (!suspended_ || cycle != cycle_ || !releaseTimer_.isActive()) return;

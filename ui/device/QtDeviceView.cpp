@@ -108,7 +108,9 @@ void QtDeviceView::UpdateShowing() {
     if (seen && !was && onShown_) onShown_();
 }
 
-void QtDeviceView::SetOnPageShown(std::function<void()> shown) { onShown_ = std::move(shown); }
+void QtDeviceView::SetOnPageShown(std::function<void()> shown) {
+    onShown_ = std::move(shown);
+}
 
 QtDeviceView::~QtDeviceView() {
     for (const QPointer<QWidget>& control : controls_) {
@@ -119,7 +121,9 @@ QtDeviceView::~QtDeviceView() {
     if (watchedWindow_) watchedWindow_->removeEventFilter(this);
 }
 
-bool QtDeviceView::OnUiThread() const { return QThread::currentThread() == thread(); }
+bool QtDeviceView::OnUiThread() const {
+    return QThread::currentThread() == thread();
+}
 
 bool QtDeviceView::PositionControls(std::vector<PositionControl>& controls) {
     if (!hasPanel_) return false;
@@ -261,7 +265,9 @@ void QtDeviceView::ShowPowerStatus(const PowerStatus& record) {
     }
 }
 
-void QtDeviceView::SetPowerStatusSink(std::function<void(const PowerStatus&)> sink) { powerSink_ = std::move(sink); }
+void QtDeviceView::SetPowerStatusSink(std::function<void(const PowerStatus&)> sink) {
+    powerSink_ = std::move(sink);
+}
 
 void QtDeviceView::FlushQueued() {
     std::map<ControlHandle, LightState> lights;
@@ -296,8 +302,7 @@ bool QtDeviceView::eventFilter(QObject* watched, QEvent* event) {
         }
         if (watched != page_) return QObject::eventFilter(watched, event);
     }
-    if (type == QEvent::ShowToParent || type == QEvent::HideToParent || type == QEvent::Show ||
-        type == QEvent::Hide) {
+    if (type == QEvent::ShowToParent || type == QEvent::HideToParent || type == QEvent::Show || type == QEvent::Hide) {
         for (size_t i = 0; i < controls_.size(); ++i) {
             if (controls_[i] == watched) {
                 visible_[i] = OwnFlagVisible(controls_[i]);

@@ -101,10 +101,10 @@ private:
     QPointer<QWidget> page_;
     QPointer<controls::SelectPanelUI> panel_;
     bool hasPanel_ = false;
-    std::vector<QPointer<QWidget>> controls_;  // by handle
-    std::vector<PageChild> children_;          // what SelectPanelChildren answers
+    std::vector<QPointer<QWidget>> controls_;       // by handle
+    std::vector<PageChild> children_;               // what SelectPanelChildren answers
     std::unique_ptr<std::atomic<bool>[]> visible_;  // by handle, the control's own flag
-    std::set<std::string> tabLayouts_;         // lower-case names
+    std::set<std::string> tabLayouts_;              // lower-case names
     std::function<void(const PowerStatus&)> powerSink_;
     std::function<std::string(const std::string&)> translate_;
     std::function<void()> onShown_;

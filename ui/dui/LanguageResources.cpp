@@ -55,8 +55,8 @@ bool LanguageResources::LoadLanguage(const QString& path, QString* error) {
     }
     if (xml.hasError() || !sawRoot) {
         if (error) {
-            *error = QStringLiteral("%1: %2").arg(
-                path, xml.hasError() ? xml.errorString() : QStringLiteral("no <Language> element"));
+            *error = QStringLiteral("%1: %2").arg(path, xml.hasError() ? xml.errorString()
+                                                                       : QStringLiteral("no <Language> element"));
         }
         return false;
     }
@@ -65,7 +65,9 @@ bool LanguageResources::LoadLanguage(const QString& path, QString* error) {
     return true;
 }
 
-QString LanguageResources::Text(const QString& key) const { return texts_.value(key, key); }
+QString LanguageResources::Text(const QString& key) const {
+    return texts_.value(key, key);
+}
 
 void LanguageResources::ReloadText(QWidget* root) const {
     if (root == nullptr) return;

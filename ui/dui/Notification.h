@@ -10,7 +10,7 @@ class QWidget;
 namespace ivra::dui {
 
 struct TNotifyUI {
-    QString sType;           // "click", "selectchanged", "valuechanged", ...
+    QString sType;  // "click", "selectchanged", "valuechanged", ...
     QWidget* pSender = nullptr;
     quintptr wParam = 0;
     qintptr lParam = 0;

@@ -38,7 +38,9 @@ QWidget* FindInTree(QWidget* parent, const QString& name) {
 
 }  // namespace
 
-QString ControlName(const QWidget* control) { return control ? control->objectName() : QString(); }
+QString ControlName(const QWidget* control) {
+    return control ? control->objectName() : QString();
+}
 
 PaintManager::PaintManager(INotifyUI* receiver, QObject* parent) : QObject(parent), receiver_(receiver) {}
 
@@ -143,13 +145,21 @@ bool PaintManager::HasTimer(QObject* owner, int id) const {
     return timers_.contains(qMakePair(owner, id));
 }
 
-void PaintManager::AddFont(int index, const QFont& font) { fonts_.insert(index, font); }
+void PaintManager::AddFont(int index, const QFont& font) {
+    fonts_.insert(index, font);
+}
 
-QFont PaintManager::GetFont(int index) const { return fonts_.value(index, defaultFont_); }
+QFont PaintManager::GetFont(int index) const {
+    return fonts_.value(index, defaultFont_);
+}
 
-void PaintManager::RemoveAllFonts() { fonts_.clear(); }
+void PaintManager::RemoveAllFonts() {
+    fonts_.clear();
+}
 
-void PaintManager::SetDPI(int dpi) { dpi_ = dpi > 0 ? dpi : 96; }
+void PaintManager::SetDPI(int dpi) {
+    dpi_ = dpi > 0 ? dpi : 96;
+}
 
 void PaintManager::SendNotify(QWidget* sender, const QString& type, quintptr wParam, qintptr lParam) {
     if (receiver_ == nullptr) return;
@@ -192,8 +202,7 @@ void PaintManager::Wire(QWidget* control) {
             // While dragging: "movevaluechanged"; the release then says
             // "valuechanged" once. Keys and wheel change it at once.
             SendNotify(slider,
-                       slider->isSliderDown() ? QStringLiteral("movevaluechanged")
-                                              : QStringLiteral("valuechanged"),
+                       slider->isSliderDown() ? QStringLiteral("movevaluechanged") : QStringLiteral("valuechanged"),
                        static_cast<quintptr>(value));
         });
     } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
@@ -202,12 +211,8 @@ void PaintManager::Wire(QWidget* control) {
         });
     } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         edit->installEventFilter(this);
-        connect(edit, &QLineEdit::returnPressed, this, [this, edit] {
-            SendNotify(edit, QStringLiteral("return"));
-        });
-        connect(edit, &QLineEdit::textEdited, this, [this, edit] {
-            SendNotify(edit, QStringLiteral("textchanged"));
-        });
+        connect(edit, &QLineEdit::returnPressed, this, [this, edit] { SendNotify(edit, QStringLiteral("return")); });
+        connect(edit, &QLineEdit::textEdited, this, [this, edit] { SendNotify(edit, QStringLiteral("textchanged")); });
     }
 }
 
@@ -226,8 +231,8 @@ bool PaintManager::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonRelease: {
             auto* button = qobject_cast<QAbstractButton*>(control);
             auto* mouse = static_cast<QMouseEvent*>(event);
-            if (button == nullptr || !button->isCheckable() || !button->isDown() ||
-                mouse->button() != Qt::LeftButton || !button->rect().contains(mouse->position().toPoint())) {
+            if (button == nullptr || !button->isCheckable() || !button->isDown() || mouse->button() != Qt::LeftButton ||
+                !button->rect().contains(mouse->position().toPoint())) {
                 break;
             }
             // An option says "click" before "selectchanged", as the skins'

@@ -41,7 +41,7 @@ bool ResourceIndex::Load(const QString& path, QString* error) {
     if (xml.hasError() || !sawRoot) {
         if (error) {
             *error = QStringLiteral("%1: %2").arg(path, xml.hasError() ? xml.errorString()
-                                                                      : QStringLiteral("no Resources element"));
+                                                                       : QStringLiteral("no Resources element"));
         }
         return false;
     }

@@ -36,9 +36,13 @@ bool WindowImplBase::Create(const QString& skinFolder, const QString& skinFile, 
 
 void WindowImplBase::Notify(TNotifyUI&) {}
 
-bool WindowImplBase::HandleMessage(uint, quintptr, qintptr) { return false; }
+bool WindowImplBase::HandleMessage(uint, quintptr, qintptr) {
+    return false;
+}
 
-QWidget* WindowImplBase::CreateControl(const QString&, QWidget*) { return nullptr; }
+QWidget* WindowImplBase::CreateControl(const QString&, QWidget*) {
+    return nullptr;
+}
 
 void WindowImplBase::PostMessage(uint message, quintptr wParam, qintptr lParam) {
     QPointer<WindowImplBase> self(this);

@@ -25,7 +25,9 @@ std::optional<MouseButton> ButtonOf(Qt::MouseButton button) {
 
 WindowInputSource::WindowInputSource(QObject* parent) : QObject(parent) {}
 
-WindowInputSource::~WindowInputSource() { Stop(); }
+WindowInputSource::~WindowInputSource() {
+    Stop();
+}
 
 bool WindowInputSource::Start(Sink sink) {
     if (!sink_ && QCoreApplication::instance() != nullptr) QCoreApplication::instance()->installEventFilter(this);

@@ -63,12 +63,10 @@ DeviceProfileUI::DeviceProfileUI(QWidget* panel, ProfileStoreSetup setup, QObjec
     // it was made for, whichever device is shown when the timer fires.
     connect(&applyTimer_, &QTimer::timeout, this, &DeviceProfileUI::ApplyChosenProfile);
     openFile_ = [this] {
-        return QFileDialog::getOpenFileName(panel_ ? panel_->window() : nullptr, QString(), QString(),
-                                            kProfileFilter);
+        return QFileDialog::getOpenFileName(panel_ ? panel_->window() : nullptr, QString(), QString(), kProfileFilter);
     };
     saveFile_ = [this] {
-        return QFileDialog::getSaveFileName(panel_ ? panel_->window() : nullptr, QString(), QString(),
-                                            kProfileFilter);
+        return QFileDialog::getSaveFileName(panel_ ? panel_->window() : nullptr, QString(), QString(), kProfileFilter);
     };
 }
 

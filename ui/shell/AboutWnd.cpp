@@ -13,7 +13,9 @@ AboutWnd::AboutWnd(QWidget* owner) : WindowImplBase(owner) {
     resize(800, 572);
 }
 
-void AboutWnd::InitWindow() { FollowZoomState(); }
+void AboutWnd::InitWindow() {
+    FollowZoomState();
+}
 
 void AboutWnd::SetVersionText(const QString& versionLabel) {
     dui::PaintManager& pm = GetPaintManager();

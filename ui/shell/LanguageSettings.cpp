@@ -67,8 +67,8 @@ QString FontFaceForLanguageChange(int newIndex, int currentIndex) {
     if (newIndex == kThai) return QStringLiteral("Noto Sans Thai");
     if (newIndex == kSimplifiedChinese) return QStringLiteral("汉仪菱心体简");
     if (newIndex == kTraditionalChinese) return QStringLiteral("Noto Sans CJK TC Regular");
-    if (currentIndex == kThai || currentIndex == kTraditionalChinese ||
-        currentIndex == kSimplifiedChinese || currentIndex == -1) {
+    if (currentIndex == kThai || currentIndex == kTraditionalChinese || currentIndex == kSimplifiedChinese ||
+        currentIndex == -1) {
         return QStringLiteral("Verdana Unicode MS");
     }
     return {};
@@ -85,8 +85,7 @@ void InstallFontSet(dui::PaintManager& paintManager, const QString& face) {
 }
 
 LanguageSettings::LanguageSettings(QString configPath, QString languageFolder, QString settingsPath)
-    : languages_(LoadLanguageConfig(configPath)),
-      languageFolder_(std::move(languageFolder)),
+    : languages_(LoadLanguageConfig(configPath)), languageFolder_(std::move(languageFolder)),
       settingsPath_(std::move(settingsPath)) {}
 
 int LanguageSettings::StoredIndex() const {

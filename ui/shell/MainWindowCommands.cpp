@@ -10,11 +10,17 @@ void MainWindowCommands::SetLightControl(bool on) {
     window_.SendMessage(message::kLightControlSet, 1, on ? 1 : 0);
 }
 
-void MainWindowCommands::ReapplyLightControl() { window_.SendMessage(message::kLightControlSet, 1, 2); }
+void MainWindowCommands::ReapplyLightControl() {
+    window_.SendMessage(message::kLightControlSet, 1, 2);
+}
 
-bool MainWindowCommands::LightControl() const { return window_.LightControl(); }
+bool MainWindowCommands::LightControl() const {
+    return window_.LightControl();
+}
 
-bool MainWindowCommands::ProcessingEnabled() const { return MainWnd::ProcessingEnabled(); }
+bool MainWindowCommands::ProcessingEnabled() const {
+    return MainWnd::ProcessingEnabled();
+}
 
 // Game events and companion data drive the lighting, which takes them once
 // the effect engine is in; until then they are only logged.
@@ -26,10 +32,16 @@ void MainWindowCommands::FeedSoundFrame(const dbus::SoundFrame&) {}
 
 void MainWindowCommands::FeedScreenColour(const dbus::ScreenColour&) {}
 
-void MainWindowCommands::ShowProgress() { window_.SendMessage(message::kShowProgress, 0, 0); }
+void MainWindowCommands::ShowProgress() {
+    window_.SendMessage(message::kShowProgress, 0, 0);
+}
 
-void MainWindowCommands::OpenSettingsCentred() { window_.SendMessage(message::kOpenSettingsCentred, 0, 0); }
+void MainWindowCommands::OpenSettingsCentred() {
+    window_.SendMessage(message::kOpenSettingsCentred, 0, 0);
+}
 
-void MainWindowCommands::RaiseWindow() { window_.RaiseWindow(); }
+void MainWindowCommands::RaiseWindow() {
+    window_.RaiseWindow();
+}
 
 }  // namespace ivra::shell

@@ -41,7 +41,9 @@ constexpr int kWindowWidth = 1000;
 constexpr int kWindowHeight = 640;
 const char* const kProductName = "Ivra Wireless Manager 1.0";
 
-std::string Utf8(const QString& text) { return text.toStdString(); }
+std::string Utf8(const QString& text) {
+    return text.toStdString();
+}
 
 }  // namespace
 
@@ -50,8 +52,7 @@ std::atomic<bool>& MainWnd::ProcessingEnabled() {
     return enabled;
 }
 
-MainWnd::MainWnd(IHidBackend& backend, const DeviceCatalogue& catalogue)
-    : backend_(backend), catalogue_(catalogue) {
+MainWnd::MainWnd(IHidBackend& backend, const DeviceCatalogue& catalogue) : backend_(backend), catalogue_(catalogue) {
     setWindowTitle(QString::fromUtf8(kProductName));
     setWindowIcon(AppIcon());
 }
@@ -143,9 +144,8 @@ void MainWnd::BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWidg
     setup.defaultDataFile = DefaultDataFile(ProgramFolder(), option.kindName);
     setup.deviceKind = option.kind;
     auto* panel = new profile::ui::DeviceProfileUI(panelWidget, setup, this);
-    panel->SetMessageBox([this](const QString& key, int buttons, int number) {
-        return ShowProfileMessage(key, buttons, number);
-    });
+    panel->SetMessageBox(
+        [this](const QString& key, int buttons, int number) { return ShowProfileMessage(key, buttons, number); });
     panel->LoadProfileList();
     panel->SelectFunctionTab(1);
     profilePanels_[panelWidget] = panel;
@@ -239,8 +239,8 @@ void MainWnd::Notify(dui::TNotifyUI& msg) {
         // Applied to the page the choice was made on, after a pause.
         if (profile::ui::DeviceProfileUI* panel = ProfilePanelHolding(msg.pSender)) panel->OnItemSelect();
     } else if (msg.sType == QLatin1String("itemselect") || msg.sType == QLatin1String("killfocus") ||
-               msg.sType == QLatin1String("valuechanged") ||
-               msg.sType == QLatin1String("movevaluechanged") || msg.sType == QLatin1String("return")) {
+               msg.sType == QLatin1String("valuechanged") || msg.sType == QLatin1String("movevaluechanged") ||
+               msg.sType == QLatin1String("return")) {
         emit Unrouted(msg.sType, name, Route::None);
     }
 }
@@ -253,8 +253,8 @@ void MainWnd::OnWindowInit() {
 
     // The program folder holds the skin folder and DefaultData.
     const QDir programFolder = QFileInfo(GetSkinFolder()).dir();
-    language_ = std::make_unique<LanguageSettings>(programFolder.filePath(QStringLiteral("DefaultData/Language.config")),
-                                                   GetSkinFolder(), SettingsFile());
+    language_ = std::make_unique<LanguageSettings>(
+        programFolder.filePath(QStringLiteral("DefaultData/Language.config")), GetSkinFolder(), SettingsFile());
     language_->Apply(language_->StoredIndex(), GetPaintManager(), this);
 
     model_ = std::make_unique<DeviceModel>(
@@ -321,9 +321,7 @@ void MainWnd::OnClick(QWidget* sender, const QString& name) {
                 emit Unrouted(QStringLiteral("click"), name, target.route);
             }
             break;
-        default:
-            emit Unrouted(QStringLiteral("click"), name, target.route);
-            break;
+        default: emit Unrouted(QStringLiteral("click"), name, target.route); break;
     }
 }
 
@@ -520,7 +518,9 @@ void MainWnd::OnNoDeviceNotice(bool shown) {
     }
 }
 
-void MainWnd::OnRaiseRequested() { RaiseWindow(); }
+void MainWnd::OnRaiseRequested() {
+    RaiseWindow();
+}
 
 void MainWnd::OnAccessDenied(const DeviceSlot& candidate) {
     char line[160];

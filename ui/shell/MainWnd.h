@@ -121,7 +121,7 @@ private:
     QPointer<QSystemTrayIcon> tray_;
     QPointer<QMenu> trayMenu_;
     QPointer<AboutWnd> aboutWindow_;
-    std::map<int, QPointer<controls::DeviceOptionUI>> entryWidgets_;  // by option row
+    std::map<int, QPointer<controls::DeviceOptionUI>> entryWidgets_;                  // by option row
     std::map<const QWidget*, QPointer<profile::ui::DeviceProfileUI>> profilePanels_;  // by page widget
     bool lightControl_ = true;
     bool quitting_ = false;

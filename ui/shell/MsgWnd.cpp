@@ -50,8 +50,8 @@ void MsgWnd::SetDPI(int dpi) {
     setFont(scaled);
 }
 
-int ShowMessageBox(QWidget* owner, const QString& skinFolder, const QString& title, const QString& text,
-                   int dpi, bool textIsResourceId, int buttons) {
+int ShowMessageBox(QWidget* owner, const QString& skinFolder, const QString& title, const QString& text, int dpi,
+                   bool textIsResourceId, int buttons) {
     MsgWnd box(owner);
     QString error;
     if (!box.Create(skinFolder, QStringLiteral("MsgWnd.ui"), &error)) {

@@ -30,7 +30,7 @@ enum class MessageButtons { ConfirmOnly = 0, ConfirmAndCancel = 1 };
 // else 0. An empty title or text keeps the skin's. With textIsResourceId
 // the text is a language key. `buttons` 0: only "confirm_btn"; 1: both;
 // any other value leaves them as the skin declares.
-int ShowMessageBox(QWidget* owner, const QString& skinFolder, const QString& title, const QString& text,
-                   int dpi, bool textIsResourceId, int buttons);
+int ShowMessageBox(QWidget* owner, const QString& skinFolder, const QString& title, const QString& text, int dpi,
+                   bool textIsResourceId, int buttons);
 
 }  // namespace ivra::shell

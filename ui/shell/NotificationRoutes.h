@@ -12,20 +12,20 @@ namespace ivra::shell {
 enum class Route {
     None,
     // Main window.
-    CloseMainWindow,      // "closebtn", "nodevice_ok_btn"
+    CloseMainWindow,  // "closebtn", "nodevice_ok_btn"
     Minimise,
     Maximise,
     Restore,
     SkinPicker,
     OpenSettings,
-    LightControlToggle,   // "control_light_status"
+    LightControlToggle,     // "control_light_status"
     WindowsDeviceSettings,  // "windowdeviceset_" + n
     SelectPreviousEntry,
     SelectNextEntry,
     // Panels and pages.
-    KeyButton,            // "key_" + n: the key setting panel
-    LightColourOption,    // "color_option_" + n: the lighting panel
-    AudioColourOption,    // "audiocolor_option_" + n
+    KeyButton,          // "key_" + n: the key setting panel
+    LightColourOption,  // "color_option_" + n: the lighting panel
+    AudioColourOption,  // "audiocolor_option_" + n
     ProfilePanel,
     KeyboardSettings,
     KeySetPanel,
@@ -36,8 +36,8 @@ enum class Route {
     HeadsetPanel,
     MouseSettings,
     // Select notifications.
-    DeviceSelect,         // "device_select"
-    FunctionTab,          // the number is the tab (1 to 8)
+    DeviceSelect,  // "device_select"
+    FunctionTab,   // the number is the tab (1 to 8)
 };
 
 struct RouteTarget {

@@ -25,8 +25,8 @@ void QtTimerService::SetTimer(const void* owner, int id, uint32_t ms, Callback c
     if (QThread::currentThread() == thread()) {
         Apply(key, generation, ms);
     } else {
-        QMetaObject::invokeMethod(this, [this, key, generation, ms] { Apply(key, generation, ms); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, key, generation, ms] { Apply(key, generation, ms); }, Qt::QueuedConnection);
     }
 }
 
@@ -72,7 +72,8 @@ void QtTimerService::KillTimer(const void* owner, int id) {
     }
     if (timer == nullptr) return;
     QPointer<QTimer> guard(timer);
-    QMetaObject::invokeMethod(this, [guard] { delete guard.data(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [guard] { delete guard.data(); }, Qt::QueuedConnection);
 }
 
 void QtTimerService::KillTimers(const void* owner) {

@@ -26,7 +26,9 @@ constexpr int kRetryPauseMs = 50;
 constexpr qsizetype kMaxRequest = 64;
 const char kRaiseRequest[] = "raise\n";
 
-QString SystemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+QString SystemError() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
 
 // The socket address of `path`; false when the path does not fit.
 bool SocketAddress(const QByteArray& path, sockaddr_un& address) {
@@ -55,8 +57,12 @@ SingleInstance::~SingleInstance() {
     if (lockFd_ >= 0) ::close(lockFd_);  // releases the lock
 }
 
-QString SingleInstance::SocketPath() const { return QDir(folder_).filePath(name_ + QStringLiteral(".socket")); }
-QString SingleInstance::LockPath() const { return QDir(folder_).filePath(name_ + QStringLiteral(".lock")); }
+QString SingleInstance::SocketPath() const {
+    return QDir(folder_).filePath(name_ + QStringLiteral(".socket"));
+}
+QString SingleInstance::LockPath() const {
+    return QDir(folder_).filePath(name_ + QStringLiteral(".lock"));
+}
 
 bool SingleInstance::IsPrivateFolder(const QString& path, QString* why) {
     struct stat info {};
@@ -71,7 +77,8 @@ bool SingleInstance::IsPrivateFolder(const QString& path, QString* why) {
     } else if (info.st_uid != ::geteuid()) {
         problem = QStringLiteral("%1 belongs to user %2").arg(path).arg(info.st_uid);
     } else if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-        problem = QStringLiteral("others may use %1 (mode %2)").arg(path).arg(info.st_mode & 07777, 4, 8, QLatin1Char('0'));
+        problem =
+            QStringLiteral("others may use %1 (mode %2)").arg(path).arg(info.st_mode & 07777, 4, 8, QLatin1Char('0'));
     }
     if (problem.isEmpty()) return true;
     if (why != nullptr) *why = problem;

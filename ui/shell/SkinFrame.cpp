@@ -67,8 +67,8 @@ void SkinFrame::Notify(dui::TNotifyUI& msg) {
             DebugLine("main.ini could not be written");
         }
     } else if (name == QLatin1String("skin_custom")) {
-        const QString file = QFileDialog::getOpenFileName(this, QString(), QStringLiteral("*.png"),
-                                                          QStringLiteral("(*.png);;(*.*)"));
+        const QString file =
+            QFileDialog::getOpenFileName(this, QString(), QStringLiteral("*.png"), QStringLiteral("(*.png);;(*.*)"));
         // A cancelled choice changes nothing.
         if (!file.isEmpty()) emit SkinChanged({false, {}, file});
     }
@@ -84,8 +84,9 @@ void ApplySkinChange(QWidget* root, const QString& skinFolder, const SkinChange&
     } else {
         QString path = change.imagePath;
         if (QFileInfo(path).isRelative()) path = QDir(skinFolder).filePath(path);
-        root->setStyleSheet(QStringLiteral("%1 { background-color: transparent; border-image: url(\"%2\") 0 0 0 0 stretch stretch; }")
-                                .arg(selector, path));
+        root->setStyleSheet(
+            QStringLiteral("%1 { background-color: transparent; border-image: url(\"%2\") 0 0 0 0 stretch stretch; }")
+                .arg(selector, path));
     }
 }
 

@@ -4,8 +4,8 @@
 
 namespace ivra::shell::message {
 
-constexpr unsigned kInstance = 0x8001;          // another start asks us to come forward
-constexpr unsigned kLightControlSet = 0x8002;   // another program turns light control on or off
+constexpr unsigned kInstance = 0x8001;         // another start asks us to come forward
+constexpr unsigned kLightControlSet = 0x8002;  // another program turns light control on or off
 constexpr unsigned kDeviceListRequest = 0x8003;
 constexpr unsigned kShowProgress = 0x0C00;
 constexpr unsigned kLanguageChanged = 0x0C11;

@@ -2,6 +2,8 @@
 
 namespace ivra {
 
-KestrelHeadsetDevice::~KestrelHeadsetDevice() { Shutdown(); }
+KestrelHeadsetDevice::~KestrelHeadsetDevice() {
+    Shutdown();
+}
 
 }  // namespace ivra

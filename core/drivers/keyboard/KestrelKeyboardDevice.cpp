@@ -26,10 +26,8 @@ constexpr int kLightingOnlyKeys[] = {0, 106, 109, 110, 125};
 }  // namespace
 
 KestrelKeyboardDevice::KestrelKeyboardDevice(IHidBackend& backend, IClock& clock)
-    : KestrelUSBDevice(backend, clock),
-      effects_(clock),
-      effectThread_(kKeyboardLightThreadExitLine, kMainThreadStopBoundMs, 0),
-      stream_(commandTransport) {
+    : KestrelUSBDevice(backend, clock), effects_(clock),
+      effectThread_(kKeyboardLightThreadExitLine, kMainThreadStopBoundMs, 0), stream_(commandTransport) {
     // The custom effect starts by loading its group into the buffer and
     // sending it to the keyboard.
     effects_.onCustomStart = [this] { LoadCustomGroup(); };
@@ -189,8 +187,7 @@ SettingsReadBackResult KestrelKeyboardDevice::ReadBackAndStore() {
     const LightInfo previous = lightEffect;
     const SettingsReadBack back = ParseSettingsRecord(record, previous);
     LightInfo light = back.light;
-    light[light::info::kSelectItem] =
-        static_cast<uint8_t>(light::EffectIndexForCode(lightNames_, back.effectCode));
+    light[light::info::kSelectItem] = static_cast<uint8_t>(light::EffectIndexForCode(lightNames_, back.effectCode));
     bool saved = false;
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
@@ -322,7 +319,9 @@ LightInfo KestrelKeyboardDevice::CurrentLight() {
 
 // ---- Lights ----------------------------------------------------------------------
 
-int KestrelKeyboardDevice::ReloadLightState() { return ReloadLight(false); }
+int KestrelKeyboardDevice::ReloadLightState() {
+    return ReloadLight(false);
+}
 
 int KestrelKeyboardDevice::ReloadLight(bool fromReadBack) {
     LightInfo record{};
@@ -338,8 +337,7 @@ int KestrelKeyboardDevice::ReloadLight(bool fromReadBack) {
         const size_t builtIn = lightNames_.names.size();
         const unsigned effect = record[light::info::kSelectItem];
         if (effect >= builtIn && profileLoaded_) {
-            steps = light::LoadRecordedSteps(std::filesystem::path(UserDataFolder()),
-                                             profile_.LightConfig(),
+            steps = light::LoadRecordedSteps(std::filesystem::path(UserDataFolder()), profile_.LightConfig(),
                                              static_cast<unsigned>(effect - builtIn));
         }
         lightEffect = record;
@@ -443,8 +441,7 @@ bool KestrelKeyboardDevice::StreamedToKeyboard() {
     const uint8_t effect = effects_.EffectIndex();
     const bool streamed = effect == light::kMusicEffect || effect == light::kScreenEffect || streamEveryEffect_.load();
     // Through the receiver the frames are never sent.
-    return streamed && !commandTransport.ReceiverMode() && commandTransport.IsOpen() &&
-           lightControlEnabled.load();
+    return streamed && !commandTransport.ReceiverMode() && commandTransport.IsOpen() && lightControlEnabled.load();
 }
 
 void KestrelKeyboardDevice::SubmitStreamFrame(const std::vector<uint32_t>& colours) {
@@ -512,8 +509,7 @@ bool KestrelKeyboardDevice::CustomUpload() {
 }
 
 void KestrelKeyboardDevice::CustomPaint(int position) {
-    if (lightEffect[light::info::kSelectItem] != light::kCustomEffect || position < 0 ||
-        position >= LedCount()) {
+    if (lightEffect[light::info::kSelectItem] != light::kCustomEffect || position < 0 || position >= LedCount()) {
         return;
     }
     std::vector<uint32_t> colours;
@@ -579,7 +575,7 @@ int KestrelKeyboardDevice::SettingsEffectCode(const LightInfo& light) const {
 }
 
 int KestrelKeyboardDevice::WriteSettings(int /*slot*/, int /*value*/, int /*flag*/, int /*screenWidth*/,
-                                          int /*screenHeight*/) {
+                                         int /*screenHeight*/) {
     // Nothing to write while the keyboard is away; that is not a failure.
     if (!commandTransport.IsOpen()) return 1;
     LightInfo light{};
@@ -656,7 +652,9 @@ bool KestrelKeyboardDevice::UploadKeyList(int block, const std::vector<KeyRecord
     return true;
 }
 
-bool KestrelKeyboardDevice::WriteKeyAssignments(int block) { return UploadKeyList(block, KeyList()); }
+bool KestrelKeyboardDevice::WriteKeyAssignments(int block) {
+    return UploadKeyList(block, KeyList());
+}
 
 bool KestrelKeyboardDevice::SetKeyAssignment(int position, Assignment assignment) {
     {
@@ -722,7 +720,9 @@ int KestrelKeyboardDevice::WriteMacros() {
 
 // ---- Page ------------------------------------------------------------------------
 
-void KestrelKeyboardDevice::RefreshPage() { RemapKeys(); }
+void KestrelKeyboardDevice::RefreshPage() {
+    RemapKeys();
+}
 
 void KestrelKeyboardDevice::RemapKeys() {
     if (view == nullptr) return;
@@ -734,8 +734,8 @@ void KestrelKeyboardDevice::RemapKeys() {
         macros = macroNames_;
     }
     IDeviceView* page = view;
-    const std::vector<KeyLabel> labels = BuildKeyLabels(
-        keys, macros, [page](std::string_view key) { return page->Translate(std::string(key)); });
+    const std::vector<KeyLabel> labels =
+        BuildKeyLabels(keys, macros, [page](std::string_view key) { return page->Translate(std::string(key)); });
     for (size_t p = 0; p < labels.size() && p < keyButtons.size(); ++p) {
         if (!labels[p].shown || keyButtons[p] == kNoControl) continue;
         view->SetKeyButtonInfo(keyButtons[p], labels[p].title, labels[p].text, labels[p].unchanged);
@@ -748,7 +748,8 @@ void KestrelKeyboardDevice::ShowFunctionTab(int type) {
     NotifyLightFrame();
     if (view == nullptr || (type != 1 && type != 2)) return;
     for (int position : kLightingOnlyKeys) {
-        if (static_cast<size_t>(position) < keyButtons.size() && keyButtons[static_cast<size_t>(position)] != kNoControl) {
+        if (static_cast<size_t>(position) < keyButtons.size() &&
+            keyButtons[static_cast<size_t>(position)] != kNoControl) {
             view->SetControlEnabled(keyButtons[static_cast<size_t>(position)], type == 1);
         }
     }

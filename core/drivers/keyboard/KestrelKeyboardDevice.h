@@ -148,8 +148,8 @@ public:
     bool EffectThreadRunning() const { return effectThread_.Running(); }
     // What the thread has done and whether it sleeps (for tests and tools).
     struct EffectThreadStatus {
-        uint64_t passes = 0;   // engine passes made
-        uint64_t frames = 0;   // passes whose colours changed
+        uint64_t passes = 0;  // engine passes made
+        uint64_t frames = 0;  // passes whose colours changed
         WorkerThread::WaitState wait;
     };
     EffectThreadStatus EffectStatus() const;
@@ -191,8 +191,8 @@ private:
     int keyCount_ = 0;
     std::atomic<bool> keyTableValid_{false};
     SettingsRecord lastReadBack_{};
-    std::vector<uint8_t> frame_;          // under mapsMutex_
-    std::vector<uint32_t> pushColours_;   // owner thread only
+    std::vector<uint8_t> frame_;         // under mapsMutex_
+    std::vector<uint32_t> pushColours_;  // owner thread only
     // What each light button shows, so that a paint touches only the
     // buttons whose light changed (owner thread only).
     struct PaintedLight {

@@ -27,13 +27,11 @@ std::string FactoryLabel(size_t position, const TranslateFunction& translate) {
 
 }  // namespace
 
-std::vector<KeyLabel> BuildKeyLabels(const std::vector<KeyRecord>& keys,
-                                     const std::vector<std::string>& macroNames,
+std::vector<KeyLabel> BuildKeyLabels(const std::vector<KeyRecord>& keys, const std::vector<std::string>& macroNames,
                                      const TranslateFunction& translate) {
     std::vector<KeyLabel> labels(keys.size());
     for (size_t p = 0; p < keys.size(); ++p) {
-        const AssignmentNameText name =
-            AssignmentName(keys[p].current.Bytes(), macroNames, KeyDeviceFamily::kKeyboard);
+        const AssignmentNameText name = AssignmentName(keys[p].current.Bytes(), macroNames, KeyDeviceFamily::kKeyboard);
         const std::string shown = name.Resolve(translate);
         if (shown.empty()) continue;
         KeyLabel& label = labels[p];

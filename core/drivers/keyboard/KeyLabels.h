@@ -23,8 +23,7 @@ struct KeyLabel {
 using TranslateFunction = std::function<std::string(std::string_view languageKey)>;
 
 // One label per key record (position), in order.
-std::vector<KeyLabel> BuildKeyLabels(const std::vector<KeyRecord>& keys,
-                                     const std::vector<std::string>& macroNames,
+std::vector<KeyLabel> BuildKeyLabels(const std::vector<KeyRecord>& keys, const std::vector<std::string>& macroNames,
                                      const TranslateFunction& translate);
 
 }  // namespace ivra

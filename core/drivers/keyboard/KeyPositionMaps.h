@@ -32,7 +32,7 @@ struct KeyPositionMaps {
 // equals the position's factory assignment. An LED map entry of keyCount or
 // more names no LED of this keyboard and maps to none: an LED number is
 // only ever used as an index into a frame of 3 x keyCount bytes.
-KeyPositionMaps BuildKeyPositionMaps(const std::vector<uint8_t>& keyTable,
-                                     const std::vector<uint8_t>& ledMap, int keyCount);
+KeyPositionMaps BuildKeyPositionMaps(const std::vector<uint8_t>& keyTable, const std::vector<uint8_t>& ledMap,
+                                     int keyCount);
 
 }  // namespace ivra

@@ -9,8 +9,8 @@ namespace ivra {
 namespace {
 
 template <typename ColourOf>
-void Pack(const std::vector<uint32_t>& colours, const KeyPositionMaps& maps, int keyCount,
-          std::vector<uint8_t>& out, ColourOf colourOf) {
+void Pack(const std::vector<uint32_t>& colours, const KeyPositionMaps& maps, int keyCount, std::vector<uint8_t>& out,
+          ColourOf colourOf) {
     const size_t size = 3 * static_cast<size_t>(std::max(keyCount, 0));
     out.assign(size, 0);
     const size_t positions = std::min(colours.size(), maps.led.size());
@@ -26,8 +26,8 @@ void Pack(const std::vector<uint32_t>& colours, const KeyPositionMaps& maps, int
 
 }  // namespace
 
-void PackStreamFrame(const std::vector<uint32_t>& colours, const KeyPositionMaps& maps,
-                     int keyCount, std::vector<uint8_t>& frame) {
+void PackStreamFrame(const std::vector<uint32_t>& colours, const KeyPositionMaps& maps, int keyCount,
+                     std::vector<uint8_t>& frame) {
     Pack(colours, maps, keyCount, frame, [](uint32_t led) {
         const light::Rgb colour = light::LedColour(led);
         const uint8_t brightness = light::LedBrightness(led);
@@ -36,8 +36,8 @@ void PackStreamFrame(const std::vector<uint32_t>& colours, const KeyPositionMaps
     });
 }
 
-void PackGroupImage(const std::vector<uint32_t>& colours, const KeyPositionMaps& maps,
-                    int keyCount, std::vector<uint8_t>& image) {
+void PackGroupImage(const std::vector<uint32_t>& colours, const KeyPositionMaps& maps, int keyCount,
+                    std::vector<uint8_t>& image) {
     Pack(colours, maps, keyCount, image, [](uint32_t led) { return light::LedColour(led); });
 }
 

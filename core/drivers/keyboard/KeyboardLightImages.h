@@ -13,9 +13,9 @@ namespace ivra {
 
 // `frame` is resized to 3 x keyCount and overwritten; no allocation once it
 // has that size.
-void PackStreamFrame(const std::vector<uint32_t>& colours, const KeyPositionMaps& maps,
-                     int keyCount, std::vector<uint8_t>& frame);
-void PackGroupImage(const std::vector<uint32_t>& colours, const KeyPositionMaps& maps,
-                    int keyCount, std::vector<uint8_t>& image);
+void PackStreamFrame(const std::vector<uint32_t>& colours, const KeyPositionMaps& maps, int keyCount,
+                     std::vector<uint8_t>& frame);
+void PackGroupImage(const std::vector<uint32_t>& colours, const KeyPositionMaps& maps, int keyCount,
+                    std::vector<uint8_t>& image);
 
 }  // namespace ivra

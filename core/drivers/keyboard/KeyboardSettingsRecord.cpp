@@ -6,8 +6,7 @@
 
 namespace ivra {
 
-SettingsRecord BuildSettingsRecord(const LightInfo& light, const KeyboardSystemStages& stages,
-                                   uint8_t effectCode) {
+SettingsRecord BuildSettingsRecord(const LightInfo& light, const KeyboardSystemStages& stages, uint8_t effectCode) {
     namespace info = light::info;
     SettingsRecord record{};
     record[settings::kSlot] = 0;

@@ -37,8 +37,7 @@ constexpr size_t kCustomGroup = 25;
 // The record the program writes (always slot 0). `effectCode` is the
 // device's code for the light record's effect. A speed above 4 is sent as
 // speed 4 (byte 3 would otherwise wrap below zero).
-SettingsRecord BuildSettingsRecord(const LightInfo& light, const KeyboardSystemStages& stages,
-                                   uint8_t effectCode);
+SettingsRecord BuildSettingsRecord(const LightInfo& light, const KeyboardSystemStages& stages, uint8_t effectCode);
 
 // What a record read back from the keyboard says. The effect index is the
 // caller's (it maps the code through the device's code list).

@@ -52,7 +52,9 @@ void ApplySetting(KeyboardSystemStages& stages, KeyboardSetting setting, uint16_
     }
 }
 
-int OptionIndexFor(uint16_t storedChoice) { return storedChoice >= 4 ? 0 : storedChoice; }
+int OptionIndexFor(uint16_t storedChoice) {
+    return storedChoice >= 4 ? 0 : storedChoice;
+}
 
 std::string RepeatDelayLabel(const std::string& translatedPrefix, uint16_t storedDelay) {
     return translatedPrefix + std::to_string(250 * (OptionIndexFor(storedDelay) + 1)) + "ms";

@@ -2,7 +2,9 @@
 
 namespace ivra {
 
-KestrelMouseDevice::~KestrelMouseDevice() { Shutdown(); }
+KestrelMouseDevice::~KestrelMouseDevice() {
+    Shutdown();
+}
 
 void KestrelMouseDevice::OnActiveProfileEvent(uint16_t code) {
     activeProfileIndex = code & 0x0F;

@@ -2,6 +2,8 @@
 
 namespace ivra {
 
-KestrelMousePadDevice::~KestrelMousePadDevice() { Shutdown(); }
+KestrelMousePadDevice::~KestrelMousePadDevice() {
+    Shutdown();
+}
 
 }  // namespace ivra

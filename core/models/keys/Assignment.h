@@ -28,15 +28,15 @@ constexpr uint8_t kDpi = 0x13;
 constexpr uint8_t kFire = 0x14;
 constexpr uint8_t kDeviceFunction = 0x16;  // device defined, from the mouse's factory table
 constexpr uint8_t kKeyboardKey = 0x20;
-constexpr uint8_t kEditCommand = 0x22;     // named only: cut, copy, paste, ...
-constexpr uint8_t kShowWindow = 0x23;      // named only
+constexpr uint8_t kEditCommand = 0x22;  // named only: cut, copy, paste, ...
+constexpr uint8_t kShowWindow = 0x23;   // named only
 constexpr uint8_t kConsumer = 0x30;
 constexpr uint8_t kSystem = 0x40;
 constexpr uint8_t kMacro = 0x70;
 constexpr uint8_t kMacroRepeated = 0x71;
 constexpr uint8_t kRecoil = 0x72;
 constexpr uint8_t kSpecialFunction = 0xA0;
-constexpr uint8_t kCombination = 0xB0;     // shown under "key combination"; produced by no panel
+constexpr uint8_t kCombination = 0xB0;  // shown under "key combination"; produced by no panel
 constexpr uint8_t kMacroKey = 0xD0;
 }  // namespace assignment_type
 

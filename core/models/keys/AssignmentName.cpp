@@ -67,18 +67,18 @@ AssignmentNameText NameDpi(Assignment a) {
 }
 
 AssignmentNameText NameEditCommand(Assignment a) {
-    static constexpr std::array<const char*, 9> kNames = {"custem_cut",  "custem_copy", "custem_paste",
+    static constexpr std::array<const char*, 9> kNames = {"custem_cut",  "custem_copy",       "custem_paste",
                                                           "custem_undo", "custem_select_all", "custem_find",
-                                                          "custem_new",  "custem_save", "custem_open"};
+                                                          "custem_new",  "custem_save",       "custem_open"};
     if (a.byte1 == 0 && a.byte2 < kNames.size()) return Key(kNames[a.byte2]);
     return {};
 }
 
 AssignmentNameText NameMedia(Assignment a) {
     static constexpr std::array<const char*, 18> kNames = {
-        "media_text", "media_play",  "media_stop", "media_prev", "media_next",   "media_vol_sub",
-        "media_vol_add", "media_mute", "web_text", "web_refresh", "wed_stop",   "wed_back",
-        "wed_forward", "wed_favorite", "web_search", "media_mypc", "media_calc", "media_mail"};
+        "media_text",    "media_play",   "media_stop", "media_prev",  "media_next", "media_vol_sub",
+        "media_vol_add", "media_mute",   "web_text",   "web_refresh", "wed_stop",   "wed_back",
+        "wed_forward",   "wed_favorite", "web_search", "media_mypc",  "media_calc", "media_mail"};
     static_assert(kNames.size() == 18);
     if (const auto item = FindOptionItem(MediaOptions(), a)) return Key(kNames[*item]);
     return {};
@@ -132,16 +132,14 @@ AssignmentNameText AssignmentName(Assignment assignment, const std::vector<std::
         case t::kNone: return NameNone(assignment);
         case t::kKeyboardKey: return NameKeyboardKey(assignment);
         case t::kMouseButton: return NameMouseButton(assignment);
-        case t::kMouseSwing:
-            return Key(assignment.byte2 >= 0x80 ? "mouse_key_right_Swing" : "mouse_key_left_Swing");
-        case t::kMouseWheel:
-            return Key(assignment.byte2 >= 0x80 ? "mouse_key_down_Swing" : "mouse_key_up_Swing");
+        case t::kMouseSwing: return Key(assignment.byte2 >= 0x80 ? "mouse_key_right_Swing" : "mouse_key_left_Swing");
+        case t::kMouseWheel: return Key(assignment.byte2 >= 0x80 ? "mouse_key_down_Swing" : "mouse_key_up_Swing");
         case t::kDpi: return NameDpi(assignment);
         case t::kFire: return Key("mouse_key_fire_key");
         case t::kDeviceFunction: return Key("mouse_key_DPI_shift");
         case t::kEditCommand: return NameEditCommand(assignment);
         case t::kShowWindow:
-            return assignment.byte1 == 0 && assignment.byte2 == 0 ? Key("show_window") : AssignmentNameText {};
+            return assignment.byte1 == 0 && assignment.byte2 == 0 ? Key("show_window") : AssignmentNameText{};
         case t::kConsumer: return NameMedia(assignment);
         case t::kSystem: return NameSystem(assignment);
         case t::kMacro:

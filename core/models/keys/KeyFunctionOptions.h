@@ -19,13 +19,13 @@ enum class KeyFunctionId : int {
     kMouseButton = 1,
     kSwing = 2,
     kWheel = 3,
-    kDpi = 4,         // not offered on a keyboard
+    kDpi = 4,  // not offered on a keyboard
     kFire = 5,
     kKeyboardKey = 6,
     kMedia = 7,
     kSystem = 8,
     kMacro = 9,
-    kRecoil = 10,     // not offered on a keyboard
+    kRecoil = 10,  // not offered on a keyboard
     kCombination = 11,
 };
 

@@ -22,14 +22,14 @@ struct KeyTableRow {
     uint16_t virtualKey;  // Windows virtual-key code; 0x101, 0x103-0x105 are this system's own; 0 and 0xFF: none
     uint8_t scanCode;     // meaningful only when hasScanCode
     bool extended;
-    bool hasScanCode;     // rows 0-112
+    bool hasScanCode;  // rows 0-112
     Assignment assignment;
     const char* labelKey;  // language key of the key's label
 };
 
 constexpr std::size_t kKeyTableRows = 142;
-constexpr std::size_t kModifierRowCount = 8;     // rows 0-7
-constexpr std::size_t kScanCodeRowCount = 113;   // rows 0-112
+constexpr std::size_t kModifierRowCount = 8;    // rows 0-7
+constexpr std::size_t kScanCodeRowCount = 113;  // rows 0-112
 
 std::span<const KeyTableRow, kKeyTableRows> KeyTable();
 

@@ -107,11 +107,13 @@ MacroDeleteReplay ReplayMacroDeleteIntent(const std::filesystem::path& dataFolde
     const std::filesystem::path listFile = dataFolder / MacroList::kListFileName;
     JsonFileRead list = ReadJsonFile(listFile);
     if (list.state == JsonFileState::kUnreadable) return fail(list.error);
-    if (list.state == JsonFileState::kParsed && !list.value.isObject()) return fail(listFile.string() + " is not a macro list");
+    if (list.state == JsonFileState::kParsed && !list.value.isObject())
+        return fail(listFile.string() + " is not a macro list");
     if (!list.value.isObject()) list.value = Json::Value(Json::objectValue);
     Json::Value& macros = list.value["MacroInfo"];
     bool stillUsed = false;
-    if (macros.isArray() && index < macros.size() && StringMember(macros[static_cast<Json::ArrayIndex>(index)], kGuidKey) == guid) {
+    if (macros.isArray() && index < macros.size() &&
+        StringMember(macros[static_cast<Json::ArrayIndex>(index)], kGuidKey) == guid) {
         Json::Value gone;
         macros.removeIndex(static_cast<Json::ArrayIndex>(index), &gone);
         if (const FileWriteResult written = WriteJson(listFile, list.value); !written) return fail(written.error);

@@ -94,9 +94,9 @@ std::optional<MacroEvent> RecordedKeyEvent(uint8_t scanCode, bool extended, bool
     if (!row) return std::nullopt;
     const Assignment& assignment = KeyTable()[*row].assignment;
     const char* action = down ? kActionDown : kActionUp;
-    if (IsModifierRow(*row)) return MacroEvent {macro_event_type::kModifier, assignment.byte1, action, delay};
+    if (IsModifierRow(*row)) return MacroEvent{macro_event_type::kModifier, assignment.byte1, action, delay};
     if (assignment.byte2 == 0) return std::nullopt;
-    return MacroEvent {macro_event_type::kKey, assignment.byte2, action, delay};
+    return MacroEvent{macro_event_type::kKey, assignment.byte2, action, delay};
 }
 
 }  // namespace ivra

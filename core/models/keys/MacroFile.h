@@ -28,9 +28,9 @@ constexpr int kMacroFileVersion = 64;
 constexpr std::size_t kMaxMacroFileBytes = 4u * 1024u * 1024u;
 
 struct MacroFileContent {
-    std::string name;  // "MacroName" when it is text
-    std::string id;    // "Guid" when it is text
-    std::vector<MacroEvent> events;  // every object element of "Events", in order
+    std::string name;                 // "MacroName" when it is text
+    std::string id;                   // "Guid" when it is text
+    std::vector<MacroEvent> events;   // every object element of "Events", in order
     std::size_t skippedElements = 0;  // "Events" elements that were not objects
 };
 

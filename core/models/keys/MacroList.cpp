@@ -185,7 +185,8 @@ MacroListResult MacroList::Delete(std::size_t index) {
 
     const ProfileFixUpPlan plan = PlanProfileFixUps(dataFolder_, index);
     // The intent first: from here on a crash is completed by the next change.
-    if (const FileWriteResult recorded = WriteMacroDeleteIntent(dataFolder_, index, removed.id, removed.name, plan.changes);
+    if (const FileWriteResult recorded =
+            WriteMacroDeleteIntent(dataFolder_, index, removed.id, removed.name, plan.changes);
         !recorded) {
         return Refused(MacroListStatus::kWriteFailed, recorded.error + "; the macro was not deleted");
     }
@@ -235,8 +236,8 @@ MacroListResult MacroList::ApplyDeletion(const Json::Value& root, const MacroEnt
     }
     if (undone) {
         RemoveMacroDeleteIntent(dataFolder_);
-        return Refused(MacroListStatus::kWriteFailed, failure + "; the macro \"" + removed.name +
-                                                          "\" was not deleted and no key was changed");
+        return Refused(MacroListStatus::kWriteFailed,
+                       failure + "; the macro \"" + removed.name + "\" was not deleted and no key was changed");
     }
     return Refused(MacroListStatus::kWriteFailed,
                    failure + "; the deletion of the macro \"" + removed.name +
@@ -311,8 +312,8 @@ MacroListResult MacroList::Import(const std::filesystem::path& file) {
     Json::Value root;
     if (MacroListResult read = ReadListForChange(root); !read) return read;
     if (entries_.size() >= kMaxMacros) {
-        return Refused(MacroListStatus::kFull, "there are already " + std::to_string(entries_.size()) +
-                                                   " macros; nothing was imported");
+        return Refused(MacroListStatus::kFull,
+                       "there are already " + std::to_string(entries_.size()) + " macros; nothing was imported");
     }
     const std::string name = NewName();
     std::string id;
@@ -378,7 +379,8 @@ MacroListResult MacroList::ReadAllEvents(std::vector<std::vector<MacroEvent>>& m
             all.push_back(MacroFileFromJson(events.value).events);
             continue;
         }
-        return Refused(MacroListStatus::kNoFile, "the macro \"" + entries_[i].name + "\" cannot be read (" + error + ")");
+        return Refused(MacroListStatus::kNoFile,
+                       "the macro \"" + entries_[i].name + "\" cannot be read (" + error + ")");
     }
     macros = std::move(all);
     return {};

@@ -43,8 +43,8 @@ enum class MacroListStatus {
     kNoFile,          // the macro has no usable file (no events saved, or an unsafe id)
     kTooManyEvents,   // more than 4000 events
     kWriteFailed,
-    kNameInvalid,     // the name holds control characters
-    kBusy,            // another process holds the folder's lock
+    kNameInvalid,  // the name holds control characters
+    kBusy,         // another process holds the folder's lock
 };
 
 struct MacroListResult {

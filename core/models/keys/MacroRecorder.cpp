@@ -57,8 +57,7 @@ MacroRecorder::Outcome MacroRecorder::Record(const InputEvent& input, std::vecto
                                              std::optional<std::size_t> selected) {
     if (!recording_) return {};
     if (selected && *selected >= events.size()) selected.reset();
-    std::optional<MacroEvent> made =
-        input.kind == InputEvent::Kind::kKey ? KeyEvent(input) : ButtonEvent(input);
+    std::optional<MacroEvent> made = input.kind == InputEvent::Kind::kKey ? KeyEvent(input) : ButtonEvent(input);
     if (!made) return {};
     if (placement_ == RecordPlacement::kReplaceSelected) {
         if (!selected) return {};

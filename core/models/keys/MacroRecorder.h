@@ -51,8 +51,8 @@ public:
             kFull,      // the macro holds the most events it may
         };
         What what = What::kIgnored;
-        std::size_t index = 0;                     // the event to select
-        std::optional<std::size_t> delayChanged;   // an earlier event whose delay was set
+        std::size_t index = 0;                    // the event to select
+        std::optional<std::size_t> delayChanged;  // an earlier event whose delay was set
     };
 
     // Records one event into `events` (the macro being edited) with the

@@ -14,9 +14,15 @@ constexpr unsigned kSevenColours = 7;
 constexpr unsigned kFourColours = 4;
 constexpr unsigned kFlashHueStep = 16;
 
-bool Forward(const LightInfo& record) { return record[info::kFx] != 0; }
-bool Multi(const LightInfo& record) { return record[info::kMultiColor] != 0; }
-uint8_t Level(const LightInfo& record) { return Bright(record[info::kLight]); }
+bool Forward(const LightInfo& record) {
+    return record[info::kFx] != 0;
+}
+bool Multi(const LightInfo& record) {
+    return record[info::kMultiColor] != 0;
+}
+uint8_t Level(const LightInfo& record) {
+    return Bright(record[info::kLight]);
+}
 
 void Fill(std::vector<uint32_t>& colours, Rgb colour, uint8_t brightness) {
     std::fill(colours.begin(), colours.end(), PackLed(colour, brightness));
@@ -97,6 +103,8 @@ void StepFourColourBlink(EffectStepState& state, std::vector<uint32_t>& colours,
     Fill(colours, FourColour(state.phase), Level(record));
 }
 
-void StepOff(std::vector<uint32_t>& colours) { std::fill(colours.begin(), colours.end(), 0u); }
+void StepOff(std::vector<uint32_t>& colours) {
+    std::fill(colours.begin(), colours.end(), 0u);
+}
 
 }  // namespace ivra::light

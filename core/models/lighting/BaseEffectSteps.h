@@ -18,8 +18,8 @@ namespace ivra::light {
 struct EffectStepState {
     uint8_t phase = 0;
     uint8_t colourIndex = 0;
-    bool toggle = false;       // flash and blink: lit half of the period
-    uint32_t toggleTime = 0;   // millisecond tick of the last toggle
+    bool toggle = false;      // flash and blink: lit half of the period
+    uint32_t toggleTime = 0;  // millisecond tick of the last toggle
 };
 
 // Breathing: the phase steps through the 128-step curve (forward when Fx is

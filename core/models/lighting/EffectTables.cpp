@@ -11,13 +11,12 @@ namespace {
 constexpr uint8_t N = kNoPosition;
 
 constexpr std::array<uint8_t, kOrderTableSize> kOrderTable = {
-    20,  19,  18,  17,  15,  14,  13,  12,  11,  10,  9,   8,   7,   6,   5,   4,   3,   2,
-    1,   0,   21,  42,  63,  84,  105, 106, 107, 108, 109, 125, 110, 111, 112, 113, 114, 115,
-    116, 117, 118, 119, 41,  40,  39,  38,  37,  36,  35,  34,  33,  32,  31,  30,  29,  28,
-    27,  26,  25,  24,  23,  22,  43,  64,  102, 85,  86,  87,  88,  89,  90,  91,  92,  93,
-    94,  95,  96,  97,  98,  99,  78,  61,  60,  59,  58,  57,  56,  55,  54,  53,  52,  51,
-    50,  49,  48,  47,  46,  45,  44,  65,  66,  67,  68,  69,  70,  71,  72,  73,  74,  62,
-    75,  76,  77,  N,   N,   N,   N,   N,   N,   N,   N,   N,   N,   N,   N,   N,   N,   N};
+    20, 19, 18, 17,  15,  14,  13,  12,  11,  10,  9,   8,   7,   6,   5,   4,   3,   2,   1,   0,  21,
+    42, 63, 84, 105, 106, 107, 108, 109, 125, 110, 111, 112, 113, 114, 115, 116, 117, 118, 119, 41, 40,
+    39, 38, 37, 36,  35,  34,  33,  32,  31,  30,  29,  28,  27,  26,  25,  24,  23,  22,  43,  64, 102,
+    85, 86, 87, 88,  89,  90,  91,  92,  93,  94,  95,  96,  97,  98,  99,  78,  61,  60,  59,  58, 57,
+    56, 55, 54, 53,  52,  51,  50,  49,  48,  47,  46,  45,  44,  65,  66,  67,  68,  69,  70,  71, 72,
+    73, 74, 62, 75,  76,  77,  N,   N,   N,   N,   N,   N,   N,   N,   N,   N,   N,   N,   N,   N,  N};
 
 constexpr std::array<std::array<uint8_t, kGridSize>, kGridSize> kGridTable = {{
     {51, N, N, N, N, N, N, N, N, N, N, N},
@@ -35,25 +34,24 @@ constexpr std::array<std::array<uint8_t, kGridSize>, kGridSize> kGridTable = {{
 }};
 
 constexpr std::array<uint8_t, kRandomTableSize> kRandomTable = {
-    88, 24, 101, 57,  16,  69, 35, 34, 36, 51, 78, 18, 12, 66, 97,  9,  33, 41,  55,  52, 48,
-    95, 77, 70,  104, 10,  23, 39, 3,  102, 17, 65, 22, 105, 31, 4,  85, 76, 15,  60,  54, 21,
-    106, 83, 94, 6,   61,  49, 20, 5,  14, 107, 68, 98, 71, 27, 81, 1,  0,  87,  46,  75, 37,
-    73, 32, 79, 8,   29,  72, 56, 44, 99, 13, 47, 42, 93, 108, 91, 80, 86, 89,  43,  28, 58,
-    59, 109, 38, 53, 2,   62,  64, 90, 96, 74, 110, 92, 40, 25, 26, 7,  30, 50,  84,  45};
+    88, 24, 101, 57,  16, 69, 35, 34,  36, 51, 78, 18, 12, 66, 97, 9,  33,  41, 55, 52, 48, 95, 77, 70, 104, 10,
+    23, 39, 3,   102, 17, 65, 22, 105, 31, 4,  85, 76, 15, 60, 54, 21, 106, 83, 94, 6,  61, 49, 20, 5,  14,  107,
+    68, 98, 71,  27,  81, 1,  0,  87,  46, 75, 37, 73, 32, 79, 8,  29, 72,  56, 44, 99, 13, 47, 42, 93, 108, 91,
+    80, 86, 89,  43,  28, 58, 59, 109, 38, 53, 2,  62, 64, 90, 96, 74, 110, 92, 40, 25, 26, 7,  30, 50, 84,  45};
 
 // Step intervals in tick changes for speed levels 0..4, by effect 1..24.
 constexpr std::array<uint8_t, 5> kFast = {5, 4, 3, 2, 1};
 constexpr std::array<std::array<uint8_t, 5>, 24> kIntervals = {{
-    kFast,           kFast,           kFast,           kFast,  kFast, kFast,  // 1..6
-    {4, 4, 4, 4, 4},                                                          // 7
-    kFast,                                                                    // 8
-    {3, 3, 3, 3, 3},                                                          // 9
-    {7, 6, 5, 4, 3},                                                          // 10
-    kFast,           kFast,           kFast,           kFast,                 // 11..14
-    {6, 5, 4, 3, 2}, {6, 5, 4, 3, 2},                                         // 15, 16
-    kFast,           kFast,           kFast,                                  // 17..19
-    {4, 3, 2, 1, 0},                                                          // 20
-    kFast,           kFast,           kFast,           kFast,                 // 21..24
+    kFast,           kFast,           kFast, kFast, kFast, kFast,  // 1..6
+    {4, 4, 4, 4, 4},                                               // 7
+    kFast,                                                         // 8
+    {3, 3, 3, 3, 3},                                               // 9
+    {7, 6, 5, 4, 3},                                               // 10
+    kFast,           kFast,           kFast, kFast,                // 11..14
+    {6, 5, 4, 3, 2}, {6, 5, 4, 3, 2},                              // 15, 16
+    kFast,           kFast,           kFast,                       // 17..19
+    {4, 3, 2, 1, 0},                                               // 20
+    kFast,           kFast,           kFast, kFast,                // 21..24
 }};
 
 constexpr bool InOrderTable(uint8_t position) {
@@ -106,13 +104,17 @@ static_assert(kOrderTable[kOrderedKeys - 1] == 77 && kOrderTable[kOrderedKeys] =
 
 }  // namespace
 
-uint8_t OrderedKey(size_t index) { return index < kOrderTableSize ? kOrderTable[index] : N; }
+uint8_t OrderedKey(size_t index) {
+    return index < kOrderTableSize ? kOrderTable[index] : N;
+}
 
 uint8_t GridCell(size_t row, size_t column) {
     return row < kGridSize && column < kGridSize ? kUsableGrid[row][column] : N;
 }
 
-uint8_t RandomOrderIndex(size_t index) { return kRandomTable[index % kRandomTableSize]; }
+uint8_t RandomOrderIndex(size_t index) {
+    return kRandomTable[index % kRandomTableSize];
+}
 
 MatrixPlace PlaceOf(int position) {
     if (position < 0 || position >= static_cast<int>(kKeyboardPositions)) return {};

@@ -13,7 +13,7 @@
 
 namespace ivra::light {
 
-constexpr size_t kOrderTableSize = 126;   // 111 keys, then kNoPosition
+constexpr size_t kOrderTableSize = 126;  // 111 keys, then kNoPosition
 constexpr size_t kOrderedKeys = 111;
 constexpr size_t kGridSize = 12;
 constexpr size_t kRandomTableSize = 104;

@@ -20,7 +20,9 @@ namespace ivra::light {
 
 constexpr uint64_t kEffectTicksPerSecond = 64;
 
-constexpr uint64_t EffectTickAt(uint64_t nowMs) { return nowMs * kEffectTicksPerSecond / 1000; }
+constexpr uint64_t EffectTickAt(uint64_t nowMs) {
+    return nowMs * kEffectTicksPerSecond / 1000;
+}
 
 // The first millisecond of a tick.
 constexpr uint64_t TickStartMs(uint64_t tick) {

@@ -24,14 +24,18 @@ constexpr int kCometHueStep = 4;
 constexpr unsigned kCometTail = 3;
 constexpr int kBreathHueStep = 16;
 
-bool DrawnHere(uint8_t effect) { return effect <= kOff && effect != 5; }
+bool DrawnHere(uint8_t effect) {
+    return effect <= kOff && effect != 5;
+}
 
 uint8_t Cycle(uint8_t value, bool forward, unsigned range) {
     const unsigned current = value % range;
     return static_cast<uint8_t>(forward ? (current + 1) % range : (current + range - 1) % range);
 }
 
-void Fill(std::vector<uint32_t>& colours, uint32_t value) { std::fill(colours.begin(), colours.end(), value); }
+void Fill(std::vector<uint32_t>& colours, uint32_t value) {
+    std::fill(colours.begin(), colours.end(), value);
+}
 
 }  // namespace
 
@@ -91,7 +95,9 @@ unsigned HeadsetEffectEngine::PassesPerStepLocked() const {
     return DrawnHere(record_[info::kSelectItem]) ? SpeedPasses(record_[info::kSpeed]) : 0;
 }
 
-size_t HeadsetEffectEngine::RecordedStepIndex() const { return recorded_.CurrentStep(); }
+size_t HeadsetEffectEngine::RecordedStepIndex() const {
+    return recorded_.CurrentStep();
+}
 
 void HeadsetEffectEngine::Pass(std::vector<uint32_t>& colours) {
     const uint64_t now = clock_.NowMs();
@@ -135,23 +141,17 @@ void HeadsetEffectEngine::StepLocked(std::vector<uint32_t>& colours, uint64_t no
         case kHueShift:
             phase_ = Cycle(phase_, forward, kHueWheelColours);
             for (size_t i = 0; i < colours.size(); ++i) {
-                colours[i] = PackLed(Hue(static_cast<uint8_t>((phase_ + kHueShiftSpacing * i) % kHueWheelColours)), bright);
+                colours[i] =
+                    PackLed(Hue(static_cast<uint8_t>((phase_ + kHueShiftSpacing * i) % kHueWheelColours)), bright);
             }
             break;
         // The shared steps every lit device has.
-        case kColourCycle:
-            RunShared([&](EffectStepState& state) { StepHueCycle(state, colours, record_); });
-            break;
-        case kBreathing:
-            RunShared([&](EffectStepState& state) { StepBreathe(state, colours, record_); });
-            break;
-        case kSteady:
-            StepStatic(colours, record_);
-            break;
+        case kColourCycle: RunShared([&](EffectStepState& state) { StepHueCycle(state, colours, record_); }); break;
+        case kBreathing: RunShared([&](EffectStepState& state) { StepBreathe(state, colours, record_); }); break;
+        case kSteady: StepStatic(colours, record_); break;
         case kBlink:
-            RunShared([&](EffectStepState& state) {
-                StepFlash(state, colours, record_, static_cast<uint32_t>(nowMs));
-            });
+            RunShared(
+                [&](EffectStepState& state) { StepFlash(state, colours, record_, static_cast<uint32_t>(nowMs)); });
             break;
         case kComet: {
             const size_t count = colours.size();
@@ -170,16 +170,13 @@ void HeadsetEffectEngine::StepLocked(std::vector<uint32_t>& colours, uint64_t no
             phase_ = Cycle(phase_, forward, kBreathLength);
             if (phase_ == 0) hue_ = HueAdvance(hue_, kBreathHueStep);
             const uint32_t even = PackLed(multi ? Hue(hue_) : fixed, Scale(Curve128(phase_), bright));
-            const uint32_t odd = PackLed(multi ? Hue(HueAdvance(hue_, 96)) : fixed, Scale(Curve128(phase_ + 64u), bright));
+            const uint32_t odd =
+                PackLed(multi ? Hue(HueAdvance(hue_, 96)) : fixed, Scale(Curve128(phase_ + 64u), bright));
             for (size_t i = 0; i < colours.size(); ++i) colours[i] = i % 2 == 0 ? even : odd;
             break;
         }
-        case kOff:
-            StepOff(colours);
-            break;
-        default:
-            recorded_.Play(colours, nowMs);
-            break;
+        case kOff: StepOff(colours); break;
+        default: recorded_.Play(colours, nowMs); break;
     }
 }
 

@@ -24,8 +24,8 @@ enum class KeyboardEffect : uint8_t {
     kRowRainbow = 12,
     kTwinkle = 13,
     kDarkRipple = 14,
-    kReactiveDark = 15,   // a pressed key goes dark and comes back
-    kReactiveFade = 16,   // lights on presses only
+    kReactiveDark = 15,  // a pressed key goes dark and comes back
+    kReactiveFade = 16,  // lights on presses only
     kOrderTwinkle = 17,
     kMovingColumns = 18,
     kColourCycle = 19,

@@ -29,9 +29,13 @@ uint8_t Cycle(uint8_t value, bool forward, unsigned range) {
     return static_cast<uint8_t>(forward ? (current + 1) % range : (current + range - 1) % range);
 }
 
-uint8_t HueAt(unsigned index) { return static_cast<uint8_t>(index % kHues); }
+uint8_t HueAt(unsigned index) {
+    return static_cast<uint8_t>(index % kHues);
+}
 
-size_t KeyCount(const std::vector<uint32_t>& colours) { return std::min(colours.size(), kKeyboardPositions); }
+size_t KeyCount(const std::vector<uint32_t>& colours) {
+    return std::min(colours.size(), kKeyboardPositions);
+}
 
 void Put(std::vector<uint32_t>& colours, uint8_t position, uint32_t value) {
     if (position < KeyCount(colours)) colours[position] = value;
@@ -41,7 +45,9 @@ void FillKeys(std::vector<uint32_t>& colours, uint32_t value) {
     std::fill(colours.begin(), colours.begin() + static_cast<std::ptrdiff_t>(KeyCount(colours)), value);
 }
 
-uint8_t Nudge(uint8_t fade, int by) { return static_cast<uint8_t>(std::clamp(fade + by, 0, 255)); }
+uint8_t Nudge(uint8_t fade, int by) {
+    return static_cast<uint8_t>(std::clamp(fade + by, 0, 255));
+}
 
 // How an effect's picture moves without input.
 enum class Motion {
@@ -57,19 +63,15 @@ Motion MotionOf(uint8_t effect) {
         case 2:
         case 20:
         case kCustomEffect:
-        case kScreenEffect:
-            return Motion::SteadyAfterStep;
+        case kScreenEffect: return Motion::SteadyAfterStep;
         case 4:
         case 15:
-        case kMusicEffect:
-            return Motion::RestsWhenUnmoved;
+        case kMusicEffect: return Motion::RestsWhenUnmoved;
         case 5:
         case 6:
         case 14:
-        case 16:
-            return Motion::RippleRests;
-        default:
-            return Motion::Animated;
+        case 16: return Motion::RippleRests;
+        default: return Motion::Animated;
     }
 }
 
@@ -160,16 +162,12 @@ void KeyboardEffectEngine::ResetLocked(bool fromReadBack) {
     };
     for (size_t i = 0; i < kKeyboardPositions; ++i) state_.hue[i] = HueAt(33 * (i + 1));
     switch (effect) {
-        case 7:
-            state_.ripples.StartExpanding(1, 0);
-            break;
+        case 7: state_.ripples.StartExpanding(1, 0); break;
         case 11:
             for (size_t k = 0; k < kOrderedKeys; ++k) state_.hue[OrderedKey(k)] = HueAt(2 * (k + 1));
             if (fromReadBack) staggerTwinkles();
             break;
-        case 13:
-            staggerTwinkles();
-            break;
+        case 13: staggerTwinkles(); break;
         case 14:
         case 15:
             for (size_t i = 0; i < kKeyboardPositions; ++i) {
@@ -185,8 +183,7 @@ void KeyboardEffectEngine::ResetLocked(bool fromReadBack) {
                 state_.hue[key] = HueAt(5 * k);
             }
             break;
-        default:
-            break;
+        default: break;
     }
 }
 
@@ -226,9 +223,7 @@ bool KeyboardEffectEngine::ReactLocked(uint8_t position, int type) {
             state_.rippleCounter = static_cast<uint8_t>((state_.rippleCounter + 1) % 7);
             if (pressed) StartRippleLocked(position);
             break;
-        case 14:
-            StartRippleLocked(position);
-            break;
+        case 14: StartRippleLocked(position); break;
         case 16:
             reacted = pressed;
             if (pressed) {
@@ -236,9 +231,7 @@ bool KeyboardEffectEngine::ReactLocked(uint8_t position, int type) {
                 StartRippleLocked(position);
             }
             break;
-        default:
-            reacted = false;
-            break;
+        default: reacted = false; break;
     }
     if (reacted) settled_ = false;
     return reacted;
@@ -294,7 +287,9 @@ unsigned KeyboardEffectEngine::StepInterval() const {
     return IntervalLocked();
 }
 
-size_t KeyboardEffectEngine::RecordedStepIndex() const { return recorded_.CurrentStep(); }
+size_t KeyboardEffectEngine::RecordedStepIndex() const {
+    return recorded_.CurrentStep();
+}
 
 unsigned KeyboardEffectEngine::IntervalLocked() const {
     const uint8_t effect = record_[info::kSelectItem];

@@ -23,7 +23,9 @@ uint8_t NextBand(uint8_t band, bool forward) {
     return static_cast<uint8_t>((band % bands + (forward ? 1 : bands - 1)) % bands);
 }
 
-int64_t Level(const AudioBandLevels& levels, size_t band) { return levels[band % kAudioBands]; }
+int64_t Level(const AudioBandLevels& levels, size_t band) {
+    return levels[band % kAudioBands];
+}
 
 void Reach(KeyboardEffectState& state, uint8_t position, bool reached) {
     state.fade[position] = reached ? kLitFade : MusicFadeDown(state.fade[position]);

@@ -47,8 +47,14 @@ bool FlagValue(const Json::Value& value) {
     return false;
 }
 
-uint8_t ByteMember(const Json::Value& object, const char* key) { return ByteValue(MemberOf(object, key)); }
-uint32_t Uint32Member(const Json::Value& object, const char* key) { return Uint32Value(MemberOf(object, key)); }
-bool FlagMember(const Json::Value& object, const char* key) { return FlagValue(MemberOf(object, key)); }
+uint8_t ByteMember(const Json::Value& object, const char* key) {
+    return ByteValue(MemberOf(object, key));
+}
+uint32_t Uint32Member(const Json::Value& object, const char* key) {
+    return Uint32Value(MemberOf(object, key));
+}
+bool FlagMember(const Json::Value& object, const char* key) {
+    return FlagValue(MemberOf(object, key));
+}
 
 }  // namespace ivra::light

@@ -24,7 +24,9 @@ const Json::Value& ModelElement(const Json::Value& file, const char* key, int mo
     return ElementOf(MemberOf(file, key), modelIndex);
 }
 
-size_t Bounded(const Json::Value& list) { return std::min<size_t>(list.size(), kMaxLightNames); }
+size_t Bounded(const Json::Value& list) {
+    return std::min<size_t>(list.size(), kMaxLightNames);
+}
 
 void AppendNames(const Json::Value& list, std::vector<std::string>& names) {
     if (!list.isArray()) return;
@@ -34,7 +36,9 @@ void AppendNames(const Json::Value& list, std::vector<std::string>& names) {
     }
 }
 
-uint8_t CodeByte(int code) { return static_cast<uint8_t>(std::clamp(code, 0, 255)); }
+uint8_t CodeByte(int code) {
+    return static_cast<uint8_t>(std::clamp(code, 0, 255));
+}
 
 }  // namespace
 
@@ -50,8 +54,7 @@ std::vector<bool> LightNameLists::ComboVisible() const {
     return all;
 }
 
-LightNameLists LightNamesFromJson(const Json::Value& defaultLight, const Json::Value& recordedConfig,
-                                  int modelIndex) {
+LightNameLists LightNamesFromJson(const Json::Value& defaultLight, const Json::Value& recordedConfig, int modelIndex) {
     LightNameLists lists;
     const Json::Value& effects = ModelElement(defaultLight, kDefaultNamesKey, modelIndex);
     if (effects.isArray()) {

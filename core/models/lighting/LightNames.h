@@ -40,8 +40,7 @@ struct LightNameLists {
 LightNameLists LoadLightNames(const std::filesystem::path& defaultLightFile,
                               const std::filesystem::path& recordedConfigFile, int modelIndex);
 // The same from the parsed files (null values for files that are absent).
-LightNameLists LightNamesFromJson(const Json::Value& defaultLight, const Json::Value& recordedConfig,
-                                  int modelIndex);
+LightNameLists LightNamesFromJson(const Json::Value& defaultLight, const Json::Value& recordedConfig, int modelIndex);
 
 // The keyboard's device code for an effect index (byte 1 of its settings
 // record): the code list's entry for the index. The streamed effects (music

@@ -13,17 +13,17 @@ namespace ivra::light {
 
 // LightInfo (14 bytes).
 namespace info {
-constexpr size_t kSelectItem = 0;   // effect index
-constexpr size_t kLight = 1;        // brightness level 0..4
-constexpr size_t kSpeed = 2;        // speed level 0..4, 4 fastest
-constexpr size_t kFx = 3;           // direction, 1 = first direction button
-constexpr size_t kMultiColor = 4;   // hue wheel instead of the fixed colour
+constexpr size_t kSelectItem = 0;  // effect index
+constexpr size_t kLight = 1;       // brightness level 0..4
+constexpr size_t kSpeed = 2;       // speed level 0..4, 4 fastest
+constexpr size_t kFx = 3;          // direction, 1 = first direction button
+constexpr size_t kMultiColor = 4;  // hue wheel instead of the fixed colour
 constexpr size_t kRed = 5;
 constexpr size_t kGreen = 6;
 constexpr size_t kBlue = 7;
-constexpr size_t kZZCCLedMode = 11; // keyboard colour preset 0..3
-constexpr size_t kCustomGroup = 12; // keyboard custom colour group in use
-constexpr size_t kOldLedmode = 13;  // effect to return to after a game event
+constexpr size_t kZZCCLedMode = 11;  // keyboard colour preset 0..3
+constexpr size_t kCustomGroup = 12;  // keyboard custom colour group in use
+constexpr size_t kOldLedmode = 13;   // effect to return to after a game event
 }  // namespace info
 
 // AudioLightInfo (9 bytes).
@@ -41,7 +41,7 @@ constexpr size_t kColorTypeFlags = 8;
 
 // A per-key record of "LightList" (held in the same 14-byte shape).
 namespace perkey {
-constexpr size_t kMode = 0;         // 0 breathe, 1 steady, 2 blink, 3 colour cycle, 4 dark
+constexpr size_t kMode = 0;  // 0 breathe, 1 steady, 2 blink, 3 colour cycle, 4 dark
 constexpr size_t kBrightness = 1;
 constexpr size_t kSpeed = 2;
 constexpr size_t kDirection = 3;
@@ -49,7 +49,7 @@ constexpr size_t kMultiColor = 4;
 constexpr size_t kRed = 5;
 constexpr size_t kGreen = 6;
 constexpr size_t kBlue = 7;
-constexpr size_t kPresent = 10;     // 1 when the key has a per-key effect
+constexpr size_t kPresent = 10;  // 1 when the key has a per-key effect
 }  // namespace perkey
 
 // The effect indices with a meaning of their own on the keyboard.

@@ -17,9 +17,9 @@ struct Rgb {
     bool operator==(const Rgb&) const = default;
 };
 
-constexpr size_t kLevelCount = 5;          // brightness and speed levels 0..4
-constexpr size_t kHueWheelColours = 192;   // distinct hues, 0..191
-constexpr size_t kHueTableSize = 256;      // 192..255 repeat 0..63
+constexpr size_t kLevelCount = 5;         // brightness and speed levels 0..4
+constexpr size_t kHueWheelColours = 192;  // distinct hues, 0..191
+constexpr size_t kHueTableSize = 256;     // 192..255 repeat 0..63
 constexpr size_t kCurve128Size = 128;
 constexpr size_t kCurve96Size = 96;
 constexpr size_t kTwinkleSize = 192;
@@ -69,6 +69,8 @@ constexpr uint32_t PackLed(Rgb colour, uint8_t brightness) {
 constexpr Rgb LedColour(uint32_t led) {
     return {static_cast<uint8_t>(led), static_cast<uint8_t>(led >> 8), static_cast<uint8_t>(led >> 16)};
 }
-constexpr uint8_t LedBrightness(uint32_t led) { return static_cast<uint8_t>(led >> 24); }
+constexpr uint8_t LedBrightness(uint32_t led) {
+    return static_cast<uint8_t>(led >> 24);
+}
 
 }  // namespace ivra::light

@@ -54,15 +54,11 @@ std::optional<uint64_t> PerKeyOverlays::NextChangeMs() const {
         if (record[perkey::kPresent] == 0) continue;
         switch (record[perkey::kMode]) {
             case kModeBreathe:
-            case kModeColourCycle:
-                earliest(TickStartMs(ticks_.LastTick() + 1));
-                break;
+            case kModeColourCycle: earliest(TickStartMs(ticks_.LastTick() + 1)); break;
             case kModeBlink:
-                earliest(state_[p].toggledAtMs +
-                         BlinkHalfPeriodMs(std::min<unsigned>(record[perkey::kSpeed], 4)));
+                earliest(state_[p].toggledAtMs + BlinkHalfPeriodMs(std::min<unsigned>(record[perkey::kSpeed], 4)));
                 break;
-            default:
-                break;
+            default: break;
         }
     }
     return next;
@@ -95,9 +91,7 @@ void PerKeyOverlays::Apply(std::vector<uint32_t>& colours, uint64_t nowMs) {
                 colours[p] = PackLed(colour, Scale(Curve128(key.phase), bright));
                 break;
             }
-            case kModeSteady:
-                colours[p] = PackLed(RecordColour(record), bright);
-                break;
+            case kModeSteady: colours[p] = PackLed(RecordColour(record), bright); break;
             case kModeColourCycle:
                 if (tickChanged && ++key.passes >= SpeedPasses(speed)) {
                     key.passes = 0;
@@ -114,11 +108,8 @@ void PerKeyOverlays::Apply(std::vector<uint32_t>& colours, uint64_t nowMs) {
                 }
                 colours[p] = key.lit ? PackLed(multi ? Hue(key.hue) : RecordColour(record), bright) : 0;
                 break;
-            case kModeDark:
-                colours[p] = 0;
-                break;
-            default:
-                break;
+            case kModeDark: colours[p] = 0; break;
+            default: break;
         }
     }
 }

@@ -57,8 +57,8 @@ bool IsSafeRecordedGuid(std::string_view guid) {
     });
 }
 
-std::vector<RecordedStep> LoadRecordedSteps(const std::filesystem::path& dataFolder,
-                                            const Json::Value& recordedConfig, unsigned effectIndex) {
+std::vector<RecordedStep> LoadRecordedSteps(const std::filesystem::path& dataFolder, const Json::Value& recordedConfig,
+                                            unsigned effectIndex) {
     const Json::Value& effects = ElementOf(MemberOf(recordedConfig, kLightInfoKey), 0);
     const std::string guid = StringMember(ElementOf(effects, effectIndex), kGuidKey);
     if (!IsSafeRecordedGuid(guid)) return {};

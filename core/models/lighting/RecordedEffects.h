@@ -42,7 +42,7 @@ bool IsSafeRecordedGuid(std::string_view guid);
 // element 0 of the config's "LightInfo" array names the file ("Guid" +
 // ".light" in `dataFolder`). A missing entry, an unsafe Guid or a missing
 // file gives no steps.
-std::vector<RecordedStep> LoadRecordedSteps(const std::filesystem::path& dataFolder,
-                                            const Json::Value& recordedConfig, unsigned effectIndex);
+std::vector<RecordedStep> LoadRecordedSteps(const std::filesystem::path& dataFolder, const Json::Value& recordedConfig,
+                                            unsigned effectIndex);
 
 }  // namespace ivra::light

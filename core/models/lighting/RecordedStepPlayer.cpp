@@ -19,7 +19,9 @@ constexpr int kBreathHueStep = 16;
 constexpr uint8_t kBlinkHueStep = 14;
 constexpr unsigned kFlowingHueSpacing = 12;
 
-void Fill(std::vector<uint32_t>& colours, uint32_t value) { std::fill(colours.begin(), colours.end(), value); }
+void Fill(std::vector<uint32_t>& colours, uint32_t value) {
+    std::fill(colours.begin(), colours.end(), value);
+}
 
 bool AnimatedMode(uint8_t mode) {
     return mode == kModeBreathe || mode == kModeBlink || mode == kModeFlowing || mode == kModeColourCycle;
@@ -85,8 +87,7 @@ void RecordedStepPlayer::Play(std::vector<uint32_t>& colours, uint64_t nowMs, bo
     }
 }
 
-void RecordedStepPlayer::Paint(const RecordedStep& step, std::vector<uint32_t>& colours, uint64_t nowMs,
-                               bool newTick) {
+void RecordedStepPlayer::Paint(const RecordedStep& step, std::vector<uint32_t>& colours, uint64_t nowMs, bool newTick) {
     const uint8_t bright = Bright(step.brightness);
     const bool forward = step.direction != 0;
     const bool multi = step.multiColor != 0;
@@ -100,15 +101,14 @@ void RecordedStepPlayer::Paint(const RecordedStep& step, std::vector<uint32_t>& 
     switch (step.mode) {
         case kModeBreathe: {
             if (move) {
-                phase_ = static_cast<uint8_t>((phase_ % kBreathLength + (forward ? 1 : kBreathLength - 1)) % kBreathLength);
+                phase_ =
+                    static_cast<uint8_t>((phase_ % kBreathLength + (forward ? 1 : kBreathLength - 1)) % kBreathLength);
                 if (phase_ == 0) hue_ = HueAdvance(hue_, kBreathHueStep);
             }
             Fill(colours, PackLed(multi ? Hue(hue_) : step.colour, Scale(Curve128(phase_), bright)));
             break;
         }
-        case kModeSteady:
-            Fill(colours, PackLed(step.colour, bright));
-            break;
+        case kModeSteady: Fill(colours, PackLed(step.colour, bright)); break;
         case kModeBlink:
             if (nowMs - toggledAtMs_ >= BlinkHalfPeriodMs(step.speed)) {
                 lit_ = !lit_;
@@ -131,9 +131,7 @@ void RecordedStepPlayer::Paint(const RecordedStep& step, std::vector<uint32_t>& 
             if (move) hue_ = HueAdvance(hue_, forward ? 1 : -1);
             Fill(colours, PackLed(Hue(hue_), bright));
             break;
-        default:
-            Fill(colours, 0);
-            break;
+        default: Fill(colours, 0); break;
     }
 }
 

@@ -17,14 +17,11 @@ constexpr std::array<int, 5> kMouseLikeIndex = {2, 3, 4, 1, 8};  // mouse, mouse
 
 const std::array<int, 5>* ColumnFor(int deviceKind) {
     switch (deviceKind) {
-        case kind::kKeyboard:
-            return &kKeyboardIndex;
+        case kind::kKeyboard: return &kKeyboardIndex;
         case kind::kMouse:
         case kind::kMousePad:
-        case kind::kHeadset:
-            return &kMouseLikeIndex;
-        default:
-            return nullptr;
+        case kind::kHeadset: return &kMouseLikeIndex;
+        default: return nullptr;
     }
 }
 

@@ -29,8 +29,7 @@ std::filesystem::path ExecutableFolder() {
 }  // namespace
 
 bool IsKnownKindName(std::string_view kindName) {
-    static constexpr std::array<std::string_view, 5> kNames = {"mouse", "keyboard", "keyboard_7210",
-                                                              "MousePad", "HD"};
+    static constexpr std::array<std::string_view, 5> kNames = {"mouse", "keyboard", "keyboard_7210", "MousePad", "HD"};
     for (std::string_view name : kNames) {
         if (name == kindName) return true;
     }
@@ -50,10 +49,9 @@ std::filesystem::path UserDataRoot(const std::filesystem::path& overrideRoot) {
     return base / kProductFolderName;
 }
 
-std::filesystem::path EnsureKindDataFolder(const std::filesystem::path& dataRoot,
-                                           std::string_view kindName, std::string& error) {
-    if (kindName.empty() || kindName == "." || kindName == ".." ||
-        kindName.find('/') != std::string_view::npos) {
+std::filesystem::path EnsureKindDataFolder(const std::filesystem::path& dataRoot, std::string_view kindName,
+                                           std::string& error) {
+    if (kindName.empty() || kindName == "." || kindName == ".." || kindName.find('/') != std::string_view::npos) {
         error = "\"" + std::string(kindName) + "\" is not a device kind name";
         return {};
     }
@@ -61,8 +59,7 @@ std::filesystem::path EnsureKindDataFolder(const std::filesystem::path& dataRoot
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (!std::filesystem::is_directory(folder, ec)) {
-        error = "cannot create the data folder " + folder.string() +
-                (ec ? ": " + ec.message() : std::string());
+        error = "cannot create the data folder " + folder.string() + (ec ? ": " + ec.message() : std::string());
         return {};
     }
     return folder;
@@ -92,8 +89,7 @@ std::filesystem::path ProgramFolder() {
     return {};
 }
 
-std::filesystem::path DefaultDataFile(const std::filesystem::path& programFolder,
-                                      std::string_view kindName) {
+std::filesystem::path DefaultDataFile(const std::filesystem::path& programFolder, std::string_view kindName) {
     return programFolder / "DefaultData" / (std::string(kindName) + ".Json");
 }
 

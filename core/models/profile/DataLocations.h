@@ -25,15 +25,14 @@ std::filesystem::path UserDataRoot(const std::filesystem::path& overrideRoot = {
 // The data folder of one device kind below `dataRoot`, created (with every
 // missing level) when it does not exist. Empty, with the reason in `error`,
 // when it cannot be created or the kind name is not a plain folder name.
-std::filesystem::path EnsureKindDataFolder(const std::filesystem::path& dataRoot,
-                                           std::string_view kindName, std::string& error);
+std::filesystem::path EnsureKindDataFolder(const std::filesystem::path& dataRoot, std::string_view kindName,
+                                           std::string& error);
 
 // The program folder: the first candidate that holds a "DefaultData" folder.
 // Empty when none does.
 std::filesystem::path ProgramFolder();
 
 // programFolder/DefaultData/<kindName>.Json
-std::filesystem::path DefaultDataFile(const std::filesystem::path& programFolder,
-                                      std::string_view kindName);
+std::filesystem::path DefaultDataFile(const std::filesystem::path& programFolder, std::string_view kindName);
 
 }  // namespace ivra

@@ -34,7 +34,9 @@ std::string Key(const std::filesystem::path& folder) {
 // that takes it again at once), and a timer signal aimed at this thread
 // ends the wait at the deadline. The signal's handler does nothing; it only
 // makes flock() return.
-int WakeSignal() { return SIGRTMIN + 5; }
+int WakeSignal() {
+    return SIGRTMIN + 5;
+}
 
 void OnWake(int) {}
 
@@ -56,7 +58,7 @@ bool WakeSignalUsable() {
 }
 
 timespec ToTimespec(std::chrono::nanoseconds duration) {
-    timespec value {};
+    timespec value{};
     value.tv_sec = static_cast<time_t>(duration.count() / 1000000000LL);
     value.tv_nsec = static_cast<long>(duration.count() % 1000000000LL);
     return value;
@@ -69,15 +71,15 @@ int LockWithin(int fd, std::chrono::milliseconds wait) {
     if (errno != EWOULDBLOCK) return errno;
     if (wait.count() <= 0) return EWOULDBLOCK;
     const auto deadline = std::chrono::steady_clock::now() + wait;
-    timer_t timer {};
-    sigevent event {};
+    timer_t timer{};
+    sigevent event{};
     event.sigev_notify = SIGEV_THREAD_ID;
     event.sigev_signo = WakeSignal();
     event._sigev_un._tid = ::gettid();
     if (WakeSignalUsable() && ::timer_create(CLOCK_MONOTONIC, &event, &timer) == 0) {
         // First at the deadline, then again every few milliseconds, in case
         // the first signal came before flock() began to wait.
-        itimerspec schedule {};
+        itimerspec schedule{};
         schedule.it_value = ToTimespec(wait);
         schedule.it_interval = ToTimespec(std::chrono::milliseconds(5));
         ::timer_settime(timer, 0, &schedule, nullptr);
@@ -135,9 +137,9 @@ FolderLock::FolderLock(std::filesystem::path folder, Purpose purpose, std::chron
         return;
     }
     if (const int error = LockWithin(fd_, wait); error != 0) {
-        error_ = error == EWOULDBLOCK ? "the data folder " + folder_.string() +
-                                            " is busy (another program is changing it); try again"
-                                      : "cannot lock " + file.string() + ": " + std::strerror(error);
+        error_ = error == EWOULDBLOCK
+                     ? "the data folder " + folder_.string() + " is busy (another program is changing it); try again"
+                     : "cannot lock " + file.string() + ": " + std::strerror(error);
         ::close(fd_);
         fd_ = -1;
         return;

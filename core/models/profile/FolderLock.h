@@ -37,8 +37,7 @@ public:
         kChange,  // creates the lock file and tidies the folder
     };
 
-    FolderLock(std::filesystem::path folder, Purpose purpose,
-               std::chrono::milliseconds wait = kDefaultWait);
+    FolderLock(std::filesystem::path folder, Purpose purpose, std::chrono::milliseconds wait = kDefaultWait);
     ~FolderLock();
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;

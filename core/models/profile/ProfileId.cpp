@@ -16,12 +16,11 @@ std::string FormatProfileId(std::chrono::system_clock::time_point moment) {
         seconds -= std::chrono::seconds(1);
     }
     const std::time_t time = static_cast<std::time_t>(seconds.count());
-    std::tm local {};
+    std::tm local{};
     localtime_r(&time, &local);
     char text[64];
-    std::snprintf(text, sizeof text, "%d_%02d_%02d_%02d_%02d_%02d_%03d", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                  static_cast<int>(millis));
+    std::snprintf(text, sizeof text, "%d_%02d_%02d_%02d_%02d_%02d_%03d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(millis));
     return text;
 }
 
@@ -35,8 +34,7 @@ std::string MakeUniqueProfileId(const std::filesystem::path& folder,
     for (;;) {
         std::string id = FormatProfileId(now);
         std::error_code ec;
-        const bool fileExists =
-            std::filesystem::exists(std::filesystem::symlink_status(folder / (id + ".Json"), ec));
+        const bool fileExists = std::filesystem::exists(std::filesystem::symlink_status(folder / (id + ".Json"), ec));
         if (!fileExists && !(isTaken && isTaken(id))) return id;
         now += std::chrono::milliseconds(1);
     }

@@ -19,8 +19,7 @@ constexpr const char* kIdKey = "profileUUID";
 
 // An imported file must be an object carrying both keys as text.
 bool HasProfileKeys(const Json::Value& value) {
-    return value.isObject() && MemberOf(value, kNameKey).isString() &&
-           MemberOf(value, kIdKey).isString();
+    return value.isObject() && MemberOf(value, kNameKey).isString() && MemberOf(value, kIdKey).isString();
 }
 
 void SetProfileKeys(Json::Value& value, const std::string& name, const std::string& id) {
@@ -80,13 +79,10 @@ ProfileStoreResult ProfileStore::ReadListForChange(ProfileList& list) const {
             }
             return ProfileStoreResult::Done();
         case ListRead::kMissing:
-            return ProfileStoreResult::Refused("the profile list " + ListFile().string() +
-                                               " is gone; load it again");
-        case ListRead::kUnreadable:
-            break;
+            return ProfileStoreResult::Refused("the profile list " + ListFile().string() + " is gone; load it again");
+        case ListRead::kUnreadable: break;
     }
-    return ProfileStoreResult::Refused("the profile list cannot be read (" + error +
-                                       "); nothing was changed");
+    return ProfileStoreResult::Refused("the profile list cannot be read (" + error + "); nothing was changed");
 }
 
 ProfileStoreResult ProfileStore::WriteList(const ProfileList& list) {
@@ -158,9 +154,8 @@ std::string ProfileStore::CreateProfileFile(Json::Value value, const std::string
     // Ids are times; one that another process took (file or list entry)
     // moves on by a millisecond, a bounded number of times.
     for (int attempt = 0; attempt < 100000; ++attempt, moment += std::chrono::milliseconds(1)) {
-        const std::string id = MakeUniqueProfileId(setup_.dataFolder,
-                                                   [&list](const std::string& taken) { return list.ContainsId(taken); },
-                                                   moment);
+        const std::string id = MakeUniqueProfileId(
+            setup_.dataFolder, [&list](const std::string& taken) { return list.ContainsId(taken); }, moment);
         SetProfileKeys(value, name, id);
         const FileWriteResult created = CreateFileExclusively(ProfileFile(id), StyledJson(value));
         if (created) {
@@ -191,8 +186,7 @@ ProfileStoreResult ProfileStore::RebuildList(ProfileList& list) {
     // order of creation, so no profile is lost with its list.
     std::vector<std::pair<std::string, std::string>> found;  // id, name
     std::error_code ec;
-    for (std::filesystem::directory_iterator it(setup_.dataFolder, ec), end; !ec && it != end;
-         it.increment(ec)) {
+    for (std::filesystem::directory_iterator it(setup_.dataFolder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::filesystem::path& path = it->path();
         if (path.extension() != kProfileExtension) continue;
         const std::string id = path.stem().string();
@@ -206,8 +200,7 @@ ProfileStoreResult ProfileStore::RebuildList(ProfileList& list) {
     std::sort(found.begin(), found.end());
     for (const auto& [id, name] : found) list.Append(name, id);
     if (!found.empty()) {
-        notices_.push_back("the profile list was rebuilt from " + std::to_string(found.size()) +
-                           " profile file(s)");
+        notices_.push_back("the profile list was rebuilt from " + std::to_string(found.size()) + " profile file(s)");
         return ProfileStoreResult::Done();
     }
 
@@ -240,8 +233,7 @@ bool ProfileStore::LoadWithoutChange() {
             return false;
         }
     } else {
-        notices_.push_back("the profile \"" + list.NameAt(static_cast<size_t>(selected)) +
-                           "\" has no usable file id");
+        notices_.push_back("the profile \"" + list.NameAt(static_cast<size_t>(selected)) + "\" has no usable file id");
     }
     currentIndex_ = selected;
     currentProfileId_ = IsSafeProfileId(id) ? id : std::string();
@@ -276,8 +268,7 @@ void ProfileStore::RepairSelectedProfile(const ProfileList& list) {
     }
     SetProfileKeys(value, name, id);
     const FileWriteResult written = WriteJson(file, value);
-    notices_.push_back("the profile \"" + name + "\" could not be read (" + why + "); it was kept as " +
-                       kept.string() +
+    notices_.push_back("the profile \"" + name + "\" could not be read (" + why + "); it was kept as " + kept.string() +
                        (written ? " and replaced by the factory settings"
                                 : " but the factory settings could not be written (" + written.error + ")"));
 }
@@ -302,8 +293,7 @@ ProfileStoreResult ProfileStore::LoadProfileList() {
                                                ") and could not be kept aside (" + moveError +
                                                "); nothing was changed");
         }
-        notices_.push_back("the profile list could not be read (" + error + "); it was kept as " +
-                           kept.string());
+        notices_.push_back("the profile list could not be read (" + error + "); it was kept as " + kept.string());
     }
     if (state != ListRead::kOk || list.Count() == 0) {
         if (ProfileStoreResult rebuilt = RebuildList(list); !rebuilt) return rebuilt;
@@ -314,8 +304,7 @@ ProfileStoreResult ProfileStore::LoadProfileList() {
     const int selected = list.Selected();
     const std::string id = list.IdAt(static_cast<size_t>(selected));
     if (!IsSafeProfileId(id)) {
-        notices_.push_back("the profile \"" + list.NameAt(static_cast<size_t>(selected)) +
-                           "\" has no usable file id");
+        notices_.push_back("the profile \"" + list.NameAt(static_cast<size_t>(selected)) + "\" has no usable file id");
     }
     currentIndex_ = selected;
     currentProfileId_ = IsSafeProfileId(id) ? id : std::string();
@@ -351,8 +340,7 @@ ProfileStoreResult ProfileStore::SelectProfile(int index) {
     list.SetSelected(index);
     const std::string id = list.IdAt(static_cast<size_t>(index));
     if (!IsSafeProfileId(id)) {
-        notices_.push_back("the profile \"" + list.NameAt(static_cast<size_t>(index)) +
-                           "\" has no usable file id");
+        notices_.push_back("the profile \"" + list.NameAt(static_cast<size_t>(index)) + "\" has no usable file id");
     }
     currentIndex_ = index;
     currentProfileId_ = IsSafeProfileId(id) ? id : std::string();
@@ -367,8 +355,7 @@ ProfileStoreResult ProfileStore::AddProfile() {
     Adopt(list);
     if (names_.size() >= kMaxProfilesByAdd) {
         return ProfileStoreResult::Refused("there are already " + std::to_string(names_.size()) +
-                                           " profiles; \"add\" makes at most " +
-                                           std::to_string(kMaxProfilesByAdd));
+                                           " profiles; \"add\" makes at most " + std::to_string(kMaxProfilesByAdd));
     }
     std::string name;
     for (int n = 1;; ++n) {
@@ -448,9 +435,8 @@ ProfileStoreResult ProfileStore::ImportProfile(const std::filesystem::path& file
     }
     if (imported.state != JsonFileState::kParsed) return ProfileStoreResult::Refused(imported.error);
     if (!HasProfileKeys(imported.value)) {
-        return ProfileStoreResult::Refused(file.string() +
-                                           " is not a profile (it needs \"profilename\" and "
-                                           "\"profileUUID\" as text)");
+        return ProfileStoreResult::Refused(file.string() + " is not a profile (it needs \"profilename\" and "
+                                                           "\"profileUUID\" as text)");
     }
     std::string name = StringMember(imported.value, kNameKey);
     if (ProfileStoreResult checked = CheckName(name); !checked) {

@@ -51,8 +51,8 @@ struct ProfileStoreResult {
 enum class RenameResult {
     kNameTaken = 0,  // another profile has the name (compared without case)
     kDone = 1,
-    kNameBlank = 2,  // the name is empty or white space only
-    kFailed = 3,     // the list or the profile file could not be read or written
+    kNameBlank = 2,    // the name is empty or white space only
+    kFailed = 3,       // the list or the profile file could not be read or written
     kNameInvalid = 4,  // the name holds control characters
 };
 
