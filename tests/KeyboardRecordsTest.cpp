@@ -7,7 +7,7 @@
 #include "models/keys/EnglishKeyNames.h"
 #include "drivers/keyboard/KeyboardLightImages.h"
 #include "drivers/keyboard/KeyboardSettingsRecord.h"
-#include "drivers/keyboard/KeyboardSystemStages.h"
+#include "models/profile/KeyboardSystemStages.h"
 #include "drivers/keyboard/MacroImage.h"
 #include "models/lighting/LightRecordLayout.h"
 

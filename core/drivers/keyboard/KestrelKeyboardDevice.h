@@ -22,7 +22,7 @@
 #include "base/WorkerThread.h"
 #include "drivers/keyboard/KeyPositionMaps.h"
 #include "drivers/keyboard/KeyboardSettingsRecord.h"
-#include "drivers/keyboard/KeyboardSystemStages.h"
+#include "models/profile/KeyboardSystemStages.h"
 #include "models/lighting/KeyboardEffectEngine.h"
 #include "models/lighting/LightNames.h"
 #include "models/profile/KeyboardProfileData.h"

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "models/lighting/LightRecords.h"
-#include "drivers/keyboard/KeyboardSystemStages.h"
+#include "models/profile/KeyboardSystemStages.h"
 
 namespace ivra {
 

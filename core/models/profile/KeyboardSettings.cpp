@@ -104,7 +104,7 @@ KeyboardSettings ReadKeyboardSettings(const Json::Value& deviceSection) {
     KeyboardSettings settings;
     settings.light = light::LightSettings::FromRecord(light::ReadLightInfo(deviceSection));
     settings.audioLight = light::AudioLightSettings::FromRecord(light::ReadAudioLightInfo(deviceSection));
-    settings.system = ReadKeyboardSystemSettings(deviceSection);
+    settings.system = ReadSystemStages(deviceSection);
     settings.keys = ReadKeys(deviceSection);
     settings.perKeyLights = ReadPerKeyLights(deviceSection);
     settings.customGroups = ReadCustomGroups(deviceSection);
@@ -116,7 +116,7 @@ void WriteKeyboardSettings(const KeyboardSettings& settings, Json::Value& device
     if (!deviceSection.isObject()) deviceSection = Json::Value(Json::objectValue);
     light::WriteLightInfo(deviceSection, settings.light.ToRecord());
     light::WriteAudioLightInfo(deviceSection, settings.audioLight.ToRecord());
-    WriteKeyboardSystemSettings(deviceSection, settings.system);
+    WriteSystemStages(deviceSection, settings.system);
     WriteKeys(deviceSection, settings.keys);
     WritePerKeyLights(deviceSection, settings.perKeyLights);
     for (size_t group = 0; group < settings.customGroups.size(); ++group)

@@ -18,14 +18,14 @@
 #include "models/lighting/AudioLightSettings.h"
 #include "models/lighting/LightRecords.h"
 #include "models/lighting/LightSettings.h"
-#include "models/profile/KeyboardSystemSettings.h"
+#include "models/profile/KeyboardSystemStages.h"
 
 namespace ivra {
 
 struct KeyboardSettings {
     light::LightSettings light;            // "LightInfo"
     light::AudioLightSettings audioLight;  // "AudioLightInfo"
-    KeyboardSystemSettings system;         // "SystemStages"
+    KeyboardSystemStages system;           // "SystemStages"
     std::vector<KeyRecord> keys;           // "KeyList", one record per element
     // "LightList": one per-key record per element; a record whose present
     // byte is 0 is a key without a per-key effect (null in the file).

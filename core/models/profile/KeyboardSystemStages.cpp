@@ -1,4 +1,4 @@
-#include "drivers/keyboard/KeyboardSystemStages.h"
+#include "models/profile/KeyboardSystemStages.h"
 
 #include <algorithm>
 
@@ -38,6 +38,7 @@ void WriteSystemStages(Json::Value& section, const KeyboardSystemStages& stages)
     record["PollingRate"] = stages.pollingRate;
     record["WFlag"] = stages.wFlag;
     record["WinFlag"] = stages.winFlag;
+    if (!section.isObject()) section = Json::Value(Json::objectValue);
     section["SystemStages"] = record;
 }
 

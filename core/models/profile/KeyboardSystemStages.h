@@ -23,7 +23,8 @@ struct KeyboardSystemStages {
 // A missing section (or member) reads as zero; values outside 0..65535
 // are clamped, since each field is 16 bits.
 KeyboardSystemStages ReadSystemStages(const Json::Value& section);
-// Rewrites all six keys of "SystemStages".
+// Rewrites all six keys of "SystemStages" (a section that is no object
+// becomes one).
 void WriteSystemStages(Json::Value& section, const KeyboardSystemStages& stages);
 
 // The settings a page control changes.
