@@ -1,5 +1,7 @@
 #include "discovery/CatalogueFile.h"
 
+#include "base/ProductFolder.h"
+
 #include <cstdlib>
 #include <limits>
 #include <optional>
@@ -293,7 +295,7 @@ std::filesystem::path UserConfigFolder() {
         if (home == nullptr || *home == '\0') return {};
         root = std::filesystem::path(home) / ".config";
     }
-    return root / "Ivra Wireless Manager 1.0";
+    return root / kProductFolderName;
 }
 
 }  // namespace ivra

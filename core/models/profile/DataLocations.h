@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
-namespace ivra {
+#include "base/ProductFolder.h"
 
-constexpr const char* kProductFolderName = "Ivra Wireless Manager 1.0";
+namespace ivra {
 
 // The kind names that have data folders and default data files.
 bool IsKnownKindName(std::string_view kindName);
