@@ -1,4 +1,4 @@
-// The device base object's page binding, level steps and function tabs, and
+// The device base object's page lights, level steps and shown function, and
 // the worker thread pattern its listeners run on.
 #include <gtest/gtest.h>
 
@@ -91,42 +91,45 @@ TEST_F(DeviceTest, LevelRingRotatesAndMarksLevels) {
     EXPECT_EQ(device_.levelRing[3], 0);
 }
 
-TEST_F(DeviceTest, PageBindingFindsKeyAndLightButtonsOnlyInASelectPanelPage) {
-    HeadlessDeviceView view({{10, "DeviceKeyButton", "KEY_3"},
-                             {11, "DeviceKeyButton", "key_130"},
-                             {12, "DeviceKeyButton", "light_1"},
-                             {13, "Label", "key_4"}});
-    device_.view = &view;
+TEST_F(DeviceTest, AttachingAPageLightsItsLightPositionsWhite) {
+    // The page has lights at 1 and 5; the device has two LEDs.
+    HeadlessDeviceView view({3}, {1, 5}, false);
+    device_.SetView(&view);
     device_.pageXml = "keyboard.xml";
-    device_.keyButtons.assign(126, kNoControl);
+    device_.keyCount = 126;
     device_.SetLedCount(2);
-    device_.BindPageControls();
-    EXPECT_EQ(device_.keyButtons[3], 10);
-    EXPECT_EQ(device_.keyButtons[4], kNoControl);
-    EXPECT_EQ(std::count(device_.keyButtons.begin(), device_.keyButtons.end(), 11), 0);
-    EXPECT_EQ(device_.lightButtons[1], 12);
-    ASSERT_TRUE(view.LightButton(12).has_value());
-    EXPECT_EQ(view.LightButton(12)->colour, 0xFFFFFFu);
-    EXPECT_EQ(view.LightButton(12)->level, 255);
+    device_.AttachPage();
+    ASSERT_TRUE(view.Light(1).has_value());
+    EXPECT_TRUE(view.Light(1)->on);
+    EXPECT_EQ(view.Light(1)->colour, 0xFFFFFFu);
+    EXPECT_EQ(view.Light(1)->level, 255);
+    EXPECT_FALSE(view.Light(5).has_value()) << "beyond the device's LEDs";
+    EXPECT_FALSE(view.Light(0).has_value()) << "the page has no light there";
+    EXPECT_EQ(device_.keyCount, 126);
+    EXPECT_EQ(device_.LedCount(), 2);
 
-    // Without a "SelectPanel" nothing is bound; the lists keep their length.
+    // A page without light positions shows nothing; without a page file the
+    // device has no keys and no LEDs.
     HeadlessDeviceView bare;
     KestrelUSBDevice other(backend_);
-    other.view = &bare;
+    other.SetView(&bare);
     other.pageXml = "keyboard.xml";
-    other.keyButtons.assign(126, kNoControl);
-    other.BindPageControls();
-    EXPECT_EQ(other.keyButtons.size(), 126u);
-    EXPECT_EQ(std::count(other.keyButtons.begin(), other.keyButtons.end(), kNoControl), 126);
+    other.SetLedCount(2);
+    other.AttachPage();
+    EXPECT_FALSE(bare.Light(0).has_value());
+    EXPECT_EQ(other.LedCount(), 2);
+    other.pageXml.clear();
+    other.keyCount = 126;
+    other.AttachPage();
+    EXPECT_EQ(other.keyCount, 0);
+    EXPECT_EQ(other.LedCount(), 0);
 }
 
 TEST_F(DeviceTest, SetLedCountWithTheSameCountOnlyClears) {
     device_.SetLedCount(3);
-    device_.lightButtons[1] = 7;
     device_.SetLedColour(1, 0x11223344);
     device_.ledFrames[2][0] = 9;
     device_.SetLedCount(3);
-    EXPECT_EQ(device_.lightButtons[1], 7);
     uint32_t colour = 1;
     device_.GetLedColour(colour, 1);
     EXPECT_EQ(colour, 0u);
@@ -135,23 +138,33 @@ TEST_F(DeviceTest, SetLedCountWithTheSameCountOnlyClears) {
     EXPECT_EQ(colour, 0u);
 }
 
-TEST_F(DeviceTest, FunctionTypeSelectsTheKindsFunctionAndKeyFunctionTabs) {
-    // (kind, type) -> tab of the function switch, tab of the key function switch
-    const std::tuple<uint32_t, int, int, int> cases[] = {
-        {kind::kKeyboard, 4, 3, -1}, {kind::kHeadset, 4, 0, 2},   {kind::kMouse, 3, 1, -1},
-        {kind::kMouse, 8, 1, -1},    {kind::kKeyboard, 5, 2, -1}, {kind::kKeyboard, 2, 0, 1},
-        {kind::kKeyboard, 6, 0, 1},  {kind::kKeyboard, 7, 0, 2},  {kind::kKeyboard, 1, 0, 0},
+TEST_F(DeviceTest, ShowingAFunctionTellsThePageWhetherTheSystemSettingsHaveTheirOwnPage) {
+    // (kind, function) -> the system settings have a page of their own
+    using F = DeviceFunction;
+    const std::tuple<uint32_t, DeviceFunction, bool> cases[] = {
+        {kind::kKeyboard, F::kSystem, true},   {kind::kHeadset, F::kSystem, false},
+        {kind::kMouse, F::kMacros, true},      {kind::kMouse, F::kSurround, true},
+        {kind::kKeyboard, F::kCursor, true},   {kind::kKeyboard, F::kKeys, true},
+        {kind::kKeyboard, F::kVoice, true},    {kind::kKeyboard, F::kMagic, true},
+        {kind::kKeyboard, F::kLighting, true}, {kind::kMousePad, F::kLighting, false},
     };
-    for (const auto& [deviceKind, type, functionTab, keyTab] : cases) {
-        auto view = HeadlessDeviceView::WithButtons(0, 0);
+    for (const auto& [deviceKind, function, systemOwnPage] : cases) {
+        SCOPED_TRACE(::testing::Message() << deviceKind << "/" << static_cast<int>(function));
+        auto view = HeadlessDeviceView::WithPositions(0, 0);
         KestrelUSBDevice device(backend_);
-        device.view = view.get();
+        device.SetView(view.get());
         device.kind = deviceKind;
-        device.ShowFunctionTab(type);
-        EXPECT_EQ(device.GetFunctionTab(), type);
-        EXPECT_EQ(view->SelectedTab("device_function_switch"), functionTab) << deviceKind << "/" << type;
-        EXPECT_EQ(view->SelectedTab("device_key_function_switch"), keyTab) << deviceKind << "/" << type;
+        device.ShowFunction(function);
+        EXPECT_EQ(device.ShownFunction(), function);
+        EXPECT_EQ(view->Function(), (HeadlessDeviceView::ShownFunction{function, systemOwnPage}));
     }
+    // A page without the function areas records nothing; the device still
+    // knows what it shows.
+    HeadlessDeviceView bare;
+    device_.SetView(&bare);
+    device_.ShowFunction(DeviceFunction::kKeys);
+    EXPECT_EQ(device_.ShownFunction(), DeviceFunction::kKeys);
+    EXPECT_FALSE(bare.Function().has_value());
 }
 
 TEST_F(DeviceTest, ListenerBlockedInAnInfiniteReadEndsWhenTheChannelCloses) {

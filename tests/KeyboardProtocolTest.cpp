@@ -604,9 +604,8 @@ public:
 // A page that is not on screen.
 class UnseenView final : public IDeviceView {
 public:
-    bool PositionControls(std::vector<PositionControl>& /*controls*/) override { return false; }
-    bool IsControlVisible(ControlHandle /*button*/) override { return false; }
-    void SetLightButton(ControlHandle, bool, light::Rgb, uint8_t) override {}
+    bool IsLightPositionShown(size_t /*position*/) override { return false; }
+    void ShowLight(size_t, bool, light::Rgb, uint8_t) override {}
     void ShowFunction(DeviceFunction /*function*/, bool /*systemOwnPage*/) override {}
     void ShowPowerStatus(const std::array<uint8_t, 6>& /*record*/) override {}
     bool IsPageShowing() override { return seen.load(); }
@@ -615,7 +614,7 @@ public:
 
 TEST_F(KeyboardProtocolTest, NothingIsComputedForAPageNobodySeesUnlessItIsStreamed) {
     UnseenView unseen;
-    device.view = &unseen;
+    device.SetView(&unseen);
     Sync();
     LightInfo cycle = Light(19);  // animated: a step every tick at speed 4
     cycle[info::kSpeed] = 4;
@@ -635,25 +634,54 @@ TEST_F(KeyboardProtocolTest, NothingIsComputedForAPageNobodySeesUnlessItIsStream
     ASSERT_TRUE(Eventually([&] { return status().wait.deadlineMs.has_value() && status().frames > 0; }));
     device.StopEffectThread();
     device.Stream().Stop();
-    device.view = nullptr;
+    device.SetView(nullptr);
 }
 
 TEST_F(KeyboardProtocolTest, SwitchingFunctionTabsRepaintsTheKeyLights) {
     UiLoop loop(clock);
     NoEntryHost host;
     SelectorEntry entry(device, loop, host);
-    device.selectorEntry = &entry;
+    device.SetHost(&entry);
     EXPECT_FALSE(loop.IsTimerSet(&entry, entry_timer::kLightFrame));
     // The key setting tab shows the keys dark, the lighting tab their
     // effect: either switch needs a repaint though no new frame came.
-    for (int tab : {2, 1}) {
-        device.ShowFunctionTab(tab);
-        EXPECT_TRUE(loop.IsTimerSet(&entry, entry_timer::kLightFrame)) << tab;
+    for (DeviceFunction tab : {DeviceFunction::kKeys, DeviceFunction::kLighting}) {
+        device.ShowFunction(tab);
+        EXPECT_TRUE(loop.IsTimerSet(&entry, entry_timer::kLightFrame)) << static_cast<int>(tab);
         clock.Advance(entry_delay::kLightFrameRepaintMs);
         loop.Pump();
-        EXPECT_FALSE(loop.IsTimerSet(&entry, entry_timer::kLightFrame)) << tab;
+        EXPECT_FALSE(loop.IsTimerSet(&entry, entry_timer::kLightFrame)) << static_cast<int>(tab);
     }
-    device.selectorEntry = nullptr;
+    device.SetHost(nullptr);
+}
+
+TEST_F(KeyboardProtocolTest, ThePageLearnsEachKeysLabelAndStateByPosition) {
+    const int positions = static_cast<int>(kKeyboardPositions);
+    auto page = HeadlessDeviceView::WithPositions(positions, positions);
+    device.SetView(page.get());
+    device.keyCount = 100;  // the page's key positions are 0..99
+    Sync();
+    device.RefreshPage();
+    std::optional<HeadlessDeviceView::KeyInfo> a = page->KeyInfoAt(64);
+    ASSERT_TRUE(a.has_value());
+    EXPECT_TRUE(a->unchanged) << a->title << " / " << a->text;
+    EXPECT_EQ(a->text.rfind("Key_Set", 0), 0u) << a->text;
+    EXPECT_FALSE(page->KeyInfoAt(110).has_value()) << "past the page's key count";
+    ASSERT_TRUE(device.SetKeyAssignment(64, Assignment{0x20, 0x00, 0x05}));
+    device.RefreshPage();
+    a = page->KeyInfoAt(64);
+    ASSERT_TRUE(a.has_value());
+    EXPECT_FALSE(a->unchanged) << "the key no longer does what its label says";
+
+    // The keys only the lighting tab uses can be picked there alone.
+    device.ShowFunction(DeviceFunction::kKeys);
+    EXPECT_EQ(page->KeyEnabled(0), std::optional<bool>(false));
+    EXPECT_FALSE(page->KeyEnabled(1).has_value()) << "the other keys stay as they are";
+    EXPECT_FALSE(page->KeyEnabled(106).has_value()) << "past the page's key count";
+    device.ShowFunction(DeviceFunction::kLighting);
+    EXPECT_EQ(page->KeyEnabled(0), std::optional<bool>(true));
+    device.StopEffectThread();
+    device.SetView(nullptr);
 }
 
 TEST_F(KeyboardProtocolTest, NoLightThreadWhileTheProgramDoesNotControlTheLights) {

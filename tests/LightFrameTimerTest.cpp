@@ -25,9 +25,8 @@ public:
 // A page that may or may not be seen.
 class ShowingView final : public IDeviceView {
 public:
-    bool PositionControls(std::vector<PositionControl>& /*controls*/) override { return false; }
-    bool IsControlVisible(ControlHandle /*button*/) override { return true; }
-    void SetLightButton(ControlHandle, bool, light::Rgb, uint8_t) override {}
+    bool IsLightPositionShown(size_t /*position*/) override { return true; }
+    void ShowLight(size_t, bool, light::Rgb, uint8_t) override {}
     void ShowFunction(DeviceFunction /*function*/, bool /*systemOwnPage*/) override {}
     void ShowPowerStatus(const std::array<uint8_t, 6>& /*record*/) override {}
     bool IsPageShowing() override { return showing; }
@@ -50,7 +49,7 @@ public:
 class LightFrameTimerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        device.view = &view;
+        device.SetView(&view);
         device.commandTransport.SimulateOpenForTest(true);
         entry = std::make_unique<SelectorEntry>(device, loop, host);
     }

@@ -75,9 +75,9 @@ ivra::ui::QtDeviceView* AddKeyboardPage(ivra::tools::SkinViewWindow& window, con
 
 // A diagonal rainbow over the light buttons, as a device would send it.
 void PaintSweep(ivra::ui::QtDeviceView& view) {
-    std::vector<ivra::PageChild> children;
+    std::vector<ivra::ui::PageChild> children;
     if (!view.SelectPanelChildren(children)) return;
-    for (const ivra::PageChild& child : children) {
+    for (const ivra::ui::PageChild& child : children) {
         QWidget* control = view.Control(child.handle);
         if (control == nullptr || !QString::fromStdString(child.name).startsWith("light_")) continue;
         const QPoint at = control->geometry().center();

@@ -19,7 +19,7 @@ std::wstring FromUtf8(std::string_view text);
 bool IsBlank(std::string_view text);
 bool IsBlank(std::wstring_view text);
 
-// Splits a control name at its last "_": "key_12" gives "key_" and 12.
+// Splits a control name at its last "_": "DPI_12" gives "DPI_" and 12.
 // The number is 0 when the rest is not a decimal number ("DPI_slider_").
 // False, with the outputs untouched, when the name has no "_".
 bool SplitIndexedName(std::string_view name, std::string& prefix, int& number);

@@ -1,23 +1,25 @@
-// What a device object needs from its page: the buttons of its "SelectPanel",
-// which function the page shows and the power panel. The GUI's page widget
-// implements it; tests and ivractl use HeadlessDeviceView. Calls come from
-// the owner thread, except RefreshPage-driven calls that a kind makes from
-// its listener thread: an implementation marshals those itself.
+// What a device object tells its page about the device: the light and the
+// key information at each key or light position, which function the page
+// shows, the power record, and whether the page is seen at all. Everything
+// is addressed by position (0..125, the page's key and light positions) and
+// by DeviceFunction; how a page draws a position or lays out its functions
+// is the view's own business. The GUI's page widget implements it
+// (ui/device/QtDeviceView); tests and ivractl use HeadlessDeviceView.
+//
+// Calls come from the owner thread, except RefreshPage-driven calls that a
+// kind makes from its listener thread: an implementation marshals those
+// itself.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "models/lighting/LightTables.h"
 
 namespace ivra {
-
-// A control on the page, as the view numbers them; kNoControl = none.
-using ControlHandle = int32_t;
-constexpr ControlHandle kNoControl = -1;
 
 // What the page's function area shows, by the function it lets the user
 // set; the numbers are the ones the notification routes carry (1 to 8).
@@ -32,26 +34,15 @@ enum class DeviceFunction : int32_t {
     kSurround = 8,
 };
 
-// A button of the page that stands for a key or a light position. A
-// control that is both the key and the light of its position is listed
-// twice, once in each role, with the same handle.
-enum class PositionRole { kKey, kLight };
-struct PositionControl {
-    ControlHandle handle = kNoControl;
-    PositionRole role = PositionRole::kKey;
-    size_t position = 0;
-};
-
 class IDeviceView {
 public:
     virtual ~IDeviceView() = default;
 
-    // The key and light buttons of the page's selection panel, in the
-    // panel's order; false when the page has no selection panel.
-    virtual bool PositionControls(std::vector<PositionControl>& controls) = 0;
-    virtual bool IsControlVisible(ControlHandle button) = 0;
-    // Shows a light button lit with a colour and a brightness level.
-    virtual void SetLightButton(ControlHandle button, bool on, light::Rgb colour, uint8_t level) = 0;
+    // Whether the page has a light at the position and it is not hidden.
+    virtual bool IsLightPositionShown(size_t position) = 0;
+    // Shows the light at a position lit with a colour and a brightness
+    // level; a position the page has no light for is ignored.
+    virtual void ShowLight(size_t position, bool on, light::Rgb colour, uint8_t level) = 0;
 
     // Brings the function's settings forward on the page. systemOwnPage:
     // the system settings have a page of their own (keyboards and mice);
@@ -59,11 +50,13 @@ public:
     // function areas ignores it.
     virtual void ShowFunction(DeviceFunction function, bool systemOwnPage) = 0;
 
-    // A key button's tooltip title and text, and whether the key-setting
-    // overlay hides its "changed" mark (the key does what its label says).
-    virtual void SetKeyButtonInfo(ControlHandle /*button*/, const std::string& /*title*/, const std::string& /*text*/,
-                                  bool /*unchanged*/) {}
-    virtual void SetControlEnabled(ControlHandle /*control*/, bool /*enabled*/) {}
+    // The key at a position: its tooltip title and text, and whether the
+    // key-setting overlay hides its "changed" mark (the key does what its
+    // label says). A position the page has no key for is ignored.
+    virtual void ShowKeyInfo(size_t /*position*/, const std::string& /*title*/, const std::string& /*text*/,
+                             bool /*unchanged*/) {}
+    // Whether the user can pick the key at a position.
+    virtual void SetKeyEnabled(size_t /*position*/, bool /*enabled*/) {}
     // The text of a language key in the page's current language; the key
     // itself when the view has no language.
     virtual std::string Translate(const std::string& languageKey) { return languageKey; }

@@ -1,56 +1,47 @@
 #include "drivers/HeadlessDeviceView.h"
 
-#include "drivers/FunctionTabs.h"
-
 namespace ivra {
 
-HeadlessDeviceView::HeadlessDeviceView(std::vector<PageChild> selectPanelChildren, std::set<std::string> tabLayouts)
-    : children_(std::move(selectPanelChildren)), tabLayouts_(std::move(tabLayouts)) {}
+HeadlessDeviceView::HeadlessDeviceView(std::set<size_t> keyPositions, std::set<size_t> lightPositions,
+                                       bool hasFunctionAreas)
+    : keyPositions_(std::move(keyPositions)), lightPositions_(std::move(lightPositions)),
+      hasFunctionAreas_(hasFunctionAreas) {}
 
-std::unique_ptr<HeadlessDeviceView> HeadlessDeviceView::WithButtons(int keys, int lights) {
-    std::vector<PageChild> children;
-    ControlHandle handle = 0;
-    for (int i = 0; i < keys; ++i) {
-        children.push_back({handle++, "DeviceKeyButton", "key_" + std::to_string(i)});
-    }
-    for (int i = 0; i < lights; ++i) {
-        children.push_back({handle++, "DeviceKeyButton", "light_" + std::to_string(i)});
-    }
-    return std::make_unique<HeadlessDeviceView>(std::move(children),
-                                                std::set<std::string>{kFunctionSwitchLayout, kKeyFunctionSwitchLayout});
+std::unique_ptr<HeadlessDeviceView> HeadlessDeviceView::WithPositions(int keys, int lights) {
+    std::set<size_t> keyPositions;
+    std::set<size_t> lightPositions;
+    for (int i = 0; i < keys; ++i) keyPositions.insert(static_cast<size_t>(i));
+    for (int i = 0; i < lights; ++i) lightPositions.insert(static_cast<size_t>(i));
+    return std::make_unique<HeadlessDeviceView>(std::move(keyPositions), std::move(lightPositions), true);
 }
 
-bool HeadlessDeviceView::PositionControls(std::vector<PositionControl>& controls) {
+bool HeadlessDeviceView::IsLightPositionShown(size_t position) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!children_) return false;
-    controls.clear();
-    for (const PageChild& child : *children_) {
-        if (const auto control = PositionControlOf(child)) controls.push_back(*control);
-    }
-    return true;
+    return lightPositions_.count(position) != 0 && hiddenLights_.count(position) == 0;
 }
 
-bool HeadlessDeviceView::IsControlVisible(ControlHandle button) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return hidden_.count(button) == 0;
-}
-
-void HeadlessDeviceView::SetLightButton(ControlHandle button, bool on, light::Rgb colour, uint8_t level) {
+void HeadlessDeviceView::ShowLight(size_t position, bool on, light::Rgb colour, uint8_t level) {
     const uint32_t rgb =
         static_cast<uint32_t>(colour.red) << 16 | static_cast<uint32_t>(colour.green) << 8 | colour.blue;
     std::lock_guard<std::mutex> lock(mutex_);
-    lightButtons_[button] = LightButtonState{on, rgb, level};
-    ++lightButtonUpdates_;
+    if (lightPositions_.count(position) == 0) return;
+    lights_[position] = LightState{on, rgb, level};
 }
 
 void HeadlessDeviceView::ShowFunction(DeviceFunction function, bool systemOwnPage) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (tabLayouts_.count(kFunctionSwitchLayout) == 0 || tabLayouts_.count(kKeyFunctionSwitchLayout) == 0) {
-        return;
-    }
-    const FunctionTabs tabs = FunctionTabsFor(function, systemOwnPage);
-    selectedTabs_[kFunctionSwitchLayout] = tabs.function;
-    if (tabs.keyFunction >= 0) selectedTabs_[kKeyFunctionSwitchLayout] = tabs.keyFunction;
+    if (hasFunctionAreas_) function_ = ShownFunction{function, systemOwnPage};
+}
+
+void HeadlessDeviceView::ShowKeyInfo(size_t position, const std::string& title, const std::string& text,
+                                     bool unchanged) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (keyPositions_.count(position) != 0) keyInfo_[position] = KeyInfo{title, text, unchanged};
+}
+
+void HeadlessDeviceView::SetKeyEnabled(size_t position, bool enabled) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (keyPositions_.count(position) != 0) keyEnabled_[position] = enabled;
 }
 
 void HeadlessDeviceView::ShowPowerStatus(const std::array<uint8_t, 6>& record) {
@@ -58,36 +49,44 @@ void HeadlessDeviceView::ShowPowerStatus(const std::array<uint8_t, 6>& record) {
     powerStatus_ = record;
 }
 
-void HeadlessDeviceView::SetControlVisible(ControlHandle button, bool visible) {
+void HeadlessDeviceView::SetLightVisible(size_t position, bool visible) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (visible) {
-        hidden_.erase(button);
+        hiddenLights_.erase(position);
     } else {
-        hidden_.insert(button);
+        hiddenLights_.insert(position);
     }
 }
 
-std::optional<HeadlessDeviceView::LightButtonState> HeadlessDeviceView::LightButton(ControlHandle button) const {
+std::optional<HeadlessDeviceView::LightState> HeadlessDeviceView::Light(size_t position) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    const auto found = lightButtons_.find(button);
-    if (found == lightButtons_.end()) return std::nullopt;
+    const auto found = lights_.find(position);
+    if (found == lights_.end()) return std::nullopt;
     return found->second;
 }
 
-int HeadlessDeviceView::SelectedTab(const std::string& layoutName) const {
+std::optional<HeadlessDeviceView::KeyInfo> HeadlessDeviceView::KeyInfoAt(size_t position) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    const auto found = selectedTabs_.find(layoutName);
-    return found == selectedTabs_.end() ? -1 : found->second;
+    const auto found = keyInfo_.find(position);
+    if (found == keyInfo_.end()) return std::nullopt;
+    return found->second;
+}
+
+std::optional<bool> HeadlessDeviceView::KeyEnabled(size_t position) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto found = keyEnabled_.find(position);
+    if (found == keyEnabled_.end()) return std::nullopt;
+    return found->second;
+}
+
+std::optional<HeadlessDeviceView::ShownFunction> HeadlessDeviceView::Function() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return function_;
 }
 
 std::optional<std::array<uint8_t, 6>> HeadlessDeviceView::LastPowerStatus() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return powerStatus_;
-}
-
-int HeadlessDeviceView::LightButtonUpdates() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return lightButtonUpdates_;
 }
 
 }  // namespace ivra

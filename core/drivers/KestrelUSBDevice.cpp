@@ -44,34 +44,27 @@ void KestrelUSBDevice::Shutdown() {
     commandTransport.CloseWhenIdle();
 }
 
-// ---- Page binding ------------------------------------------------------
+// ---- The page ------------------------------------------------------------
 
-void KestrelUSBDevice::BindPageControls() {
+void KestrelUSBDevice::AttachPage() {
     if (pageXml.empty()) {
         keyCount = 0;
         std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
         ledColours.clear();
-        lightButtons.clear();
-        keyButtons.clear();
         return;
     }
-    std::vector<PositionControl> controls;
-    if (view == nullptr || !view->PositionControls(controls)) return;
-    for (const PositionControl& control : controls) {
-        if (control.role == PositionRole::kKey && control.position < keyButtons.size()) {
-            keyButtons[control.position] = control.handle;
-        } else if (control.role == PositionRole::kLight && control.position < lightButtons.size()) {
-            lightButtons[control.position] = control.handle;
-            view->SetLightButton(control.handle, true, light::Rgb{255, 255, 255}, 255);
-        }
+    if (view_ == nullptr) return;
+    const size_t lights = static_cast<size_t>(LedCount());
+    for (size_t position = 0; position < lights; ++position) {
+        view_->ShowLight(position, true, light::Rgb{255, 255, 255}, 255);
     }
 }
 
-void KestrelUSBDevice::ShowFunctionTab(int type) {
-    functionTab = type;
-    if (view == nullptr) return;
+void KestrelUSBDevice::ShowFunction(DeviceFunction function) {
+    shownFunction_ = function;
+    if (view_ == nullptr) return;
     const bool pointerKind = kind == kind::kKeyboard || kind == kind::kMouse;
-    view->ShowFunction(static_cast<DeviceFunction>(type), pointerKind);
+    view_->ShowFunction(function, pointerKind);
 }
 
 // ---- Lights ------------------------------------------------------------
@@ -140,11 +133,10 @@ void KestrelUSBDevice::PushLightFrame() {
             const uint32_t green = (colour >> 8) & 0xFF;
             const uint32_t blue = (colour >> 16) & 0xFF;
             const uint32_t brightness = (colour >> 24) & 0xFF;
-            if (view != nullptr && i < lightButtons.size() && lightButtons[i] != kNoControl &&
-                view->IsControlVisible(lightButtons[i])) {
+            if (view_ != nullptr && view_->IsLightPositionShown(i)) {
                 const light::Rgb rgb{static_cast<uint8_t>(red), static_cast<uint8_t>(green),
                                      static_cast<uint8_t>(blue)};
-                view->SetLightButton(lightButtons[i], true, rgb, static_cast<uint8_t>(brightness));
+                view_->ShowLight(i, true, rgb, static_cast<uint8_t>(brightness));
             }
             // LED 126 has a button but no place in the streamed frame.
             if (i == 126) continue;
@@ -160,7 +152,7 @@ void KestrelUSBDevice::PushLightFrame() {
 }
 
 void KestrelUSBDevice::NotifyLightFrame() {
-    if (selectorEntry != nullptr) selectorEntry->OnLightFrameReady();
+    if (host_ != nullptr) host_->OnLightFrameReady();
 }
 
 void KestrelUSBDevice::SetLedColour(int index, uint32_t colour) {
@@ -179,7 +171,6 @@ void KestrelUSBDevice::SetLedCount(int count) {
     const size_t size = static_cast<size_t>(std::max(count, 0));
     std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
     if (size != ledColours.size()) {
-        lightButtons.resize(size, kNoControl);
         ledColours.resize(size);
         ledFrames.resize(size);
     }
@@ -342,7 +333,7 @@ void KestrelUSBDevice::OnEventCode(uint16_t code, bool receiverChannel) {
     if (code == 0) return;  // the release report that follows every event
     if (code == kEventReadBackRequest) {
         DebugLine(kReadBackRequestLine);
-        if (selectorEntry != nullptr) selectorEntry->StartReadBack();
+        if (host_ != nullptr) host_->StartReadBack();
     } else if (code >= 0x0402 && ((code >> 8) == 0x10 || (code >> 8) == 0x11) && commandTransport.IsOpen()) {
         OnActiveProfileEvent(code);
     } else {

@@ -1,10 +1,11 @@
 // The device object every supported device has, whether present or not:
-// its identity, its command and event transports, its binding to the page
-// (through IDeviceView) and to its selector entry, the per-LED light state,
-// and the table of virtual operations through which discovery, the selector
-// entry's timers, the panels and the event listeners drive a device without
-// knowing its kind. The kinds (keyboard, mouse, mouse pad, headset) derive
-// from it and replace the operations they implement.
+// its identity, its command and event transports, the page it shows its
+// state on (through IDeviceView), the selector entry that hosts it, the
+// per-LED light state, and the table of virtual operations through which
+// discovery, the selector entry's timers, the panels and the event
+// listeners drive a device without knowing its kind. The kinds (keyboard,
+// mouse, mouse pad, headset) derive from it and replace the operations they
+// implement.
 //
 // Threads: the owner thread calls everything except what the listeners do
 // (OnEventCode and what it calls); the light state is guarded by
@@ -63,8 +64,6 @@ public:
     // Event channels; `open` means event channel A is open.
     DeviceTransport eventTransport;
     std::array<uint8_t, kInfoBlockSize> infoBlock{};
-    IDeviceView* view = nullptr;  // the page (light panel, profile panel, select panel)
-    IDriverHost* selectorEntry = nullptr;
     std::string pageXml;
     std::string mainWindowText;
     std::string lightControlName;
@@ -73,10 +72,6 @@ public:
     uint32_t role = 0;
     int32_t keyCount = 0;
     int32_t optionRowIndex = kNoOptionRow;
-    int32_t selectedKeyIndex = kNoSelectedKey;
-    int32_t functionTab = 1;
-    std::vector<ControlHandle> keyButtons;
-    std::vector<ControlHandle> lightButtons;
     std::vector<uint32_t> ledColours;  // byte 0 red, 1 green, 2 blue, 3 brightness
     LightInfo lightEffect{};
     std::recursive_mutex lightGroupLock;  // guards lightGroups
@@ -99,8 +94,24 @@ public:
     LightModeInfo lastLightMode{};
     AudioLightInfo audioLightEffect{};
 
+    // ---- The page ------------------------------------------------------------
+    // The page's view, where the device shows its lights, key information
+    // and function; null while the device has no page.
+    IDeviceView* View() const { return view_; }
+    void SetView(IDeviceView* view) { view_ = view; }
+    // The selector entry that hosts the device (its timers and read-back).
+    IDriverHost* Host() const { return host_; }
+    void SetHost(IDriverHost* host) { host_ = host; }
+    // The function the page shows (the last ShowFunction).
+    DeviceFunction ShownFunction() const { return shownFunction_; }
+    // The key position selected on the page, kNoSelectedKey when none.
+    int SelectedKey() const { return selectedKey_; }
+
     // ---- Virtual operations ------------------------------------------------
-    virtual void BindPageControls();
+    // Takes the page set by SetView and pageXml: without a page file the
+    // device has no keys and no LEDs; otherwise every light position of the
+    // page (below the LED count) is shown lit white at full level.
+    virtual void AttachPage();
     virtual int ReloadLightState() { return 0; }
     // The shared software effect steps: each paints every entry of
     // ledColours from lightEffect once (the kinds' effect threads choose
@@ -138,8 +149,9 @@ public:
     virtual void FillMarkedLevels();
     virtual void RotateLevelRing(bool forward);
     virtual void ResetKeyLevels();
-    virtual void ShowFunctionTab(int type);
-    virtual int GetFunctionTab() { return functionTab; }
+    // Brings the function forward on the page; the system settings have a
+    // page of their own on keyboards and mice.
+    virtual void ShowFunction(DeviceFunction function);
     virtual void EnsureProfileFiles() {}
     virtual std::string GetProfilePath() { return {}; }
     virtual void SaveProfile() {}
@@ -148,7 +160,7 @@ public:
     virtual void SetLightEffect(const LightInfo& record) { lightEffect = record; }
     virtual void SetLightEffectColour(const AudioLightInfo& record) { audioLightEffect = record; }
     virtual void GetLightModeInfo(LightModeInfo& out, int index);
-    virtual void SetSelectedKey(int index) { selectedKeyIndex = index; }
+    virtual void SetSelectedKey(int index) { selectedKey_ = index; }
     virtual void FeedAudioSpectrum(const std::vector<uint8_t>& /*bands*/) {}
     virtual void FeedScreenColours(const std::vector<uint8_t>& /*data*/) {}
 
@@ -156,8 +168,8 @@ public:
     void SetIdentity(const DeviceSlot& slot);
     void GetIdentity(DeviceSlot& out) const;
     DeviceSlot Identity() const;
-    // Resizes the light buttons, colours and per-LED records when the count
-    // changes; then zeroes every colour and record.
+    // Resizes the colours and per-LED records when the count changes; then
+    // zeroes every colour and record.
     void SetLedCount(int count);
     int LedCount() const;
     void SetMainWindowText(const std::string& text) { mainWindowText = text; }
@@ -231,6 +243,10 @@ private:
     template <typename Step>
     void RunBaseStep(Step step);
 
+    IDeviceView* view_ = nullptr;
+    IDriverHost* host_ = nullptr;
+    DeviceFunction shownFunction_ = DeviceFunction::kLighting;
+    int32_t selectedKey_ = kNoSelectedKey;
     light::EffectStepState effectSteps_{};  // under lightFrameLock
     std::unique_ptr<EventListener> listenerA_;
     std::unique_ptr<EventListener> listenerB_;

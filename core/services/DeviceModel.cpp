@@ -23,7 +23,7 @@ DeviceModel::DeviceModel(IHidBackend& backend, const DeviceCatalogue& catalogue,
     if (!deviceFactory_) deviceFactory_ = MakeKindDevice;
     if (!viewFactory_) {
         viewFactory_ = [](const DeviceOptionRow&, const DevicePageRow& page) {
-            return std::unique_ptr<IDeviceView>(HeadlessDeviceView::WithButtons(page.keyCount, page.ledCount));
+            return std::unique_ptr<IDeviceView>(HeadlessDeviceView::WithPositions(page.keyCount, page.ledCount));
         };
     }
     strip_.onEntryChanged = [this](SelectorEntry& entry, bool shown, bool selected) {
@@ -70,10 +70,9 @@ void DeviceModel::BuildPage(int optionRow) {
     page.device = deviceFactory_(option, backend_, clock_);
     if (!page.view || !page.device) return;
     KestrelUSBDevice& device = *page.device;
-    device.view = page.view.get();
+    device.SetView(page.view.get());
     device.pageXml = pageRow.pageXml;
     device.keyCount = pageRow.keyCount;
-    device.keyButtons.assign(static_cast<size_t>(std::max(pageRow.keyCount, 0)), kNoControl);
     device.SetLedCount(pageRow.ledCount);
     device.optionRowIndex = optionRow;
     device.batteryPowered = pageRow.batteryPowered != 0;
@@ -82,7 +81,7 @@ void DeviceModel::BuildPage(int optionRow) {
     device.SetIdentity(slot);
     device.SetModelIndex(option.modelIndex);
     device.lightControlName = pageRow.lightControlName;
-    device.BindPageControls();
+    device.AttachPage();
 
     page.entry = std::make_unique<SelectorEntry>(device, timers_, *this);
     page.entry->kind = option.kind;
@@ -90,7 +89,7 @@ void DeviceModel::BuildPage(int optionRow) {
     page.entry->powerSwitchName = option.powerSwitchName;
     page.entry->powerPanelIndex = static_cast<int>(pages_.size());
     page.entry->SetVisible(false);
-    device.selectorEntry = page.entry.get();
+    device.SetHost(page.entry.get());
     device.SetTimerService(&timers_);
     device.SetEventObserver(this);
     strip_.Add(*page.entry);

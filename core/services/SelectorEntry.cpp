@@ -8,11 +8,11 @@ namespace ivra {
 
 SelectorEntry::SelectorEntry(KestrelUSBDevice& device, ITimerService& timers, ISelectorEntryHost& host)
     : device_(device), timers_(timers), host_(host) {
-    if (device_.view != nullptr) device_.view->SetOnPageShown([this] { OnPageShown(); });
+    if (device_.View() != nullptr) device_.View()->SetOnPageShown([this] { OnPageShown(); });
 }
 
 SelectorEntry::~SelectorEntry() {
-    if (device_.view != nullptr) device_.view->SetOnPageShown({});
+    if (device_.View() != nullptr) device_.View()->SetOnPageShown({});
     timers_.KillTimers(this);
 }
 
@@ -55,7 +55,7 @@ void SelectorEntry::StartLinkWatch(uint32_t ms) {
 void SelectorEntry::OnLightFrameReady() {
     framePending_ = true;
     if (!Open() || !device_.lightControlEnabled.load()) return;
-    if (device_.view != nullptr && !device_.view->IsPageShowing()) return;
+    if (device_.View() != nullptr && !device_.View()->IsPageShowing()) return;
     // One timer paints every frame that comes before it fires.
     if (frameTimerSet_.exchange(true)) return;
     StartTimer(entry_timer::kLightFrame, entry_delay::kLightFrameRepaintMs);

@@ -1,7 +1,8 @@
-// A keyboard device object bound to a built keyboard page through its Qt
-// view: its key and light buttons are found, its colours show on the
-// buttons, its function tabs switch, and calls from other threads arrive on
-// the UI thread without waiting for it.
+// A keyboard device object showing its state on a built keyboard page
+// through its Qt view: the view finds the button of each key and light
+// position, the device's colours show on the buttons, its functions switch
+// the page's tabs, and calls from other threads arrive on the UI thread
+// without waiting for it.
 #include <gtest/gtest.h>
 
 #include <QStackedWidget>
@@ -20,6 +21,9 @@ namespace ivra::testing {
 namespace {
 
 using controls::DeviceKeyButtonUI;
+using ui::ControlHandle;
+using ui::kNoControl;
+using ui::PageChild;
 using ui::QtDeviceView;
 
 constexpr int kKeyboardLeds = 126;
@@ -36,19 +40,19 @@ protected:
         QString error;
         ASSERT_TRUE(window.Create(SkinFolder(), "XML\\DeviceXml\\keyboarddevice.xml", &error)) << error.toStdString();
         view = std::make_unique<QtDeviceView>(window.GetPaintManager().GetRoot());
-        device.view = view.get();
+        device.SetView(view.get());
         device.pageXml = "XML\\DeviceXml\\keyboarddevice.xml";
         device.kind = kind::kKeyboard;
-        device.keyButtons.assign(kKeyboardLeds, kNoControl);
+        device.keyCount = kKeyboardLeds;
         device.SetLedCount(kKeyboardLeds);
         // No frames are streamed to a device through its receiver, so the
         // light pump only paints.
         device.commandTransport.SimulateReceiverPathForTest(true);
-        device.BindPageControls();
+        device.AttachPage();
     }
     void TearDown() override { device.Shutdown(); }
 
-    DeviceKeyButtonUI* LightButton(int led) { return view->KeyButton(device.lightButtons[static_cast<size_t>(led)]); }
+    DeviceKeyButtonUI* LightButton(int led) { return view->KeyButton(view->LightControl(static_cast<size_t>(led))); }
 
     SkinTestWindow window;
     std::unique_ptr<QtDeviceView> view;
@@ -65,23 +69,23 @@ TEST_F(QtDeviceViewTest, TheDeviceFindsItsKeyAndLightButtons) {
     const Case cases[] = {{0, true}, {34, true}, {108, true}, {119, true}, {125, false}, {13, false}, {111, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.position);
-        const ControlHandle key = device.keyButtons[static_cast<size_t>(c.position)];
-        const ControlHandle light = device.lightButtons[static_cast<size_t>(c.position)];
+        const ControlHandle key = view->KeyControl(static_cast<size_t>(c.position));
+        const ControlHandle light = view->LightControl(static_cast<size_t>(c.position));
         EXPECT_EQ(key != kNoControl, c.onPicture);
         EXPECT_EQ(light != kNoControl, c.onPicture);
         if (!c.onPicture) continue;
         // One drawn control is the key and the light of its position.
         EXPECT_EQ(view->Control(key)->objectName(), QStringLiteral("key_%1").arg(c.position));
         EXPECT_EQ(light, key);
-        // Binding switches every light button on, white at full level.
+        // Attaching the page switches every light button on, white at full level.
         DeviceKeyButtonUI* button = view->KeyButton(light);
         EXPECT_TRUE(button->IsLightOn());
         EXPECT_EQ(button->LightColour(), QColor(255, 255, 255));
         EXPECT_EQ(button->LightLevel(), 255);
     }
-    EXPECT_EQ(std::count_if(device.keyButtons.begin(), device.keyButtons.end(),
-                            [](ControlHandle h) { return h != kNoControl; }),
-              static_cast<long>(kKeysOnPicture));
+    size_t keys = 0;
+    for (size_t p = 0; p < kKeyboardLeds; ++p) keys += view->KeyControl(p) != kNoControl ? 1 : 0;
+    EXPECT_EQ(keys, kKeysOnPicture);
 }
 
 TEST_F(QtDeviceViewTest, ColoursSetOnTheDeviceShowOnTheLightButtons) {
@@ -98,13 +102,13 @@ TEST_F(QtDeviceViewTest, ColoursSetOnTheDeviceShowOnTheLightButtons) {
     // The keyboard shows a hidden light button (and every button outside
     // the lighting tab) dark.
     LightButton(65)->hide();
-    EXPECT_FALSE(view->IsControlVisible(device.lightButtons[65]));
+    EXPECT_FALSE(view->IsLightPositionShown(65));
     device.SetLedColour(65, Led(1, 2, 3, 4));
     device.PushLightFrame();
     EXPECT_EQ(LightButton(65)->LightColour(), QColor(0, 0, 0));
     EXPECT_EQ(LightButton(65)->LightLevel(), 0);
     LightButton(65)->show();
-    EXPECT_TRUE(view->IsControlVisible(device.lightButtons[65]));
+    EXPECT_TRUE(view->IsLightPositionShown(65));
 
     // With the program's light control off nothing is painted.
     device.lightControlEnabled = false;
@@ -126,7 +130,7 @@ TEST_F(QtDeviceViewTest, AFrameRepaintsOnlyTheKeysWhoseLightChanged) {
     std::map<int, int> paints, builds;
     auto record = [&] {
         for (int p = 0; p < kKeyboardLeds; ++p) {
-            if (device.lightButtons[static_cast<size_t>(p)] == kNoControl) continue;
+            if (view->LightControl(static_cast<size_t>(p)) == kNoControl) continue;
             paints[p] = LightButton(p)->PaintCount();
             builds[p] = LightButton(p)->LayerBuildCount();
         }
@@ -184,19 +188,29 @@ TEST_F(QtDeviceViewTest, FunctionTabsSwitchByName) {
     const Case cases[] = {{2, 0, 1}, {3, 1, -1}, {5, 2, -1}, {4, 3, -1}, {1, 0, 0}, {7, 0, 2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
-        device.ShowFunctionTab(c.type);
+        device.ShowFunction(static_cast<DeviceFunction>(c.type));
         EXPECT_EQ(functions->currentIndex(), c.function);
         if (c.keyFunction >= 0) {
             EXPECT_EQ(keyFunctions->currentIndex(), c.keyFunction);
         }
     }
+    // The key setting tab leaves the keys that only the lighting tab uses
+    // disabled; the lighting tab enables them again.
+    QWidget* lightingOnlyKey = view->Control(view->KeyControl(0));
+    ASSERT_NE(lightingOnlyKey, nullptr);
+    device.ShowFunction(DeviceFunction::kKeys);
+    EXPECT_FALSE(lightingOnlyKey->isEnabled());
+    device.ShowFunction(DeviceFunction::kMacros);
+    EXPECT_FALSE(lightingOnlyKey->isEnabled()) << "other functions leave the keys as they are";
+    device.ShowFunction(DeviceFunction::kLighting);
+    EXPECT_TRUE(lightingOnlyKey->isEnabled());
     view->SelectTab("device_function_switch", 9);
     EXPECT_EQ(functions->currentIndex(), 0) << "a tab that does not exist changes nothing";
     EXPECT_FALSE(view->HasTabLayout("device_switch"));
 }
 
 TEST_F(QtDeviceViewTest, CallsFromOtherThreadsAreQueuedToTheUiThread) {
-    const ControlHandle a = device.lightButtons[64];
+    const ControlHandle a = view->LightControl(64);
     std::array<uint8_t, 6> seenPower{};
     int powerCalls = 0;
     view->SetPowerStatusSink([&](const QtDeviceView::PowerStatus& record) {
@@ -209,6 +223,7 @@ TEST_F(QtDeviceViewTest, CallsFromOtherThreadsAreQueuedToTheUiThread) {
         EXPECT_TRUE(view->SelectPanelChildren(children));
         EXPECT_EQ(children.size(), 2 * kKeysOnPicture);
         EXPECT_TRUE(view->IsControlVisible(a));
+        EXPECT_TRUE(view->IsLightPositionShown(64));
         EXPECT_TRUE(view->HasTabLayout("DEVICE_FUNCTION_SWITCH"));
         view->SetLightButton(a, true, light::Rgb{0, 255, 0}, 90);
         view->SetLightButton(a, true, light::Rgb{255, 0, 0}, 100);  // the later one wins
@@ -235,6 +250,11 @@ TEST(QtDeviceViewWithoutPicture, APageWithoutSelectPanelBindsNothing) {
     EXPECT_FALSE(view.IsControlVisible(0));
     view.SetLightButton(3, true, light::Rgb{255, 255, 255}, 255);  // no such button: ignored
     EXPECT_EQ(view.KeyButton(3), nullptr);
+    EXPECT_EQ(view.KeyControl(3), kNoControl);
+    EXPECT_EQ(view.LightControl(3), kNoControl);
+    EXPECT_FALSE(view.IsLightPositionShown(3));
+    view.ShowLight(3, true, light::Rgb{255, 255, 255}, 255);  // no such position: ignored
+    view.ShowKeyInfo(3, "A", "Key_Set A", true);
 }
 
 }  // namespace

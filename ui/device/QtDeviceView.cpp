@@ -9,7 +9,7 @@
 
 #include "controls/DeviceKeyButtonUI.h"
 #include "controls/SelectPanelUI.h"
-#include "drivers/FunctionTabs.h"
+#include "device/FunctionTabs.h"
 #include "dui/PaintManager.h"
 
 namespace ivra::ui {
@@ -75,6 +75,12 @@ QtDeviceView::QtDeviceView(QWidget* page, QObject* parent) : QObject(parent), pa
         visible_[static_cast<size_t>(handle)] = OwnFlagVisible(child);
         child->installEventFilter(this);
     }
+    for (const PageChild& child : children_) {
+        const auto control = PositionControlOf(child);
+        if (!control) continue;
+        auto& byPosition = control->role == PositionRole::kKey ? keyControls_ : lightControls_;
+        byPosition[control->position] = control->handle;
+    }
     page->installEventFilter(this);
     WatchWindow();
     showing_ = false;
@@ -125,19 +131,30 @@ bool QtDeviceView::OnUiThread() const {
     return QThread::currentThread() == thread();
 }
 
-bool QtDeviceView::PositionControls(std::vector<PositionControl>& controls) {
-    if (!hasPanel_) return false;
-    controls.clear();
-    for (const PageChild& child : children_) {
-        if (const auto control = PositionControlOf(child)) controls.push_back(*control);
-    }
-    return true;
-}
-
 bool QtDeviceView::SelectPanelChildren(std::vector<PageChild>& children) {
     if (!hasPanel_) return false;
     children = children_;
     return true;
+}
+
+ControlHandle QtDeviceView::KeyControl(size_t position) const {
+    const auto found = keyControls_.find(position);
+    return found == keyControls_.end() ? kNoControl : found->second;
+}
+
+ControlHandle QtDeviceView::LightControl(size_t position) const {
+    const auto found = lightControls_.find(position);
+    return found == lightControls_.end() ? kNoControl : found->second;
+}
+
+bool QtDeviceView::IsLightPositionShown(size_t position) {
+    const ControlHandle button = LightControl(position);
+    return button != kNoControl && IsControlVisible(button);
+}
+
+void QtDeviceView::ShowLight(size_t position, bool on, light::Rgb colour, uint8_t level) {
+    const ControlHandle button = LightControl(position);
+    if (button != kNoControl) SetLightButton(button, on, colour, level);
 }
 
 bool QtDeviceView::IsControlVisible(ControlHandle button) {
@@ -193,8 +210,9 @@ void QtDeviceView::SetLightButton(ControlHandle button, bool on, light::Rgb colo
     }
 }
 
-void QtDeviceView::SetKeyButtonInfo(ControlHandle button, const std::string& title, const std::string& text,
-                                    bool unchanged) {
+void QtDeviceView::ShowKeyInfo(size_t position, const std::string& title, const std::string& text, bool unchanged) {
+    const ControlHandle button = KeyControl(position);
+    if (button == kNoControl) return;
     auto apply = [this, button, title, text, unchanged] {
         controls::DeviceKeyButtonUI* key = KeyButton(button);
         if (key == nullptr) return;
@@ -208,7 +226,9 @@ void QtDeviceView::SetKeyButtonInfo(ControlHandle button, const std::string& tit
     }
 }
 
-void QtDeviceView::SetControlEnabled(ControlHandle control, bool enabled) {
+void QtDeviceView::SetKeyEnabled(size_t position, bool enabled) {
+    const ControlHandle control = KeyControl(position);
+    if (control == kNoControl) return;
     auto apply = [this, control, enabled] {
         if (QWidget* widget = Control(control)) widget->setEnabled(enabled);
     };

@@ -1,5 +1,8 @@
 // A device object's view of its page on screen: the key and light buttons of
 // the page's selection panel, its tab layouts and the device's power panel.
+// The device speaks of positions and functions; the view maps each key and
+// light position to the button named for it ("key_n", "light_n") and each
+// function to the tabs of the page's function switches (FunctionTabsFor).
 //
 // A key button that shows a light ("lightimage" set) and has no separate
 // "light_" button beside it is the light of its position too: the view lists
@@ -32,7 +35,8 @@
 
 #include "controls/DeviceKeyButtonUI.h"
 #include "controls/SelectPanelUI.h"
-#include "drivers/PageChild.h"
+#include "device/PageChild.h"
+#include "drivers/DeviceView.h"
 
 namespace ivra::ui {
 
@@ -44,26 +48,33 @@ public:
     explicit QtDeviceView(QWidget* page, QObject* parent = nullptr);
     ~QtDeviceView() override;
 
-    bool PositionControls(std::vector<PositionControl>& controls) override;
+    // ---- The device's state, by position and function -------------------
+    bool IsLightPositionShown(size_t position) override;
+    void ShowLight(size_t position, bool on, light::Rgb colour, uint8_t level) override;
+    void ShowFunction(DeviceFunction function, bool systemOwnPage) override;
+    // Key button tooltips: the title, a line break, the text; the
+    // "changed" mark is hidden when the key does what its label says.
+    void ShowKeyInfo(size_t position, const std::string& title, const std::string& text, bool unchanged) override;
+    void SetKeyEnabled(size_t position, bool enabled) override;
+    void ShowPowerStatus(const PowerStatus& record) override;
+    std::string Translate(const std::string& languageKey) override;
+    bool IsPageShowing() override { return showing_.load(); }
+    void SetOnPageShown(std::function<void()> shown) override;
+
+    // ---- The page's controls -----------------------------------------------
     // The children of the page's first "SelectPanel"; false when the page
     // has none.
     bool SelectPanelChildren(std::vector<PageChild>& children);
-    bool IsControlVisible(ControlHandle button) override;
-    void SetLightButton(ControlHandle button, bool on, light::Rgb colour, uint8_t level) override;
-    void ShowFunction(DeviceFunction function, bool systemOwnPage) override;
+    // The button of a key or light position; kNoControl when the page has
+    // none there.
+    ControlHandle KeyControl(size_t position) const;
+    ControlHandle LightControl(size_t position) const;
+    bool IsControlVisible(ControlHandle button);
+    void SetLightButton(ControlHandle button, bool on, light::Rgb colour, uint8_t level);
     // Whether the page has the tab layout (any case), and selecting one of
     // its tabs; a tab that does not exist changes nothing.
     bool HasTabLayout(const std::string& name);
     void SelectTab(const std::string& layoutName, int tab);
-    void ShowPowerStatus(const PowerStatus& record) override;
-    // Key button tooltips: the title, a line break, the text; the
-    // "changed" mark is hidden when the key does what its label says.
-    void SetKeyButtonInfo(ControlHandle button, const std::string& title, const std::string& text,
-                          bool unchanged) override;
-    void SetControlEnabled(ControlHandle control, bool enabled) override;
-    std::string Translate(const std::string& languageKey) override;
-    bool IsPageShowing() override { return showing_.load(); }
-    void SetOnPageShown(std::function<void()> shown) override;
     // How language keys become text (the window's language resources); set
     // on the UI thread before the device uses the view.
     void SetTranslator(std::function<std::string(const std::string&)> translate);
@@ -101,10 +112,12 @@ private:
     QPointer<QWidget> page_;
     QPointer<controls::SelectPanelUI> panel_;
     bool hasPanel_ = false;
-    std::vector<QPointer<QWidget>> controls_;       // by handle
-    std::vector<PageChild> children_;               // what SelectPanelChildren answers
-    std::unique_ptr<std::atomic<bool>[]> visible_;  // by handle, the control's own flag
-    std::set<std::string> tabLayouts_;              // lower-case names
+    std::vector<QPointer<QWidget>> controls_;        // by handle
+    std::vector<PageChild> children_;                // what SelectPanelChildren answers
+    std::map<size_t, ControlHandle> keyControls_;    // by key position, fixed once built
+    std::map<size_t, ControlHandle> lightControls_;  // by light position, fixed once built
+    std::unique_ptr<std::atomic<bool>[]> visible_;   // by handle, the control's own flag
+    std::set<std::string> tabLayouts_;               // lower-case names
     std::function<void(const PowerStatus&)> powerSink_;
     std::function<std::string(const std::string&)> translate_;
     std::function<void()> onShown_;

@@ -88,7 +88,7 @@ std::unique_ptr<IDeviceView> MainWnd::BuildPage(const DeviceOptionRow& option, c
     if (pageWidget == nullptr) {
         // A page the skin cannot build still has a device: it runs headless.
         DebugLine("page " + option.kindName + ": " + error.toStdString());
-        return std::unique_ptr<IDeviceView>(HeadlessDeviceView::WithButtons(page.keyCount, page.ledCount));
+        return std::unique_ptr<IDeviceView>(HeadlessDeviceView::WithPositions(page.keyCount, page.ledCount));
     }
     const int index = switcher->addWidget(new PageFrame(pageWidget));
     pm.AddControls(pageWidget);
@@ -344,7 +344,7 @@ void MainWnd::OnSelectChanged(QWidget* sender, const QString& name, bool selecte
             if (!selected) break;
             profile::ui::DeviceProfileUI* panel = ProfilePanelHolding(sender);
             KestrelUSBDevice* device = panel && panel->Device() ? panel->Device() : SelectedDevice();
-            if (device) device->ShowFunctionTab(target.number);
+            if (device) device->ShowFunction(static_cast<DeviceFunction>(target.number));
             if (panel) panel->SelectFunctionTab(target.number);
             break;
         }

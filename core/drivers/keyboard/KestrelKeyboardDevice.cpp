@@ -21,7 +21,7 @@ constexpr const char* kDefaultLightName = "default_light.json";
 constexpr uint32_t kFailedExchangePauseMs = 200;
 constexpr uint32_t kMacroUnitBytes = 128;
 // Positions whose key buttons only the lighting tab uses.
-constexpr int kLightingOnlyKeys[] = {0, 106, 109, 110, 125};
+constexpr size_t kLightingOnlyKeys[] = {0, 106, 109, 110, 125};
 
 }  // namespace
 
@@ -77,7 +77,7 @@ bool KestrelKeyboardDevice::EffectPass() {
     }
     // Nothing shows the lights while the page is not seen and the effect is
     // not streamed to the keyboard: sleep until the page shows again.
-    if (view != nullptr && !view->IsPageShowing() && !StreamedToKeyboard()) {
+    if (View() != nullptr && !View()->IsPageShowing() && !StreamedToKeyboard()) {
         effectThread_.WaitUntil(clock, std::nullopt);
         return true;
     }
@@ -103,9 +103,9 @@ bool KestrelKeyboardDevice::EffectPass() {
     return true;
 }
 
-void KestrelKeyboardDevice::BindPageControls() {
-    KestrelUSBDevice::BindPageControls();
-    // Binding lit every light button: what was painted before is gone.
+void KestrelKeyboardDevice::AttachPage() {
+    KestrelUSBDevice::AttachPage();
+    // Attaching lit every light of the page: what was painted before is gone.
     painted_.clear();
 }
 
@@ -412,14 +412,16 @@ void KestrelKeyboardDevice::PaintLightFrame() {
         std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
         pushColours_.assign(ledColours.begin(), ledColours.end());
     }
-    if (view == nullptr) return;
-    if (painted_.size() != lightButtons.size()) painted_.assign(lightButtons.size(), PaintedLight{});
-    const bool lightingTab = functionTab == 1;
-    for (size_t p = 0; p < pushColours_.size() && p < lightButtons.size(); ++p) {
-        if (lightButtons[p] == kNoControl) continue;
+    IDeviceView* page = View();
+    if (page == nullptr) return;
+    if (painted_.size() != pushColours_.size()) painted_.assign(pushColours_.size(), PaintedLight{});
+    const bool lightingTab = ShownFunction() == DeviceFunction::kLighting;
+    for (size_t p = 0; p < pushColours_.size(); ++p) {
+        // Dark outside the lighting tab and where the page hides the light
+        // (a position the page has no light for ignores what it is shown).
         light::Rgb colour;
         uint8_t level = 0;
-        if (lightingTab && view->IsControlVisible(lightButtons[p])) {
+        if (lightingTab && page->IsLightPositionShown(p)) {
             const uint32_t led = pushColours_[p];
             colour = light::LedColour(led);
             level = light::LedBrightness(led);
@@ -428,7 +430,7 @@ void KestrelKeyboardDevice::PaintLightFrame() {
         PaintedLight& shown = painted_[p];
         if (shown.known && shown.colour == colour && shown.level == level) continue;
         shown = {true, colour, level};
-        view->SetLightButton(lightButtons[p], true, colour, level);
+        page->ShowLight(p, true, colour, level);
     }
 }
 
@@ -725,7 +727,8 @@ void KestrelKeyboardDevice::RefreshPage() {
 }
 
 void KestrelKeyboardDevice::RemapKeys() {
-    if (view == nullptr) return;
+    IDeviceView* page = View();
+    if (page == nullptr) return;
     std::vector<KeyRecord> keys;
     std::vector<std::string> macros;
     {
@@ -733,25 +736,26 @@ void KestrelKeyboardDevice::RemapKeys() {
         keys = profile_.KeyList();
         macros = macroNames_;
     }
-    IDeviceView* page = view;
     const std::vector<KeyLabel> labels =
         BuildKeyLabels(keys, macros, [page](std::string_view key) { return page->Translate(std::string(key)); });
-    for (size_t p = 0; p < labels.size() && p < keyButtons.size(); ++p) {
-        if (!labels[p].shown || keyButtons[p] == kNoControl) continue;
-        view->SetKeyButtonInfo(keyButtons[p], labels[p].title, labels[p].text, labels[p].unchanged);
+    // The page's key positions are 0..keyCount-1.
+    const size_t pageKeys = static_cast<size_t>(std::max(keyCount, 0));
+    for (size_t p = 0; p < labels.size() && p < pageKeys; ++p) {
+        if (!labels[p].shown) continue;
+        page->ShowKeyInfo(p, labels[p].title, labels[p].text, labels[p].unchanged);
     }
 }
 
-void KestrelKeyboardDevice::ShowFunctionTab(int type) {
-    KestrelUSBDevice::ShowFunctionTab(type);
+void KestrelKeyboardDevice::ShowFunction(DeviceFunction function) {
+    KestrelUSBDevice::ShowFunction(function);
     // The key lights show the effect on the lighting tab only: repaint them.
     NotifyLightFrame();
-    if (view == nullptr || (type != 1 && type != 2)) return;
-    for (int position : kLightingOnlyKeys) {
-        if (static_cast<size_t>(position) < keyButtons.size() &&
-            keyButtons[static_cast<size_t>(position)] != kNoControl) {
-            view->SetControlEnabled(keyButtons[static_cast<size_t>(position)], type == 1);
-        }
+    IDeviceView* page = View();
+    const bool lighting = function == DeviceFunction::kLighting;
+    if (page == nullptr || (!lighting && function != DeviceFunction::kKeys)) return;
+    const size_t pageKeys = static_cast<size_t>(std::max(keyCount, 0));
+    for (size_t position : kLightingOnlyKeys) {
+        if (position < pageKeys) page->SetKeyEnabled(position, lighting);
     }
 }
 

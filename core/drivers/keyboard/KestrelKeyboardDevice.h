@@ -62,7 +62,7 @@ public:
     const char* ClassName() const override { return "KestrelKeyboardDevice"; }
 
     // ---- Operations of the device object -----------------------------------
-    void BindPageControls() override;
+    void AttachPage() override;
     void SyncOnConnect() override;
     void ReadBackSettings() override { ReadBackAndStore(); }
     int ReloadLightState() override;
@@ -79,7 +79,7 @@ public:
     void PaintLightFrame() override;
     void OnPageShown() override;
     bool QueryLink() override { return QueryReceiverLinkOfTransport(); }
-    void ShowFunctionTab(int type) override;
+    void ShowFunction(DeviceFunction function) override;
     void EnsureProfileFiles() override;
     std::string GetProfilePath() override;
     void SaveProfile() override;
@@ -193,8 +193,8 @@ private:
     SettingsRecord lastReadBack_{};
     std::vector<uint8_t> frame_;         // under mapsMutex_
     std::vector<uint32_t> pushColours_;  // owner thread only
-    // What each light button shows, so that a paint touches only the
-    // buttons whose light changed (owner thread only).
+    // What each light position shows, so that a paint touches only the
+    // positions whose light changed (owner thread only).
     struct PaintedLight {
         bool known = false;
         light::Rgb colour;

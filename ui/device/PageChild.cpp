@@ -1,9 +1,9 @@
-#include "drivers/PageChild.h"
+#include "device/PageChild.h"
 
 #include <algorithm>
 #include <cctype>
 
-namespace ivra {
+namespace ivra::ui {
 
 namespace {
 
@@ -36,4 +36,4 @@ std::optional<PositionControl> PositionControlOf(const PageChild& child) {
     return std::nullopt;
 }
 
-}  // namespace ivra
+}  // namespace ivra::ui

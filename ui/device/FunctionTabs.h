@@ -1,11 +1,11 @@
 // Where a skin page shows each device function: the tab of the function
 // switch and, when the function sits among the key settings, the tab of the
-// key function switch. Shared by the views that lay a page out from a skin.
+// key function switch.
 #pragma once
 
 #include "drivers/DeviceView.h"
 
-namespace ivra {
+namespace ivra::ui {
 
 // The page's two tab layouts.
 inline constexpr const char* kFunctionSwitchLayout = "device_function_switch";
@@ -18,4 +18,4 @@ struct FunctionTabs {
 
 FunctionTabs FunctionTabsFor(DeviceFunction function, bool systemOwnPage);
 
-}  // namespace ivra
+}  // namespace ivra::ui

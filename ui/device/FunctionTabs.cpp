@@ -1,6 +1,6 @@
-#include "drivers/FunctionTabs.h"
+#include "device/FunctionTabs.h"
 
-namespace ivra {
+namespace ivra::ui {
 
 FunctionTabs FunctionTabsFor(DeviceFunction function, bool systemOwnPage) {
     switch (function) {
@@ -18,4 +18,4 @@ FunctionTabs FunctionTabsFor(DeviceFunction function, bool systemOwnPage) {
     return {0, 0};
 }
 
-}  // namespace ivra
+}  // namespace ivra::ui
