@@ -3,7 +3,8 @@
 // the including file's layer may use. The build already stops the core from
 // reaching the platform, the simulator or the user interface (their include
 // roots are not the core's); this holds the order inside the core, where one
-// include root serves every layer.
+// include root serves every layer. The core also names no control of a
+// skin page.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -103,6 +104,32 @@ TEST(Layering, EveryIncludeStaysInItsOwnLayerOrBelow) {
     std::string report;
     for (const auto& line : violations) report += "  " + line + "\n";
     EXPECT_TRUE(violations.empty()) << "includes that run up a layer:\n" << report;
+}
+
+// The core speaks to a page of key and light positions and of device
+// functions; the names a skin gives its buttons and tab layouts belong to
+// the user interface's view.
+TEST(Layering, TheCoreNamesNoSkinControl) {
+    const std::regex skinName(R"re(DeviceKeyButton|"key_|"light_|device_function_switch|device_key_function_switch)re");
+    std::vector<std::string> found;
+    size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(kSourceDir / "core")) {
+        const auto ext = entry.path().extension();
+        if (ext != ".h" && ext != ".cpp") continue;
+        ++files;
+        std::ifstream in(entry.path());
+        std::string line;
+        for (int number = 1; std::getline(in, line); ++number) {
+            if (std::regex_search(line, skinName)) {
+                found.push_back(fs::relative(entry.path(), kSourceDir).string() + ":" + std::to_string(number) + ": " +
+                                line);
+            }
+        }
+    }
+    EXPECT_GT(files, 100u) << "the walk found too few core files: is IVRA_SOURCE_DIR right?";
+    std::string report;
+    for (const auto& line : found) report += "  " + line + "\n";
+    EXPECT_TRUE(found.empty()) << "core lines that name a skin control:\n" << report;
 }
 
 }  // namespace
