@@ -36,7 +36,7 @@ KindTraits Row(uint16_t kindCode, std::string_view name, std::string_view alias,
 // keyboard_7210 shares the keyboard's code: the option row's variant picks it.
 // Built on first use, so no other static initialiser meets an empty table.
 const std::array<KindTraits, 5>& Kinds() {
-    static const std::array<KindTraits, 5> kinds = {{
+    static const std::array<KindTraits, 5> kKinds = {{
         Row(kind::kKeyboard, "keyboard", "", "keyboarddevice.ui", true, &Make<KestrelKeyboardDevice>,
             kind::kKeyboardReceiver),
         Row(kind::kKeyboard, "keyboard_7210", "", "keyboarddevice_7210.ui", false, &Make<KestrelKeyboardDevice>,
@@ -45,7 +45,7 @@ const std::array<KindTraits, 5>& Kinds() {
         Row(kind::kMousePad, "MousePad", "pad", "", false, &Make<KestrelMousePadDevice>),
         Row(kind::kHeadset, "HD", "headset", "", false, &Make<KestrelHeadsetDevice>),
     }};
-    return kinds;
+    return kKinds;
 }
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
