@@ -78,8 +78,8 @@ TEST_F(DeviceServiceTest, DiscoveryOpensTheCommandPathAndSwitchesBetweenReceiver
     EXPECT_EQ(PathNow(), CommandPath::kClosed);
 }
 
-// The one-shot channel opens each path with that path's parameters: a
-// receiver read with the cable's (or the reverse) would not be answered.
+// The one-shot channel reads the keyboard's block over the cable and, through
+// the receiver, forwarded to the keyboard; the version is the opened node's.
 TEST_F(DeviceServiceTest, ReadsTheInformationBlockOnEitherPath) {
     const struct {
         const char* name;
