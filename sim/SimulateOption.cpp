@@ -1,8 +1,9 @@
 #include "SimulateOption.h"
 
-#include "SimDeviceFile.h"
+#include "SimDevice.h"
 #include "SimHidBackend.h"
-#include "SimKeyboard.h"
+#include "SimulatedKinds.h"
+#include "services/KindRegistry.h"
 
 namespace ivra::sim {
 
@@ -21,16 +22,22 @@ bool BuildOne(const std::string& entry, std::shared_ptr<SimDevice>& device, std:
         error = "--simulate: missing file name after \"" + kind + ":\"";
         return false;
     }
-    if (kind != "keyboard") {
-        error = "--simulate: unknown device kind \"" + kind + "\" (known: keyboard)";
+    const KindTraits* traits = FindKindByName(kind);
+    if (traits == nullptr) {
+        error = "--simulate: unknown device kind \"" + kind + "\" (known: " + KindNamesText() + ")";
         return false;
     }
-    auto keyboard = std::make_shared<SimKeyboard>();
-    if (hasFile && !LoadSimDeviceFile(file, *keyboard, keyboard->Firmware(), error)) {
+    const SimulatedKind* simulated = FindSimulatedKind(*traits);
+    if (simulated == nullptr) {
+        error = "--simulate: no simulated device for kind \"" + kind + "\" yet";
+        return false;
+    }
+    std::shared_ptr<SimDevice> built = simulated->make(file, error);
+    if (!built) {
         error = "--simulate " + kind + ": " + error;
         return false;
     }
-    device = std::move(keyboard);
+    device = std::move(built);
     return true;
 }
 

@@ -1,6 +1,7 @@
 // The simulated devices the command line's --simulate option asks for: a
 // comma-separated list of KIND or KIND:FILE, where FILE is a JSON device file
-// (sim/README.md). Known kinds: keyboard.
+// (sim/README.md). KIND is a kind registry name or alias, without regard to
+// case; sim/SimulatedKinds.h says which kinds have a simulated device.
 #pragma once
 
 #include <memory>

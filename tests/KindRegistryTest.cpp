@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "SimDevice.h"
 #include "SimulateOption.h"
+#include "SimulatedKinds.h"
 #include "models/profile/DataLocations.h"
 #include "services/KindRegistry.h"
 
@@ -65,6 +67,31 @@ TEST(KindRegistryTest, CodesFindTheirCableKindAndDriver) {
     }
 }
 
+// The registry's transport parameters are discovery's for every code, cable
+// and receiver, and a kind with a receiver code maps it back to itself.
+TEST(KindRegistryTest, TransportParametersAreDiscoverysForEveryCode) {
+    const uint16_t codes[] = {kind::kKeyboard, kind::kKeyboardReceiver, kind::kMouse, kind::kMouseReceiver,
+                              kind::kMousePad, kind::kHeadset,          kind::kHub,   kind::kHeadsetIcon};
+    for (uint16_t code : codes) {
+        SCOPED_TRACE(code);
+        const KindTransportParams registry = TransportParamsFor(code);
+        const KindTransportParams discovery = TransportParamsForKind(code);
+        EXPECT_EQ(registry.receiverMode, discovery.receiverMode);
+        EXPECT_EQ(registry.chunkSize, discovery.chunkSize);
+        EXPECT_EQ(registry.timeoutMs, discovery.timeoutMs);
+    }
+    for (const KindTraits& traits : AllKinds()) {
+        if (traits.receiverCode == 0) continue;
+        EXPECT_EQ(FindKindByCode(traits.receiverCode)->kindCode, traits.kindCode) << traits.name;
+        EXPECT_TRUE(traits.receiverTransport.receiverMode) << traits.name;
+        EXPECT_FALSE(traits.cableTransport.receiverMode) << traits.name;
+    }
+}
+
+TEST(KindRegistryTest, NamesTextListsEveryKindInOrder) {
+    EXPECT_EQ(KindNamesText(), "keyboard, keyboard_7210, mouse, MousePad or HD");
+}
+
 // Every name is a data folder name, no two kinds share a name, every kind
 // builds a driver, and a kind marked complete has its default data, its page
 // file and a simulated device.
@@ -84,8 +111,11 @@ TEST(KindRegistryTest, EveryKindHasWhatItClaims) {
         EXPECT_TRUE(
             std::filesystem::is_regular_file(source / "skin" / "XML" / "DeviceXml" / std::string(traits.pageFile)))
             << name;
-        std::vector<std::shared_ptr<sim::SimDevice>> devices;
+        const sim::SimulatedKind* simulated = sim::FindSimulatedKind(traits);
+        ASSERT_NE(simulated, nullptr) << name << " has no row in the simulator's table";
         std::string error;
+        EXPECT_NE(simulated->make("", error), nullptr) << name << ": " << error;
+        std::vector<std::shared_ptr<sim::SimDevice>> devices;
         EXPECT_TRUE(sim::BuildSimulatedDevices(name, devices, error)) << name << ": " << error;
     }
 }

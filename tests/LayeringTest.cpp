@@ -50,7 +50,7 @@ bool Allowed(const std::string& from, const std::string& to) {
         {"drivers", {"base", "hid", "transport", "discovery", "models"}},
         {"services", {"base", "hid", "transport", "discovery", "models", "drivers"}},
         {"platform", {"base", "hid", "transport", "discovery", "models"}},
-        {"sim", {"base", "hid", "transport", "discovery", "models"}},
+        {"sim", {"base", "hid", "transport", "discovery", "models", "services"}},
         {"testing", {"base", "hid", "transport", "discovery", "models", "sim"}},
         {"ui", {"base", "hid", "transport", "discovery", "models", "drivers", "services", "platform"}},
     };

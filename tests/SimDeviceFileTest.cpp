@@ -269,8 +269,9 @@ TEST(SimulateOptionTest, RejectsBadEntries) {
     } cases[] = {
         {"", "empty entry"},
         {"keyboard,", "empty entry"},
-        {"mouse", "unknown device kind \"mouse\" (known: keyboard)"},
-        {"keyboard,headset:x.json", "unknown device kind \"headset\""},
+        {"hub", "unknown device kind \"hub\" (known: keyboard, keyboard_7210, mouse, MousePad or HD)"},
+        {"mouse", "no simulated device for kind \"mouse\" yet"},
+        {"keyboard,headset:x.json", "no simulated device for kind \"headset\" yet"},
         {":x.json", "empty device kind"},
         {"keyboard:", "missing file name"},
         {"keyboard:/nonexistent/kb.json", "/nonexistent/kb.json: cannot be opened"},
@@ -283,6 +284,39 @@ TEST(SimulateOptionTest, RejectsBadEntries) {
         EXPECT_FALSE(BuildSimulatedDevices(c.option, devices, error));
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
         EXPECT_TRUE(devices.empty());
+    }
+}
+
+// The kind names are the kind registry's names and aliases in any case; a
+// kind the registry knows without a simulated device says so by the name
+// given.
+TEST(SimulateOptionTest, KindNamesAreTheRegistrysInAnyCase) {
+    const struct {
+        std::string option;
+        bool builds;
+        std::string message;  // when it does not build
+    } cases[] = {
+        {"keyboard", true, ""},
+        {"KEYBOARD", true, ""},
+        {"KeyBoard,keyboard", true, ""},
+        {"keyboard_7210", false, "no simulated device for kind \"keyboard_7210\" yet"},
+        {"Mouse", false, "no simulated device for kind \"Mouse\" yet"},
+        {"pad", false, "no simulated device for kind \"pad\" yet"},
+        {"MOUSEPAD", false, "no simulated device for kind \"MOUSEPAD\" yet"},
+        {"hd", false, "no simulated device for kind \"hd\" yet"},
+        {"keyboards", false, "unknown device kind \"keyboards\" (known: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.option);
+        std::vector<std::shared_ptr<SimDevice>> devices;
+        std::string error;
+        EXPECT_EQ(BuildSimulatedDevices(c.option, devices, error), c.builds) << error;
+        if (c.builds) {
+            ASSERT_FALSE(devices.empty());
+            for (const auto& device : devices) EXPECT_STREQ(device->Kind(), "keyboard");
+        } else {
+            EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        }
     }
 }
 

@@ -14,6 +14,7 @@
 #include "base/DebugOutput.h"
 #include "LinuxHidBackend.h"
 #include "models/profile/DataLocations.h"
+#include "services/KindRegistry.h"
 #include "shell/MainWindowCommands.h"
 #include "shell/MainWnd.h"
 #include "shell/PrivateFonts.h"
@@ -33,8 +34,11 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Configures Ivra keyboards, mice, mouse pads and headsets."));
     parser.addHelpOption();
+    // The kind names come from the kind registry, in any case.
     const QCommandLineOption simulate(QStringLiteral("simulate"),
-                                      QStringLiteral("Use simulated devices: a comma list of KIND or KIND:FILE."),
+                                      QStringLiteral("Use simulated devices: a comma list of KIND or KIND:FILE "
+                                                     "(KIND: %1).")
+                                          .arg(QString::fromStdString(ivra::KindNamesText())),
                                       QStringLiteral("kinds"));
     const QCommandLineOption debug(QStringLiteral("debug"), QStringLiteral("Write the debug lines to stderr."));
     // For documentation screenshots: save the window after it settled, then quit.

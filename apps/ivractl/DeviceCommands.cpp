@@ -8,7 +8,7 @@
 #include "discovery/UdevRule.h"
 #include "KeyboardCommands.h"
 #include "OpenFailureText.h"
-#include "transport/DeviceTransport.h"
+#include "services/DeviceService.h"
 
 namespace ivra::cli {
 namespace {
@@ -122,30 +122,21 @@ void ExplainOpenFailure(CommandContext& context, const std::string& path, HidOpe
 
 // Opens the collection the way discovery does for its kind, then reads the
 // information block in one session.
-int ReadInfo(CommandContext& context, const ServedCollection& item, Json::Value& json) {
-    DeviceTransport transport(*context.Backend());
-    const KindTransportParams params = TransportParamsForKind(item.slot->kind);
-    if (!transport.Open(item.entry.path, params)) {
-        ExplainOpenFailure(context, item.entry.path, transport.LastOpenError());
+int ReadInfo(CommandContext& context, DeviceService& devices, const ServedCollection& item, Json::Value& json) {
+    const InfoBlockReading reading = devices.ReadInformationBlock(item.entry.path, item.slot->kind);
+    if (reading.status == InfoBlockStatus::kOpenFailed) {
+        ExplainOpenFailure(context, item.entry.path, reading.openError);
         return kExitFailed;
     }
-    const HidChannel& channel = params.receiverMode ? transport.channelB : transport.channelA;
-    uint8_t block[kInfoBlockSize] = {};
-    int code = transport.BeginSession();
-    int readCode = code;
-    if (code == result::kSuccess) {
-        readCode = transport.ReadInfoBlock(block);
-        code = transport.EndSession();
-    }
-    if (readCode != result::kSuccess || code != result::kSuccess) {
-        const int failed = readCode != result::kSuccess ? readCode : code;
+    if (reading.status != InfoBlockStatus::kRead) {
+        const int failed = reading.resultCode;
         context.Err() << "ivractl: " << item.entry.path << ": " << DescribeResult(failed) << " (" << failed << ")\n";
         return kExitFailed;
     }
     std::string hex;
-    for (size_t i = 0; i < kInfoBlockSize; ++i) {
+    for (size_t i = 0; i < reading.block.size(); ++i) {
         char byte[4];
-        std::snprintf(byte, sizeof byte, "%02x", block[i]);
+        std::snprintf(byte, sizeof byte, "%02x", reading.block[i]);
         if (i != 0) hex += ' ';
         hex += byte;
     }
@@ -154,12 +145,12 @@ int ReadInfo(CommandContext& context, const ServedCollection& item, Json::Value&
         device["slot"] = item.slotRow;
         device["kindName"] = item.kindName;
         device["path"] = item.entry.path;
-        device["versionNumber"] = channel.attributes.versionNumber;
+        device["versionNumber"] = reading.versionNumber;
         device["infoBlock"] = hex;
         json.append(device);
     } else {
         context.Out() << "slot " << item.slotRow << "  " << item.entry.path << "\n"
-                      << "  version " << Hex(channel.attributes.versionNumber, 4) << "\n"
+                      << "  version " << Hex(reading.versionNumber, 4) << "\n"
                       << "  information block: " << hex << "\n";
     }
     return kExitDone;
@@ -169,13 +160,14 @@ int ShowInfo(CommandContext& context) {
     std::vector<ServedCollection> served;
     size_t seen = 0;
     if (!FindServed(context, served, seen)) return kExitFailed;
+    DeviceService devices(context.Catalogue(), context.Backend());
     int status = kExitDone;
     int commandCollections = 0;
     Json::Value json(Json::arrayValue);
     for (const ServedCollection& item : served) {
         if (item.slot->role != kRoleCommand) continue;
         ++commandCollections;
-        if (ReadInfo(context, item, json) != kExitDone) status = kExitFailed;
+        if (ReadInfo(context, devices, item, json) != kExitDone) status = kExitFailed;
     }
     if (commandCollections == 0) {
         SayNoDevice(context, seen);

@@ -13,7 +13,7 @@
 
 #include "CommandContext.h"
 #include "StopSignals.h"
-#include "services/DeviceModel.h"
+#include "services/DeviceService.h"
 #include "base/UiLoop.h"
 #include "SimDevice.h"
 #include "SimHidBackend.h"
@@ -148,10 +148,9 @@ int RunDeviceWatch(CommandContext& context, const std::vector<std::string>& args
     WatchPrinter printer(context.Out(), context.Catalogue());
     {
         UiLoop loop;
-        DeviceModel model(*backend, context.Catalogue(), loop, loop);
-        model.SetObserver(&printer);
-        model.BuildPages();
-        for (const DeviceModel::Page& page : model.Pages()) page.device->lightControlEnabled = lights;
+        DeviceService service(context.Catalogue(), backend);
+        DeviceModel& model = *service.BuildDevices(loop, loop, &printer);
+        service.SetLightControlFlags(lights);
         printer.Line("watching " + std::to_string(model.Pages().size()) + " device page(s); Ctrl+C to stop");
 
         std::jthread loopThread([&loop](std::stop_token stop) { loop.Run(stop); });
@@ -161,12 +160,12 @@ int RunDeviceWatch(CommandContext& context, const std::vector<std::string>& args
             for (const auto& device : simDevices) runner->Add(device, device->Script());
             runner->Start();
         }
-        model.StartScan();
+        service.StartDiscovery();
 
         stopSignals.Wait(forMs);
 
         if (runner) runner->Stop();
-        model.StopScan();
+        service.StopDiscovery();
         loopThread.request_stop();
         loopThread.join();
         model.SetObserver(nullptr);

@@ -5,22 +5,21 @@
 #include "OpenFailureText.h"
 #include "services/SelectorEntry.h"
 #include "models/profile/DataLocations.h"
-#include "models/profile/ProfileStore.h"
 
 namespace ivra::cli {
 
 KeyboardSession::KeyboardSession(CommandContext& context) : context_(context) {}
 
 KeyboardSession::~KeyboardSession() {
-    if (model_) {
-        model_->StopScan();
-        model_->SetObserver(nullptr);
+    if (service_) {
+        service_->StopDiscovery();
+        if (DeviceModel* model = service_->Devices()) model->SetObserver(nullptr);
     }
     if (loopThread_.joinable()) {
         loopThread_.request_stop();
         loopThread_.join();
     }
-    model_.reset();
+    service_.reset();
 }
 
 bool KeyboardSession::Wanted(const std::string& kindName) const {
@@ -77,29 +76,25 @@ bool KeyboardSession::Connect(std::string& error, uint32_t timeoutMs) {
         error = "the program folder with DefaultData was not found (set IVRA_HOME)";
         return false;
     }
-    model_ = std::make_unique<DeviceModel>(*backend, context_.Catalogue(), loop_, loop_);
-    model_->SetDataRoots(dataRoot.string(), programFolder.string());
-    model_->SetObserver(this);
-    model_->BuildPages();
-    for (const DeviceModel::Page& page : model_->Pages()) {
+    service_ = std::make_unique<DeviceService>(context_.Catalogue(), backend);
+    service_->SetDataRoots(dataRoot, programFolder);
+    DeviceModel& model = *service_->BuildDevices(loop_, loop_, this);
+    // ivractl streams no frames unless a verb asks for it.
+    service_->SetLightControlFlags(false);
+    for (const DeviceModel::Page& page : model.Pages()) {
         KestrelUSBDevice& device = *page.device;
-        // ivractl streams no frames unless a verb asks for it.
-        device.lightControlEnabled = false;
         if (device.kind != kind::kKeyboard || present.count(device.kindName) == 0) continue;
-        const std::filesystem::path folder = EnsureKindDataFolder(dataRoot, device.kindName, error);
-        if (folder.empty()) return false;
-        ProfileStore store({folder, DefaultDataFile(programFolder, device.kindName), kind::kKeyboard});
-        const ProfileStoreResult loaded = store.LoadProfileList();
-        for (const std::string& notice : store.TakeNotices()) context_.Err() << "ivractl: " << notice << "\n";
-        if (!loaded) {
+        std::vector<std::string> notices;
+        const ProfileResult loaded = service_->LoadCurrentProfile(device, notices);
+        for (const std::string& notice : notices) context_.Err() << "ivractl: " << notice << "\n";
+        if (!loaded.Ready()) {
             error = loaded.reason;
             return false;
         }
-        device.SetCurrentProfileId(store.CurrentProfileId());
-        if (dataFolder_.empty()) dataFolder_ = folder;
+        if (dataFolder_.empty()) dataFolder_ = loaded.setup.dataFolder;
     }
     loopThread_ = std::jthread([this](std::stop_token stop) { loop_.Run(stop); });
-    model_->StartScan();
+    service_->StartDiscovery();
 
     std::unique_lock<std::mutex> lock(mutex_);
     if (!synced_.wait_for(lock, std::chrono::milliseconds(timeoutMs),

@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "CommandContext.h"
-#include "services/DeviceModel.h"
+#include "services/DeviceService.h"
 #include "services/DeviceModelObserver.h"
 #include "base/UiLoop.h"
 #include "drivers/keyboard/KestrelKeyboardDevice.h"
@@ -37,6 +37,8 @@ public:
     bool Connect(std::string& error, uint32_t timeoutMs = 5000);
 
     KestrelKeyboardDevice& Keyboard() { return *keyboard_; }
+    // The service the connection was made through (after Connect).
+    DeviceService& Devices() { return *service_; }
     // Runs `task` on the owner thread and waits for it.
     void OnOwner(const std::function<void()>& task);
     // The keyboard's data folder (profiles, macros).
@@ -54,7 +56,7 @@ private:
 
     CommandContext& context_;
     UiLoop loop_;
-    std::unique_ptr<DeviceModel> model_;
+    std::unique_ptr<DeviceService> service_;
     std::jthread loopThread_;
     std::filesystem::path dataFolder_;
     std::mutex mutex_;

@@ -12,6 +12,7 @@
 #include "KeyboardSession.h"
 #include "StopSignals.h"
 #include "models/lighting/LightRecordLayout.h"
+#include "services/DeviceService.h"
 
 namespace ivra::cli {
 
@@ -149,13 +150,13 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
         keyboard.SetStreamEveryEffect(true);
         keyboard.SetLightControl(true);
     });
-    if (keyboard.commandTransport.ReceiverMode()) {
+    if (DeviceService::ThroughReceiver(keyboard)) {
         context.Err() << "ivractl: the keyboard is connected through its receiver; frames are not streamed there\n";
     }
     const auto start = std::chrono::steady_clock::now();
     const LightStreamCounters first = keyboard.Stream().Counters();
     LightStreamCounters last = first;
-    uint64_t lastDropped = keyboard.commandTransport.DroppedLightChunks();
+    uint64_t lastDropped = DeviceService::DroppedLightChunksOf(keyboard);
     for (;;) {
         long long waitMs = 1000;
         if (forMs >= 0) {
@@ -169,7 +170,7 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
         waitMs =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - waitStart).count();
         const LightStreamCounters now = keyboard.Stream().Counters();
-        const uint64_t dropped = keyboard.commandTransport.DroppedLightChunks();
+        const uint64_t dropped = DeviceService::DroppedLightChunksOf(keyboard);
         Json::Value line(Json::objectValue);
         line["sent"] = static_cast<Json::UInt64>(now.sent - last.sent);
         line["replaced"] = static_cast<Json::UInt64>(now.replaced - last.replaced);
@@ -199,7 +200,7 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
         const uint64_t failed = total.failed - first.failed;
         context.Err() << "ivractl: no frame could be sent to the keyboard"
                       << (failed > 0 ? " (" + std::to_string(failed) + " failed)" : std::string())
-                      << (keyboard.commandTransport.ReceiverMode() ? ": it is connected through its receiver" : "")
+                      << (DeviceService::ThroughReceiver(keyboard) ? ": it is connected through its receiver" : "")
                       << "\n";
         return kExitFailed;
     }

@@ -14,6 +14,7 @@
 #include "CommandContext.h"
 #include "models/profile/DataLocations.h"
 #include "models/profile/ProfileStore.h"
+#include "services/DeviceService.h"
 #include "base/TextHelpers.h"
 
 namespace ivra::cli {
@@ -34,13 +35,6 @@ constexpr const char* kProfileHelp = "Usage: ivractl [--kind NAME] [--data-dir D
                                      "The kind defaults to keyboard. Every verb prints the resulting list; a\n"
                                      "refusal prints the reason and exits with 1. list and export never write,\n"
                                      "and never make a folder for a kind that has none yet.\n";
-
-int KindCode(const CommandContext& context, const std::string& kindName) {
-    for (const auto& row : context.Catalogue().Options()) {
-        if (row.kindName == kindName) return row.kind;
-    }
-    return 0;
-}
 
 void PrintList(CommandContext& context, const std::string& kindName, const ProfileStore& store) {
     const ProfileList& list = store.ListRoot();
@@ -119,7 +113,9 @@ int RunProfileCommand(CommandContext& context, const std::vector<std::string>& a
     if (programFolder.empty()) {
         context.Err() << "ivractl: the program folder with DefaultData was not found (set IVRA_HOME)\n";
     }
-    ProfileStore store({folder, DefaultDataFile(programFolder, kindName), KindCode(context, kindName)});
+    DeviceService devices(context.Catalogue(), nullptr);
+    devices.SetDataRoots(UserDataRoot(context.Options().dataDir), programFolder);
+    ProfileStore store(devices.ProfileStoreSetupIn(folder, kindName));
     ProfileStoreResult result = store.LoadProfileList();
     PrintNotices(context, store);
     if (!result) return Refused(context, result.reason);

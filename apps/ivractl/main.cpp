@@ -9,17 +9,17 @@
 #include "CommandContext.h"
 #include "KeyboardCommands.h"
 #include "base/DebugOutput.h"
+#include "services/KindRegistry.h"
 
 namespace {
 
-constexpr const char* kHelp = "Usage: ivractl [global options] NOUN VERB [arguments]\n"
-                              "\n"
-                              "Global options:\n"
-                              "  --simulate KINDS   use simulated devices instead of real ones: a comma list\n"
-                              "                     of KIND or KIND:FILE (FILE: device state and faults, JSON)\n"
-                              "  --kind NAME        the device kind to work on: keyboard, keyboard_7210, mouse,\n"
-                              "                     MousePad or HD (selects the data folder and the device)\n"
-                              "  --data-dir DIR     the per-user data root\n"
+constexpr const char* kHelpHead = "Usage: ivractl [global options] NOUN VERB [arguments]\n"
+                                  "\n"
+                                  "Global options:\n"
+                                  "  --simulate KINDS   use simulated devices instead of real ones: a comma list\n"
+                                  "                     of KIND or KIND:FILE (FILE: device state and faults, JSON)\n";
+
+constexpr const char* kHelp = "  --data-dir DIR     the per-user data root\n"
                               "  --debug            write the debug lines to stderr\n"
                               "  --json             machine-readable output\n"
                               "  --help             this text (every command level takes it too)\n"
@@ -45,6 +45,40 @@ constexpr const char* kHelp = "Usage: ivractl [global options] NOUN VERB [argume
                               "                     write (send the macros to the keyboard)\n"
                               "\n"
                               "Exit status: 0 done, 1 refused or failed, 2 usage error.\n";
+
+// The --kind option's lines: the kind names of the registry, wrapped at 80
+// columns under the option's description column.
+std::string KindOptionText() {
+    const std::string indent(21, ' ');
+    const std::string text =
+        "the device kind to work on: " + ivra::KindNamesText() + " (selects the data folder and the device)";
+    std::string lines = "  --kind NAME        ";
+    size_t column = lines.size();
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(start, end - start);
+        const bool first = column == indent.size();
+        if (!first && column + 1 + word.size() > 80) {
+            lines += "\n" + indent;
+            column = indent.size();
+        }
+        if (column != indent.size()) {
+            lines += ' ';
+            ++column;
+        }
+        lines += word;
+        column += word.size();
+        start = end + 1;
+    }
+    return lines + "\n";
+}
+
+// The whole help text.
+std::string HelpText() {
+    return kHelpHead + KindOptionText() + kHelp;
+}
 
 bool TakeValue(const std::vector<std::string>& argv, size_t& i, std::string& value) {
     if (i + 1 >= argv.size()) return false;
@@ -73,7 +107,7 @@ int main(int argc, char** argv) {
             options.json = true;
         } else if (arg == "--simulate" || arg == "--kind" || arg == "--data-dir") {
             if (!TakeValue(args, i, value)) {
-                std::cerr << "ivractl: " << arg << " needs a value\n\n" << kHelp;
+                std::cerr << "ivractl: " << arg << " needs a value\n\n" << HelpText();
                 return kExitUsage;
             }
             if (arg == "--simulate") options.simulate = value;
@@ -85,10 +119,10 @@ int main(int argc, char** argv) {
     }
     if (words.empty()) {
         if (help) {
-            std::cout << kHelp;
+            std::cout << HelpText();
             return kExitDone;
         }
-        std::cerr << "ivractl: no command given\n\n" << kHelp;
+        std::cerr << "ivractl: no command given\n\n" << HelpText();
         return kExitUsage;
     }
     if (options.debug) ivra::EnableDebugToStderr(true);
@@ -104,8 +138,7 @@ int main(int argc, char** argv) {
             known = known || row.kindName == options.kind;
         }
         if (!known) {
-            std::cerr << "ivractl: unknown kind \"" << options.kind
-                      << "\" (keyboard, keyboard_7210, mouse, MousePad or HD)\n";
+            std::cerr << "ivractl: unknown kind \"" << options.kind << "\" (" << ivra::KindNamesText() << ")\n";
             return kExitUsage;
         }
     }
@@ -117,6 +150,6 @@ int main(int argc, char** argv) {
     if (noun == "macro") return RunMacroCommand(context, rest);
     if (noun == "light") return RunLightCommand(context, rest);
     if (noun == "settings") return RunSettingsCommand(context, rest);
-    std::cerr << "ivractl: unknown command \"" << noun << "\"\n\n" << kHelp;
+    std::cerr << "ivractl: unknown command \"" << noun << "\"\n\n" << HelpText();
     return kExitUsage;
 }

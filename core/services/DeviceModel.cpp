@@ -1,6 +1,7 @@
 #include "services/DeviceModel.h"
 
 #include "services/DeviceKindFactory.h"
+#include "services/KindRegistry.h"
 #include "drivers/HeadlessDeviceView.h"
 #include "base/DebugOutput.h"
 
@@ -168,7 +169,7 @@ void DeviceModel::PointerDeviceArrival(int index, const DeviceSlot& slot) {
     const DeviceSlot identity = IdentityRecordFor(slot);
     Page* page = FindPage(identity);
     if (page == nullptr || page->device->commandTransport.IsOpen()) return;
-    const bool opened = page->device->commandTransport.Open(slot.path, TransportParamsForKind(slot.kind));
+    const bool opened = page->device->commandTransport.Open(slot.path, TransportParamsFor(slot.kind));
     if (opened) page->device->SetIdentity(identity);
     // A channel that cannot be opened leaves the page closed and its entry
     // hidden; the slot stays bound until the interface goes away.
@@ -193,7 +194,7 @@ void DeviceModel::PadOrHeadsetArrival(const DeviceSlot& slot) {
     DeviceTransport& transport = page->device->commandTransport;
     if (!transport.IsOpen()) {
         // Pads and headsets have one path: the cable channel.
-        if (!transport.Open(slot.path, TransportParamsForKind(slot.kind))) return;
+        if (!transport.Open(slot.path, TransportParamsFor(slot.kind))) return;
         page->device->SetIdentity(slot);
     }
     ShowArrivedEntry(*page);
@@ -234,7 +235,7 @@ void DeviceModel::SwitchPath(Page& page, bool toCable, const DeviceSlot& target)
     KestrelUSBDevice& device = *page.device;
     DeviceTransport& transport = device.commandTransport;
     const bool opened = transport.SwitchTo(target.path, toCable ? TransportPath::kCable : TransportPath::kReceiver,
-                                           TransportParamsForKind(target.kind));
+                                           TransportParamsFor(target.kind));
     if (observer_ != nullptr) observer_->OnCableSwitch(device, toCable, opened);
     // Failed: the transport stays closed until the next arrival or removal
     // of one of the two slots.

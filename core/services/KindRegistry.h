@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "discovery/DeviceSlot.h"
@@ -22,6 +23,9 @@ struct KindTraits {
     std::string_view pageFile;  // under skin/XML/DeviceXml, or empty
     bool complete = false;      // driver, page, default data and simulator all present
     std::unique_ptr<KestrelUSBDevice> (*makeDriver)(IHidBackend&, IClock&) = nullptr;
+    uint16_t receiverCode = 0;              // the kind code through its receiver, or 0 when it has none
+    KindTransportParams cableTransport;     // how its cable command channel is opened
+    KindTransportParams receiverTransport;  // how its receiver command channel is opened (receiverCode != 0)
 };
 
 // All kinds in a fixed order (the order help texts list them).
@@ -32,5 +36,12 @@ const KindTraits* FindKindByName(std::string_view name);
 
 // The kind of a kind code (a receiver code finds its cable kind); nullptr if none.
 const KindTraits* FindKindByCode(uint16_t kindCode);
+
+// How a command channel of a slot's kind code (cable or receiver) is opened:
+// the kind's row, or discovery's defaults for a code no kind claims (hub).
+KindTransportParams TransportParamsFor(uint16_t slotKind);
+
+// The kind names in table order for help texts: "a, b, c or d".
+std::string KindNamesText();
 
 }  // namespace ivra

@@ -52,14 +52,14 @@ std::atomic<bool>& MainWnd::ProcessingEnabled() {
     return enabled;
 }
 
-MainWnd::MainWnd(IHidBackend& backend, const DeviceCatalogue& catalogue) : backend_(backend), catalogue_(catalogue) {
+MainWnd::MainWnd(IHidBackend& backend, const DeviceCatalogue& catalogue)
+    : backend_(backend), catalogue_(catalogue), devices_(std::make_unique<DeviceService>(catalogue, &backend)) {
     setWindowTitle(QString::fromUtf8(kProductName));
     setWindowIcon(AppIcon());
 }
 
 MainWnd::~MainWnd() {
-    if (model_) model_->StopScan();
-    model_.reset();
+    devices_->CloseDevices();
 }
 
 void MainWnd::InitWindow() {
@@ -133,17 +133,12 @@ void MainWnd::AdoptLateControls(QWidget* content) {
 void MainWnd::BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWidget) {
     QWidget* panelWidget = dui::PaintManager::FindSubControlByName(pageWidget, QStringLiteral("DeviceProfileItem"));
     if (panelWidget == nullptr) return;
-    std::string error;
-    const std::filesystem::path folder = EnsureKindDataFolder(UserDataRoot(), option.kindName, error);
-    if (folder.empty()) {
-        DebugLine("profile folder " + option.kindName + ": " + error);
+    const ProfileResult prepared = devices_->PrepareProfiles(option.kindName, option.kind);
+    if (!prepared.Ready()) {
+        DebugLine("profile folder " + option.kindName + ": " + prepared.reason);
         return;
     }
-    ProfileStoreSetup setup;
-    setup.dataFolder = folder;
-    setup.defaultDataFile = DefaultDataFile(ProgramFolder(), option.kindName);
-    setup.deviceKind = option.kind;
-    auto* panel = new profile::ui::DeviceProfileUI(panelWidget, setup, this);
+    auto* panel = new profile::ui::DeviceProfileUI(panelWidget, prepared.setup, this);
     panel->SetMessageBox(
         [this](const QString& key, int buttons, int number) { return ShowProfileMessage(key, buttons, number); });
     panel->LoadProfileList();
@@ -152,8 +147,8 @@ void MainWnd::BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWidg
 }
 
 void MainWnd::BindProfilePanels() {
-    if (!model_) return;
-    for (const DeviceModel::Page& page : model_->Pages()) {
+    if (!Model()) return;
+    for (const DeviceModel::Page& page : Model()->Pages()) {
         auto* view = dynamic_cast<ui::QtDeviceView*>(page.view.get());
         if (view == nullptr || view->Page() == nullptr) continue;
         for (auto& [panelWidget, panel] : profilePanels_) {
@@ -185,8 +180,8 @@ int MainWnd::ShowProfileMessage(const QString& textKey, int buttons, int number)
 }
 
 controls::DeviceOptionUI* MainWnd::EntryWidget(const SelectorEntry& entry) {
-    if (!model_) return nullptr;
-    for (const DeviceModel::Page& page : model_->Pages()) {
+    if (!Model()) return nullptr;
+    for (const DeviceModel::Page& page : Model()->Pages()) {
         if (page.entry.get() == &entry) {
             const auto it = entryWidgets_.find(page.optionRow);
             return it == entryWidgets_.end() ? nullptr : it->second.data();
@@ -257,16 +252,14 @@ void MainWnd::OnWindowInit() {
         programFolder.filePath(QStringLiteral("DefaultData/Language.config")), GetSkinFolder(), SettingsFile());
     language_->Apply(language_->StoredIndex(), GetPaintManager(), this);
 
-    model_ = std::make_unique<DeviceModel>(
-        backend_, catalogue_, owner_, timers_, DefaultSystemClock(), DeviceModel::DeviceFactory{},
-        [this](const DeviceOptionRow& option, const DevicePageRow& page) { return BuildPage(option, page); });
-    model_->SetObserver(this);
-    model_->SetDataRoots(UserDataRoot().string(), ProgramFolder().string());
-    model_->BuildPages();
+    devices_->SetDataRoots(UserDataRoot(), ProgramFolder());
+    devices_->BuildDevices(owner_, timers_, this, [this](const DeviceOptionRow& option, const DevicePageRow& page) {
+        return BuildPage(option, page);
+    });
     BindProfilePanels();
     RefreshNoDeviceLink();
     show();
-    if (!model_->StartScan()) DebugLine("抓取设备线程启动失败");
+    if (!devices_->StartDiscovery()) DebugLine("抓取设备线程启动失败");
     GetPaintManager().SetTimer(this, kTimerFitToMonitor, 100);
 }
 
@@ -298,10 +291,10 @@ void MainWnd::OnClick(QWidget* sender, const QString& name) {
             break;
         }
         case Route::SelectPreviousEntry:
-            if (model_) model_->Strip().SelectPrevious();
+            if (Model()) Model()->Strip().SelectPrevious();
             break;
         case Route::SelectNextEntry:
-            if (model_) model_->Strip().SelectNext();
+            if (Model()) Model()->Strip().SelectNext();
             break;
         case Route::WindowsDeviceSettings: {
             // The desktop's own keyboard (0) or mouse (1) settings; any other
@@ -330,11 +323,11 @@ void MainWnd::OnSelectChanged(QWidget* sender, const QString& name, bool selecte
     switch (target.route) {
         case Route::DeviceSelect: {
             // The entry whose option was chosen becomes the strip's selection.
-            if (!selected || !model_) break;
-            for (size_t i = 0; i < model_->Strip().Size(); ++i) {
-                controls::DeviceOptionUI* widget = EntryWidget(model_->Strip().At(i));
+            if (!selected || !Model()) break;
+            for (size_t i = 0; i < Model()->Strip().Size(); ++i) {
+                controls::DeviceOptionUI* widget = EntryWidget(Model()->Strip().At(i));
                 if (widget && widget->SelectOption() == sender) {
-                    model_->Strip().ShowEntry(i, true, true);
+                    Model()->Strip().ShowEntry(i, true, true);
                     break;
                 }
             }
@@ -353,10 +346,10 @@ void MainWnd::OnSelectChanged(QWidget* sender, const QString& name, bool selecte
 }
 
 KestrelUSBDevice* MainWnd::SelectedDevice() {
-    if (!model_) return nullptr;
-    const int index = model_->Strip().SelectedIndex();
+    if (!Model()) return nullptr;
+    const int index = Model()->Strip().SelectedIndex();
     if (index < 0) return nullptr;
-    return &model_->Strip().At(static_cast<size_t>(index)).Device();
+    return &Model()->Strip().At(static_cast<size_t>(index)).Device();
 }
 
 bool MainWnd::HandleMessage(uint message, quintptr wParam, qintptr lParam) {
@@ -379,9 +372,7 @@ bool MainWnd::HandleMessage(uint message, quintptr wParam, qintptr lParam) {
             return true;
         case message::kSuspend:
             ProcessingEnabled() = false;
-            if (model_) {
-                for (const DeviceModel::Page& page : model_->Pages()) page.device->lightControlEnabled = false;
-            }
+            devices_->SetLightControlFlags(false);
             return true;
         case message::kResume:
             ProcessingEnabled() = true;
@@ -413,13 +404,13 @@ void MainWnd::SetLightControl(bool on) {
 }
 
 void MainWnd::ApplyLightControlToDevices() {
-    if (model_) model_->ApplyLightControl(lightControl_);
+    devices_->ApplyLightControl(lightControl_);
 }
 
 void MainWnd::RefreshNoDeviceLink() {
     QWidget* notice = GetPaintManager().FindControl(QStringLiteral("No_device_Link"));
     if (notice == nullptr) return;
-    notice->setVisible(!model_ || !model_->Strip().AnyShown());
+    notice->setVisible(!Model() || !Model()->Strip().AnyShown());
 }
 
 void MainWnd::RaiseWindow() {
@@ -484,8 +475,7 @@ void MainWnd::ExitProgram() {
     CloseChildWindows();
     DebugLine("退出测试");
     hide();
-    if (model_) model_->StopScan();
-    model_.reset();
+    devices_->CloseDevices();
     if (tray_) tray_->hide();
     QApplication::quit();
 }

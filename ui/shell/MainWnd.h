@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "discovery/DeviceCatalogue.h"
-#include "services/DeviceModel.h"
+#include "services/DeviceService.h"
 #include "services/DeviceModelObserver.h"
 #include "shell/LanguageSettings.h"
 #include "shell/NotificationRoutes.h"
@@ -64,7 +64,7 @@ public:
     bool LightControl() const { return lightControl_; }
     void SetLightControl(bool on);
     int SettingsDpi() const { return settingsDpi_; }
-    DeviceModel* Model() { return model_.get(); }
+    DeviceModel* Model() { return devices_->Devices(); }
     LanguageSettings* Language() { return language_.get(); }
     // Where settings.ini lives: $XDG_CONFIG_HOME/Ivra Wireless Manager 1.0/.
     static QString SettingsFile();
@@ -116,7 +116,7 @@ private:
     const DeviceCatalogue& catalogue_;
     QtOwnerThread owner_;
     QtTimerService timers_;
-    std::unique_ptr<DeviceModel> model_;
+    std::unique_ptr<DeviceService> devices_;
     std::unique_ptr<LanguageSettings> language_;
     QPointer<QSystemTrayIcon> tray_;
     QPointer<QMenu> trayMenu_;
