@@ -9,6 +9,8 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "IvractlRunner.h"
 #include "FakeSysfsTree.h"
@@ -64,6 +66,50 @@ TEST_F(IvractlTest, UsageErrorsExitWithTwo) {
         const CliRun run = Ivractl(args);
         EXPECT_EQ(run.status, 0) << args;
         EXPECT_NE(run.out.find("Usage: ivractl"), std::string::npos) << args;
+    }
+}
+
+// Each noun answers a missing verb, an unknown verb and a misused verb with
+// the message and its own help, the same text `NOUN --help` prints. The
+// misused verbs include ones the noun's help does not list.
+TEST_F(IvractlTest, UsageErrorsOfEveryNounShowItsHelp) {
+    struct NounCase {
+        std::string noun;
+        std::string noVerb;
+        std::string unknownVerb;
+        std::string misuse;
+        std::string misuseMessage;
+    };
+    const std::vector<NounCase> cases = {
+        {"device", "device: missing verb", "device: unknown verb \"frobnicate\"", "device sync extra",
+         "device sync: unexpected argument \"extra\""},
+        {"hid", "hid: missing verb", "hid: unknown verb \"frobnicate\"", "hid list extra",
+         "hid list: takes no arguments"},
+        {"key", "key: no verb given", "key: unknown verb \"frobnicate\"", "key default",
+         "key default: needs a POSITION 0..125"},
+        {"light", "light: no verb given", "light: unknown verb \"frobnicate\"", "light show extra",
+         "light show: takes no arguments"},
+        {"settings", "settings: no verb given", "settings: unknown verb or arguments", "settings set",
+         "settings set: nothing to set"},
+        {"macro", "macro: no verb given", "macro: unknown verb \"frobnicate\"", "macro write extra",
+         "macro write: takes no arguments"},
+        {"profile", "profile: no verb given", "profile: unknown verb \"frobnicate\"", "profile select",
+         "profile select: needs one argument"},
+    };
+    for (const NounCase& noun : cases) {
+        const CliRun help = Ivractl(noun.noun + " --help");
+        EXPECT_EQ(help.status, 0) << noun.noun;
+        EXPECT_EQ(help.out.rfind("Usage: ivractl", 0), 0u) << help.out;
+        EXPECT_EQ(help.out.find(" \n"), std::string::npos) << "a help line ends in a blank:\n" << help.out;
+        const std::pair<std::string, std::string> errors[] = {
+            {noun.noun, noun.noVerb}, {noun.noun + " frobnicate", noun.unknownVerb}, {noun.misuse, noun.misuseMessage}};
+        for (const auto& [args, message] : errors) {
+            const CliRun run = Ivractl("--data-dir '" + dir_ + "' " + args);
+            EXPECT_EQ(run.status, 2) << args;
+            EXPECT_TRUE(run.out.empty()) << args << "\n" << run.out;
+            const std::string expected = "ivractl: " + message + "\n\n" + help.out;
+            EXPECT_TRUE(run.err.ends_with(expected)) << args << "\n" << run.err;
+        }
     }
 }
 

@@ -9,24 +9,49 @@
 #include "KeyboardCommands.h"
 #include "OpenFailureText.h"
 #include "services/DeviceService.h"
+#include "VerbTable.h"
 
 namespace ivra::cli {
 namespace {
 
-constexpr const char* kDeviceHelp = "Usage: ivractl device VERB\n"
-                                    "\n"
-                                    "  list   every present HID collection that the catalogue serves: slot index,\n"
-                                    "         kind, vendor and product id, interface, collection, usage page and\n"
-                                    "         usage, path\n"
-                                    "  info   for each served command collection: begin a session, read the\n"
-                                    "         34-byte information block, end the session, and print the block\n"
-                                    "  udev-rule  print the udev rule that gives the user of the active seat\n"
-                                    "         access to the devices of the catalogue in use (install it as\n"
-                                    "         /etc/udev/rules.d/70-ivra-wireless-manager.rules)\n"
-                                    "  watch  print devices arriving and leaving, link changes and device events\n"
-                                    "         as they happen, until Ctrl+C (device watch --help)\n"
-                                    "\n"
-                                    "--kind NAME limits both to one kind of device; --simulate uses simulated ones.\n";
+int ListDevices(CommandContext& context, const std::vector<std::string>& args);
+int ShowInfo(CommandContext& context, const std::vector<std::string>& args);
+int PrintUdevRule(CommandContext& context, const std::vector<std::string>& args);
+int RunWatchVerb(CommandContext& context, const std::vector<std::string>& args);
+int RunSyncVerb(CommandContext& context, const std::vector<std::string>& args);
+int RunReadBackVerb(CommandContext& context, const std::vector<std::string>& args);
+
+constexpr Verb kDeviceVerbList[] = {
+    {"list", "",
+     "every present HID collection that the catalogue serves: slot index,\n"
+     "kind, vendor and product id, interface, collection, usage page and\n"
+     "usage, path",
+     ListDevices},
+    {"info", "",
+     "for each served command collection: begin a session, read the\n"
+     "34-byte information block, end the session, and print the block",
+     ShowInfo},
+    {"udev-rule", "",
+     "print the udev rule that gives the user of the active seat\n"
+     "access to the devices of the catalogue in use (install it as\n"
+     "/etc/udev/rules.d/70-ivra-wireless-manager.rules)",
+     PrintUdevRule},
+    {"watch", "",
+     "print devices arriving and leaving, link changes and device events\n"
+     "as they happen, until Ctrl+C (device watch --help)",
+     RunWatchVerb},
+    {"sync", "", "", RunSyncVerb, {}, VerbListing::kUnlisted},
+    {"readback", "", "", RunReadBackVerb, {}, VerbListing::kUnlisted},
+};
+
+constexpr VerbTable kDeviceVerbs{
+    .noun = "device",
+    .head = "Usage: ivractl device VERB\n\n",
+    .descriptionColumn = 9,
+    .verbs = kDeviceVerbList,
+    .tail = "\n--kind NAME limits both to one kind of device; --simulate uses simulated ones.\n",
+    .noVerbError = "missing verb",
+};
 
 struct ServedCollection {
     HidInterfaceEntry entry;
@@ -75,7 +100,7 @@ void SayNoDevice(CommandContext& context, size_t seen) {
     context.Out() << " (" << seen << " HID collection" << (seen == 1 ? "" : "s") << " present, none of them served).\n";
 }
 
-int ListDevices(CommandContext& context) {
+int ListDevices(CommandContext& context, const std::vector<std::string>& /*args*/) {
     std::vector<ServedCollection> served;
     size_t seen = 0;
     if (!FindServed(context, served, seen)) return kExitFailed;
@@ -156,7 +181,7 @@ int ReadInfo(CommandContext& context, DeviceService& devices, const ServedCollec
     return kExitDone;
 }
 
-int ShowInfo(CommandContext& context) {
+int ShowInfo(CommandContext& context, const std::vector<std::string>& /*args*/) {
     std::vector<ServedCollection> served;
     size_t seen = 0;
     if (!FindServed(context, served, seen)) return kExitFailed;
@@ -181,29 +206,32 @@ int ShowInfo(CommandContext& context) {
     return status;
 }
 
+int PrintUdevRule(CommandContext& context, const std::vector<std::string>& /*args*/) {
+    context.Out() << UdevRuleText(context.Catalogue());
+    return kExitDone;
+}
+
+int RunWatchVerb(CommandContext& context, const std::vector<std::string>& args) {
+    return RunDeviceWatch(context, std::vector<std::string>(args.begin() + 1, args.end()));
+}
+
+int RunSyncVerb(CommandContext& context, const std::vector<std::string>& /*args*/) {
+    return RunDeviceSync(context);
+}
+
+int RunReadBackVerb(CommandContext& context, const std::vector<std::string>& /*args*/) {
+    return RunDeviceReadBack(context);
+}
+
 }  // namespace
 
 int RunDeviceCommand(CommandContext& context, const std::vector<std::string>& args) {
-    if (!args.empty() && args[0] == "--help") {
-        context.Out() << kDeviceHelp;
-        return kExitDone;
+    // Only watch takes arguments. Extra words are refused before the verb is
+    // looked up, so an unknown verb with arguments is told about those.
+    if (args.size() > 1 && args[0] != "--help" && args[0] != "watch") {
+        return UsageError(context, "device " + args[0] + ": unexpected argument \"" + args[1] + "\"", kDeviceVerbs);
     }
-    if (args.empty()) return UsageError(context, "device: missing verb", kDeviceHelp);
-    if (args[0] == "watch") {
-        return RunDeviceWatch(context, std::vector<std::string>(args.begin() + 1, args.end()));
-    }
-    if (args.size() > 1) {
-        return UsageError(context, "device " + args[0] + ": unexpected argument \"" + args[1] + "\"", kDeviceHelp);
-    }
-    if (args[0] == "list") return ListDevices(context);
-    if (args[0] == "udev-rule") {
-        context.Out() << UdevRuleText(context.Catalogue());
-        return kExitDone;
-    }
-    if (args[0] == "info") return ShowInfo(context);
-    if (args[0] == "sync") return RunDeviceSync(context);
-    if (args[0] == "readback") return RunDeviceReadBack(context);
-    return UsageError(context, "device: unknown verb \"" + args[0] + "\"", kDeviceHelp);
+    return RunVerb(context, kDeviceVerbs, args);
 }
 
 }  // namespace ivra::cli

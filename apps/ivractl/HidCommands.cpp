@@ -9,25 +9,39 @@
 #include "CommandContext.h"
 #include "hid/HidReportDescriptor.h"
 #include "base/JsonHelpers.h"
+#include "VerbTable.h"
 
 namespace ivra::cli {
 namespace {
 
-constexpr const char* kHidHelp = "Usage: ivractl hid VERB\n"
-                                 "\n"
-                                 "  list        every HID node (hidraw, or the simulated ones with --simulate):\n"
-                                 "              vendor and product id, interface, and each top-level collection\n"
-                                 "              with its number, usage page and usage - what a catalogue row of an\n"
-                                 "              unknown device needs. With --json: {\"nodes\":[{\"node\":PATH,\n"
-                                 "              \"vendorId\":N,\"productId\":N,\"interface\":N,\"collections\":\n"
-                                 "              [{\"collection\":N,\"usagePage\":N,\"usage\":N}]}]}\n"
-                                 "  parse FILE  a report descriptor, as follows.\n"
-                                 "\n"
-                                 "Parses a HID report descriptor (hex text such as \"05 01 09 06 ...\", or the raw\n"
-                                 "bytes) and prints its top-level collections with the report ids and byte lengths\n"
-                                 "of each report kind (lengths count the report id byte; id 0 = unnumbered).\n"
-                                 "With --json: {\"collections\":[{\"index\":N,\"usagePage\":N,\"usage\":N,\n"
-                                 "\"input\":[{\"id\":N,\"bytes\":N}],\"output\":[...],\"feature\":[...]}]}\n";
+int RunListVerb(CommandContext& context, const std::vector<std::string>& args);
+int RunParseVerb(CommandContext& context, const std::vector<std::string>& args);
+
+constexpr Verb kHidVerbList[] = {
+    {"list", "",
+     "every HID node (hidraw, or the simulated ones with --simulate):\n"
+     "vendor and product id, interface, and each top-level collection\n"
+     "with its number, usage page and usage - what a catalogue row of an\n"
+     "unknown device needs. With --json: {\"nodes\":[{\"node\":PATH,\n"
+     "\"vendorId\":N,\"productId\":N,\"interface\":N,\"collections\":\n"
+     "[{\"collection\":N,\"usagePage\":N,\"usage\":N}]}]}",
+     RunListVerb},
+    {"parse", "FILE", "a report descriptor, as follows.", RunParseVerb},
+};
+
+constexpr VerbTable kHidVerbs{
+    .noun = "hid",
+    .head = "Usage: ivractl hid VERB\n\n",
+    .descriptionColumn = 14,
+    .verbs = kHidVerbList,
+    .tail = "\n"
+            "Parses a HID report descriptor (hex text such as \"05 01 09 06 ...\", or the raw\n"
+            "bytes) and prints its top-level collections with the report ids and byte lengths\n"
+            "of each report kind (lengths count the report id byte; id 0 = unnumbered).\n"
+            "With --json: {\"collections\":[{\"index\":N,\"usagePage\":N,\"usage\":N,\n"
+            "\"input\":[{\"id\":N,\"bytes\":N}],\"output\":[...],\"feature\":[...]}]}\n",
+    .noVerbError = "missing verb",
+};
 
 constexpr size_t kMaxDescriptorFile = 1 << 20;
 
@@ -190,20 +204,13 @@ int ListNodes(CommandContext& context) {
     return kExitDone;
 }
 
-}  // namespace
+int RunListVerb(CommandContext& context, const std::vector<std::string>& args) {
+    if (args.size() != 1) return UsageError(context, "hid list: takes no arguments", kHidVerbs);
+    return ListNodes(context);
+}
 
-int RunHidCommand(CommandContext& context, const std::vector<std::string>& args) {
-    if (!args.empty() && args[0] == "--help") {
-        context.Out() << kHidHelp;
-        return kExitDone;
-    }
-    if (args.empty()) return UsageError(context, "hid: missing verb", kHidHelp);
-    if (args[0] == "list") {
-        if (args.size() != 1) return UsageError(context, "hid list: takes no arguments", kHidHelp);
-        return ListNodes(context);
-    }
-    if (args[0] != "parse") return UsageError(context, "hid: unknown verb \"" + args[0] + "\"", kHidHelp);
-    if (args.size() != 2) return UsageError(context, "hid parse: expects one FILE", kHidHelp);
+int RunParseVerb(CommandContext& context, const std::vector<std::string>& args) {
+    if (args.size() != 2) return UsageError(context, "hid parse: expects one FILE", kHidVerbs);
 
     std::vector<uint8_t> bytes;
     std::string error;
@@ -222,6 +229,12 @@ int RunHidCommand(CommandContext& context, const std::vector<std::string>& args)
         PrintText(context.Out(), descriptor);
     }
     return kExitDone;
+}
+
+}  // namespace
+
+int RunHidCommand(CommandContext& context, const std::vector<std::string>& args) {
+    return RunVerb(context, kHidVerbs, args);
 }
 
 }  // namespace ivra::cli

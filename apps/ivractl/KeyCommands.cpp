@@ -20,19 +20,33 @@
 #include "models/keys/EnglishKeyNames.h"
 #include "models/keys/MacroList.h"
 #include "models/profile/DataLocations.h"
+#include "VerbTable.h"
 
 namespace ivra::cli {
 namespace {
 
-constexpr const char* kKeyHelp = "Usage: ivractl [--kind NAME] [--data-dir DIR] [--json] key VERB ARGUMENT\n"
-                                 "\n"
-                                 "  name HEX       the assignment's name in English (--json adds the language keys)\n"
-                                 "  decode INT     the three bytes of an assignment integer from a profile file\n"
-                                 "  encode HEX     the integer a profile file keeps for the three bytes\n"
-                                 "\n"
-                                 "HEX is the three bytes type, byte 1, byte 2: \"100100\", \"0x100100\" or\n"
-                                 "\"10 01 00\". The kind (default keyboard) selects the keyboard or mouse naming\n"
-                                 "and the macro list that names macro keys (types 70 and 71).\n";
+int ConvertAssignment(CommandContext& context, const std::vector<std::string>& args);
+int RunKeyboardVerb(CommandContext& context, const std::vector<std::string>& args);
+
+constexpr Verb kKeyVerbList[] = {
+    {"name", "HEX", "the assignment's name in English (--json adds the language keys)", ConvertAssignment},
+    {"decode", "INT", "the three bytes of an assignment integer from a profile file", ConvertAssignment},
+    {"encode", "HEX", "the integer a profile file keeps for the three bytes", ConvertAssignment},
+    {"show", "", "", RunKeyboardVerb, {}, VerbListing::kUnlisted},
+    {"set", "POSITION HEX", "", RunKeyboardVerb, {}, VerbListing::kUnlisted},
+    {"default", "POSITION", "", RunKeyboardVerb, {}, VerbListing::kUnlisted},
+};
+
+constexpr VerbTable kKeyVerbs{
+    .noun = "key",
+    .head = "Usage: ivractl [--kind NAME] [--data-dir DIR] [--json] key VERB ARGUMENT\n\n",
+    .descriptionColumn = 17,
+    .verbs = kKeyVerbList,
+    .tail = "\n"
+            "HEX is the three bytes type, byte 1, byte 2: \"100100\", \"0x100100\" or\n"
+            "\"10 01 00\". The kind (default keyboard) selects the keyboard or mouse naming\n"
+            "and the macro list that names macro keys (types 70 and 71).\n",
+};
 
 constexpr int kLargestAssignment = 0xFFFFFF;
 
@@ -132,25 +146,23 @@ std::optional<Assignment> ParseAssignmentHex(std::string_view text) {
     return Assignment{static_cast<uint8_t>(bytes[0]), static_cast<uint8_t>(bytes[1]), static_cast<uint8_t>(bytes[2])};
 }
 
-int RunKeyCommand(CommandContext& context, const std::vector<std::string>& args) {
-    if (args.empty()) return UsageError(context, "key: no verb given", kKeyHelp);
+namespace {
+
+int RunKeyboardVerb(CommandContext& context, const std::vector<std::string>& args) {
+    return RunKeyboardKeyVerb(context, args, kKeyVerbs);
+}
+
+// key name HEX | decode INT | encode HEX
+int ConvertAssignment(CommandContext& context, const std::vector<std::string>& args) {
     const std::string& verb = args.front();
-    if (verb == "--help") {
-        context.Out() << kKeyHelp;
-        return kExitDone;
-    }
-    if (verb == "show" || verb == "set" || verb == "default") return RunKeyboardKeyVerb(context, args, kKeyHelp);
-    if (verb != "name" && verb != "decode" && verb != "encode") {
-        return UsageError(context, "key: unknown verb \"" + verb + "\"", kKeyHelp);
-    }
-    if (args.size() != 2) return UsageError(context, "key " + verb + ": needs one argument", kKeyHelp);
+    if (args.size() != 2) return UsageError(context, "key " + verb + ": needs one argument", kKeyVerbs);
     const std::string& argument = args[1];
 
     if (verb == "decode") {
         const std::optional<int> value = ParseAssignmentInt(argument);
         if (!value) {
             return UsageError(context, "key decode: \"" + argument + "\" is not an integer from 0 to 16777215",
-                              kKeyHelp);
+                              kKeyVerbs);
         }
         const Assignment assignment = IntToAssignment(*value);
         if (context.Options().json) {
@@ -163,7 +175,7 @@ int RunKeyCommand(CommandContext& context, const std::vector<std::string>& args)
 
     const std::optional<Assignment> assignment = ParseAssignmentHex(argument);
     if (!assignment) {
-        return UsageError(context, "key " + verb + ": \"" + argument + "\" is not three bytes in hex", kKeyHelp);
+        return UsageError(context, "key " + verb + ": \"" + argument + "\" is not three bytes in hex", kKeyVerbs);
     }
     if (verb == "name") return NameAssignment(context, *assignment);
     if (context.Options().json) {
@@ -172,6 +184,12 @@ int RunKeyCommand(CommandContext& context, const std::vector<std::string>& args)
         context.Out() << AssignmentToInt(*assignment) << "\n";
     }
     return kExitDone;
+}
+
+}  // namespace
+
+int RunKeyCommand(CommandContext& context, const std::vector<std::string>& args) {
+    return RunVerb(context, kKeyVerbs, args);
 }
 
 }  // namespace ivra::cli

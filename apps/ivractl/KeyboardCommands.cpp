@@ -20,41 +20,72 @@
 #include "models/keys/AssignmentName.h"
 #include "models/keys/EnglishKeyNames.h"
 #include "models/lighting/LightRecordLayout.h"
+#include "VerbTable.h"
 
 namespace ivra::cli {
 
 namespace {
 
-constexpr const char* kLightHelp = "Usage: ivractl [--simulate keyboard] light VERB [options]\n"
-                                   "\n"
-                                   "  show                the keyboard's light record (from its profile)\n"
-                                   "  set OPTIONS         change it, save the profile and write the keyboard:\n"
-                                   "    --effect N        effect index (see \"light show\" for the list)\n"
-                                   "    --brightness N    0..4\n"
-                                   "    --speed N         0..4 (4 fastest)\n"
-                                   "    --direction N     1 = first direction, 0 = second\n"
-                                   "    --multicolour N   1 = colours from the hue wheel, 0 = the fixed colour\n"
-                                   "    --colour RRGGBB   the fixed colour\n"
-                                   "    --preset N        colour preset 0..3\n"
-                                   "    --group N         custom colour group 0..127\n"
-                                   "  preview [--frames N] [--effect N]\n"
-                                   "                      print the colour buffer step by step as the effect\n"
-                                   "                      engine computes it\n"
-                                   "  stream [--effect N] [--for-ms N]\n"
-                                   "                      stream the effect to the keyboard and print the frames\n"
-                                   "                      sent and dropped per second\n";
+int ShowOrSetLight(CommandContext& context, const std::vector<std::string>& args);
+int RunPreviewVerb(CommandContext& context, const std::vector<std::string>& args);
+int RunStreamVerb(CommandContext& context, const std::vector<std::string>& args);
+int ShowOrSetSettings(CommandContext& context, const std::vector<std::string>& args);
 
-constexpr const char* kSettingsHelp = "Usage: ivractl [--simulate keyboard] settings VERB [options]\n"
-                                      "\n"
-                                      "  show                the keyboard's system settings (from its profile)\n"
-                                      "  set OPTIONS         change them and save the profile; the switches and the\n"
-                                      "                      report rate are also written to the keyboard:\n"
-                                      "    --repeat N        repeat rate (profile only)\n"
-                                      "    --delay N         repeat delay 0..3 = 250..1000 ms (profile only)\n"
-                                      "    --winlock 0|1     Windows-key lock\n"
-                                      "    --wflag 0|1       W switch\n"
-                                      "    --key6 0|1        6-key switch\n"
-                                      "    --rate N          report rate choice 0..3\n";
+constexpr VerbOption kLightSetOptions[] = {
+    {"--effect N", "effect index (see \"light show\" for the list)"},
+    {"--brightness N", "0..4"},
+    {"--speed N", "0..4 (4 fastest)"},
+    {"--direction N", "1 = first direction, 0 = second"},
+    {"--multicolour N", "1 = colours from the hue wheel, 0 = the fixed colour"},
+    {"--colour RRGGBB", "the fixed colour"},
+    {"--preset N", "colour preset 0..3"},
+    {"--group N", "custom colour group 0..127"},
+};
+
+constexpr Verb kLightVerbList[] = {
+    {"show", "", "the keyboard's light record (from its profile)", ShowOrSetLight},
+    {"set", "OPTIONS", "change it, save the profile and write the keyboard:", ShowOrSetLight, kLightSetOptions},
+    {"preview", "[--frames N] [--effect N]",
+     "\nprint the colour buffer step by step as the effect\n"
+     "engine computes it",
+     RunPreviewVerb},
+    {"stream", "[--effect N] [--for-ms N]",
+     "\nstream the effect to the keyboard and print the frames\n"
+     "sent and dropped per second",
+     RunStreamVerb},
+};
+
+constexpr VerbTable kLightVerbs{
+    .noun = "light",
+    .head = "Usage: ivractl [--simulate keyboard] light VERB [options]\n\n",
+    .descriptionColumn = 22,
+    .verbs = kLightVerbList,
+};
+
+constexpr VerbOption kSettingsSetOptions[] = {
+    {"--repeat N", "repeat rate (profile only)"},
+    {"--delay N", "repeat delay 0..3 = 250..1000 ms (profile only)"},
+    {"--winlock 0|1", "Windows-key lock"},
+    {"--wflag 0|1", "W switch"},
+    {"--key6 0|1", "6-key switch"},
+    {"--rate N", "report rate choice 0..3"},
+};
+
+constexpr Verb kSettingsVerbList[] = {
+    {"show", "", "the keyboard's system settings (from its profile)", ShowOrSetSettings},
+    {"set", "OPTIONS",
+     "change them and save the profile; the switches and the\n"
+     "report rate are also written to the keyboard:",
+     ShowOrSetSettings, kSettingsSetOptions},
+};
+
+constexpr VerbTable kSettingsVerbs{
+    .noun = "settings",
+    .head = "Usage: ivractl [--simulate keyboard] settings VERB [options]\n\n",
+    .descriptionColumn = 22,
+    .verbs = kSettingsVerbList,
+    .unknownVerbError = "unknown verb or arguments",
+};
 
 std::optional<long> ParseNumber(const std::string& text, int base = 10) {
     long value = 0;
@@ -284,18 +315,10 @@ bool ParseLightOptions(const std::vector<std::string>& args, LightInfo& light, s
     return true;
 }
 
-int Light(CommandContext& context, const std::vector<std::string>& args) {
-    if (args.empty()) return UsageError(context, "light: no verb given", kLightHelp);
-    if (args[0] == "--help") {
-        context.Out() << kLightHelp;
-        return kExitDone;
-    }
-    if (args[0] == "preview") return RunLightPreview(context, {args.begin() + 1, args.end()});
-    if (args[0] == "stream") return RunLightStream(context, {args.begin() + 1, args.end()});
-    if (args[0] != "show" && args[0] != "set") {
-        return UsageError(context, "light: unknown verb \"" + args[0] + "\"", kLightHelp);
-    }
-    if (args[0] == "show" && args.size() != 1) return UsageError(context, "light show: takes no arguments", kLightHelp);
+// light show | set OPTIONS
+int ShowOrSetLight(CommandContext& context, const std::vector<std::string>& args) {
+    if (args[0] == "show" && args.size() != 1)
+        return UsageError(context, "light show: takes no arguments", kLightVerbs);
     KeyboardSession session(context);
     LightInfo light{};
     std::string error;
@@ -303,7 +326,7 @@ int Light(CommandContext& context, const std::vector<std::string>& args) {
         // Options are checked before anything connects or changes.
         LightInfo probe{};
         if (!ParseLightOptions({args.begin() + 1, args.end()}, probe, error)) {
-            return UsageError(context, error, kLightHelp);
+            return UsageError(context, error, kLightVerbs);
         }
     }
     if (!Connect(context, session)) return kExitFailed;
@@ -347,6 +370,14 @@ int Light(CommandContext& context, const std::vector<std::string>& args) {
     return kExitDone;
 }
 
+int RunPreviewVerb(CommandContext& context, const std::vector<std::string>& args) {
+    return RunLightPreview(context, {args.begin() + 1, args.end()});
+}
+
+int RunStreamVerb(CommandContext& context, const std::vector<std::string>& args) {
+    return RunLightStream(context, {args.begin() + 1, args.end()});
+}
+
 bool ParsePosition(const std::string& text, int& position) {
     const auto number = ParseNumber(text);
     if (!number || *number < 0 || *number >= static_cast<long>(kKeyboardPositions)) return false;
@@ -363,23 +394,23 @@ int RunDeviceReadBack(CommandContext& context) {
     return ReadBack(context);
 }
 int RunLightCommand(CommandContext& context, const std::vector<std::string>& args) {
-    return Light(context, args);
+    return RunVerb(context, kLightVerbs, args);
 }
 
-int RunKeyboardKeyVerb(CommandContext& context, const std::vector<std::string>& args, const char* help) {
+int RunKeyboardKeyVerb(CommandContext& context, const std::vector<std::string>& args, const VerbTable& keyVerbs) {
     const std::string& verb = args[0];
     int position = -1;
     std::optional<Assignment> assignment;
     if (verb == "show") {
-        if (args.size() != 1) return UsageError(context, "key show: takes no arguments", help);
+        if (args.size() != 1) return UsageError(context, "key show: takes no arguments", keyVerbs);
     } else if (verb == "set") {
         if (args.size() != 3 || !ParsePosition(args[1], position)) {
-            return UsageError(context, "key set: needs a POSITION 0..125 and three bytes in hex", help);
+            return UsageError(context, "key set: needs a POSITION 0..125 and three bytes in hex", keyVerbs);
         }
         assignment = ParseAssignmentHex(args[2]);
-        if (!assignment) return UsageError(context, "key set: \"" + args[2] + "\" is not three bytes in hex", help);
+        if (!assignment) return UsageError(context, "key set: \"" + args[2] + "\" is not three bytes in hex", keyVerbs);
     } else if (args.size() != 2 || !ParsePosition(args[1], position)) {
-        return UsageError(context, "key default: needs a POSITION 0..125", help);
+        return UsageError(context, "key default: needs a POSITION 0..125", keyVerbs);
     }
     KeyboardSession session(context);
     if (!Connect(context, session)) return kExitFailed;
@@ -440,11 +471,13 @@ int RunMacroWrite(CommandContext& context) {
 }
 
 int RunSettingsCommand(CommandContext& context, const std::vector<std::string>& args) {
-    if (args.empty()) return UsageError(context, "settings: no verb given", kSettingsHelp);
-    if (args[0] == "--help") {
-        context.Out() << kSettingsHelp;
-        return kExitDone;
-    }
+    return RunVerb(context, kSettingsVerbs, args);
+}
+
+namespace {
+
+// settings show | set OPTIONS
+int ShowOrSetSettings(CommandContext& context, const std::vector<std::string>& args) {
     static const std::map<std::string, std::pair<KeyboardSetting, long>> kOptions = {
         {"--repeat", {KeyboardSetting::kRepeat, 65535}}, {"--delay", {KeyboardSetting::kRepeatDelay, 3}},
         {"--winlock", {KeyboardSetting::kWinLock, 1}},   {"--wflag", {KeyboardSetting::kWFlag, 1}},
@@ -455,18 +488,18 @@ int RunSettingsCommand(CommandContext& context, const std::vector<std::string>& 
         for (size_t i = 1; i < args.size(); i += 2) {
             const auto option = kOptions.find(args[i]);
             if (option == kOptions.end())
-                return UsageError(context, "settings set: unknown option \"" + args[i] + "\"", kSettingsHelp);
+                return UsageError(context, "settings set: unknown option \"" + args[i] + "\"", kSettingsVerbs);
             const auto number = i + 1 < args.size() ? ParseNumber(args[i + 1]) : std::nullopt;
             if (!number || *number < 0 || *number > option->second.second) {
                 return UsageError(context,
                                   "settings set: " + args[i] + " takes 0.." + std::to_string(option->second.second),
-                                  kSettingsHelp);
+                                  kSettingsVerbs);
             }
             changes.emplace_back(option->second.first, static_cast<uint16_t>(*number));
         }
-        if (changes.empty()) return UsageError(context, "settings set: nothing to set", kSettingsHelp);
+        if (changes.empty()) return UsageError(context, "settings set: nothing to set", kSettingsVerbs);
     } else if (args[0] != "show" || args.size() != 1) {
-        return UsageError(context, "settings: unknown verb or arguments", kSettingsHelp);
+        return UsageError(context, "settings: unknown verb or arguments", kSettingsVerbs);
     }
     KeyboardSession session(context);
     if (!Connect(context, session)) return kExitFailed;
@@ -484,5 +517,7 @@ int RunSettingsCommand(CommandContext& context, const std::vector<std::string>& 
     if (!written) return Failed(context, "the settings were saved but not written to the keyboard");
     return kExitDone;
 }
+
+}  // namespace
 
 }  // namespace ivra::cli

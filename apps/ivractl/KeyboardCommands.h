@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CommandContext.h"
+#include "VerbTable.h"
 #include "models/keys/Assignment.h"
 
 namespace ivra::cli {
@@ -15,8 +16,8 @@ int RunDeviceSync(CommandContext& context);
 int RunDeviceReadBack(CommandContext& context);
 int RunLightCommand(CommandContext& context, const std::vector<std::string>& args);
 int RunSettingsCommand(CommandContext& context, const std::vector<std::string>& args);
-// key show | set POSITION HEX | default POSITION; `help` is the key noun's text.
-int RunKeyboardKeyVerb(CommandContext& context, const std::vector<std::string>& args, const char* help);
+// key show | set POSITION HEX | default POSITION; `keyVerbs` is the key noun's table.
+int RunKeyboardKeyVerb(CommandContext& context, const std::vector<std::string>& args, const VerbTable& keyVerbs);
 int RunMacroWrite(CommandContext& context);
 int RunLightPreview(CommandContext& context, const std::vector<std::string>& args);
 int RunLightStream(CommandContext& context, const std::vector<std::string>& args);

@@ -20,26 +20,41 @@
 #include "models/keys/MacroList.h"
 #include "models/profile/DataLocations.h"
 #include "base/TextHelpers.h"
+#include "VerbTable.h"
 
 namespace ivra::cli {
 namespace {
 
-constexpr const char* kMacroHelp = "Usage: ivractl [--kind NAME] [--data-dir DIR] [--json] macro VERB [arguments]\n"
-                                   "\n"
-                                   "  list              the macros in order, with their index\n"
-                                   "  add               add an empty macro named macro_N (at most 50 macros)\n"
-                                   "  rename I NAME     rename macro I\n"
-                                   "  delete I          delete macro I; the keys of every profile that ran it get\n"
-                                   "                    their default back, keys of later macros move down by one\n"
-                                   "  show I            the events of macro I and their 4-byte device form\n"
-                                   "  import FILE       add a macro from an exported macro file\n"
-                                   "  export I FILE     write macro I's file to FILE\n"
-                                   "  write             send every macro to the keyboard (refused, sending\n"
-                                   "                    nothing, when the list or a macro file cannot be read)\n"
-                                   "\n"
-                                   "I is the macro index that macro key assignments use, counted from 0. The kind\n"
-                                   "defaults to keyboard. Every verb but show prints the resulting list; a refusal\n"
-                                   "prints the reason and exits with 1.\n";
+int EditMacros(CommandContext& context, const std::vector<std::string>& args);
+int WriteMacros(CommandContext& context, const std::vector<std::string>& args);
+
+constexpr Verb kMacroVerbList[] = {
+    {"list", "", "the macros in order, with their index", EditMacros},
+    {"add", "", "add an empty macro named macro_N (at most 50 macros)", EditMacros},
+    {"rename", "I NAME", "rename macro I", EditMacros},
+    {"delete", "I",
+     "delete macro I; the keys of every profile that ran it get\n"
+     "their default back, keys of later macros move down by one",
+     EditMacros},
+    {"show", "I", "the events of macro I and their 4-byte device form", EditMacros},
+    {"import", "FILE", "add a macro from an exported macro file", EditMacros},
+    {"export", "I FILE", "write macro I's file to FILE", EditMacros},
+    {"write", "",
+     "send every macro to the keyboard (refused, sending\n"
+     "nothing, when the list or a macro file cannot be read)",
+     WriteMacros},
+};
+
+constexpr VerbTable kMacroVerbs{
+    .noun = "macro",
+    .head = "Usage: ivractl [--kind NAME] [--data-dir DIR] [--json] macro VERB [arguments]\n\n",
+    .descriptionColumn = 20,
+    .verbs = kMacroVerbList,
+    .tail = "\n"
+            "I is the macro index that macro key assignments use, counted from 0. The kind\n"
+            "defaults to keyboard. Every verb but show prints the resulting list; a refusal\n"
+            "prints the reason and exits with 1.\n",
+};
 
 std::optional<std::size_t> ParseIndex(const std::string& text) {
     std::size_t index = 0;
@@ -117,54 +132,48 @@ int ShowMacro(CommandContext& context, const MacroList& macros, std::size_t inde
     return kExitDone;
 }
 
-}  // namespace
-
-int RunMacroCommand(CommandContext& context, const std::vector<std::string>& args) {
-    if (args.empty()) return UsageError(context, "macro: no verb given", kMacroHelp);
-    const std::string& verb = args.front();
-    if (verb == "--help") {
-        context.Out() << kMacroHelp;
-        return kExitDone;
-    }
-    if (verb == "write") {
-        if (args.size() != 1) return UsageError(context, "macro write: takes no arguments", kMacroHelp);
-        // Every file is read and checked before the keyboard is touched: an
-        // unreadable list or macro file sends nothing.
-        std::string error;
-        bool exists = false;
-        const std::filesystem::path folder = context.KindDataFolder(false, exists, error);
-        if (folder.empty()) return Refused(context, error);
-        if (exists) {
-            MacroList macros(folder);
-            std::vector<std::vector<MacroEvent>> events;
-            if (MacroListResult read = macros.ReadAllEvents(events); !read) {
-                PrintNotices(context, macros);
-                return Refused(context, "macro write: " + read.reason + "; nothing was sent");
-            }
+// macro write
+int WriteMacros(CommandContext& context, const std::vector<std::string>& args) {
+    if (args.size() != 1) return UsageError(context, "macro write: takes no arguments", kMacroVerbs);
+    // Every file is read and checked before the keyboard is touched: an
+    // unreadable list or macro file sends nothing.
+    std::string error;
+    bool exists = false;
+    const std::filesystem::path folder = context.KindDataFolder(false, exists, error);
+    if (folder.empty()) return Refused(context, error);
+    if (exists) {
+        MacroList macros(folder);
+        std::vector<std::vector<MacroEvent>> events;
+        if (MacroListResult read = macros.ReadAllEvents(events); !read) {
+            PrintNotices(context, macros);
+            return Refused(context, "macro write: " + read.reason + "; nothing was sent");
         }
-        return RunMacroWrite(context);
     }
+    return RunMacroWrite(context);
+}
+
+// macro list | add | rename I NAME | delete I | show I | import FILE | export I FILE
+int EditMacros(CommandContext& context, const std::vector<std::string>& args) {
+    const std::string& verb = args.front();
     std::size_t argumentCount = 0;
     if (verb == "list" || verb == "add") {
         argumentCount = 0;
     } else if (verb == "delete" || verb == "show" || verb == "import") {
         argumentCount = 1;
-    } else if (verb == "rename" || verb == "export") {
+    } else {  // rename, export
         argumentCount = 2;
-    } else {
-        return UsageError(context, "macro: unknown verb \"" + verb + "\"", kMacroHelp);
     }
     if (args.size() != argumentCount + 1) {
         return UsageError(context,
                           "macro " + verb + ": needs " + std::to_string(argumentCount) +
                               (argumentCount == 1 ? " argument" : " arguments"),
-                          kMacroHelp);
+                          kMacroVerbs);
     }
     std::size_t index = 0;
     if (verb != "list" && verb != "add" && verb != "import") {
         const std::optional<std::size_t> parsed = ParseIndex(args[1]);
         if (!parsed)
-            return UsageError(context, "macro " + verb + ": \"" + args[1] + "\" is not a macro index", kMacroHelp);
+            return UsageError(context, "macro " + verb + ": \"" + args[1] + "\" is not a macro index", kMacroVerbs);
         index = *parsed;
     }
 
@@ -198,6 +207,12 @@ int RunMacroCommand(CommandContext& context, const std::vector<std::string>& arg
     if (!result) return Refused(context, "macro " + verb + ": " + result.reason);
     PrintList(context, kindName, macros);
     return kExitDone;
+}
+
+}  // namespace
+
+int RunMacroCommand(CommandContext& context, const std::vector<std::string>& args) {
+    return RunVerb(context, kMacroVerbs, args);
 }
 
 }  // namespace ivra::cli

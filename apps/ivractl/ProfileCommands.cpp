@@ -16,25 +16,35 @@
 #include "models/profile/ProfileStore.h"
 #include "services/DeviceService.h"
 #include "base/TextHelpers.h"
+#include "VerbTable.h"
 
 namespace ivra::cli {
 namespace {
 
-constexpr const char* kProfileHelp = "Usage: ivractl [--kind NAME] [--data-dir DIR] profile VERB [argument]\n"
-                                     "\n"
-                                     "  list           the profiles in order; \"*\" marks the selected one\n"
-                                     "  select N       select profile number N (as numbered by list)\n"
-                                     "  add            add a profile with the default settings (at most 50)\n"
-                                     "  copy           copy the selected profile as \"NAME copy\"\n"
-                                     "  delete         delete the selected profile (never the last one)\n"
-                                     "  rename NAME    rename the selected profile\n"
-                                     "  import FILE    add a profile from an exported profile file\n"
-                                     "  export FILE    write the selected profile to FILE\n"
-                                     "  reset          put the selected profile back to the default settings\n"
-                                     "\n"
-                                     "The kind defaults to keyboard. Every verb prints the resulting list; a\n"
-                                     "refusal prints the reason and exits with 1. list and export never write,\n"
-                                     "and never make a folder for a kind that has none yet.\n";
+int EditProfiles(CommandContext& context, const std::vector<std::string>& args);
+
+constexpr Verb kProfileVerbList[] = {
+    {"list", "", "the profiles in order; \"*\" marks the selected one", EditProfiles},
+    {"select", "N", "select profile number N (as numbered by list)", EditProfiles},
+    {"add", "", "add a profile with the default settings (at most 50)", EditProfiles},
+    {"copy", "", "copy the selected profile as \"NAME copy\"", EditProfiles},
+    {"delete", "", "delete the selected profile (never the last one)", EditProfiles},
+    {"rename", "NAME", "rename the selected profile", EditProfiles},
+    {"import", "FILE", "add a profile from an exported profile file", EditProfiles},
+    {"export", "FILE", "write the selected profile to FILE", EditProfiles},
+    {"reset", "", "put the selected profile back to the default settings", EditProfiles},
+};
+
+constexpr VerbTable kProfileVerbs{
+    .noun = "profile",
+    .head = "Usage: ivractl [--kind NAME] [--data-dir DIR] profile VERB [argument]\n\n",
+    .descriptionColumn = 17,
+    .verbs = kProfileVerbList,
+    .tail = "\n"
+            "The kind defaults to keyboard. Every verb prints the resulting list; a\n"
+            "refusal prints the reason and exits with 1. list and export never write,\n"
+            "and never make a folder for a kind that has none yet.\n",
+};
 
 void PrintList(CommandContext& context, const std::string& kindName, const ProfileStore& store) {
     const ProfileList& list = store.ListRoot();
@@ -70,29 +80,20 @@ void PrintNotices(CommandContext& context, ProfileStore& store) {
     for (const std::string& notice : store.TakeNotices()) context.Err() << "ivractl: " << notice << "\n";
 }
 
-}  // namespace
-
-int RunProfileCommand(CommandContext& context, const std::vector<std::string>& args) {
-    if (args.empty()) return UsageError(context, "profile: no verb given", kProfileHelp);
+// profile list | select N | add | copy | delete | rename NAME | import FILE | export FILE | reset
+int EditProfiles(CommandContext& context, const std::vector<std::string>& args) {
     const std::string& verb = args.front();
-    if (verb == "--help") {
-        context.Out() << kProfileHelp;
-        return kExitDone;
-    }
     const bool takesArgument = verb == "select" || verb == "rename" || verb == "import" || verb == "export";
-    const bool known =
-        takesArgument || verb == "list" || verb == "add" || verb == "copy" || verb == "delete" || verb == "reset";
-    if (!known) return UsageError(context, "profile: unknown verb \"" + verb + "\"", kProfileHelp);
     if (args.size() != (takesArgument ? 2u : 1u)) {
         return UsageError(context, "profile " + verb + (takesArgument ? ": needs one argument" : ": takes no argument"),
-                          kProfileHelp);
+                          kProfileVerbs);
     }
     int number = 0;
     if (verb == "select") {
         const std::string& text = args[1];
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
         if (error != std::errc() || end != text.data() + text.size() || number < 1) {
-            return UsageError(context, "profile select: \"" + text + "\" is not a profile number", kProfileHelp);
+            return UsageError(context, "profile select: \"" + text + "\" is not a profile number", kProfileVerbs);
         }
     }
 
@@ -144,6 +145,12 @@ int RunProfileCommand(CommandContext& context, const std::vector<std::string>& a
     if (!result) return Refused(context, result.reason);
     PrintList(context, kindName, store);
     return kExitDone;
+}
+
+}  // namespace
+
+int RunProfileCommand(CommandContext& context, const std::vector<std::string>& args) {
+    return RunVerb(context, kProfileVerbs, args);
 }
 
 }  // namespace ivra::cli
