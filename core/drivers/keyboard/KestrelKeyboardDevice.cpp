@@ -192,14 +192,13 @@ SettingsReadBackResult KestrelKeyboardDevice::ReadBackAndStore() {
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
         Lights().SetRecord(light);
-        if (EnsureSection()) {
-            Json::Value& section = profile_.MutableDeviceSection();
-            KeyboardSystemStages stages = ReadSystemStages(section);
+        if (profile_.Loaded()) {
+            KeyboardSystemStages stages = profile_.Settings().system;
             stages.key6Flag = back.key6Flag;
             stages.winFlag = back.winFlag;
             stages.wFlag = back.wFlag;
-            WriteSystemStages(section, stages);
-            light::WriteLightInfo(section, light);
+            profile_.SetSystem(stages);
+            profile_.SetLight(light);
             SaveProfile();
             saved = lastSaveOk_.load();
         }
@@ -216,15 +215,14 @@ SettingsReadBackResult KestrelKeyboardDevice::ReadBackAndStore() {
 void KestrelKeyboardDevice::EnsureProfileFiles() {
     const std::string folder = Binding().UserDataFolder();
     const std::string id = Binding().CurrentProfileId();
+    const std::filesystem::path defaults = Binding().DefaultDataFile();
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    profile_.SetDefaultDataPath(Binding().DefaultDataFile());
     if (folder.empty() || id.empty() || id.find('/') != std::string::npos || id == "..") {
-        profile_.SetProfilePath({});
-        profile_.SetLightConfigPath({});
+        profile_.SetPaths({}, {}, defaults);
         return;
     }
-    profile_.SetProfilePath(std::filesystem::path(folder) / (id + ".Json"));
-    profile_.SetLightConfigPath(std::filesystem::path(folder) / kRecordedConfigName);
+    profile_.SetPaths(std::filesystem::path(folder) / (id + ".Json"),
+                      std::filesystem::path(folder) / kRecordedConfigName, defaults);
 }
 
 std::string KestrelKeyboardDevice::GetProfilePath() {
@@ -234,19 +232,14 @@ std::string KestrelKeyboardDevice::GetProfilePath() {
 
 int KestrelKeyboardDevice::LoadProfile() {
     EnsureProfileFiles();
+    bool loaded = false;
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        profileLoaded_ = false;
-        if (!profile_.ProfilePath().empty()) {
-            const Json::Value section = profile_.LoadDeviceSection(profile_.ProfilePath());
-            profileLoaded_ = section.isObject();
-            profile_.GetKeyList();
-            profile_.LoadLightConfig(profile_.LightConfigPath());
-        }
+        loaded = profile_.Load();
     }
     ReloadKeysAndMacros();
     ReloadLightState();
-    return profileLoaded_ ? 1 : 0;
+    return loaded ? 1 : 0;
 }
 
 int KestrelKeyboardDevice::LoadDefaultProfile() {
@@ -255,28 +248,19 @@ int KestrelKeyboardDevice::LoadDefaultProfile() {
     if (!devices.isArray() || devices.empty() || !devices[0].isObject()) return 0;
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        profile_.MutableDeviceSection() = devices[0];
-        profile_.GetKeyList();
-        profileLoaded_ = true;
+        profile_.LoadDefaults(devices[0]);
     }
     ReloadLightState();
     return 1;
 }
 
-bool KestrelKeyboardDevice::EnsureSection() {
-    if (!profileLoaded_) return false;
-    Json::Value& section = profile_.MutableDeviceSection();
-    if (!section.isObject()) section = Json::Value(Json::objectValue);
-    return true;
-}
-
 void KestrelKeyboardDevice::SaveProfile() {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    if (!profileLoaded_ || profile_.ProfilePath().empty()) {
+    if (!profile_.Loaded() || profile_.ProfilePath().empty()) {
         lastSaveOk_ = false;
         return;
     }
-    lastSaveOk_ = profile_.SaveDeviceSection();
+    lastSaveOk_ = profile_.Save();
     if (!lastSaveOk_) DebugLine("keyboard: the profile could not be saved: " + profile_.ProfilePath().string());
 }
 
@@ -298,12 +282,12 @@ void KestrelKeyboardDevice::ReloadKeysAndMacros() {
 
 std::vector<KeyRecord> KestrelKeyboardDevice::KeyList() {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    return profile_.KeyList();
+    return profile_.Settings().keys;
 }
 
 KeyboardSystemStages KestrelKeyboardDevice::SystemStages() {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    return ReadSystemStages(profile_.DeviceSection());
+    return profile_.Settings().system;
 }
 
 LightInfo KestrelKeyboardDevice::CurrentLight() {
@@ -323,14 +307,14 @@ int KestrelKeyboardDevice::ReloadLight(bool fromReadBack) {
     std::vector<light::RecordedStep> steps;
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        const Json::Value& section = profile_.DeviceSection();
+        const KeyboardSettings& settings = profile_.Settings();
         // Without a profile the light state stays what the keyboard said.
-        record = profileLoaded_ ? light::ReadLightInfo(section) : Lights().Record();
-        perKey = light::ReadLightList(section, static_cast<size_t>(LedCount()));
+        record = profile_.Loaded() ? settings.light.ToRecord() : Lights().Record();
+        perKey = settings.perKeyLights;
         // Recorded effects follow the built-in ones in the effect list.
         const size_t builtIn = lightNames_.names.size();
         const unsigned effect = record[light::info::kSelectItem];
-        if (effect >= builtIn && profileLoaded_) {
+        if (effect >= builtIn && profile_.Loaded()) {
             steps = light::LoadRecordedSteps(std::filesystem::path(Binding().UserDataFolder()), profile_.LightConfig(),
                                              static_cast<unsigned>(effect - builtIn));
         }
@@ -359,13 +343,13 @@ void KestrelKeyboardDevice::RestartPreview(bool fromReadBack) {
 void KestrelKeyboardDevice::SetLightEffect(const LightInfo& record) {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
     Lights().SetRecord(record);
-    if (EnsureSection()) light::WriteLightInfo(profile_.MutableDeviceSection(), record);
+    profile_.SetLight(record);
 }
 
 void KestrelKeyboardDevice::SetLightEffectColour(const AudioLightInfo& record) {
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        if (EnsureSection()) light::WriteAudioLightInfo(profile_.MutableDeviceSection(), record);
+        profile_.SetAudioLight(record);
     }
     effects_.SetAudioRecord(record);
 }
@@ -502,10 +486,7 @@ void KestrelKeyboardDevice::CustomPaint(int position) {
     LedColoursChanged();
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        if (EnsureSection() &&
-            light::WriteCustomGroup(profile_.MutableDeviceSection(), record[light::info::kCustomGroup], colours)) {
-            SaveProfile();
-        }
+        if (profile_.SetCustomGroup(record[light::info::kCustomGroup], colours)) SaveProfile();
     }
     if (!CommandTransport().ReceiverMode()) SendGroupImage(colours);
 }
@@ -513,7 +494,7 @@ void KestrelKeyboardDevice::CustomPaint(int position) {
 void KestrelKeyboardDevice::SelectCustomGroup(int group) {
     if (group < 0 || group >= static_cast<int>(light::kMaxCustomGroups)) return;
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    if (EnsureSection()) light::WriteCustomGroupIndex(profile_.MutableDeviceSection(), group);
+    profile_.SetCustomGroupIndex(group);
     LightInfo record = Lights().Record();
     record[light::info::kCustomGroup] = static_cast<uint8_t>(group);
     Lights().SetRecord(record);
@@ -523,11 +504,7 @@ void KestrelKeyboardDevice::LoadCustomGroup() {
     std::vector<uint32_t> colours(static_cast<size_t>(LedCount()), 0);
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        if (!EnsureSection() ||
-            !light::ReadCustomGroup(profile_.MutableDeviceSection(), Lights().Record()[light::info::kCustomGroup],
-                                    colours.size(), colours)) {
-            return;
-        }
+        if (!profile_.ReadCustomGroup(Lights().Record()[light::info::kCustomGroup], colours.size(), colours)) return;
     }
     Lights().WithColours([&colours](std::vector<uint32_t>& leds) {
         if (colours.size() == leds.size()) leds = colours;
@@ -539,10 +516,9 @@ void KestrelKeyboardDevice::LoadCustomGroup() {
 void KestrelKeyboardDevice::SaveCustomGroup() {
     const std::vector<uint32_t> colours = Lights().Colours();
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    if (!EnsureSection()) return;
-    Json::Value& section = profile_.MutableDeviceSection();
-    const int group = light::ReadCustomGroupIndex(section).value_or(Lights().Record()[light::info::kCustomGroup]);
-    if (group >= 0 && light::WriteCustomGroup(section, static_cast<size_t>(group), colours)) SaveProfile();
+    if (!profile_.Loaded()) return;
+    const int group = profile_.Settings().customGroupIndex.value_or(Lights().Record()[light::info::kCustomGroup]);
+    if (group >= 0 && profile_.SetCustomGroup(static_cast<size_t>(group), colours)) SaveProfile();
 }
 
 // ---- Settings --------------------------------------------------------------------
@@ -560,9 +536,9 @@ int KestrelKeyboardDevice::WriteSettings(int /*slot*/, int /*value*/, int /*flag
     uint8_t code = 0;
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        const Json::Value& section = profile_.DeviceSection();
-        light = light::ReadLightInfo(section);
-        stages = ReadSystemStages(section);
+        const KeyboardSettings& settings = profile_.Settings();
+        light = settings.light.ToRecord();
+        stages = settings.system;
         code = static_cast<uint8_t>(SettingsEffectCode(light));
     }
     const uint8_t effect = light[light::info::kSelectItem];
@@ -581,11 +557,10 @@ int KestrelKeyboardDevice::WriteSettings(int /*slot*/, int /*value*/, int /*flag
 bool KestrelKeyboardDevice::ChangeSetting(KeyboardSetting setting, uint16_t value) {
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        if (!EnsureSection()) return false;
-        Json::Value& section = profile_.MutableDeviceSection();
-        KeyboardSystemStages stages = ReadSystemStages(section);
+        if (!profile_.Loaded()) return false;
+        KeyboardSystemStages stages = profile_.Settings().system;
         ApplySetting(stages, setting, value);
-        WriteSystemStages(section, stages);
+        profile_.SetSystem(stages);
         SaveProfile();
     }
     if (!SettingWritesDevice(setting)) return true;
@@ -636,10 +611,7 @@ bool KestrelKeyboardDevice::WriteKeyAssignments(int block) {
 bool KestrelKeyboardDevice::SetKeyAssignment(int position, Assignment assignment) {
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        std::vector<KeyRecord> keys = profile_.KeyList();
-        if (position < 0 || static_cast<size_t>(position) >= keys.size()) return false;
-        keys[static_cast<size_t>(position)].current.SetBytes(assignment);
-        profile_.SetKeyList(keys);
+        if (position < 0 || !profile_.SetKeyAssignment(static_cast<size_t>(position), assignment)) return false;
         SaveProfile();
     }
     RemapKeys();
@@ -708,7 +680,7 @@ void KestrelKeyboardDevice::RemapKeys() {
     std::vector<std::string> macros;
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        keys = profile_.KeyList();
+        keys = profile_.Settings().keys;
         macros = macroNames_;
     }
     const std::vector<KeyLabel> labels =

@@ -23,11 +23,11 @@
 #include "transport/LightStreamSender.h"
 #include "base/WorkerThread.h"
 #include "drivers/keyboard/KeyPositionMaps.h"
+#include "drivers/keyboard/KeyboardProfile.h"
 #include "drivers/keyboard/KeyboardSettingsRecord.h"
 #include "models/profile/KeyboardSystemStages.h"
 #include "models/lighting/KeyboardEffectEngine.h"
 #include "models/lighting/LightNames.h"
-#include "models/profile/KeyboardProfileData.h"
 
 namespace ivra {
 
@@ -179,9 +179,6 @@ protected:
     void OnActiveProfileEvent(uint16_t code) override;
 
 private:
-    // Fills the device section from the default data when the profile has
-    // none; false when there is no profile data at all.
-    bool EnsureSection();
     int ReloadLight(bool fromReadBack);
     void RestartPreview(bool fromReadBack);
     void SendGroupImage(const std::vector<uint32_t>& colours);
@@ -225,8 +222,7 @@ private:
     std::atomic<bool> streamEveryEffect_{false};
 
     std::recursive_mutex profileMutex_;
-    KeyboardProfileData profile_;
-    bool profileLoaded_ = false;
+    KeyboardProfile profile_;
     std::atomic<bool> lastSaveOk_{true};
     light::LightNameLists lightNames_;
     std::vector<std::string> macroNames_;
