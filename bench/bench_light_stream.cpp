@@ -40,7 +40,8 @@ void Run(uint32_t latencyMs) {
     backend.Plug(keyboard);
     KestrelKeyboardDevice device(backend);
     device.SetLedCount(126);
-    device.commandTransport.Open(backend.CollectionPath(sim::kKeyboardCommandInterface, 4), TransportParams{false, 56});
+    device.CommandTransport().Open(backend.CollectionPath(sim::kKeyboardCommandInterface, 4),
+                                   TransportParams{false, 56});
     device.SyncOnConnect();  // maps, and the effect thread
     LightInfo wave{};
     wave[light::info::kSelectItem] = kColumnWave;

@@ -58,11 +58,13 @@ int main() {
     }
 
     KestrelKeyboardDevice device(backend);
-    device.kindName = "keyboard";
+    DeviceDescription description;
+    description.kindName = "keyboard";
+    device.SetDescription(description);
     device.SetLedCount(126);
-    device.SetDataRoots(root.Path().string(), IVRA_SOURCE_DIR);
-    device.SetCurrentProfileId(store.CurrentProfileId());
-    device.commandTransport.Open(commandPath, TransportParams{false, 56});
+    device.Binding().SetDataRoots(root.Path().string(), IVRA_SOURCE_DIR);
+    device.Binding().SetCurrentProfileId(store.CurrentProfileId());
+    device.CommandTransport().Open(commandPath, TransportParams{false, 56});
     device.SyncOnConnect();
     device.StopEffectThread();
     backend.SetReportLatencyMs(1);

@@ -111,7 +111,7 @@ protected:
     }
     CountingKeyboard& Keyboard() { return static_cast<CountingKeyboard&>(*model_.Pages().at(0).device); }
     SelectorEntry& Entry() { return *model_.Pages().at(0).entry; }
-    DeviceTransport& Transport() { return Keyboard().commandTransport; }
+    DeviceTransport& Transport() { return Keyboard().CommandTransport(); }
     bool Bound(size_t slot) { return model_.Slots().At(slot).connected == 1; }
 
     sim::ManualClock clock_;
@@ -177,7 +177,7 @@ TEST_F(DeviceModelTest, LightControlReachesTheKeyboardOnceWhenTurnedOn) {
         size_t sent = 0;
         for (const Frame& frame : keyboard_->Firmware().ReceivedFrames()) sent += frame[3] == 0x1C;
         EXPECT_EQ(sent, c.lightControlFrames);
-        EXPECT_EQ(Keyboard().lightControlEnabled.load(), c.on);
+        EXPECT_EQ(Keyboard().LightControlEnabled(), c.on);
     }
 }
 
@@ -316,7 +316,7 @@ TEST_F(DeviceModelTest, ListenerActsOnEvents) {
 
     keyboard_->EmitEvent(0x1003);
     ASSERT_TRUE(recorder_.WaitFor("event 4099"));
-    EXPECT_EQ(Keyboard().activeProfileIndex, 3);
+    EXPECT_EQ(Keyboard().ActiveProfileIndex(), 3);
 
     keyboard_->EmitEvent(0x0512);
     keyboard_->EmitEvent(0x0607);
@@ -379,8 +379,8 @@ TEST_F(ThreadedDeviceModelTest, StopDoesNotDeadlockWhileAnArrivalWaitsForTheOwne
     model_.StopScan();
     SetDebugSink({});
     EXPECT_FALSE(model_.Scanner().Running());
-    EXPECT_NE(std::find(lines.begin(), lines.end(), kScanExitLine), lines.end());
-    EXPECT_NE(std::find(lines.begin(), lines.end(), kThreadEndedLine), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), debug::kScanExit), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), debug::kThreadEnded), lines.end());
 }
 
 // ---- Hot plug ----------------------------------------------------------------
@@ -479,7 +479,7 @@ protected:
         model_->StopScan();
         SetDebugSink({});
         EXPECT_FALSE(model_->Scanner().Running());
-        EXPECT_NE(std::find(lines.begin(), lines.end(), kThreadEndedLine), lines.end());
+        EXPECT_NE(std::find(lines.begin(), lines.end(), debug::kThreadEnded), lines.end());
     }
 
     sim::ManualClock clock_;

@@ -140,14 +140,14 @@ TEST_F(DeviceServiceTest, CurrentProfileIsTheOneSelectedInTheKindsStore) {
     ProfileStore store(first.setup);
     ASSERT_TRUE(store.LoadProfileList());
     ASSERT_FALSE(store.CurrentProfileId().empty());
-    EXPECT_EQ(Keyboard().CurrentProfileId(), store.CurrentProfileId());
+    EXPECT_EQ(Keyboard().Binding().CurrentProfileId(), store.CurrentProfileId());
 
     // Another profile selected in the store is the current one next time.
     ASSERT_TRUE(store.AddProfile());
     ASSERT_TRUE(store.SelectProfile(1));
-    ASSERT_NE(store.CurrentProfileId(), Keyboard().CurrentProfileId());
+    ASSERT_NE(store.CurrentProfileId(), Keyboard().Binding().CurrentProfileId());
     ASSERT_TRUE(service_.LoadCurrentProfile(Keyboard(), notices).Ready());
-    EXPECT_EQ(Keyboard().CurrentProfileId(), store.CurrentProfileId());
+    EXPECT_EQ(Keyboard().Binding().CurrentProfileId(), store.CurrentProfileId());
 }
 
 TEST_F(DeviceServiceTest, ADataRootThatIsAFileRefusesTheProfiles) {
@@ -185,7 +185,7 @@ TEST_F(DeviceServiceTest, OnlyAppliedLightControlReachesTheKeyboard) {
             service_.SetLightControlFlags(c.on);
         }
         EXPECT_EQ(!keyboard_->Firmware().ReceivedFrames().empty(), c.reachesKeyboard);
-        EXPECT_EQ(Keyboard().lightControlEnabled.load(), c.on);
+        EXPECT_EQ(Keyboard().LightControlEnabled(), c.on);
     }
 }
 

@@ -21,6 +21,14 @@
 namespace ivra {
 namespace {
 
+// A description with a page file and its key positions.
+DeviceDescription PageDescription(std::string pageXml, int32_t keys) {
+    DeviceDescription description;
+    description.pageXml = std::move(pageXml);
+    description.pageKeyCount = keys;
+    return description;
+}
+
 class DeviceTest : public ::testing::Test {
 protected:
     sim::SimHidBackend backend_;
@@ -32,23 +40,24 @@ TEST(DeviceEffectStepTest, SharedStepsPaintEveryLedFromTheLightRecord) {
     sim::ManualClock clock(1000);
     KestrelUSBDevice device(backend, clock);
     device.SetLedCount(3);
-    device.lightEffect = {0, 2, 4, 1, 0, 10, 20, 30};
-    device.EffectStepStatic();
-    for (uint32_t led : device.ledColours) EXPECT_EQ(led, light::PackLed({10, 20, 30}, 100));
+    LightState& lights = device.Lights();
+    lights.SetRecord({0, 2, 4, 1, 0, 10, 20, 30});
+    lights.EffectStepStatic();
+    for (uint32_t led : lights.Colours()) EXPECT_EQ(led, light::PackLed({10, 20, 30}, 100));
     // Flash: toggles once the blink period (7 x 200 ms at speed 4) has passed on the device's clock.
-    light::EffectStepState steps = device.EffectStepState();
+    light::EffectStepState steps = lights.StepState();
     steps.toggleTime = 1000;
-    device.SetEffectStepState(steps);
-    device.EffectStepFlash();
-    EXPECT_FALSE(device.EffectStepState().toggle);
-    EXPECT_EQ(device.ledColours[0], 0u);
+    lights.SetStepState(steps);
+    lights.EffectStepFlash();
+    EXPECT_FALSE(lights.StepState().toggle);
+    EXPECT_EQ(lights.Colour(0), 0u);
     clock.Advance(1400);
-    device.EffectStepFlash();
-    EXPECT_TRUE(device.EffectStepState().toggle);
-    EXPECT_EQ(device.EffectStepState().toggleTime, 2400u);
-    EXPECT_EQ(device.ledColours[2], light::PackLed({10, 20, 30}, 100));
-    device.EffectStepOff();
-    EXPECT_EQ(device.ledColours, std::vector<uint32_t>(3, 0u));
+    lights.EffectStepFlash();
+    EXPECT_TRUE(lights.StepState().toggle);
+    EXPECT_EQ(lights.StepState().toggleTime, 2400u);
+    EXPECT_EQ(lights.Colour(2), light::PackLed({10, 20, 30}, 100));
+    lights.EffectStepOff();
+    EXPECT_EQ(lights.Colours(), std::vector<uint32_t>(3, 0u));
 }
 
 TEST_F(DeviceTest, KeyLevelStepsFollowTheirModeAndStayInTheTable) {
@@ -67,36 +76,37 @@ TEST_F(DeviceTest, KeyLevelStepsFollowTheirModeAndStayInTheTable) {
         {true, 0, 240, 24},  // additions wrap at 256
     };
     for (const Case& c : cases) {
-        device_.keyLevels[5] = c.from;
-        const uint8_t got = c.up ? device_.StepKeyLevelUp(5, c.modeOrFine) : device_.StepKeyLevelDown(5, c.modeOrFine);
+        KeyLevels& levels = device_.Levels();
+        levels.SetLevel(5, c.from);
+        const uint8_t got = c.up ? levels.StepUp(5, c.modeOrFine) : levels.StepDown(5, c.modeOrFine);
         EXPECT_EQ(got, c.to) << (c.up ? "up " : "down ") << c.modeOrFine << " from " << int(c.from);
-        EXPECT_EQ(device_.keyLevels[5], c.to);
+        EXPECT_EQ(levels.Level(5), c.to);
     }
-    EXPECT_EQ(device_.StepKeyLevelUp(126, 1), 0) << "a key outside the table changes nothing";
+    EXPECT_EQ(device_.Levels().StepUp(126, 1), 0) << "a key outside the table changes nothing";
 }
 
 TEST_F(DeviceTest, LevelRingRotatesAndMarksLevels) {
-    for (size_t i = 0; i < kLevelRingSize; ++i) device_.levelRing[i] = static_cast<uint8_t>(i);
-    device_.RotateLevelRing(true);
-    EXPECT_EQ(device_.levelRing[0], kLevelRingSize - 1);
-    EXPECT_EQ(device_.levelRing[1], 0);
-    device_.RotateLevelRing(false);
-    EXPECT_EQ(device_.levelRing[0], 0);
-    device_.FillMarkedLevels();
-    EXPECT_EQ(device_.keyLevels[0], 0);
-    EXPECT_EQ(device_.keyLevels[8], 255);
-    EXPECT_EQ(device_.keyLevels[9], 0) << "only the first nine positions";
-    device_.ResetKeyLevels();
-    EXPECT_EQ(device_.keyLevels[8], 0);
-    EXPECT_EQ(device_.levelRing[3], 0);
+    KeyLevels& levels = device_.Levels();
+    for (size_t i = 0; i < kLevelRingSize; ++i) levels.SetMark(i, static_cast<uint8_t>(i));
+    levels.RotateRing(true);
+    EXPECT_EQ(levels.Mark(0), kLevelRingSize - 1);
+    EXPECT_EQ(levels.Mark(1), 0);
+    levels.RotateRing(false);
+    EXPECT_EQ(levels.Mark(0), 0);
+    levels.FillMarked();
+    EXPECT_EQ(levels.Level(0), 0);
+    EXPECT_EQ(levels.Level(8), 255);
+    EXPECT_EQ(levels.Level(9), 0) << "only the first nine positions";
+    levels.Reset();
+    EXPECT_EQ(levels.Level(8), 0);
+    EXPECT_EQ(levels.Mark(3), 0);
 }
 
 TEST_F(DeviceTest, AttachingAPageLightsItsLightPositionsWhite) {
     // The page has lights at 1 and 5; the device has two LEDs.
     HeadlessDeviceView view({3}, {1, 5}, false);
     device_.SetView(&view);
-    device_.pageXml = "keyboard.xml";
-    device_.keyCount = 126;
+    device_.SetDescription(PageDescription("keyboard.xml", 126));
     device_.SetLedCount(2);
     device_.AttachPage();
     ASSERT_TRUE(view.Light(1).has_value());
@@ -105,7 +115,7 @@ TEST_F(DeviceTest, AttachingAPageLightsItsLightPositionsWhite) {
     EXPECT_EQ(view.Light(1)->level, 255);
     EXPECT_FALSE(view.Light(5).has_value()) << "beyond the device's LEDs";
     EXPECT_FALSE(view.Light(0).has_value()) << "the page has no light there";
-    EXPECT_EQ(device_.keyCount, 126);
+    EXPECT_EQ(device_.Description().pageKeyCount, 126);
     EXPECT_EQ(device_.LedCount(), 2);
 
     // A page without light positions shows nothing; without a page file the
@@ -113,28 +123,29 @@ TEST_F(DeviceTest, AttachingAPageLightsItsLightPositionsWhite) {
     HeadlessDeviceView bare;
     KestrelUSBDevice other(backend_);
     other.SetView(&bare);
-    other.pageXml = "keyboard.xml";
+    other.SetDescription(PageDescription("keyboard.xml", 0));
     other.SetLedCount(2);
     other.AttachPage();
     EXPECT_FALSE(bare.Light(0).has_value());
     EXPECT_EQ(other.LedCount(), 2);
-    other.pageXml.clear();
-    other.keyCount = 126;
+    other.SetDescription(PageDescription("", 126));
     other.AttachPage();
-    EXPECT_EQ(other.keyCount, 0);
+    EXPECT_EQ(other.Description().pageKeyCount, 0);
     EXPECT_EQ(other.LedCount(), 0);
 }
 
 TEST_F(DeviceTest, SetLedCountWithTheSameCountOnlyClears) {
     device_.SetLedCount(3);
-    device_.SetLedColour(1, 0x11223344);
-    device_.ledFrames[2][0] = 9;
+    LightState& lights = device_.Lights();
+    lights.SetColour(1, 0x11223344);
+    std::vector<LightInfo> records = lights.PerLedRecords();
+    records[2][0] = 9;
+    lights.SetPerLedRecords(records);
     device_.SetLedCount(3);
-    uint32_t colour = 1;
-    device_.GetLedColour(colour, 1);
+    uint32_t colour = lights.Colour(1);
     EXPECT_EQ(colour, 0u);
-    EXPECT_EQ(device_.ledFrames[2][0], 0);
-    device_.GetLedColour(colour, 3);
+    EXPECT_EQ(lights.PerLedRecords()[2][0], 0);
+    colour = lights.Colour(3);
     EXPECT_EQ(colour, 0u);
 }
 
@@ -153,7 +164,9 @@ TEST_F(DeviceTest, ShowingAFunctionTellsThePageWhetherTheSystemSettingsHaveTheir
         auto view = HeadlessDeviceView::WithPositions(0, 0);
         KestrelUSBDevice device(backend_);
         device.SetView(view.get());
-        device.kind = deviceKind;
+        DeviceSlot slot;
+        slot.kind = deviceKind;
+        device.SetIdentity(slot);
         device.ShowFunction(function);
         EXPECT_EQ(device.ShownFunction(), function);
         EXPECT_EQ(view->Function(), (HeadlessDeviceView::ShownFunction{function, systemOwnPage}));
@@ -186,7 +199,7 @@ TEST_F(DeviceTest, ListenerBlockedInAnInfiniteReadEndsWhenTheChannelCloses) {
     SetDebugSink({});
     EXPECT_FALSE(device_.ListenerRunning(false));
     EXPECT_FALSE(device_.EventChannelOpen(false));
-    EXPECT_EQ(lines, (std::vector<std::string>{kCableListenerExitLine, kThreadEndedLine}));
+    EXPECT_EQ(lines, (std::vector<std::string>{debug::kCableListenerExit, debug::kThreadEnded}));
 }
 
 TEST(WorkerThreadTest, StopThatOverrunsItsBoundWritesTheTimeOutAndStillJoins) {
@@ -196,7 +209,7 @@ TEST(WorkerThreadTest, StopThatOverrunsItsBoundWritesTheTimeOutAndStillJoins) {
     bool timedOutLine = false;
     SetDebugSink([&](std::string_view line) {
         std::lock_guard<std::mutex> lock(mutex);
-        if (line == kThreadTimedOutLine) timedOutLine = true;
+        if (line == debug::kThreadTimedOut) timedOutLine = true;
         changed.notify_all();
     });
     WorkerThread worker("worker ended", 10);

@@ -43,6 +43,13 @@ std::string FileBytes(const std::filesystem::path& path) {
     return text.str();
 }
 
+// The keyboard as the device model describes it, without a page.
+DeviceDescription KeyboardDescription() {
+    DeviceDescription description;
+    description.kindName = "keyboard";
+    return description;
+}
+
 class KeyboardProtocolTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -52,17 +59,17 @@ protected:
         eventPath = backend.CollectionPath(sim::kKeyboardCommandInterface, 3);  // consumer events
         ASSERT_FALSE(commandPath.empty());
 
-        device.kindName = "keyboard";
+        device.SetDescription(KeyboardDescription());
         device.SetLedCount(static_cast<int>(kKeyboardPositions));
-        device.SetDataRoots(root.Path().string(), IVRA_SOURCE_DIR);
+        device.Binding().SetDataRoots(root.Path().string(), IVRA_SOURCE_DIR);
         std::string error;
         dataFolder = EnsureKindDataFolder(root.Path(), "keyboard", error);
         ProfileStore store({dataFolder, DefaultDataFile(IVRA_SOURCE_DIR, "keyboard"), 1});
         ASSERT_TRUE(store.LoadProfileList());
-        device.SetCurrentProfileId(store.CurrentProfileId());
+        device.Binding().SetCurrentProfileId(store.CurrentProfileId());
         profileFile = store.CurrentProfileFile();
 
-        ASSERT_TRUE(device.commandTransport.Open(commandPath, TransportParamsForKind(kind::kKeyboard)));
+        ASSERT_TRUE(device.CommandTransport().Open(commandPath, TransportParamsForKind(kind::kKeyboard)));
     }
 
     // The command bytes of the frames the keyboard received since the last call.
@@ -252,7 +259,7 @@ TEST_F(KeyboardProtocolTest, SettingsRecordFollowsTheProfile) {
     // A failed write is a failure; a keyboard that is away is not.
     Fault(0x06);
     EXPECT_FALSE(device.ChangeSetting(KeyboardSetting::kWinLock, 1));
-    device.commandTransport.Close();
+    device.CommandTransport().Close();
     EXPECT_EQ(device.WriteSettings(0, 0, 1, 0, 0), 1);
 }
 
@@ -428,9 +435,9 @@ TEST_F(KeyboardProtocolTest, StreamedFramesGoByLedNumberOnTheCableOnly) {
     ASSERT_TRUE(device.ChangeLight(Light(light::kScreenEffect)));
     Commands();
     {
-        std::vector<uint32_t> colours(device.LedColoursNow().size(), 0u);
+        std::vector<uint32_t> colours(device.Lights().Colours().size(), 0u);
         colours[64] = light::PackLed({200, 100, 50}, 128);
-        device.SetLedColours(colours);
+        device.Lights().SetColours(colours);
     }
     device.PushLightFrame();
     ASSERT_TRUE(device.Stream().WaitIdle(5000));
@@ -450,9 +457,9 @@ TEST_F(KeyboardProtocolTest, StreamedFramesGoByLedNumberOnTheCableOnly) {
     device.PushLightFrame();
     ASSERT_TRUE(device.ChangeLight(Light(light::kMusicEffect)));
     Commands();
-    device.commandTransport.SimulateReceiverPathForTest(true);
+    device.CommandTransport().SimulateReceiverPathForTest(true);
     device.PushLightFrame();
-    device.commandTransport.SimulateReceiverPathForTest(false);
+    device.CommandTransport().SimulateReceiverPathForTest(false);
     EXPECT_EQ(device.Stream().Counters().submitted, 1u);
     // Without light control the page and the keyboard are left alone.
     device.SetLightControl(false);
@@ -462,11 +469,11 @@ TEST_F(KeyboardProtocolTest, StreamedFramesGoByLedNumberOnTheCableOnly) {
     // While another exchange holds the transport, light chunks are dropped.
     device.SetLightControl(true);
     EXPECT_EQ(Commands(), std::vector<uint8_t>{0x1C});  // light control on: command 28
-    device.commandTransport.SimulateExchangeInProgressForTest(true);
+    device.CommandTransport().SimulateExchangeInProgressForTest(true);
     device.PushLightFrame();
     ASSERT_TRUE(device.Stream().WaitIdle(5000));
-    device.commandTransport.SimulateExchangeInProgressForTest(false);
-    EXPECT_EQ(device.commandTransport.DroppedLightChunks(), 6u);
+    device.CommandTransport().SimulateExchangeInProgressForTest(false);
+    EXPECT_EQ(device.CommandTransport().DroppedLightChunks(), 6u);
     EXPECT_EQ(Commands(), std::vector<uint8_t>{});
 }
 
@@ -477,7 +484,7 @@ TEST_F(KeyboardProtocolTest, SenderPausesAfterAFailedFrameAndKeepsOnlyTheNewest)
     fault.occurrence = 1;
     fault.kind = sim::SimFaultKind::Status;
     keyboard->Faults().Add(fault);
-    LightStreamSender sender(device.commandTransport);
+    LightStreamSender sender(device.CommandTransport());
     const std::vector<uint8_t> first(324, 1);
     sender.Submit(first);
     // The first frame fails; while the sender pauses, newer frames replace
@@ -498,7 +505,7 @@ using testing::Eventually;
 
 TEST_F(KeyboardProtocolTest, RepeatedFramesGoOutOnlyAsAKeepAlive) {
     Sync();
-    LightStreamSender sender(device.commandTransport);
+    LightStreamSender sender(device.CommandTransport());
     const std::vector<uint8_t> a(324, 7);
     const std::vector<uint8_t> b(324, 9);
     sender.Submit(a);
@@ -659,7 +666,9 @@ TEST_F(KeyboardProtocolTest, ThePageLearnsEachKeysLabelAndStateByPosition) {
     const int positions = static_cast<int>(kKeyboardPositions);
     auto page = HeadlessDeviceView::WithPositions(positions, positions);
     device.SetView(page.get());
-    device.keyCount = 100;  // the page's key positions are 0..99
+    DeviceDescription hundredKeys = KeyboardDescription();
+    hundredKeys.pageKeyCount = 100;  // the page's key positions are 0..99
+    device.SetDescription(hundredKeys);
     Sync();
     device.RefreshPage();
     std::optional<HeadlessDeviceView::KeyInfo> a = page->KeyInfoAt(64);
@@ -685,7 +694,7 @@ TEST_F(KeyboardProtocolTest, ThePageLearnsEachKeysLabelAndStateByPosition) {
 }
 
 TEST_F(KeyboardProtocolTest, NoLightThreadWhileTheProgramDoesNotControlTheLights) {
-    device.lightControlEnabled = false;  // as ivractl device watch without --lights
+    device.SetLightControlFlag(false);  // as ivractl device watch without --lights
     Sync();
     EXPECT_FALSE(device.EffectThreadRunning());
     device.SetLightControl(true);
@@ -726,16 +735,16 @@ TEST_F(KeyboardProtocolTest, EffectThreadRunsFromSyncUntilTheDeviceGoes) {
     });
     {
         KestrelKeyboardDevice other(backend, clock);
-        other.kindName = "keyboard";
+        other.SetDescription(KeyboardDescription());
         other.SetLedCount(static_cast<int>(kKeyboardPositions));
-        ASSERT_TRUE(other.commandTransport.Open(commandPath, TransportParams{}));
+        ASSERT_TRUE(other.CommandTransport().Open(commandPath, TransportParams{}));
         other.SyncOnConnect();
         EXPECT_TRUE(other.EffectThreadRunning());
         other.SyncOnConnect();  // a second connection restarts it
         EXPECT_TRUE(other.EffectThreadRunning());
     }
     SetDebugSink({});
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string(kKeyboardLightThreadExitLine)), 2);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string(debug::kKeyboardLightThreadExit)), 2);
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ class LightFrameTimerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         device.SetView(&view);
-        device.commandTransport.SimulateOpenForTest(true);
+        device.CommandTransport().SimulateOpenForTest(true);
         entry = std::make_unique<SelectorEntry>(device, loop, host);
     }
     void TearDown() override { entry.reset(); }
@@ -118,8 +118,8 @@ TEST_F(LightFrameTimerTest, NothingIsPaintedForAClosedDeviceOrWithoutLightContro
     };
     const Case cases[] = {{"closed", false, true}, {"light control off", true, false}};
     for (const Case& c : cases) {
-        device.commandTransport.SimulateOpenForTest(c.open);
-        device.lightControlEnabled = c.lightControl;
+        device.CommandTransport().SimulateOpenForTest(c.open);
+        device.SetLightControlFlag(c.lightControl);
         entry->OnLightFrameReady();
         EXPECT_FALSE(TimerSet()) << c.what;
     }

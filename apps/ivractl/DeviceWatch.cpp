@@ -59,18 +59,20 @@ public:
     }
     void OnSlotReleased(int index, const DeviceSlot& slot) override { Line("removed  " + SlotText(index, slot)); }
     void OnEntryChanged(const SelectorEntry& entry, bool shown, bool selected) override {
-        Line(std::string(shown ? "shown    " : "hidden   ") + entry.Device().kindName +
+        Line(std::string(shown ? "shown    " : "hidden   ") + entry.Device().Description().kindName +
              (shown && selected ? " (selected)" : ""));
     }
     void OnNoDeviceNotice(bool shown) override {
         if (shown) Line("no supported device present");
     }
     void OnLinkState(const SelectorEntry& entry, bool linked) override {
-        Line("link     " + entry.Device().kindName + (linked ? " linked" : " lost"));
+        Line("link     " + entry.Device().Description().kindName + (linked ? " linked" : " lost"));
     }
-    void OnSynchronised(const SelectorEntry& entry) override { Line("synced   " + entry.Device().kindName); }
+    void OnSynchronised(const SelectorEntry& entry) override {
+        Line("synced   " + entry.Device().Description().kindName);
+    }
     void OnCableSwitch(const KestrelUSBDevice& device, bool toCable, bool ok) override {
-        Line("switch   " + device.kindName + (toCable ? " to cable" : " to receiver") +
+        Line("switch   " + device.Description().kindName + (toCable ? " to cable" : " to receiver") +
              (ok ? "" : " FAILED (the device stays closed)"));
     }
     void OnAccessDenied(const DeviceSlot& candidate) override {
@@ -82,7 +84,8 @@ public:
              "unplug and plug the device in again.");
     }
     void OnDeviceEvent(const KestrelUSBDevice& device, uint16_t code, bool receiver) override {
-        Line("event    " + device.kindName + " 0x" + Hex4(code) + (receiver ? " (receiver)" : " (cable)"));
+        Line("event    " + device.Description().kindName + " 0x" + Hex4(code) +
+             (receiver ? " (receiver)" : " (cable)"));
     }
 
 private:

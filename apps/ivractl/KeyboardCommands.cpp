@@ -182,7 +182,7 @@ int Sync(CommandContext& context) {
     session.OnOwner([&] {
         const KeyPositionMaps maps = keyboard.Maps();
         out["keyCount"] = keyboard.KeyCount();
-        out["macroMemoryBytes"] = 128 * keyboard.infoBlock[6];
+        out["macroMemoryBytes"] = 128 * keyboard.InfoBlock()[6];
         out["keyTableValid"] = keyboard.KeyTableValid();
         out["keyTable"] = Hex(keyboard.DeviceKeyTable());
         out["ledMap"] = Hex(keyboard.LedMap());

@@ -83,7 +83,7 @@ bool KeyboardSession::Connect(std::string& error, uint32_t timeoutMs) {
     service_->SetLightControlFlags(false);
     for (const DeviceModel::Page& page : model.Pages()) {
         KestrelUSBDevice& device = *page.device;
-        if (device.kind != kind::kKeyboard || present.count(device.kindName) == 0) continue;
+        if (device.Kind() != kind::kKeyboard || present.count(device.Description().kindName) == 0) continue;
         std::vector<std::string> notices;
         const ProfileResult loaded = service_->LoadCurrentProfile(device, notices);
         for (const std::string& notice : notices) context_.Err() << "ivractl: " << notice << "\n";
@@ -111,7 +111,7 @@ bool KeyboardSession::Connect(std::string& error, uint32_t timeoutMs) {
 
 void KeyboardSession::OnSynchronised(const SelectorEntry& entry) {
     auto* keyboard = dynamic_cast<KestrelKeyboardDevice*>(&entry.Device());
-    if (keyboard == nullptr || !Wanted(keyboard->kindName)) return;
+    if (keyboard == nullptr || !Wanted(keyboard->Description().kindName)) return;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (keyboard_ == nullptr) keyboard_ = keyboard;

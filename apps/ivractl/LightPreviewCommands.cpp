@@ -117,7 +117,7 @@ int RunLightPreview(CommandContext& context, const std::vector<std::string>& arg
     // The engine is stepped here instead of by the keyboard's thread, so each
     // line is exactly one step.
     keyboard.StopEffectThread();
-    std::vector<uint32_t> colours = keyboard.LedColoursNow();
+    std::vector<uint32_t> colours = keyboard.Lights().Colours();
     for (long long i = 0; i < frames; ++i) {
         keyboard.Effects().Step(colours);
         PrintFrame(context, static_cast<size_t>(i), colours);

@@ -24,6 +24,15 @@ inline constexpr const char* kWirelessModeRead = "获取2";
 inline constexpr const char* kScanStartFailed = "抓取设备线程启动失败";
 inline constexpr const char* kScanExit = "抓取设备线程设定退出";
 
+// Frames sent and answers received (the frame's bytes follow).
+inline constexpr const char* kFrameSent = "命令";
+inline constexpr const char* kFrameAnswered = "返回";
+
+// Worker threads: how a stop ended.
+inline constexpr const char* kThreadEnded = "线程退出：：对象处于激发状态\n";
+inline constexpr const char* kThreadTimedOut = "线程退出：：对象处于非激发状态，超时\n";
+inline constexpr const char* kThreadWaitFailed = "线程退出：：错误\n";
+
 // Device listeners and light threads.
 inline constexpr const char* kReadBackRequest = "接收到自动添加设备的同步信息要求";
 inline constexpr const char* kEventReport = "接收到自动添加设备的同步信息要求  TEST";

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "base/DebugLines.h"
 #include "base/DebugOutput.h"
 
 namespace ivra {
@@ -99,7 +100,7 @@ WorkerStopOutcome WorkerThread::Stop() {
             // A thread cannot wait for itself: ask it to end, and let its
             // owner join it later.
             stopSource_.request_stop();
-            DebugLine(kThreadWaitFailedLine);
+            DebugLine(debug::kThreadWaitFailed);
             return WorkerStopOutcome::CalledFromWorker;
         }
         stopSource_.request_stop();
@@ -114,7 +115,7 @@ WorkerStopOutcome WorkerThread::Stop() {
         ended =
             finishedCondition_.wait_for(lock, std::chrono::milliseconds(stopBoundMs_), [this] { return finished_; });
     }
-    DebugLine(ended ? kThreadEndedLine : kThreadTimedOutLine);
+    DebugLine(ended ? debug::kThreadEnded : debug::kThreadTimedOut);
     // Every wait of the pass is abortable, so the join completes.
     thread.join();
     std::lock_guard<std::mutex> lock(mutex_);

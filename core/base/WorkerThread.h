@@ -28,11 +28,6 @@
 
 namespace ivra {
 
-// The debug lines a stop writes.
-inline constexpr const char* kThreadEndedLine = "线程退出：：对象处于激发状态\n";
-inline constexpr const char* kThreadTimedOutLine = "线程退出：：对象处于非激发状态，超时\n";
-inline constexpr const char* kThreadWaitFailedLine = "线程退出：：错误\n";
-
 // Stop bounds: device threads, and the keyboard light thread and the main
 // window's threads.
 constexpr uint32_t kDeviceThreadStopBoundMs = 500;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/DebugLines.h"
 #include "hid/HidPathMarkers.h"
 
 namespace ivra {
@@ -9,7 +10,7 @@ namespace ivra {
 DeviceScanThread::DeviceScanThread(IHidBackend& backend, const DeviceCatalogue& catalogue, SlotList& slots,
                                    IOwnerThread& owner, ISlotEvents& events, IClock& clock)
     : backend_(backend), catalogue_(catalogue), slots_(slots), owner_(owner), events_(events), clock_(clock),
-      probe_(backend), worker_(kScanExitLine, kMainThreadStopBoundMs) {}
+      probe_(backend), worker_(debug::kScanExit, kMainThreadStopBoundMs) {}
 
 DeviceScanThread::~DeviceScanThread() {
     Stop();

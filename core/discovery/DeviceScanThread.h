@@ -28,7 +28,6 @@
 
 namespace ivra {
 
-constexpr const char* kScanExitLine = "抓取设备线程设定退出";
 constexpr uint32_t kScanPeriodMs = 100;
 
 enum class ScanPassResult { Done, EnumerationFailed, Stopped };

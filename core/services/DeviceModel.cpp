@@ -1,5 +1,8 @@
 #include "services/DeviceModel.h"
 
+#include <utility>
+
+#include "base/DebugLines.h"
 #include "services/DeviceKindFactory.h"
 #include "services/KindRegistry.h"
 #include "drivers/HeadlessDeviceView.h"
@@ -72,16 +75,18 @@ void DeviceModel::BuildPage(int optionRow) {
     if (!page.view || !page.device) return;
     KestrelUSBDevice& device = *page.device;
     device.SetView(page.view.get());
-    device.pageXml = pageRow.pageXml;
-    device.keyCount = pageRow.keyCount;
+    DeviceDescription description;
+    description.kindName = option.kindName;
+    description.pageXml = pageRow.pageXml;
+    description.lightControlName = pageRow.lightControlName;
+    description.pageKeyCount = pageRow.keyCount;
+    description.optionRow = optionRow;
+    description.modelIndex = option.modelIndex;
+    description.batteryPowered = pageRow.batteryPowered != 0;
+    device.SetDescription(std::move(description));
     device.SetLedCount(pageRow.ledCount);
-    device.optionRowIndex = optionRow;
-    device.batteryPowered = pageRow.batteryPowered != 0;
-    device.kindName = option.kindName;
-    device.SetDataRoots(userDataRoot_, programFolder_);
+    device.Binding().SetDataRoots(userDataRoot_, programFolder_);
     device.SetIdentity(slot);
-    device.SetModelIndex(option.modelIndex);
-    device.lightControlName = pageRow.lightControlName;
     device.AttachPage();
 
     page.entry = std::make_unique<SelectorEntry>(device, timers_, *this);
@@ -137,13 +142,13 @@ void DeviceModel::OnSlotBound(int index) {
     if (observer_ != nullptr) observer_->OnSlotBound(index, slot);
     const uint16_t cable = CableKindOf(slot.kind);
     if (cable == kind::kKeyboard) {
-        DebugLine("添加一个键盘设备");
+        DebugLine(debug::kKeyboardAdded);
         PointerDeviceArrival(index, slot);
     } else if (cable == kind::kMouse) {
-        DebugLine("添加一个鼠标设备");
+        DebugLine(debug::kMouseAdded);
         PointerDeviceArrival(index, slot);
     } else if (slot.kind == kind::kMousePad || slot.kind == kind::kHeadset) {
-        DebugLine("添加一个鼠标垫设备");
+        DebugLine(debug::kMousePadAdded);
         PadOrHeadsetArrival(slot);
     }
     if (firstPassDone_) strip_.RefreshNoDeviceNotice();
@@ -168,8 +173,8 @@ void DeviceModel::PointerDeviceArrival(int index, const DeviceSlot& slot) {
     }
     const DeviceSlot identity = IdentityRecordFor(slot);
     Page* page = FindPage(identity);
-    if (page == nullptr || page->device->commandTransport.IsOpen()) return;
-    const bool opened = page->device->commandTransport.Open(slot.path, TransportParamsFor(slot.kind));
+    if (page == nullptr || page->device->CommandTransport().IsOpen()) return;
+    const bool opened = page->device->CommandTransport().Open(slot.path, TransportParamsFor(slot.kind));
     if (opened) page->device->SetIdentity(identity);
     // A channel that cannot be opened leaves the page closed and its entry
     // hidden; the slot stays bound until the interface goes away.
@@ -191,7 +196,7 @@ void DeviceModel::PadOrHeadsetArrival(const DeviceSlot& slot) {
     }
     Page* page = FindPage(slot);
     if (page == nullptr) return;
-    DeviceTransport& transport = page->device->commandTransport;
+    DeviceTransport& transport = page->device->CommandTransport();
     if (!transport.IsOpen()) {
         // Pads and headsets have one path: the cable channel.
         if (!transport.Open(slot.path, TransportParamsFor(slot.kind))) return;
@@ -222,9 +227,9 @@ void DeviceModel::OpenEventChannels(const DeviceSlot& slot) {
 
 void DeviceModel::ApplyLightControl(bool on) {
     for (const Page& page : pages_) {
-        page.device->lightControlEnabled = on;
+        page.device->SetLightControlFlag(on);
         if (on && CableKindOf(page.device->Identity().kind) == kind::kKeyboard) {
-            page.device->commandTransport.TakeLightControl();
+            page.device->CommandTransport().TakeLightControl();
         }
     }
 }
@@ -233,7 +238,7 @@ void DeviceModel::ApplyLightControl(bool on) {
 
 void DeviceModel::SwitchPath(Page& page, bool toCable, const DeviceSlot& target) {
     KestrelUSBDevice& device = *page.device;
-    DeviceTransport& transport = device.commandTransport;
+    DeviceTransport& transport = device.CommandTransport();
     const bool opened = transport.SwitchTo(target.path, toCable ? TransportPath::kCable : TransportPath::kReceiver,
                                            TransportParamsFor(target.kind));
     if (observer_ != nullptr) observer_->OnCableSwitch(device, toCable, opened);
@@ -244,15 +249,15 @@ void DeviceModel::SwitchPath(Page& page, bool toCable, const DeviceSlot& target)
         // Shown on the cable even when the receiver's link had hidden it.
         if (!page.entry->Shown()) ShowArrivedEntry(page);
         page.entry->StartConnect();
-        if (device.batteryPowered) device.RefreshPowerStatus();
+        if (device.Description().batteryPowered) device.RefreshPowerStatus();
         return;
     }
-    if (device.batteryPowered) {
+    if (device.Description().batteryPowered) {
         for (int retry = 0; retry < kReceiverLinkRetries && !transport.QueryReceiverLink(); ++retry) {
-            DebugLine("获取2.4G模式失败");
+            DebugLine(debug::kWirelessModeReadFailed);
             clock_.SleepMs(kReceiverLinkRetryMs);
         }
-        DebugLine("获取2");
+        DebugLine(debug::kWirelessModeRead);
         device.RefreshPowerStatus();
     }
     page.entry->StartLinkWatch(entry_delay::kLinkWatchStartMs);
@@ -266,11 +271,11 @@ void DeviceModel::OnSlotReleased(int index) {
     if (observer_ != nullptr) observer_->OnSlotReleased(index, slot);
     const uint16_t cable = CableKindOf(slot.kind);
     if (cable == kind::kKeyboard) {
-        DebugLine("删除一个键盘设备");
+        DebugLine(debug::kKeyboardRemoved);
     } else if (cable == kind::kMouse) {
-        DebugLine("删除一个鼠标设备");
+        DebugLine(debug::kMouseRemoved);
     } else if (slot.kind == kind::kMousePad || slot.kind == kind::kHeadset) {
-        DebugLine("删除一个鼠标垫设备");
+        DebugLine(debug::kMousePadRemoved);
     } else {
         return;
     }
@@ -284,7 +289,7 @@ void DeviceModel::OnSlotReleased(int index) {
 }
 
 void DeviceModel::PointerDeviceRemoval(int index, const DeviceSlot& slot) {
-    DebugLine(CableKindOf(slot.kind) == kind::kKeyboard ? "键盘设备丢失" : "鼠标设备丢失");
+    DebugLine(CableKindOf(slot.kind) == kind::kKeyboard ? debug::kKeyboardLost : debug::kMouseLost);
     DeviceSlot partner;
     size_t partnerIndex = 0;
     if (slots_.BoundPartner(static_cast<size_t>(index), partner, partnerIndex)) {
@@ -299,7 +304,7 @@ void DeviceModel::PointerDeviceRemoval(int index, const DeviceSlot& slot) {
 void DeviceModel::CloseCommandPath(const DeviceSlot& identity) {
     Page* page = FindPage(identity);
     if (page == nullptr) return;
-    page->device->commandTransport.Close();
+    page->device->CommandTransport().Close();
     // A device that is gone needs no more light frames, link queries or
     // power polls.
     page->entry->StopTimers();

@@ -70,7 +70,7 @@ InfoBlockReading DeviceService::ReadInformationBlock(const std::string& path, ui
 }
 
 const DeviceTransport& DeviceService::CommandTransportOf(const KestrelUSBDevice& device) {
-    return device.commandTransport;
+    return device.CommandTransport();
 }
 
 CommandPath DeviceService::CommandPathOf(const KestrelUSBDevice& device) {
@@ -116,7 +116,7 @@ ProfileResult DeviceService::PrepareProfiles(std::string_view kindName, int kind
 }
 
 ProfileResult DeviceService::LoadCurrentProfile(KestrelUSBDevice& device, std::vector<std::string>& notices) const {
-    ProfileResult loaded = PrepareProfiles(device.kindName, static_cast<int>(device.kind));
+    ProfileResult loaded = PrepareProfiles(device.Description().kindName, static_cast<int>(device.Kind()));
     if (!loaded.Ready()) return loaded;
     ProfileStore store(loaded.setup);
     const ProfileStoreResult list = store.LoadProfileList();
@@ -126,7 +126,7 @@ ProfileResult DeviceService::LoadCurrentProfile(KestrelUSBDevice& device, std::v
         loaded.reason = list.reason;
         return loaded;
     }
-    device.SetCurrentProfileId(store.CurrentProfileId());
+    device.Binding().SetCurrentProfileId(store.CurrentProfileId());
     return loaded;
 }
 
@@ -136,7 +136,7 @@ void DeviceService::ApplyLightControl(bool on) {
 
 void DeviceService::SetLightControlFlags(bool on) {
     if (!model_) return;
-    for (const DeviceModel::Page& page : model_->Pages()) page.device->lightControlEnabled = on;
+    for (const DeviceModel::Page& page : model_->Pages()) page.device->SetLightControlFlag(on);
 }
 
 }  // namespace ivra

@@ -17,11 +17,11 @@ SelectorEntry::~SelectorEntry() {
 }
 
 bool SelectorEntry::Open() const {
-    return device_.commandTransport.IsOpen();
+    return device_.CommandTransport().IsOpen();
 }
 
 bool SelectorEntry::OnReceiver() const {
-    return device_.commandTransport.ReceiverMode();
+    return device_.CommandTransport().ReceiverMode();
 }
 
 void SelectorEntry::StartTimer(int id, uint32_t ms) {
@@ -54,7 +54,7 @@ void SelectorEntry::StartLinkWatch(uint32_t ms) {
 
 void SelectorEntry::OnLightFrameReady() {
     framePending_ = true;
-    if (!Open() || !device_.lightControlEnabled.load()) return;
+    if (!Open() || !device_.LightControlEnabled()) return;
     if (device_.View() != nullptr && !device_.View()->IsPageShowing()) return;
     // One timer paints every frame that comes before it fires.
     if (frameTimerSet_.exchange(true)) return;
@@ -89,7 +89,7 @@ void SelectorEntry::OnConnectTimer() {
     host_.OnSynchronised(*this);
     failedLinkCount_ = 0;
     StartTimer(entry_timer::kLightFrame, entry_delay::kLightFrameCableMs);
-    if (device_.batteryPowered && Open()) {
+    if (device_.Description().batteryPowered && Open()) {
         StartTimer(entry_timer::kPowerStatus, entry_delay::kFirstPowerStatusMs);
     }
     if (OnReceiver()) StartTimer(entry_timer::kLinkWatch, entry_delay::kLinkWatchStartMs);
@@ -101,7 +101,7 @@ void SelectorEntry::OnReadBackTimer() {
 
 void SelectorEntry::OnPowerStatusTimer() {
     device_.RefreshPowerStatus();
-    if (device_.batteryPowered) StartTimer(entry_timer::kPowerStatus, entry_delay::kPowerStatusMs);
+    if (device_.Description().batteryPowered) StartTimer(entry_timer::kPowerStatus, entry_delay::kPowerStatusMs);
 }
 
 void SelectorEntry::OnLinkWatchTimer() {
@@ -109,7 +109,7 @@ void SelectorEntry::OnLinkWatchTimer() {
         const bool linked = device_.QueryLink();
         if (linked && !Shown()) {
             host_.OnLinkState(*this, true);
-            if (device_.batteryPowered) device_.RefreshPowerStatus();
+            if (device_.Description().batteryPowered) device_.RefreshPowerStatus();
             DebugLine(kLinkRegainedLine);
             // The device may have been switched off or reset while the link
             // was down: synchronise it again, which also restarts this watch.

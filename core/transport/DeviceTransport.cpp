@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/DebugLines.h"
 #include "base/DebugOutput.h"
 
 namespace ivra {
@@ -131,7 +132,7 @@ int DeviceTransport::Exchange(const uint8_t* request, uint8_t* response, size_t&
     }
     Frame sent;
     std::memcpy(sent.data(), request, kFrameSize);
-    LogFrame("命令", sent.data());
+    LogFrame(debug::kFrameSent, sent.data());
 
     const bool receiver = receiverMode_.load();
     HidChannel& channel = receiver ? channelB : channelA;
@@ -167,7 +168,7 @@ int DeviceTransport::Exchange(const uint8_t* request, uint8_t* response, size_t&
             // second read its result stands; callers judge the status byte.
         }
     }
-    LogFrame("返回", response);
+    LogFrame(debug::kFrameAnswered, response);
     busy_ = false;
     return code;
 }
@@ -294,7 +295,7 @@ int DeviceTransport::StreamLightFrame(const uint8_t* data, size_t length) {
         // sent through the receiver at all.
         if (busy_) {
             ++droppedLightChunks_;
-            DebugLine("放弃灯光数据");
+            DebugLine(debug::kLightFrameDropped);
             continue;
         }
         if (receiverMode_) continue;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/DebugLines.h"
 #include "base/DebugOutput.h"
 
 namespace ivra {
@@ -60,7 +61,7 @@ void EventListener::Pass() {
             code = first.usage;
         }
     }
-    DebugLine(kEventReportLine);
+    DebugLine(debug::kEventReport);
     if (handler_) handler_(code);
 }
 

@@ -17,8 +17,6 @@
 
 namespace ivra {
 
-constexpr const char* kEventReportLine = "接收到自动添加设备的同步信息要求  TEST";
-
 class EventListener {
 public:
     using Handler = std::function<void(uint16_t code)>;

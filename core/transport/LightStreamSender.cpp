@@ -2,14 +2,12 @@
 
 #include <algorithm>
 
+#include "base/DebugLines.h"
+
 namespace ivra {
 
-namespace {
-constexpr const char* kSenderExitLine = "灯光数据发送线程退出";
-}  // namespace
-
 LightStreamSender::LightStreamSender(DeviceTransport& transport)
-    : transport_(transport), worker_(kSenderExitLine, kDeviceThreadStopBoundMs, 0) {}
+    : transport_(transport), worker_(debug::kLightSenderExit, kDeviceThreadStopBoundMs, 0) {}
 
 LightStreamSender::~LightStreamSender() {
     Stop();

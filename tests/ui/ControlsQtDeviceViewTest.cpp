@@ -41,13 +41,17 @@ protected:
         ASSERT_TRUE(window.Create(SkinFolder(), "XML\\DeviceXml\\keyboarddevice.xml", &error)) << error.toStdString();
         view = std::make_unique<QtDeviceView>(window.GetPaintManager().GetRoot());
         device.SetView(view.get());
-        device.pageXml = "XML\\DeviceXml\\keyboarddevice.xml";
-        device.kind = kind::kKeyboard;
-        device.keyCount = kKeyboardLeds;
+        DeviceDescription description;
+        description.pageXml = "XML\\DeviceXml\\keyboarddevice.xml";
+        description.pageKeyCount = kKeyboardLeds;
+        device.SetDescription(description);
+        DeviceSlot keyboardSlot;
+        keyboardSlot.kind = kind::kKeyboard;
+        device.SetIdentity(keyboardSlot);
         device.SetLedCount(kKeyboardLeds);
         // No frames are streamed to a device through its receiver, so the
         // light pump only paints.
-        device.commandTransport.SimulateReceiverPathForTest(true);
+        device.CommandTransport().SimulateReceiverPathForTest(true);
         device.AttachPage();
     }
     void TearDown() override { device.Shutdown(); }
@@ -89,9 +93,9 @@ TEST_F(QtDeviceViewTest, TheDeviceFindsItsKeyAndLightButtons) {
 }
 
 TEST_F(QtDeviceViewTest, ColoursSetOnTheDeviceShowOnTheLightButtons) {
-    device.SetLedColour(64, Led(255, 0, 0, 200));    // A
-    device.SetLedColour(65, Led(0, 128, 255, 255));  // S
-    device.SetLedColour(108, Led(10, 20, 30, 0));    // space, dark
+    device.Lights().SetColour(64, Led(255, 0, 0, 200));    // A
+    device.Lights().SetColour(65, Led(0, 128, 255, 255));  // S
+    device.Lights().SetColour(108, Led(10, 20, 30, 0));    // space, dark
     device.PushLightFrame();
     EXPECT_EQ(LightButton(64)->LightColour(), QColor(255, 0, 0));
     EXPECT_EQ(LightButton(64)->LightLevel(), 200);
@@ -103,7 +107,7 @@ TEST_F(QtDeviceViewTest, ColoursSetOnTheDeviceShowOnTheLightButtons) {
     // the lighting tab) dark.
     LightButton(65)->hide();
     EXPECT_FALSE(view->IsLightPositionShown(65));
-    device.SetLedColour(65, Led(1, 2, 3, 4));
+    device.Lights().SetColour(65, Led(1, 2, 3, 4));
     device.PushLightFrame();
     EXPECT_EQ(LightButton(65)->LightColour(), QColor(0, 0, 0));
     EXPECT_EQ(LightButton(65)->LightLevel(), 0);
@@ -111,8 +115,8 @@ TEST_F(QtDeviceViewTest, ColoursSetOnTheDeviceShowOnTheLightButtons) {
     EXPECT_TRUE(view->IsLightPositionShown(65));
 
     // With the program's light control off nothing is painted.
-    device.lightControlEnabled = false;
-    device.SetLedColour(64, Led(0, 255, 0, 255));
+    device.SetLightControlFlag(false);
+    device.Lights().SetColour(64, Led(0, 255, 0, 255));
     device.PushLightFrame();
     EXPECT_EQ(LightButton(64)->LightColour(), QColor(255, 0, 0));
 }
@@ -143,8 +147,8 @@ TEST_F(QtDeviceViewTest, AFrameRepaintsOnlyTheKeysWhoseLightChanged) {
     // of the panel.
     const int panelPaints = view->SelectPanel()->PaintCount();
     device.PushLightFrame();
-    device.SetLedColour(64, Led(0, 255, 0, 255));
-    device.SetLedColour(84, Led(0, 0, 255, 255));
+    device.Lights().SetColour(64, Led(0, 255, 0, 255));
+    device.Lights().SetColour(84, Led(0, 0, 255, 255));
     device.PushLightFrame();
     QTRY_COMPARE(LightButton(64)->PaintCount(), paints[64] + 1);
     QCoreApplication::processEvents();
@@ -162,7 +166,7 @@ TEST_F(QtDeviceViewTest, AFrameRepaintsOnlyTheKeysWhoseLightChanged) {
     window.hide();
     EXPECT_FALSE(view->IsPageShowing());
     record();
-    device.SetLedColour(64, Led(0, 0, 255, 255));
+    device.Lights().SetColour(64, Led(0, 0, 255, 255));
     device.PushLightFrame();
     QCoreApplication::processEvents();
     EXPECT_EQ(LightButton(64)->PaintCount(), paints[64]) << "nothing is painted while hidden";

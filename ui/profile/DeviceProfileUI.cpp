@@ -167,10 +167,10 @@ void DeviceProfileUI::ReloadChangedFiles() {
         }
     }
     reloadRetries_ = 0;
-    const std::string before = device_ != nullptr ? device_->CurrentProfileId() : std::string();
+    const std::string before = device_ != nullptr ? device_->Binding().CurrentProfileId() : std::string();
     Refill();
     if (device_ != nullptr) {
-        if (profileChanged_ || device_->CurrentProfileId() != before) {
+        if (profileChanged_ || device_->Binding().CurrentProfileId() != before) {
             device_->LoadProfile();
             device_->RemapKeys();
             device_->RefreshPage();
@@ -185,11 +185,11 @@ void DeviceProfileUI::ReloadChangedFiles() {
 
 void DeviceProfileUI::SetDevice(KestrelUSBDevice* device) {
     device_ = device;
-    if (device_ != nullptr) device_->SetCurrentProfileId(store_.CurrentProfileId());
+    if (device_ != nullptr) device_->Binding().SetCurrentProfileId(store_.CurrentProfileId());
 }
 
 void DeviceProfileUI::Refill() {
-    if (device_ != nullptr) device_->SetCurrentProfileId(store_.CurrentProfileId());
+    if (device_ != nullptr) device_->Binding().SetCurrentProfileId(store_.CurrentProfileId());
     QComboBox* combo = Combo();
     const std::vector<std::string>& names = store_.Names();
     const int current = store_.CurrentIndex();
@@ -304,7 +304,7 @@ void DeviceProfileUI::ApplyChosenProfile() {
 
 void DeviceProfileUI::WriteMacrosAndReport() {
     // An unreadable list or macro file sends nothing, and the user is told why.
-    const std::string folder = device_->UserDataFolder();
+    const std::string folder = device_->Binding().UserDataFolder();
     if (!folder.empty()) {
         MacroList macros(folder);
         macros.SetLockWait(kLockWait);

@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QWidget>
 
+#include "base/DebugLines.h"
 #include "base/DebugOutput.h"
 #include "base/JsonHelpers.h"
 #include "dui/LanguageResources.h"
@@ -125,7 +126,7 @@ bool LanguageSettings::Apply(int index, dui::PaintManager& paintManager, QWidget
     QSettings settings(settingsPath_, QSettings::IniFormat);
     settings.setValue(kLanguageKey, entry.id);
     settings.sync();
-    if (settings.status() == QSettings::NoError) DebugLine("写成功！");
+    if (settings.status() == QSettings::NoError) DebugLine(debug::kSettingsWritten);
     return true;
 }
 

@@ -16,6 +16,7 @@
 #include <QSystemTrayIcon>
 #include <QLayout>
 
+#include "base/DebugLines.h"
 #include "controls/DeviceOptionUI.h"
 #include "controls/DevicePageUI.h"
 #include "controls/SkinDecorator.h"
@@ -259,7 +260,7 @@ void MainWnd::OnWindowInit() {
     BindProfilePanels();
     RefreshNoDeviceLink();
     show();
-    if (!devices_->StartDiscovery()) DebugLine("抓取设备线程启动失败");
+    if (!devices_->StartDiscovery()) DebugLine(debug::kScanStartFailed);
     GetPaintManager().SetTimer(this, kTimerFitToMonitor, 100);
 }
 
@@ -473,7 +474,7 @@ void MainWnd::HideToTray() {
 void MainWnd::ExitProgram() {
     quitting_ = true;
     CloseChildWindows();
-    DebugLine("退出测试");
+    DebugLine(debug::kQuitTest);
     hide();
     devices_->CloseDevices();
     if (tray_) tray_->hide();

@@ -6,8 +6,6 @@
 
 namespace ivra {
 
-constexpr const char* kHeadsetListenerExitLine = "MS设备同步线程设定退出";
-
 class KestrelHeadsetDevice : public KestrelUSBDevice {
 public:
     using KestrelUSBDevice::KestrelUSBDevice;
@@ -16,7 +14,7 @@ public:
     const char* ClassName() const override { return "KestrelDE6533Device"; }
 
 protected:
-    const char* ListenerExitLine() const override { return kHeadsetListenerExitLine; }
+    const char* ListenerExitLine() const override { return debug::kPadOrHeadsetListenerExit; }
 };
 
 }  // namespace ivra

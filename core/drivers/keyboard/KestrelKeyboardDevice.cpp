@@ -27,7 +27,7 @@ constexpr size_t kLightingOnlyKeys[] = {0, 106, 109, 110, 125};
 
 KestrelKeyboardDevice::KestrelKeyboardDevice(IHidBackend& backend, IClock& clock)
     : KestrelUSBDevice(backend, clock), effects_(clock),
-      effectThread_(kKeyboardLightThreadExitLine, kMainThreadStopBoundMs, 0), stream_(commandTransport) {
+      effectThread_(debug::kKeyboardLightThreadExit, kMainThreadStopBoundMs, 0), stream_(CommandTransport()) {
     // The custom effect starts by loading its group into the buffer and
     // sending it to the keyboard.
     effects_.onCustomStart = [this] { LoadCustomGroup(); };
@@ -63,15 +63,16 @@ KestrelKeyboardDevice::EffectThreadStatus KestrelKeyboardDevice::EffectStatus() 
 }
 
 bool KestrelKeyboardDevice::EffectPass() {
-    IClock& clock = commandTransport.clock();
+    DeviceTransport& transport = CommandTransport();
+    IClock& clock = transport.clock();
     // Away, or the program does not control the lights: nothing to paint
     // until a connection or light control wakes the thread.
-    if (!commandTransport.IsOpen() || !lightControlEnabled.load()) {
+    if (!transport.IsOpen() || !LightControlEnabled()) {
         effectThread_.WaitUntil(clock, std::nullopt);
         return true;
     }
     // While synchronised lighting paints this keyboard, the engine rests.
-    if (commandTransport.LightStreaming()) {
+    if (transport.LightStreaming()) {
         effectThread_.WaitUntil(clock, clock.NowMs() + kSynchronisedLightingCheckMs);
         return true;
     }
@@ -81,14 +82,13 @@ bool KestrelKeyboardDevice::EffectPass() {
         effectThread_.WaitUntil(clock, std::nullopt);
         return true;
     }
-    bool changed = false;
-    {
-        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
-        effects_.Pass(ledColours);
+    const bool changed = Lights().WithColours([this](std::vector<uint32_t>& colours) {
+        effects_.Pass(colours);
         const bool again = republish_.exchange(false);
-        changed = again || ledColours != publishedColours_;
-        if (changed) publishedColours_.assign(ledColours.begin(), ledColours.end());
-    }
+        const bool differs = again || colours != publishedColours_;
+        if (differs) publishedColours_.assign(colours.begin(), colours.end());
+        return differs;
+    });
     ++effectPasses_;
     if (changed) {
         ++effectFrames_;
@@ -117,15 +117,15 @@ void KestrelKeyboardDevice::LedColoursChanged() {
 // ---- Connection sync and read-back -------------------------------------------
 
 void KestrelKeyboardDevice::SyncOnConnect() {
-    if (!commandTransport.IsOpen()) return;
+    if (!CommandTransport().IsOpen()) return;
     keyTableValid_ = false;
-    commandTransport.BeginSession();
+    CommandTransport().BeginSession();
     std::array<uint8_t, kInfoBlockSize> info{};
-    if (commandTransport.ReadInfoBlock(info.data()) != result::kSuccess) {
-        commandTransport.EndSession();
+    if (CommandTransport().ReadInfoBlock(info.data()) != result::kSuccess) {
+        CommandTransport().EndSession();
         DebugLine("keyboard sync: the information block could not be read; the key maps stay as they were");
     } else {
-        infoBlock = info;
+        infoBlock_ = info;
         const int count = info[5];
         if (3 * static_cast<size_t>(count) > kMaxKeyTableBytes) {
             DebugLine("keyboard sync: the keyboard reports " + std::to_string(count) +
@@ -133,10 +133,10 @@ void KestrelKeyboardDevice::SyncOnConnect() {
         } else {
             std::vector<uint8_t> table(3 * static_cast<size_t>(count));
             std::vector<uint8_t> leds(static_cast<size_t>(count));
-            commandTransport.SetKeyTableLength(static_cast<uint16_t>(table.size()));
-            const int tableRead = commandTransport.ReadKeyTable(table.data());
-            const int ledsRead = commandTransport.ReadLedMap(leds.data());
-            commandTransport.EndSession();
+            CommandTransport().SetKeyTableLength(static_cast<uint16_t>(table.size()));
+            const int tableRead = CommandTransport().ReadKeyTable(table.data());
+            const int ledsRead = CommandTransport().ReadLedMap(leds.data());
+            CommandTransport().EndSession();
             if (tableRead == result::kSuccess && ledsRead == result::kSuccess) {
                 const KeyPositionMaps maps = BuildKeyPositionMaps(table, leds, count);
                 std::lock_guard<std::mutex> lock(mapsMutex_);
@@ -157,7 +157,7 @@ void KestrelKeyboardDevice::SyncOnConnect() {
     effectThread_.Stop();
     // Nothing shows lights while the program does not control them (ivractl's
     // device watch without --lights): no thread runs then.
-    if (lightControlEnabled.load()) {
+    if (LightControlEnabled()) {
         StartEffectThread();
     } else {
         effectThreadWanted_ = true;
@@ -166,15 +166,15 @@ void KestrelKeyboardDevice::SyncOnConnect() {
 
 SettingsReadBackResult KestrelKeyboardDevice::ReadBackAndStore() {
     using Outcome = SettingsReadBackResult::Outcome;
-    if (!commandTransport.IsOpen()) return {Outcome::kClosed, 0};
+    if (!CommandTransport().IsOpen()) return {Outcome::kClosed, 0};
     uint8_t slot = 0;
-    const int slotRead = commandTransport.ReadData(&slot, 1, 0);
+    const int slotRead = CommandTransport().ReadData(&slot, 1, 0);
     if (slotRead != result::kSuccess) {
         DebugLine("keyboard read-back: the active slot could not be read; nothing changed");
         return {Outcome::kSlotUnreadable, slotRead};
     }
     SettingsRecord record{};
-    const int recordRead = commandTransport.ReadData(record.data(), record.size(), kSettingsSlotStride * slot);
+    const int recordRead = CommandTransport().ReadData(record.data(), record.size(), kSettingsSlotStride * slot);
     if (recordRead != result::kSuccess) {
         DebugLine("keyboard read-back: the settings record could not be read; nothing changed");
         return {Outcome::kRecordUnreadable, recordRead};
@@ -184,22 +184,21 @@ SettingsReadBackResult KestrelKeyboardDevice::ReadBackAndStore() {
         std::lock_guard<std::mutex> lock(mapsMutex_);
         lastReadBack_ = record;
     }
-    const LightInfo previous = lightEffect;
+    const LightInfo previous = Lights().Record();
     const SettingsReadBack back = ParseSettingsRecord(record, previous);
     LightInfo light = back.light;
     light[light::info::kSelectItem] = static_cast<uint8_t>(light::EffectIndexForCode(lightNames_, back.effectCode));
     bool saved = false;
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        lightEffect = light;
-        if (EnsureSection()) {
-            Json::Value& section = profile_.MutableDeviceSection();
-            KeyboardSystemStages stages = ReadSystemStages(section);
+        Lights().SetRecord(light);
+        if (profile_.Loaded()) {
+            KeyboardSystemStages stages = profile_.Settings().system;
             stages.key6Flag = back.key6Flag;
             stages.winFlag = back.winFlag;
             stages.wFlag = back.wFlag;
-            WriteSystemStages(section, stages);
-            light::WriteLightInfo(section, light);
+            profile_.SetSystem(stages);
+            profile_.SetLight(light);
             SaveProfile();
             saved = lastSaveOk_.load();
         }
@@ -214,17 +213,16 @@ SettingsReadBackResult KestrelKeyboardDevice::ReadBackAndStore() {
 // ---- Profile ---------------------------------------------------------------------
 
 void KestrelKeyboardDevice::EnsureProfileFiles() {
-    const std::string folder = UserDataFolder();
-    const std::string id = CurrentProfileId();
+    const std::string folder = Binding().UserDataFolder();
+    const std::string id = Binding().CurrentProfileId();
+    const std::filesystem::path defaults = Binding().DefaultDataFile();
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    profile_.SetDefaultDataPath(DefaultDataFile());
     if (folder.empty() || id.empty() || id.find('/') != std::string::npos || id == "..") {
-        profile_.SetProfilePath({});
-        profile_.SetLightConfigPath({});
+        profile_.SetPaths({}, {}, defaults);
         return;
     }
-    profile_.SetProfilePath(std::filesystem::path(folder) / (id + ".Json"));
-    profile_.SetLightConfigPath(std::filesystem::path(folder) / kRecordedConfigName);
+    profile_.SetPaths(std::filesystem::path(folder) / (id + ".Json"),
+                      std::filesystem::path(folder) / kRecordedConfigName, defaults);
 }
 
 std::string KestrelKeyboardDevice::GetProfilePath() {
@@ -234,69 +232,49 @@ std::string KestrelKeyboardDevice::GetProfilePath() {
 
 int KestrelKeyboardDevice::LoadProfile() {
     EnsureProfileFiles();
+    bool loaded = false;
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        profileLoaded_ = false;
-        if (!profile_.ProfilePath().empty()) {
-            const Json::Value section = profile_.LoadDeviceSection(profile_.ProfilePath());
-            profileLoaded_ = section.isObject();
-            profile_.GetKeyList();
-            profile_.LoadLightConfig(profile_.LightConfigPath());
-        }
+        loaded = profile_.Load();
     }
     ReloadKeysAndMacros();
     ReloadLightState();
-    return profileLoaded_ ? 1 : 0;
+    return loaded ? 1 : 0;
 }
 
 int KestrelKeyboardDevice::LoadDefaultProfile() {
-    const Json::Value defaults = ReadJson(DefaultDataFile());
+    const Json::Value defaults = ReadJson(Binding().DefaultDataFile());
     const Json::Value& devices = MemberOf(defaults, "Device");
     if (!devices.isArray() || devices.empty() || !devices[0].isObject()) return 0;
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        profile_.MutableDeviceSection() = devices[0];
-        profile_.GetKeyList();
-        profileLoaded_ = true;
+        profile_.LoadDefaults(devices[0]);
     }
     ReloadLightState();
     return 1;
 }
 
-bool KestrelKeyboardDevice::EnsureSection() {
-    if (!profileLoaded_) return false;
-    Json::Value& section = profile_.MutableDeviceSection();
-    if (!section.isObject()) section = Json::Value(Json::objectValue);
-    return true;
-}
-
 void KestrelKeyboardDevice::SaveProfile() {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    if (!profileLoaded_ || profile_.ProfilePath().empty()) {
+    if (!profile_.Loaded() || profile_.ProfilePath().empty()) {
         lastSaveOk_ = false;
         return;
     }
-    lastSaveOk_ = profile_.SaveDeviceSection();
+    lastSaveOk_ = profile_.Save();
     if (!lastSaveOk_) DebugLine("keyboard: the profile could not be saved: " + profile_.ProfilePath().string());
 }
 
-void KestrelKeyboardDevice::SetModelIndex(int value) {
-    KestrelUSBDevice::SetModelIndex(value);
-    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    profile_.SetDeviceIndex(0);
-}
-
 void KestrelKeyboardDevice::ReloadKeysAndMacros() {
-    const std::string folder = UserDataFolder();
+    const std::string folder = Binding().UserDataFolder();
     std::vector<std::string> names;
     if (!folder.empty()) {
         MacroList macros(folder);
         if (macros.Load()) names = macros.Names();
     }
     light::LightNameLists lists = light::LoadLightNames(
-        DefaultDataFolderFile(kDefaultLightName),
+        Binding().DefaultDataFolderFile(kDefaultLightName),
         folder.empty() ? std::filesystem::path() : std::filesystem::path(folder) / kRecordedConfigName,
-        GetModelIndex());
+        Description().modelIndex);
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
     macroNames_ = std::move(names);
     lightNames_ = std::move(lists);
@@ -304,17 +282,17 @@ void KestrelKeyboardDevice::ReloadKeysAndMacros() {
 
 std::vector<KeyRecord> KestrelKeyboardDevice::KeyList() {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    return profile_.KeyList();
+    return profile_.Settings().keys;
 }
 
 KeyboardSystemStages KestrelKeyboardDevice::SystemStages() {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    return ReadSystemStages(profile_.DeviceSection());
+    return profile_.Settings().system;
 }
 
 LightInfo KestrelKeyboardDevice::CurrentLight() {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    return lightEffect;
+    return Lights().Record();
 }
 
 // ---- Lights ----------------------------------------------------------------------
@@ -329,33 +307,23 @@ int KestrelKeyboardDevice::ReloadLight(bool fromReadBack) {
     std::vector<light::RecordedStep> steps;
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        const Json::Value& section = profile_.DeviceSection();
+        const KeyboardSettings& settings = profile_.Settings();
         // Without a profile the light state stays what the keyboard said.
-        record = profileLoaded_ ? light::ReadLightInfo(section) : lightEffect;
-        perKey = light::ReadLightList(section, static_cast<size_t>(LedCount()));
+        record = profile_.Loaded() ? settings.light.ToRecord() : Lights().Record();
+        perKey = settings.perKeyLights;
         // Recorded effects follow the built-in ones in the effect list.
         const size_t builtIn = lightNames_.names.size();
         const unsigned effect = record[light::info::kSelectItem];
-        if (effect >= builtIn && profileLoaded_) {
-            steps = light::LoadRecordedSteps(std::filesystem::path(UserDataFolder()), profile_.LightConfig(),
+        if (effect >= builtIn && profile_.Loaded()) {
+            steps = light::LoadRecordedSteps(std::filesystem::path(Binding().UserDataFolder()), profile_.LightConfig(),
                                              static_cast<unsigned>(effect - builtIn));
         }
-        lightEffect = record;
+        Lights().SetRecord(record);
     }
     perKey.resize(static_cast<size_t>(LedCount()));
-    const std::vector<LightInfo> ledFramesCopy = perKey;
-    const std::vector<light::RecordedStep> stepsCopy = steps;
-    {
-        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
-        ledFrames = std::move(perKey);
-    }
-    {
-        std::lock_guard<std::recursive_mutex> lock(lightGroupLock);
-        lightGroups = std::move(steps);
-        lightGroupStep = 0;
-    }
-    effects_.SetPerKeyList(ledFramesCopy);
-    effects_.SetRecordedSteps(stepsCopy);
+    Lights().SetPerLedRecords(perKey);
+    effects_.SetPerKeyList(perKey);
+    effects_.SetRecordedSteps(steps);
     const uint8_t effect = record[light::info::kSelectItem];
     const bool restart = effect != previewEffect_ || effect == light::kCustomEffect;
     previewEffect_ = effect;
@@ -374,15 +342,14 @@ void KestrelKeyboardDevice::RestartPreview(bool fromReadBack) {
 
 void KestrelKeyboardDevice::SetLightEffect(const LightInfo& record) {
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    lightEffect = record;
-    if (EnsureSection()) light::WriteLightInfo(profile_.MutableDeviceSection(), record);
+    Lights().SetRecord(record);
+    profile_.SetLight(record);
 }
 
 void KestrelKeyboardDevice::SetLightEffectColour(const AudioLightInfo& record) {
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        audioLightEffect = record;
-        if (EnsureSection()) light::WriteAudioLightInfo(profile_.MutableDeviceSection(), record);
+        profile_.SetAudioLight(record);
     }
     effects_.SetAudioRecord(record);
 }
@@ -399,19 +366,17 @@ bool KestrelKeyboardDevice::ChangeLight(const LightInfo& record) {
 }
 
 void KestrelKeyboardDevice::PushLightFrame() {
-    if (!lightControlEnabled.load()) return;
+    if (!LightControlEnabled()) return;
     PaintLightFrame();
     SubmitStreamFrame(pushColours_);
 }
 
 void KestrelKeyboardDevice::PaintLightFrame() {
-    if (!lightControlEnabled.load()) return;
+    if (!LightControlEnabled()) return;
     // The effect thread keeps painting while the buttons are updated from a
     // copy; the copy's storage is kept from push to push.
-    {
-        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
-        pushColours_.assign(ledColours.begin(), ledColours.end());
-    }
+    Lights().WithColours(
+        [this](const std::vector<uint32_t>& colours) { pushColours_.assign(colours.begin(), colours.end()); });
     IDeviceView* page = View();
     if (page == nullptr) return;
     if (painted_.size() != pushColours_.size()) painted_.assign(pushColours_.size(), PaintedLight{});
@@ -443,7 +408,8 @@ bool KestrelKeyboardDevice::StreamedToKeyboard() {
     const uint8_t effect = effects_.EffectIndex();
     const bool streamed = effect == light::kMusicEffect || effect == light::kScreenEffect || streamEveryEffect_.load();
     // Through the receiver the frames are never sent.
-    return streamed && !commandTransport.ReceiverMode() && commandTransport.IsOpen() && lightControlEnabled.load();
+    const DeviceTransport& transport = CommandTransport();
+    return streamed && !transport.ReceiverMode() && transport.IsOpen() && LightControlEnabled();
 }
 
 void KestrelKeyboardDevice::SubmitStreamFrame(const std::vector<uint32_t>& colours) {
@@ -464,15 +430,15 @@ std::vector<uint8_t> KestrelKeyboardDevice::LastFrame() const {
 }
 
 void KestrelKeyboardDevice::SetLightControl(bool on) {
-    lightControlEnabled = on;
-    if (on && commandTransport.IsOpen()) commandTransport.TakeLightControl();
+    SetLightControlFlag(on);
+    if (on && CommandTransport().IsOpen()) CommandTransport().TakeLightControl();
     if (!on) {
         stream_.Rest();
     } else {
         // What was shown and sent before light control went off is stale:
         // the next pass hands its frame on whether it changed or not.
         republish_ = true;
-        if (effectThreadWanted_.load() && commandTransport.IsOpen() && !effectThread_.Running()) {
+        if (effectThreadWanted_.load() && CommandTransport().IsOpen() && !effectThread_.Running()) {
             effectThread_.Start([this] { return EffectPass(); });
         }
     }
@@ -482,92 +448,77 @@ void KestrelKeyboardDevice::SetLightControl(bool on) {
 // ---- Custom colour groups ---------------------------------------------------
 
 void KestrelKeyboardDevice::SendGroupImage(const std::vector<uint32_t>& colours) {
-    const int group = lightEffect[light::info::kCustomGroup];
+    const int group = Lights().Record()[light::info::kCustomGroup];
     if (group >= static_cast<int>(light::kMaxCustomGroups)) {
         DebugLine("keyboard: custom group " + std::to_string(group) + " cannot be addressed; nothing sent");
         return;
     }
-    if (!commandTransport.IsOpen()) return;
+    if (!CommandTransport().IsOpen()) return;
     std::vector<uint8_t> image;
     {
         std::lock_guard<std::mutex> lock(mapsMutex_);
         PackGroupImage(colours, maps_, keyCount_, image);
     }
     if (image.empty()) return;
-    if (commandTransport.WriteLightBlock(image.data(), image.size(), group) != result::kSuccess) {
-        commandTransport.clock().SleepMs(kFailedExchangePauseMs);
+    if (CommandTransport().WriteLightBlock(image.data(), image.size(), group) != result::kSuccess) {
+        CommandTransport().clock().SleepMs(kFailedExchangePauseMs);
     }
 }
 
 bool KestrelKeyboardDevice::CustomUpload() {
-    if (lightEffect[light::info::kSelectItem] != light::kCustomEffect) return false;
-    std::vector<uint32_t> colours;
-    {
-        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
-        colours = ledColours;
-    }
-    SendGroupImage(colours);
+    if (Lights().Record()[light::info::kSelectItem] != light::kCustomEffect) return false;
+    SendGroupImage(Lights().Colours());
     return true;
 }
 
 void KestrelKeyboardDevice::CustomPaint(int position) {
-    if (lightEffect[light::info::kSelectItem] != light::kCustomEffect || position < 0 || position >= LedCount()) {
+    const LightInfo record = Lights().Record();
+    if (record[light::info::kSelectItem] != light::kCustomEffect || position < 0 || position >= LedCount()) {
         return;
     }
-    std::vector<uint32_t> colours;
-    {
-        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
-        uint32_t& led = ledColours[static_cast<size_t>(position)];
-        led = light::PackLed(light::FixedColour(lightEffect), light::LedBrightness(led));
-        colours = ledColours;
-    }
+    const std::vector<uint32_t> colours = Lights().WithColours([&](std::vector<uint32_t>& leds) {
+        if (static_cast<size_t>(position) < leds.size()) {
+            uint32_t& led = leds[static_cast<size_t>(position)];
+            led = light::PackLed(light::FixedColour(record), light::LedBrightness(led));
+        }
+        return leds;
+    });
     LedColoursChanged();
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        if (EnsureSection() &&
-            light::WriteCustomGroup(profile_.MutableDeviceSection(), lightEffect[light::info::kCustomGroup], colours)) {
-            SaveProfile();
-        }
+        if (profile_.SetCustomGroup(record[light::info::kCustomGroup], colours)) SaveProfile();
     }
-    if (!commandTransport.ReceiverMode()) SendGroupImage(colours);
+    if (!CommandTransport().ReceiverMode()) SendGroupImage(colours);
 }
 
 void KestrelKeyboardDevice::SelectCustomGroup(int group) {
     if (group < 0 || group >= static_cast<int>(light::kMaxCustomGroups)) return;
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    if (EnsureSection()) light::WriteCustomGroupIndex(profile_.MutableDeviceSection(), group);
-    lightEffect[light::info::kCustomGroup] = static_cast<uint8_t>(group);
+    profile_.SetCustomGroupIndex(group);
+    LightInfo record = Lights().Record();
+    record[light::info::kCustomGroup] = static_cast<uint8_t>(group);
+    Lights().SetRecord(record);
 }
 
 void KestrelKeyboardDevice::LoadCustomGroup() {
     std::vector<uint32_t> colours(static_cast<size_t>(LedCount()), 0);
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        if (!EnsureSection() ||
-            !light::ReadCustomGroup(profile_.MutableDeviceSection(), lightEffect[light::info::kCustomGroup],
-                                    colours.size(), colours)) {
-            return;
-        }
+        if (!profile_.ReadCustomGroup(Lights().Record()[light::info::kCustomGroup], colours.size(), colours)) return;
     }
-    {
-        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
-        if (colours.size() == ledColours.size()) ledColours = colours;
-    }
+    Lights().WithColours([&colours](std::vector<uint32_t>& leds) {
+        if (colours.size() == leds.size()) leds = colours;
+    });
     LedColoursChanged();
     CustomUpload();
 }
 
 void KestrelKeyboardDevice::SaveCustomGroup() {
-    std::vector<uint32_t> colours;
-    {
-        std::lock_guard<std::recursive_mutex> lock(lightFrameLock);
-        colours = ledColours;
-    }
+    const std::vector<uint32_t> colours = Lights().Colours();
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-    if (!EnsureSection()) return;
-    Json::Value& section = profile_.MutableDeviceSection();
-    const int group = light::ReadCustomGroupIndex(section).value_or(lightEffect[light::info::kCustomGroup]);
-    if (group >= 0 && light::WriteCustomGroup(section, static_cast<size_t>(group), colours)) SaveProfile();
+    if (!profile_.Loaded()) return;
+    const int group = profile_.Settings().customGroupIndex.value_or(Lights().Record()[light::info::kCustomGroup]);
+    if (group >= 0 && profile_.SetCustomGroup(static_cast<size_t>(group), colours)) SaveProfile();
 }
 
 // ---- Settings --------------------------------------------------------------------
@@ -579,23 +530,23 @@ int KestrelKeyboardDevice::SettingsEffectCode(const LightInfo& light) const {
 int KestrelKeyboardDevice::WriteSettings(int /*slot*/, int /*value*/, int /*flag*/, int /*screenWidth*/,
                                          int /*screenHeight*/) {
     // Nothing to write while the keyboard is away; that is not a failure.
-    if (!commandTransport.IsOpen()) return 1;
+    if (!CommandTransport().IsOpen()) return 1;
     LightInfo light{};
     KeyboardSystemStages stages;
     uint8_t code = 0;
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        const Json::Value& section = profile_.DeviceSection();
-        light = light::ReadLightInfo(section);
-        stages = ReadSystemStages(section);
+        const KeyboardSettings& settings = profile_.Settings();
+        light = settings.light.ToRecord();
+        stages = settings.system;
         code = static_cast<uint8_t>(SettingsEffectCode(light));
     }
     const uint8_t effect = light[light::info::kSelectItem];
-    if (effect != light::kMusicEffect && effect != light::kScreenEffect) commandTransport.HandLightsToDevice();
+    if (effect != light::kMusicEffect && effect != light::kScreenEffect) CommandTransport().HandLightsToDevice();
     const SettingsRecord record = BuildSettingsRecord(light, stages, code);
-    commandTransport.BeginSession();
-    const int written = commandTransport.WriteData(record.data(), record.size(), 0);
-    commandTransport.EndSession();
+    CommandTransport().BeginSession();
+    const int written = CommandTransport().WriteData(record.data(), record.size(), 0);
+    CommandTransport().EndSession();
     if (written != result::kSuccess) {
         DebugLine(std::string("keyboard: the settings record was not written: ") + DescribeResult(written));
         return 0;
@@ -606,11 +557,10 @@ int KestrelKeyboardDevice::WriteSettings(int /*slot*/, int /*value*/, int /*flag
 bool KestrelKeyboardDevice::ChangeSetting(KeyboardSetting setting, uint16_t value) {
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        if (!EnsureSection()) return false;
-        Json::Value& section = profile_.MutableDeviceSection();
-        KeyboardSystemStages stages = ReadSystemStages(section);
+        if (!profile_.Loaded()) return false;
+        KeyboardSystemStages stages = profile_.Settings().system;
         ApplySetting(stages, setting, value);
-        WriteSystemStages(section, stages);
+        profile_.SetSystem(stages);
         SaveProfile();
     }
     if (!SettingWritesDevice(setting)) return true;
@@ -620,7 +570,7 @@ bool KestrelKeyboardDevice::ChangeSetting(KeyboardSetting setting, uint16_t valu
 // ---- Keys and macros -------------------------------------------------------------
 
 bool KestrelKeyboardDevice::UploadKeyList(int block, const std::vector<KeyRecord>& keyList) {
-    if (!commandTransport.IsOpen()) return false;
+    if (!CommandTransport().IsOpen()) return false;
     if (!keyTableValid_.load()) {
         DebugLine("keyboard: no key table was read from this keyboard since it connected; the key upload is refused");
         return false;
@@ -633,7 +583,7 @@ bool KestrelKeyboardDevice::UploadKeyList(int block, const std::vector<KeyRecord
         maps = maps_;
     }
     std::array<uint8_t, kInfoBlockSize> info{};
-    if (commandTransport.ReadInfoBlock(info.data()) == result::kSuccess) infoBlock = info;
+    if (CommandTransport().ReadInfoBlock(info.data()) == result::kSuccess) infoBlock_ = info;
     const size_t positions = std::min(keyList.size(), maps.deviceKey.size());
     for (size_t p = 0; p < positions; ++p) {
         const size_t j = maps.deviceKey[p];
@@ -643,10 +593,10 @@ bool KestrelKeyboardDevice::UploadKeyList(int block, const std::vector<KeyRecord
         table[3 * j + 1] = current.byte1;
         table[3 * j + 2] = current.byte2;
     }
-    commandTransport.SetKeyTableLength(static_cast<uint16_t>(table.size()));
-    commandTransport.BeginSession();
-    const int written = commandTransport.WriteKeyTable(table.data(), block);
-    commandTransport.EndSession();
+    CommandTransport().SetKeyTableLength(static_cast<uint16_t>(table.size()));
+    CommandTransport().BeginSession();
+    const int written = CommandTransport().WriteKeyTable(table.data(), block);
+    CommandTransport().EndSession();
     if (written != result::kSuccess) {
         DebugLine(std::string("keyboard: the key table was not written: ") + DescribeResult(written));
         return false;
@@ -661,10 +611,7 @@ bool KestrelKeyboardDevice::WriteKeyAssignments(int block) {
 bool KestrelKeyboardDevice::SetKeyAssignment(int position, Assignment assignment) {
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        std::vector<KeyRecord> keys = profile_.KeyList();
-        if (position < 0 || static_cast<size_t>(position) >= keys.size()) return false;
-        keys[static_cast<size_t>(position)].current.SetBytes(assignment);
-        profile_.SetKeyList(keys);
+        if (position < 0 || !profile_.SetKeyAssignment(static_cast<size_t>(position), assignment)) return false;
         SaveProfile();
     }
     RemapKeys();
@@ -678,18 +625,18 @@ bool KestrelKeyboardDevice::RestoreKeyDefault(int position) {
 }
 
 int KestrelKeyboardDevice::WriteMacros() {
-    size_t units = infoBlock[6];
+    size_t units = infoBlock_[6];
     bool infoUnreadable = false;
-    if (commandTransport.IsOpen()) {
+    if (CommandTransport().IsOpen()) {
         std::array<uint8_t, kInfoBlockSize> info{};
-        if (commandTransport.ReadInfoBlock(info.data()) == result::kSuccess) {
-            infoBlock = info;
+        if (CommandTransport().ReadInfoBlock(info.data()) == result::kSuccess) {
+            infoBlock_ = info;
             units = info[6];
         } else {
             infoUnreadable = true;
         }
     }
-    const std::string folder = UserDataFolder();
+    const std::string folder = Binding().UserDataFolder();
     if (folder.empty()) return 0;
     MacroList list(folder);
     std::vector<std::vector<MacroEvent>> macros;
@@ -708,11 +655,11 @@ int KestrelKeyboardDevice::WriteMacros() {
     }
     const int overflow = MacroImageOverflow(MacroImageSize(macros), kMacroUnitBytes * units);
     if (overflow > 0) return overflow;
-    if (!commandTransport.IsOpen()) return 0;
+    if (!CommandTransport().IsOpen()) return 0;
     const std::vector<uint8_t> image = BuildMacroImage(macros);
-    commandTransport.BeginSession();
-    const int written = commandTransport.WriteMacroImage(image.data(), image.size());
-    commandTransport.EndSession();
+    CommandTransport().BeginSession();
+    const int written = CommandTransport().WriteMacroImage(image.data(), image.size());
+    CommandTransport().EndSession();
     if (written != result::kSuccess) {
         DebugLine(std::string("keyboard: the macro image was not written: ") + DescribeResult(written));
         return kMacroWriteFailed;
@@ -733,13 +680,13 @@ void KestrelKeyboardDevice::RemapKeys() {
     std::vector<std::string> macros;
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        keys = profile_.KeyList();
+        keys = profile_.Settings().keys;
         macros = macroNames_;
     }
     const std::vector<KeyLabel> labels =
         BuildKeyLabels(keys, macros, [page](std::string_view key) { return page->Translate(std::string(key)); });
     // The page's key positions are 0..keyCount-1.
-    const size_t pageKeys = static_cast<size_t>(std::max(keyCount, 0));
+    const size_t pageKeys = static_cast<size_t>(std::max(Description().pageKeyCount, 0));
     for (size_t p = 0; p < labels.size() && p < pageKeys; ++p) {
         if (!labels[p].shown) continue;
         page->ShowKeyInfo(p, labels[p].title, labels[p].text, labels[p].unchanged);
@@ -753,7 +700,7 @@ void KestrelKeyboardDevice::ShowFunction(DeviceFunction function) {
     IDeviceView* page = View();
     const bool lighting = function == DeviceFunction::kLighting;
     if (page == nullptr || (!lighting && function != DeviceFunction::kKeys)) return;
-    const size_t pageKeys = static_cast<size_t>(std::max(keyCount, 0));
+    const size_t pageKeys = static_cast<size_t>(std::max(Description().pageKeyCount, 0));
     for (size_t position : kLightingOnlyKeys) {
         if (position < pageKeys) page->SetKeyEnabled(position, lighting);
     }

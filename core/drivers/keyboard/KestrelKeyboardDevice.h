@@ -6,11 +6,13 @@
 // groups, system record) and the hand-off of the listeners' events.
 //
 // Threads: the owner thread runs the operations; the listeners call
-// OnKindEvent / OnActiveProfileEvent; the light preview paints ledColours.
+// OnKindEvent / OnActiveProfileEvent; the light preview paints the light
+// state's colours.
 // The maps and the key table copy are replaced under mapsMutex_, the
 // profile data under profileMutex_.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <mutex>
@@ -21,15 +23,14 @@
 #include "transport/LightStreamSender.h"
 #include "base/WorkerThread.h"
 #include "drivers/keyboard/KeyPositionMaps.h"
+#include "drivers/keyboard/KeyboardProfile.h"
 #include "drivers/keyboard/KeyboardSettingsRecord.h"
 #include "models/profile/KeyboardSystemStages.h"
 #include "models/lighting/KeyboardEffectEngine.h"
 #include "models/lighting/LightNames.h"
-#include "models/profile/KeyboardProfileData.h"
 
 namespace ivra {
 
-constexpr const char* kKeyboardLightThreadExitLine = "KB灯光线程设定退出";
 // 3 x key count may not exceed this (the key table's block).
 constexpr size_t kMaxKeyTableBytes = 512;
 
@@ -61,41 +62,48 @@ public:
 
     const char* ClassName() const override { return "KestrelKeyboardDevice"; }
 
-    // ---- Operations of the device object -----------------------------------
+    // ---- The driver interface -------------------------------------------------
     void AttachPage() override;
+    void ShowFunction(DeviceFunction function) override;
+    void RefreshPage() override;
+    void OnPageShown() override;
     void SyncOnConnect() override;
+    bool QueryLink() override { return QueryReceiverLinkOfTransport(); }
     void ReadBackSettings() override { ReadBackAndStore(); }
-    int ReloadLightState() override;
     int LoadProfile() override;
     int LoadDefaultProfile() override;
-    void RefreshPage() override;
-    void RemapKeys() override;
-    bool UploadKeyList(int block, const std::vector<KeyRecord>& keyList) override;
-    bool WriteKeyAssignments(int block) override;
-    int WriteMacros() override;
-    int WriteSettings(int slot, int value, int flag, int screenWidth, int screenHeight) override;
     void ReloadKeysAndMacros() override;
+    void RemapKeys() override;
+    int WriteSettings(int slot, int value, int flag, int screenWidth, int screenHeight) override;
+    int WriteMacros() override;
+    bool WriteKeyAssignments(int block) override;
+    // Light control switched on or off by the main window; on, the keyboard
+    // is told that the program takes its lights.
+    void SetLightControl(bool on) override;
     void PushLightFrame() override;
     void PaintLightFrame() override;
-    void OnPageShown() override;
-    bool QueryLink() override { return QueryReceiverLinkOfTransport(); }
-    void ShowFunction(DeviceFunction function) override;
-    void EnsureProfileFiles() override;
-    std::string GetProfilePath() override;
-    void SaveProfile() override;
-    void SetModelIndex(int value) override;
-    void SetLightEffect(const LightInfo& record) override;
-    void SetLightEffectColour(const AudioLightInfo& record) override;
     void FeedScreenColours(const std::vector<uint8_t>& data) override;
 
     // ---- Keyboard operations -----------------------------------------------
+    // The light state from the profile (record, per-key effects, recorded
+    // steps); restarts the preview when the effect changed.
+    int ReloadLightState();
+    // The selected profile's file and the recorded effects' list in the
+    // kind's folder; the profile's path; the profile saved to it.
+    void EnsureProfileFiles();
+    std::string GetProfilePath();
+    void SaveProfile();
+    // The light and music light records into the profile in memory.
+    void SetLightEffect(const LightInfo& record);
+    void SetLightEffectColour(const AudioLightInfo& record);
+    // Writes the key table with `keyList`'s current assignments at the
+    // keyboard's own key numbers (false: not written).
+    bool UploadKeyList(int block, const std::vector<KeyRecord>& keyList);
     // A key event reported by the keyboard: device key index and 1 = press,
     // 2 = release (listener thread).
     virtual void OnKeyboardOperation(int value, int type);
     // The settings read-back, saying how it ended.
     SettingsReadBackResult ReadBackAndStore();
-    // Light control switched on or off by the main window.
-    void SetLightControl(bool on);
 
     // Custom effect: paint one position with the light record's colour,
     // store the group and (cable only) send it; upload the group in use.
@@ -123,6 +131,9 @@ public:
     bool LastSaveSucceeded() const { return lastSaveOk_.load(); }
     std::vector<uint8_t> DeviceKeyTable() const;
     std::vector<uint8_t> LedMap() const;
+    // The information block last read (byte 5: keys, byte 6: macro memory
+    // in 128-byte units).
+    std::array<uint8_t, kInfoBlockSize> InfoBlock() const { return infoBlock_; }
     std::vector<KeyRecord> KeyList();
     KeyboardSystemStages SystemStages();
     LightInfo CurrentLight();
@@ -131,7 +142,7 @@ public:
     SettingsRecord LastReadBackRecord() const;
     // The last frame packed for the keyboard (3 x key count bytes).
     std::vector<uint8_t> LastFrame() const;
-    // The effect engine that paints ledColours, and the thread that runs
+    // The effect engine that paints the light state's colours, and the thread that runs
     // it. SyncOnConnect starts the thread while the program controls the
     // lights; it makes a pass at each effect tick at which the picture can
     // change and otherwise sleeps until an input (a key press the effect
@@ -168,9 +179,6 @@ protected:
     void OnActiveProfileEvent(uint16_t code) override;
 
 private:
-    // Fills the device section from the default data when the profile has
-    // none; false when there is no profile data at all.
-    bool EnsureSection();
     int ReloadLight(bool fromReadBack);
     void RestartPreview(bool fromReadBack);
     void SendGroupImage(const std::vector<uint32_t>& colours);
@@ -180,10 +188,11 @@ private:
     // Packs the colours into the stream frame and hands it to the sender
     // when the current effect is streamed to this keyboard.
     void SubmitStreamFrame(const std::vector<uint32_t>& colours);
-    // ledColours were written outside the engine: show them.
+    // The colours were written outside the engine: show them.
     void LedColoursChanged();
     int SettingsEffectCode(const LightInfo& light) const;
 
+    std::array<uint8_t, kInfoBlockSize> infoBlock_{};  // owner thread
     mutable std::mutex mapsMutex_;
     std::vector<uint8_t> deviceKeyTable_;
     std::vector<uint8_t> ledMap_;
@@ -213,8 +222,7 @@ private:
     std::atomic<bool> streamEveryEffect_{false};
 
     std::recursive_mutex profileMutex_;
-    KeyboardProfileData profile_;
-    bool profileLoaded_ = false;
+    KeyboardProfile profile_;
     std::atomic<bool> lastSaveOk_{true};
     light::LightNameLists lightNames_;
     std::vector<std::string> macroNames_;

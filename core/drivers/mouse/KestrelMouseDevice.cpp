@@ -7,7 +7,7 @@ KestrelMouseDevice::~KestrelMouseDevice() {
 }
 
 void KestrelMouseDevice::OnActiveProfileEvent(uint16_t code) {
-    activeProfileIndex = code & 0x0F;
+    SetActiveProfileIndex(code & 0x0F);
     if ((code >> 8) == 0x11) activeDpiStage = (code >> 4) & 0x0F;
     RefreshPage();
 }

@@ -6,8 +6,6 @@
 
 namespace ivra {
 
-constexpr const char* kPadListenerExitLine = "MS设备同步线程设定退出";
-
 class KestrelMousePadDevice : public KestrelUSBDevice {
 public:
     using KestrelUSBDevice::KestrelUSBDevice;
@@ -16,7 +14,7 @@ public:
     const char* ClassName() const override { return "KestrelMousePadDevice"; }
 
 protected:
-    const char* ListenerExitLine() const override { return kPadListenerExitLine; }
+    const char* ListenerExitLine() const override { return debug::kPadOrHeadsetListenerExit; }
 };
 
 }  // namespace ivra

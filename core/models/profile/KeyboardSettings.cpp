@@ -80,7 +80,9 @@ void WritePerKeyLights(Json::Value& section, const std::vector<LightInfo>& recor
     section[kLightListKey] = std::move(list);
 }
 
-std::vector<std::vector<uint32_t>> ReadCustomGroups(const Json::Value& section) {
+}  // namespace
+
+std::vector<std::vector<uint32_t>> ReadKeyboardCustomGroups(const Json::Value& section) {
     std::vector<std::vector<uint32_t>> groups;
     const size_t count = std::min(light::CustomGroupCount(section), light::kMaxCustomGroups);
     if (count == 0) return groups;
@@ -98,8 +100,6 @@ std::vector<std::vector<uint32_t>> ReadCustomGroups(const Json::Value& section) 
     return groups;
 }
 
-}  // namespace
-
 KeyboardSettings ReadKeyboardSettings(const Json::Value& deviceSection) {
     KeyboardSettings settings;
     settings.light = light::LightSettings::FromRecord(light::ReadLightInfo(deviceSection));
@@ -107,7 +107,7 @@ KeyboardSettings ReadKeyboardSettings(const Json::Value& deviceSection) {
     settings.system = ReadSystemStages(deviceSection);
     settings.keys = ReadKeys(deviceSection);
     settings.perKeyLights = ReadPerKeyLights(deviceSection);
-    settings.customGroups = ReadCustomGroups(deviceSection);
+    settings.customGroups = ReadKeyboardCustomGroups(deviceSection);
     settings.customGroupIndex = light::ReadCustomGroupIndex(deviceSection);
     return settings;
 }

@@ -41,6 +41,11 @@ struct KeyboardSettings {
 
 KeyboardSettings ReadKeyboardSettings(const Json::Value& deviceSection);
 
+// The custom colour groups alone, as ReadKeyboardSettings reads them (each
+// group as long as the section's, completed as the group reader completes
+// it), for a model that keeps them after the section's group writers ran.
+std::vector<std::vector<uint32_t>> ReadKeyboardCustomGroups(const Json::Value& deviceSection);
+
 // Stores every part of `settings` into `deviceSection`, keeping its other
 // members. A key list, per-key list or custom group set that is empty is
 // not written, so a section without one does not gain an empty one.
