@@ -48,7 +48,7 @@ DeviceTransport::~DeviceTransport() {
 }
 
 bool DeviceTransport::Open(const std::string& path, const TransportParams& params) {
-    std::lock_guard<std::recursive_mutex> lock(ioLock_);
+    std::lock_guard<std::mutex> lock(ioLock_);
     HidChannel& channel = params.receiverMode ? channelB : channelA;
     const bool opened = channel.Open(path, true);
     lastOpenError_ = channel.LastOpenError();
@@ -61,7 +61,7 @@ bool DeviceTransport::Open(const std::string& path, const TransportParams& param
 }
 
 bool DeviceTransport::SwitchTo(const std::string& path, TransportPath to, const TransportParams& params) {
-    std::lock_guard<std::recursive_mutex> lock(ioLock_);
+    std::lock_guard<std::mutex> lock(ioLock_);
     open_ = false;
     const bool toCable = to == TransportPath::kCable;
     HidChannel& channel = toCable ? channelA : channelB;
@@ -83,7 +83,7 @@ void DeviceTransport::Close() {
 }
 
 void DeviceTransport::CloseWhenIdle() {
-    std::lock_guard<std::recursive_mutex> lock(ioLock_);
+    std::lock_guard<std::mutex> lock(ioLock_);
     Close();
 }
 
@@ -91,7 +91,7 @@ bool DeviceTransport::ReopenChannel(TransportPath which, const std::string& path
     const bool receiver = which == TransportPath::kReceiver;
     std::atomic<bool>& openFlag = ChannelOpenFlag(which);
     HidChannel& channel = Channel(which);
-    std::lock_guard<std::recursive_mutex> lock(receiver ? channelBLock_ : ioLock_);
+    std::lock_guard<std::mutex> lock(receiver ? channelBLock_ : ioLock_);
     openFlag = false;
     channel.Close();  // wakes a pending read
     const bool opened = channel.Open(path, true);
@@ -101,7 +101,7 @@ bool DeviceTransport::ReopenChannel(TransportPath which, const std::string& path
 
 void DeviceTransport::CloseChannel(TransportPath which) {
     const bool receiver = which == TransportPath::kReceiver;
-    std::lock_guard<std::recursive_mutex> lock(receiver ? channelBLock_ : ioLock_);
+    std::lock_guard<std::mutex> lock(receiver ? channelBLock_ : ioLock_);
     ChannelOpenFlag(which) = false;
     Channel(which).Close();
 }
@@ -140,7 +140,7 @@ int DeviceTransport::Exchange(const uint8_t* request, uint8_t* response, size_t&
 
     bool written = false;
     {
-        std::lock_guard<std::recursive_mutex> lock(ioLock_);
+        std::lock_guard<std::mutex> lock(ioLock_);
         // The handle also queues the reports of the node's other collections
         // (keys, consumer events); make room so the answer is not dropped.
         channel.DiscardQueuedInput();
@@ -154,7 +154,7 @@ int DeviceTransport::Exchange(const uint8_t* request, uint8_t* response, size_t&
 
     int code = result::kNoAnswer;
     {
-        std::lock_guard<std::recursive_mutex> lock(ioLock_);
+        std::lock_guard<std::mutex> lock(ioLock_);
         std::memset(response, 0, kFrameSize);
         for (int attempt = 0; attempt < 2; ++attempt) {
             const bool ok = channel.Read(response, kFrameSize, bytesRead, timeoutMs);
@@ -175,7 +175,7 @@ int DeviceTransport::Exchange(const uint8_t* request, uint8_t* response, size_t&
 
 int DeviceTransport::ExchangeRaw(const uint8_t* request, uint8_t* response, size_t& bytesRead) {
     bytesRead = 0;
-    std::lock_guard<std::recursive_mutex> lock(ioLock_);
+    std::lock_guard<std::mutex> lock(ioLock_);
     channelA.DiscardQueuedInput();
     size_t bytesWritten = 0;
     if (!channelA.Write(request, bytesWritten, kCableTimeoutMs)) return result::kWriteFailed;
@@ -187,11 +187,11 @@ int DeviceTransport::LockedExchange(LockUse lock, const uint8_t* request, uint8_
     size_t bytesRead = 0;
     switch (lock) {
         case LockUse::Command: {
-            std::lock_guard<std::recursive_mutex> guard(commandLock_);
+            std::lock_guard<std::mutex> guard(commandLock_);
             return Exchange(request, response, bytesRead);
         }
         case LockUse::Light: {
-            std::lock_guard<std::recursive_mutex> guard(lightLock_);
+            std::lock_guard<std::mutex> guard(lightLock_);
             return Exchange(request, response, bytesRead);
         }
         case LockUse::None: break;
@@ -308,7 +308,7 @@ int DeviceTransport::StreamLightFrame(const uint8_t* data, size_t length) {
         SealFrame(request.data());
         int code;
         {
-            std::lock_guard<std::recursive_mutex> lock(lightLock_);
+            std::lock_guard<std::mutex> lock(lightLock_);
             size_t bytesRead = 0;
             code = ExchangeRaw(request.data(), response.data(), bytesRead);
         }

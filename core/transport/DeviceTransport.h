@@ -133,11 +133,13 @@ private:
     std::atomic<bool> open_{false};
     std::atomic<bool> receiverChannelOpen_{false};
     std::atomic<bool> lightStreaming_{false};
-    // Recursive, as the platform locks the device code was written against.
-    std::recursive_mutex ioLock_;
-    std::recursive_mutex channelBLock_;
-    std::recursive_mutex commandLock_;
-    std::recursive_mutex lightLock_;
+    // Plain locks: none is taken while the transport already holds it (an
+    // exchange takes commandLock_ or lightLock_, then ioLock_ around each
+    // write and read; opening, switching and closing take ioLock_ alone).
+    std::mutex ioLock_;
+    std::mutex channelBLock_;
+    std::mutex commandLock_;
+    std::mutex lightLock_;
     std::atomic<bool> receiverMode_{false};
     std::atomic<uint8_t> chunkSize_{24};
     std::atomic<uint64_t> droppedLightChunks_{0};
