@@ -4,9 +4,13 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QStringList>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "controls/RegisterControls.h"
 #include "discovery/CatalogueFile.h"
@@ -15,6 +19,7 @@
 #include "LinuxHidBackend.h"
 #include "models/profile/DataLocations.h"
 #include "services/KindRegistry.h"
+#include "shell/LanguageSettings.h"
 #include "shell/MainWindowCommands.h"
 #include "shell/MainWnd.h"
 #include "shell/PrivateFonts.h"
@@ -45,13 +50,42 @@ int main(int argc, char** argv) {
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                         QStringLiteral("Save the main window as a PNG after two seconds and quit."),
                                         QStringLiteral("file"));
+    // Until the settings window chooses one: the language to start in.
+    const QCommandLineOption language(QStringLiteral("language"),
+                                      QStringLiteral("Start in the language with this id from "
+                                                     "DefaultData/Language.config (also IVRA_LANGUAGE); the "
+                                                     "stored choice stays."),
+                                      QStringLiteral("id"));
     parser.addOption(simulate);
     parser.addOption(debug);
     parser.addOption(screenshot);
+    parser.addOption(language);
     parser.process(app);
     if (parser.isSet(debug)) ivra::EnableDebugToStderr(true);
 
     const QString programFolder = QString::fromStdString(ivra::ProgramFolder().string());
+    std::optional<int> startLanguage;
+    const QString languageText =
+        parser.isSet(language) ? parser.value(language) : qEnvironmentVariable("IVRA_LANGUAGE");
+    if (!languageText.isEmpty()) {
+        const std::vector<ivra::shell::LanguageEntry> languages = ivra::shell::LoadLanguageConfig(
+            QDir(programFolder).filePath(QStringLiteral("DefaultData/Language.config")));
+        bool number = false;
+        const int id = languageText.toInt(&number);
+        const bool known =
+            number && std::any_of(languages.begin(), languages.end(),
+                                  [id](const ivra::shell::LanguageEntry& entry) { return entry.id == id; });
+        if (!known) {
+            QStringList ids;
+            for (const ivra::shell::LanguageEntry& entry : languages) {
+                ids << QStringLiteral("%1 (%2)").arg(entry.id).arg(entry.name);
+            }
+            std::fprintf(stderr, "ivra-wireless-manager: --language: \"%s\" is no language id; the ids are %s\n",
+                         qPrintable(languageText), qPrintable(ids.join(QStringLiteral(", "))));
+            return 2;
+        }
+        startLanguage = id;
+    }
     ivra::shell::PrivateFonts fonts(programFolder);
 
     ivra::shell::SingleInstance instance(QStringLiteral("ivra-wireless-manager"));
@@ -100,6 +134,7 @@ int main(int argc, char** argv) {
     const ivra::CatalogueLoad catalogue = ivra::LoadDeviceCatalogue(ivra::ProgramFolder(), ivra::UserConfigFolder());
     for (const std::string& line : catalogue.errors) ivra::DebugLine("catalogue: " + line);
     ivra::shell::MainWnd window(*backend, catalogue.catalogue);
+    if (startLanguage) window.SetStartLanguage(*startLanguage);
     QString error;
     // Without its skin the window would be an empty frame holding the
     // single-instance lock: say why and stop instead.

@@ -167,6 +167,22 @@ TEST(LanguageTest, AppliesStoresAndRefusesUnknownIndices) {
     EXPECT_FALSE(broken.Apply(0, pm, &label));
 }
 
+TEST(LanguageTest, AStartLanguageIsFoundByIdAndShownWithoutBeingStored) {
+    QTemporaryDir dir;
+    const QString settingsFile = dir.filePath("settings.ini");
+    LanguageSettings language(kLanguageConfig, kSkin, settingsFile);
+    EXPECT_EQ(language.IndexOfId(1033), 1);
+    EXPECT_EQ(language.IndexOfId(2052), 0);
+    EXPECT_EQ(language.IndexOfId(7), -1);
+
+    dui::PaintManager pm(nullptr);
+    QLabel label;
+    label.setProperty("textKey", "confirm_text");
+    ASSERT_TRUE(language.Apply(1, pm, &label, LanguageSettings::Storing::kShowOnly));
+    EXPECT_EQ(label.text(), "OK");
+    EXPECT_FALSE(QFile::exists(settingsFile)) << "the user's stored choice stays";
+}
+
 TEST(LanguageTest, ASettingsFileThatIsNoSensibleRegularFileIsNeitherReadNorReplaced) {
     // A FIFO would block the start for ever; a huge file would be read whole.
     QTemporaryDir dir;

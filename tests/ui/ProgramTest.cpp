@@ -140,4 +140,29 @@ TEST(ProgramTest, AMissingSkinStopsTheStartWithAReason) {
     EXPECT_TRUE(program.readAllStandardError().contains("cannot load the skin"));
 }
 
+TEST(ProgramTest, AnUnknownStartLanguageIsRefusedNamingTheIds) {
+    QTemporaryDir runtime;
+    const struct {
+        QStringList arguments;
+        const char* environment;  // IVRA_LANGUAGE, or null
+    } cases[] = {
+        {{"--simulate", "keyboard", "--language", "7"}, nullptr},
+        {{"--simulate", "keyboard", "--language", "English"}, nullptr},
+        {{"--simulate", "keyboard"}, "1234"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        QProcess program;
+        QProcessEnvironment env = Environment(runtime);
+        if (c.environment != nullptr) env.insert("IVRA_LANGUAGE", c.environment);
+        program.setProcessEnvironment(env);
+        program.start(IVRA_GUI_PATH, c.arguments);
+        ASSERT_TRUE(program.waitForFinished(15000));
+        EXPECT_EQ(program.exitCode(), 2);
+        const QByteArray error = program.readAllStandardError();
+        EXPECT_TRUE(error.contains("is no language id; the ids are 2052")) << error.toStdString();
+        EXPECT_TRUE(error.contains("1033 (English)")) << error.toStdString();
+    }
+}
+
 }  // namespace

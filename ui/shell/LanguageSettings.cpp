@@ -1,5 +1,7 @@
 #include "shell/LanguageSettings.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -95,13 +97,17 @@ int LanguageSettings::StoredIndex() const {
     bool ok = false;
     const int id = settings.value(kLanguageKey).toInt(&ok);
     if (!ok) return 0;
+    return std::max(IndexOfId(id), 0);
+}
+
+int LanguageSettings::IndexOfId(int id) const {
     for (size_t i = 0; i < languages_.size(); ++i) {
         if (languages_[i].id == id) return static_cast<int>(i);
     }
-    return 0;
+    return -1;
 }
 
-bool LanguageSettings::Apply(int index, dui::PaintManager& paintManager, QWidget* root) {
+bool LanguageSettings::Apply(int index, dui::PaintManager& paintManager, QWidget* root, Storing storing) {
     if (index == current_) return false;
     // An index the list does not have (an empty combo's -1, a short list)
     // must neither change the texts nor be stored.
@@ -122,7 +128,7 @@ bool LanguageSettings::Apply(int index, dui::PaintManager& paintManager, QWidget
     }
     resources.ReloadText(root);
 
-    if (!SettingsFileUsable(settingsPath_)) return true;
+    if (storing == Storing::kShowOnly || !SettingsFileUsable(settingsPath_)) return true;
     QSettings settings(settingsPath_, QSettings::IniFormat);
     settings.setValue(kLanguageKey, entry.id);
     settings.sync();

@@ -40,12 +40,17 @@ public:
     // The index of the stored language id; 0 when nothing (or nothing
     // known) is stored, or settings.ini is no regular file of sensible size.
     int StoredIndex() const;
+    // The index of language `id`; -1 when the list has none.
+    int IndexOfId(int id) const;
+
+    // Whether Apply stores the language as the user's choice.
+    enum class Storing { kStore, kShowOnly };
 
     // Applies language `index` to the window's fonts and texts and stores
-    // its id (not where settings.ini is no regular file of sensible size).
-    // The current language again, or an index outside the list, changes and
-    // stores nothing (false).
-    bool Apply(int index, dui::PaintManager& paintManager, QWidget* root);
+    // its id (not where settings.ini is no regular file of sensible size,
+    // nor with Storing::kShowOnly). The current language again, or an index
+    // outside the list, changes and stores nothing (false).
+    bool Apply(int index, dui::PaintManager& paintManager, QWidget* root, Storing storing = Storing::kStore);
 
 private:
     std::vector<LanguageEntry> languages_;

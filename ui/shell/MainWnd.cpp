@@ -251,7 +251,19 @@ void MainWnd::OnWindowInit() {
     const QDir programFolder = QFileInfo(GetSkinFolder()).dir();
     language_ = std::make_unique<LanguageSettings>(
         programFolder.filePath(QStringLiteral("DefaultData/Language.config")), GetSkinFolder(), SettingsFile());
-    language_->Apply(language_->StoredIndex(), GetPaintManager(), this);
+    int languageIndex = language_->StoredIndex();
+    LanguageSettings::Storing storing = LanguageSettings::Storing::kStore;
+    if (startLanguage_) {
+        const int chosen = language_->IndexOfId(*startLanguage_);
+        if (chosen >= 0) {
+            languageIndex = chosen;
+            storing = LanguageSettings::Storing::kShowOnly;
+        } else {
+            DebugLine("language: no language has the id " + std::to_string(*startLanguage_) +
+                      "; the stored one is shown");
+        }
+    }
+    language_->Apply(languageIndex, GetPaintManager(), this, storing);
 
     devices_->SetDataRoots(UserDataRoot(), ProgramFolder());
     devices_->BuildDevices(owner_, timers_, this, [this](const DeviceOptionRow& option, const DevicePageRow& page) {

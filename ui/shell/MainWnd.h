@@ -8,6 +8,7 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "discovery/DeviceCatalogue.h"
 #include "services/DeviceService.h"
@@ -66,6 +67,11 @@ public:
     int SettingsDpi() const { return settingsDpi_; }
     DeviceModel* Model() { return devices_->Devices(); }
     LanguageSettings* Language() { return language_.get(); }
+    // The language (its id in Language.config) the window starts in instead
+    // of the stored one, without storing it (set before the window is
+    // created; --language and IVRA_LANGUAGE). An id the list lacks is
+    // ignored with a debug line.
+    void SetStartLanguage(int languageId) { startLanguage_ = languageId; }
     // Where settings.ini lives: $XDG_CONFIG_HOME/Ivra Wireless Manager 1.0/.
     static QString SettingsFile();
     // The profile panel of a device's page; none when the page has no panel.
@@ -118,6 +124,7 @@ private:
     QtTimerService timers_;
     std::unique_ptr<DeviceService> devices_;
     std::unique_ptr<LanguageSettings> language_;
+    std::optional<int> startLanguage_;
     QPointer<QSystemTrayIcon> tray_;
     QPointer<QMenu> trayMenu_;
     QPointer<AboutWnd> aboutWindow_;
