@@ -21,6 +21,7 @@
 #include "shell/SkinFrame.h"
 #include "dui/LanguageResources.h"
 #include "dui/PaintManager.h"
+#include "models/keys/EnglishKeyNames.h"
 
 namespace ivra::shell {
 namespace {
@@ -242,6 +243,22 @@ TEST(LanguageTest, EveryTextKeyOfTheSkinsIsInEveryLanguage) {
 
 namespace ivra::shell {
 namespace {
+
+TEST(LanguageTest, EveryKeyLabelAndAssignmentNameHasATextInEveryLanguage) {
+    for (const LanguageEntry& entry : LoadLanguageConfig(kLanguageConfig)) {
+        dui::LanguageResources resources;
+        ASSERT_TRUE(resources.LoadLanguage(kSkin + "/" + entry.file)) << entry.file.toStdString();
+        const bool english = entry.id == 1033;
+        for (std::string_view key : EnglishKeyTextKeys()) {
+            const QString name = QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+            ASSERT_TRUE(resources.Has(name)) << entry.file.toStdString() << " lacks " << std::string(key);
+            // The English file says what ivractl prints.
+            if (english) {
+                EXPECT_EQ(resources.Text(name).toStdString(), std::string(EnglishKeyText(key))) << key;
+            }
+        }
+    }
+}
 
 TEST(SkinPickerTest, ColoursChangeTheBackgroundAndImagesAreRecorded) {
     controls::RegisterControlClasses();

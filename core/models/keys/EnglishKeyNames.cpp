@@ -211,4 +211,11 @@ std::string_view EnglishKeyText(std::string_view languageKey) {
     return found->second;
 }
 
+std::vector<std::string_view> EnglishKeyTextKeys() {
+    std::vector<std::string_view> keys;
+    keys.reserve(kTexts.size());
+    for (const Entry& entry : kTexts) keys.push_back(entry.first);
+    return keys;
+}
+
 }  // namespace ivra
