@@ -57,6 +57,26 @@ TEST_F(KeyboardCommandsTest, VerbsChangeTheProfileAndWriteTheKeyboard) {
     EXPECT_EQ(quiet.err.find("1a 00 00 00   00"), std::string::npos);
 }
 
+TEST_F(KeyboardCommandsTest, KeySetTakesNamesInAnyCaseAndHexAsThreeWholeBytes) {
+    const std::vector<testing::IvractlStep> steps = {
+        {"key set 64 ctrl+c", 0, "20 01 06", ""},
+        {"key set 64 A", 0, "20 00 04", ""},  // a name, not 00 00 0A
+        {"key set 64 \"Volume Up\"", 0, "30 E9 00", ""},
+        {"key set 64 LEFT BUTTON", 2, "", "POSITION 0..125"},  // two arguments: quote a name with spaces
+        {"key set 64 \"left button\"", 0, "10 01 00", ""},
+        {"key set 64 0x200005", 0, "20 00 05", ""},
+        {"key set 64 5", 0, "20 00 22", ""},  // the key 5
+        {"key set 64 20005", 2, "", "\"20005\" is neither three bytes in hex nor a key name"},
+        {"key set 64 Hyper", 2, "", "neither three bytes in hex nor a key name"},
+        {"macro add", 0, "", ""},
+        {"macro rename 0 Build", 0, "", ""},
+        {"key set 64 macro:BUILD", 0, "70 00 00", ""},
+        {"key set 64 macro:missing", 1, "", "the keyboard has no macro \"missing\""},
+    };
+    testing::RunIvractlSteps(
+        steps, [this](const std::string& args) { return Run(args); }, testing::OutputMatch::kContains);
+}
+
 TEST_F(KeyboardCommandsTest, WhatTheKeyboardCouldNotDoIsAFailureWithItsReason) {
     ASSERT_EQ(Run("macro add").status, 0);
     struct Case {

@@ -33,7 +33,7 @@ constexpr Verb kKeyVerbList[] = {
     {"decode", "INT", "the three bytes of an assignment integer from a profile file", ConvertAssignment},
     {"encode", "HEX", "the integer a profile file keeps for the three bytes", ConvertAssignment},
     {"show", "", "", RunKeyboardVerb, {}, VerbListing::kUnlisted},
-    {"set", "POSITION HEX", "", RunKeyboardVerb, {}, VerbListing::kUnlisted},
+    {"set", "POSITION HEX|NAME", "", RunKeyboardVerb, {}, VerbListing::kUnlisted},
     {"default", "POSITION", "", RunKeyboardVerb, {}, VerbListing::kUnlisted},
 };
 
@@ -121,6 +121,13 @@ int NameAssignment(CommandContext& context, Assignment assignment) {
 }
 
 }  // namespace
+
+std::optional<Assignment> ParseThreeByteHex(std::string_view text) {
+    std::string_view digits = text;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits.remove_prefix(2);
+    if (digits.find_first_of(" :") == std::string_view::npos && digits.size() != 6) return std::nullopt;
+    return ParseAssignmentHex(text);
+}
 
 std::optional<Assignment> ParseAssignmentHex(std::string_view text) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);

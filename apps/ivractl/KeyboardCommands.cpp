@@ -2,6 +2,7 @@
 // light show/set, key show/set/default, macro write, settings show/set.
 // Each connects the way the program does (KeyboardSession) and then runs
 // the keyboard object's own operations on the owner thread.
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <map>
@@ -17,7 +18,9 @@
 #include "KeyboardSession.h"
 #include "transport/DeviceTransport.h"
 #include "models/keys/Assignment.h"
+#include "models/keys/AssignmentFromName.h"
 #include "models/keys/AssignmentName.h"
+#include "models/keys/MacroList.h"
 #include "models/keys/EnglishKeyNames.h"
 #include "models/lighting/LightRecordLayout.h"
 #include "VerbTable.h"
@@ -397,6 +400,20 @@ int RunLightCommand(CommandContext& context, const std::vector<std::string>& arg
     return RunVerb(context, kLightVerbs, args);
 }
 
+namespace {
+
+// "macro:NAME", the prefix in any case.
+bool IsMacroName(const std::string& text) {
+    constexpr std::string_view kPrefix = "macro:";
+    if (text.size() < kPrefix.size()) return false;
+    for (size_t i = 0; i < kPrefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != kPrefix[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 int RunKeyboardKeyVerb(CommandContext& context, const std::vector<std::string>& args, const VerbTable& keyVerbs) {
     const std::string& verb = args[0];
     int position = -1;
@@ -407,14 +424,30 @@ int RunKeyboardKeyVerb(CommandContext& context, const std::vector<std::string>& 
         if (args.size() != 3 || !ParsePosition(args[1], position)) {
             return UsageError(context, "key set: needs a POSITION 0..125 and three bytes in hex", keyVerbs);
         }
-        assignment = ParseAssignmentHex(args[2]);
-        if (!assignment) return UsageError(context, "key set: \"" + args[2] + "\" is not three bytes in hex", keyVerbs);
+        // Three bytes in hex, or a name as `key name` prints it; a macro's
+        // name is looked up once the kind's macro list is known.
+        assignment = ParseThreeByteHex(args[2]);
+        if (!assignment) assignment = AssignmentFromName(args[2], {}, KeyDeviceFamily::kKeyboard);
+        if (!assignment && !IsMacroName(args[2])) {
+            return UsageError(context, "key set: \"" + args[2] + "\" is neither three bytes in hex nor a key name",
+                              keyVerbs);
+        }
     } else if (args.size() != 2 || !ParsePosition(args[1], position)) {
         return UsageError(context, "key default: needs a POSITION 0..125", keyVerbs);
     }
     KeyboardSession session(context);
     if (!Connect(context, session)) return kExitFailed;
     KestrelKeyboardDevice& keyboard = session.Keyboard();
+    if (verb == "set" && !assignment) {
+        std::vector<std::string> macros;
+        MacroList list(keyboard.Binding().UserDataFolder());
+        if (list.Load()) macros = list.Names();
+        assignment = AssignmentFromName(args[2], macros, KeyDeviceFamily::kKeyboard);
+        if (!assignment) {
+            context.Err() << "ivractl: key set: the keyboard has no macro \"" << args[2].substr(6) << "\"\n";
+            return kExitFailed;
+        }
+    }
     bool done = true;
     std::vector<KeyRecord> keys;
     KeyPositionMaps maps;

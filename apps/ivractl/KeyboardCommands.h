@@ -24,5 +24,8 @@ int RunLightStream(CommandContext& context, const std::vector<std::string>& args
 
 // "20 00 04", "20:00:04", "200004" or "0x200004".
 std::optional<Assignment> ParseAssignmentHex(std::string_view text);
+// The same, but only three whole bytes: six digits, or three groups ("A" is
+// a key name to `key set`, not 00 00 0A).
+std::optional<Assignment> ParseThreeByteHex(std::string_view text);
 
 }  // namespace ivra::cli
