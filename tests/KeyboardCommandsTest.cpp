@@ -77,6 +77,30 @@ TEST_F(KeyboardCommandsTest, KeySetTakesNamesInAnyCaseAndHexAsThreeWholeBytes) {
         steps, [this](const std::string& args) { return Run(args); }, testing::OutputMatch::kContains);
 }
 
+TEST_F(KeyboardCommandsTest, CustomKeysAndTheMusicLightAreScriptable) {
+    const std::vector<testing::IvractlStep> steps = {
+        {"light paint --keys 1 --colour FF0000", 1, "", "the custom effect is not chosen"},
+        {"light set --effect 21 --group 3", 0, "group: 3", ""},
+        // The group image goes to the keyboard: light block writes (0x0B)
+        // from group 3's area (offset 0x600).
+        {"--debug light paint --keys 1,2 --colour FF0000", 0, "painted 2 keys in group 3", "0b   38 00 06 00"},
+        {"light group show 3", 0, "\n1 FF0000 255\n2 FF0000 255\n", ""},
+        {"light paint --keys 2 --off", 0, "painted 1 key in group 3", ""},
+        {"light group show 3", 0, "\n1 FF0000 255\n2 000000 0\n", ""},
+        {"light paint --keys 1,126 --colour FF0000", 2, "", "is not a list of positions 0..125"},
+        {"light paint --keys 1 --colour FF0000 --off", 2, "", "--colour RRGGBB or --off"},
+        {"light paint --keys 1 --colour red", 2, "", "\"red\" is not a colour RRGGBB"},
+        {"light group show 128", 2, "", "a group 0..127"},
+        {"light audio set --mode 3 --background 102030 --foreground 00FF00 --multicolour 0", 0,
+         "background: 102030\nforeground: 00FF00\nmode: 3\nmulticolour: false", ""},
+        {"light audio show", 0, "background: 102030\nforeground: 00FF00\nmode: 3", ""},
+        {"light audio set --mode 7", 2, "", "--mode takes 0..6"},
+        {"light audio set", 2, "", "needs at least one option"},
+    };
+    testing::RunIvractlSteps(
+        steps, [this](const std::string& args) { return Run(args); }, testing::OutputMatch::kContains);
+}
+
 TEST_F(KeyboardCommandsTest, WhatTheKeyboardCouldNotDoIsAFailureWithItsReason) {
     ASSERT_EQ(Run("macro add").status, 0);
     struct Case {

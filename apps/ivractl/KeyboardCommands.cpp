@@ -45,6 +45,13 @@ constexpr VerbOption kLightSetOptions[] = {
     {"--group N", "custom colour group 0..127"},
 };
 
+constexpr VerbOption kAudioOptions[] = {
+    {"--mode N", "music light mode 0..6"},
+    {"--background RRGGBB", "the background colour"},
+    {"--foreground RRGGBB", "the foreground colour"},
+    {"--multicolour 0|1", "1 = the seven colours instead of the foreground"},
+};
+
 constexpr Verb kLightVerbList[] = {
     {"show", "", "the keyboard's light record (from its profile)", ShowOrSetLight},
     {"set", "OPTIONS", "change it, save the profile and write the keyboard:", ShowOrSetLight, kLightSetOptions},
@@ -52,6 +59,13 @@ constexpr Verb kLightVerbList[] = {
      "\nprint the colour buffer step by step as the effect\n"
      "engine computes it",
      RunPreviewVerb},
+    {"paint", "--keys POS[,POS...] (--colour RRGGBB | --off)",
+     "\ncustom effect: paint the keys (or turn them off) in the\n"
+     "group in use, save it and send it to the keyboard",
+     RunLightPaint},
+    {"group", "show N", "a stored custom group's colours, per position", RunLightGroup},
+    {"audio", "show | set OPTIONS", "\nthe music light record; set changes it and saves it:", RunLightAudio,
+     kAudioOptions},
     {"stream", "[--effect N] [--for-ms N]",
      "\nstream the effect to the keyboard and print the frames\n"
      "sent and dropped per second",
@@ -118,19 +132,6 @@ std::string EnglishName(Assignment assignment) {
     return name.Resolve([](std::string_view key) { return std::string(EnglishKeyText(key)); });
 }
 
-int Failed(CommandContext& context, const std::string& what) {
-    context.Err() << "ivractl: " << what << "\n";
-    return kExitFailed;
-}
-
-// Connects; prints the reason and returns false on failure.
-bool Connect(CommandContext& context, KeyboardSession& session) {
-    std::string error;
-    if (session.Connect(error)) return true;
-    context.Err() << "ivractl: " << error << "\n";
-    return false;
-}
-
 Json::Value LightJson(const LightInfo& light, const light::LightNameLists& names) {
     namespace info = light::info;
     Json::Value out(Json::objectValue);
@@ -160,21 +161,6 @@ Json::Value StagesJson(const KeyboardSystemStages& stages, const std::string& de
     out["key6"] = stages.key6Flag;
     out["rate"] = stages.pollingRate;
     return out;
-}
-
-// Prints a flat object as "key: value" lines, or as one JSON line.
-void Print(CommandContext& context, const Json::Value& object) {
-    if (context.Options().json) {
-        WriteJsonLine(context.Out(), object);
-        return;
-    }
-    Json::StreamWriterBuilder builder;
-    builder["indentation"] = "";
-    for (const std::string& name : object.getMemberNames()) {
-        const Json::Value& value = object[name];
-        context.Out() << name << ": " << (value.isString() ? value.asString() : Json::writeString(builder, value))
-                      << "\n";
-    }
 }
 
 int Sync(CommandContext& context) {
@@ -390,12 +376,44 @@ bool ParsePosition(const std::string& text, int& position) {
 
 }  // namespace
 
+int Failed(CommandContext& context, const std::string& what) {
+    context.Err() << "ivractl: " << what << "\n";
+    return kExitFailed;
+}
+
+// Connects; prints the reason and returns false on failure.
+bool Connect(CommandContext& context, KeyboardSession& session) {
+    std::string error;
+    if (session.Connect(error)) return true;
+    context.Err() << "ivractl: " << error << "\n";
+    return false;
+}
+
+// Prints a flat object as "key: value" lines, or as one JSON line.
+void Print(CommandContext& context, const Json::Value& object) {
+    if (context.Options().json) {
+        WriteJsonLine(context.Out(), object);
+        return;
+    }
+    Json::StreamWriterBuilder builder;
+    builder["indentation"] = "";
+    for (const std::string& name : object.getMemberNames()) {
+        const Json::Value& value = object[name];
+        context.Out() << name << ": " << (value.isString() ? value.asString() : Json::writeString(builder, value))
+                      << "\n";
+    }
+}
+
 int RunDeviceSync(CommandContext& context) {
     return Sync(context);
 }
 int RunDeviceReadBack(CommandContext& context) {
     return ReadBack(context);
 }
+const VerbTable& LightVerbs() {
+    return kLightVerbs;
+}
+
 int RunLightCommand(CommandContext& context, const std::vector<std::string>& args) {
     return RunVerb(context, kLightVerbs, args);
 }

@@ -6,7 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include <json/value.h>
+
 #include "CommandContext.h"
+#include "KeyboardSession.h"
 #include "VerbTable.h"
 #include "models/keys/Assignment.h"
 
@@ -21,6 +24,19 @@ int RunKeyboardKeyVerb(CommandContext& context, const std::vector<std::string>& 
 int RunMacroWrite(CommandContext& context);
 int RunLightPreview(CommandContext& context, const std::vector<std::string>& args);
 int RunLightStream(CommandContext& context, const std::vector<std::string>& args);
+// light paint | group show N | audio show|set (LightKeyCommands.cpp).
+int RunLightPaint(CommandContext& context, const std::vector<std::string>& args);
+int RunLightGroup(CommandContext& context, const std::vector<std::string>& args);
+int RunLightAudio(CommandContext& context, const std::vector<std::string>& args);
+
+// The light noun's verb table (its help).
+const VerbTable& LightVerbs();
+// Shared by the keyboard verbs: a failure's reason on stderr (exit 1); the
+// connection, its failure said; a flat object as "key: value" lines or one
+// JSON line.
+int Failed(CommandContext& context, const std::string& what);
+bool Connect(CommandContext& context, KeyboardSession& session);
+void Print(CommandContext& context, const Json::Value& object);
 
 // "20 00 04", "20:00:04", "200004" or "0x200004".
 std::optional<Assignment> ParseAssignmentHex(std::string_view text);

@@ -491,6 +491,52 @@ void KestrelKeyboardDevice::CustomPaint(int position) {
     if (!CommandTransport().ReceiverMode()) SendGroupImage(colours);
 }
 
+bool KestrelKeyboardDevice::PaintCustomKeys(const std::vector<int>& positions, std::optional<light::Rgb> colour) {
+    const LightInfo record = Lights().Record();
+    if (record[light::info::kSelectItem] != light::kCustomEffect) return false;
+    const int leds = LedCount();
+    for (int position : positions) {
+        if (position < 0 || position >= leds) return false;
+    }
+    const std::vector<uint32_t> colours = Lights().WithColours([&](std::vector<uint32_t>& buffer) {
+        for (int position : positions) {
+            if (static_cast<size_t>(position) >= buffer.size()) continue;
+            uint32_t& led = buffer[static_cast<size_t>(position)];
+            const uint8_t level = light::LedBrightness(led);
+            led = colour ? light::PackLed(*colour, level != 0 ? level : 255) : light::PackLed({}, 0);
+        }
+        return buffer;
+    });
+    LedColoursChanged();
+    {
+        std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+        if (profile_.SetCustomGroup(record[light::info::kCustomGroup], colours)) SaveProfile();
+    }
+    if (!CommandTransport().ReceiverMode()) SendGroupImage(colours);
+    return true;
+}
+
+std::vector<uint32_t> KestrelKeyboardDevice::CustomGroupColours(int group) {
+    std::vector<uint32_t> colours(static_cast<size_t>(LedCount()), 0);
+    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+    const auto& groups = profile_.Settings().customGroups;
+    if (group < 0 || static_cast<size_t>(group) >= groups.size()) return colours;
+    const std::vector<uint32_t>& stored = groups[static_cast<size_t>(group)];
+    std::copy_n(stored.begin(), std::min(stored.size(), colours.size()), colours.begin());
+    return colours;
+}
+
+light::AudioLightSettings KestrelKeyboardDevice::AudioLight() {
+    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+    return profile_.Settings().audioLight;
+}
+
+bool KestrelKeyboardDevice::ChangeAudioLight(const light::AudioLightSettings& settings) {
+    SetLightEffectColour(settings.ToRecord());
+    SaveProfile();
+    return LastSaveSucceeded();
+}
+
 void KestrelKeyboardDevice::SelectCustomGroup(int group) {
     if (group < 0 || group >= static_cast<int>(light::kMaxCustomGroups)) return;
     std::lock_guard<std::recursive_mutex> lock(profileMutex_);

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,19 @@ public:
     void CustomPaint(int position);
     bool CustomUpload();
     void SelectCustomGroup(int group);
+    // Custom effect: the positions painted with `colour` (at the light's
+    // brightness, full when it was off) or, without a colour, turned off;
+    // the group in use stored, saved once and (cable only) sent once. False
+    // when the custom effect is not chosen or a position is outside the
+    // LEDs (nothing changes then).
+    bool PaintCustomKeys(const std::vector<int>& positions, std::optional<light::Rgb> colour);
+    // A stored custom group's colours, one per LED (black at brightness 0
+    // where the profile has none).
+    std::vector<uint32_t> CustomGroupColours(int group);
+    // The music light record: read from the profile; changed, stored and
+    // saved (false when the save failed).
+    light::AudioLightSettings AudioLight();
+    bool ChangeAudioLight(const light::AudioLightSettings& settings);
     void LoadCustomGroup();
     void SaveCustomGroup();
 
