@@ -63,7 +63,10 @@ constexpr Verb kLightVerbList[] = {
      "\ncustom effect: paint the keys (or turn them off) in the\n"
      "group in use, save it and send it to the keyboard",
      RunLightPaint},
-    {"group", "show N", "a stored custom group's colours, per position", RunLightGroup},
+    {"group", "show|save|upload N",
+     "\na stored custom group's colours per position; the keys'\n"
+     "colours saved as group N; group N sent to the keyboard",
+     RunLightGroup},
     {"audio", "show | set OPTIONS", "\nthe music light record; set changes it and saves it:", RunLightAudio,
      kAudioOptions},
     {"stream", "[--effect N] [--for-ms N]",

@@ -24,7 +24,7 @@ int RunKeyboardKeyVerb(CommandContext& context, const std::vector<std::string>& 
 int RunMacroWrite(CommandContext& context);
 int RunLightPreview(CommandContext& context, const std::vector<std::string>& args);
 int RunLightStream(CommandContext& context, const std::vector<std::string>& args);
-// light paint | group show N | audio show|set (LightKeyCommands.cpp).
+// light paint | group show|save|upload N | audio show|set (LightKeyCommands.cpp).
 int RunLightPaint(CommandContext& context, const std::vector<std::string>& args);
 int RunLightGroup(CommandContext& context, const std::vector<std::string>& args);
 int RunLightAudio(CommandContext& context, const std::vector<std::string>& args);

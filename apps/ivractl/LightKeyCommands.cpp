@@ -1,4 +1,4 @@
-// light paint, light group show and light audio: the lighting panel's custom
+// light paint, light group show|save|upload and light audio: the lighting panel's custom
 // colours and music light, scriptable.
 #include <charconv>
 #include <cstdio>
@@ -147,14 +147,30 @@ int RunLightPaint(CommandContext& context, const std::vector<std::string>& args)
 }
 
 int RunLightGroup(CommandContext& context, const std::vector<std::string>& args) {
-    const std::optional<long> group = args.size() == 3 && args[1] == "show" ? Number(args[2]) : std::nullopt;
+    const bool known = args.size() == 3 && (args[1] == "show" || args[1] == "save" || args[1] == "upload");
+    const std::optional<long> group = known ? Number(args[2]) : std::nullopt;
     if (!group || *group < 0 || *group >= static_cast<long>(light::kMaxCustomGroups)) {
-        return UsageError(context, "light group: needs show N with a group 0..127", LightVerbs());
+        return UsageError(context, "light group: needs show, save or upload with a group 0..127", LightVerbs());
     }
+    const std::string& verb = args[1];
     KeyboardSession session(context);
     if (!Connect(context, session)) return kExitFailed;
+    KestrelKeyboardDevice& keyboard = session.Keyboard();
+    const int number = static_cast<int>(*group);
+    if (verb != "show") {
+        bool done = false;
+        session.OnOwner(
+            [&] { done = verb == "save" ? keyboard.SaveCustomGroupAs(number) : keyboard.UploadCustomGroup(number); });
+        if (!done) {
+            return Failed(context, verb == "save" ? "the group could not be saved to the profile"
+                                                  : "the group was not written to the keyboard (is it on the "
+                                                    "cable?)");
+        }
+        context.Out() << (verb == "save" ? "saved" : "uploaded") << " group " << number << "\n";
+        return kExitDone;
+    }
     std::vector<uint32_t> colours;
-    session.OnOwner([&] { colours = session.Keyboard().CustomGroupColours(static_cast<int>(*group)); });
+    session.OnOwner([&] { colours = keyboard.CustomGroupColours(number); });
     Json::Value list(Json::arrayValue);
     for (size_t p = 0; p < colours.size(); ++p) {
         const std::string text = ColourText(light::LedColour(colours[p]));

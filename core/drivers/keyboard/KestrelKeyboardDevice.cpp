@@ -448,21 +448,41 @@ void KestrelKeyboardDevice::SetLightControl(bool on) {
 // ---- Custom colour groups ---------------------------------------------------
 
 void KestrelKeyboardDevice::SendGroupImage(const std::vector<uint32_t>& colours) {
-    const int group = Lights().Record()[light::info::kCustomGroup];
-    if (group >= static_cast<int>(light::kMaxCustomGroups)) {
+    SendGroupImageTo(Lights().Record()[light::info::kCustomGroup], colours);
+}
+
+bool KestrelKeyboardDevice::SendGroupImageTo(int group, const std::vector<uint32_t>& colours) {
+    if (group < 0 || group >= static_cast<int>(light::kMaxCustomGroups)) {
         DebugLine("keyboard: custom group " + std::to_string(group) + " cannot be addressed; nothing sent");
-        return;
+        return false;
     }
-    if (!CommandTransport().IsOpen()) return;
+    if (!CommandTransport().IsOpen()) return false;
     std::vector<uint8_t> image;
     {
         std::lock_guard<std::mutex> lock(mapsMutex_);
         PackGroupImage(colours, maps_, keyCount_, image);
     }
-    if (image.empty()) return;
+    if (image.empty()) return false;
     if (CommandTransport().WriteLightBlock(image.data(), image.size(), group) != result::kSuccess) {
         CommandTransport().clock().SleepMs(kFailedExchangePauseMs);
+        return false;
     }
+    return true;
+}
+
+bool KestrelKeyboardDevice::UploadCustomGroup(int group) {
+    // Groups are sent on the cable only, as every custom colour write.
+    if (CommandTransport().ReceiverMode()) return false;
+    return SendGroupImageTo(group, CustomGroupColours(group));
+}
+
+bool KestrelKeyboardDevice::SaveCustomGroupAs(int group) {
+    if (group < 0 || group >= static_cast<int>(light::kMaxCustomGroups)) return false;
+    const std::vector<uint32_t> colours = Lights().Colours();
+    std::lock_guard<std::recursive_mutex> lock(profileMutex_);
+    if (!profile_.SetCustomGroup(static_cast<size_t>(group), colours)) return false;
+    SaveProfile();
+    return LastSaveSucceeded();
 }
 
 bool KestrelKeyboardDevice::CustomUpload() {

@@ -120,6 +120,11 @@ public:
     // A stored custom group's colours, one per LED (black at brightness 0
     // where the profile has none).
     std::vector<uint32_t> CustomGroupColours(int group);
+    // A stored group sent to the keyboard (cable only; false when it was
+    // not written); the keys' colours now (the group in use as painted)
+    // stored as group `group` and saved (false when not saved).
+    bool UploadCustomGroup(int group);
+    bool SaveCustomGroupAs(int group);
     // The music light record: read from the profile; changed, stored and
     // saved (false when the save failed).
     light::AudioLightSettings AudioLight();
@@ -196,6 +201,9 @@ private:
     int ReloadLight(bool fromReadBack);
     void RestartPreview(bool fromReadBack);
     void SendGroupImage(const std::vector<uint32_t>& colours);
+    // Writes `colours` as custom group `group` to the keyboard; false when the
+    // group cannot be addressed, the keyboard is away or the write failed.
+    bool SendGroupImageTo(int group, const std::vector<uint32_t>& colours);
     bool EffectPass();
     // The current effect's frames go to this keyboard (cable, light control).
     bool StreamedToKeyboard();
