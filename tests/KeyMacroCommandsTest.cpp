@@ -101,6 +101,33 @@ TEST_F(KeyMacroCommandsTest, MacroVerbsPrintTheResultingList) {
     EXPECT_EQ(root["events"][1]["Delay"], "65535");
 }
 
+TEST_F(KeyMacroCommandsTest, MacroEventVerbsEditTheEventsInPlace) {
+    const std::vector<testing::IvractlStep> steps = {
+        {"macro add", 0, "  0  macro_1\n"},
+        {"macro event add 0 10 4 down 50", 0, "1 event\n"},
+        {"macro event add 0 10 4 up 20", 0, "     1    10       4 up         20  14 00 0A 04\n"},
+        {"macro event add 0 9 1 down 10 --at 0", 0, "     0     9       1 down       10  0A 00 89 01\n"},
+        {"macro event move 0 0 2", 0,
+         "     0    10       4 down       50  32 00 8A 04\n"
+         "     1    10       4 up         20  14 00 0A 04\n"
+         "     2     9       1 down       10  0A 00 89 01\n"},
+        {"macro event set 0 1 --delay 99 --action down", 0, "     1    10       4 down       99  63 00 8A 04\n"},
+        {"macro event delete 0 0", 0, "2 events\n     #"},
+        {"macro show 0", 0, "     0    10       4 down       99  63 00 8A 04\n"},
+        {"macro event delete 0 5", 1, "", "macro 0 has no event 5 (it has 2)"},
+        {"macro event move 0 0 2", 1, "", "TO 2 is past the last event"},
+        {"macro event add 0 10 4 down 5 --at 3", 1, "", "--at 3 is past the last event"},
+        {"macro event add 3 10 4 down 5", 1, "", "there is no macro 3"},
+        {"macro event add 0 10 4 sideways 5", 2, "", "--action takes down or up"},
+        {"macro event set 0 0 --delay 70000", 2, "", "--delay takes 0..65535"},
+        {"macro event set 0 0 --colour 1", 2, "", "unknown option --colour"},
+        {"macro event set 0 0", 2, "", "needs I J and options"},
+        {"macro event frob 0", 2, "", "needs add, delete, move or set"},
+    };
+    testing::RunIvractlSteps(
+        steps, [this](const std::string& args) { return Ivractl(args); }, testing::OutputMatch::kContains);
+}
+
 TEST_F(KeyMacroCommandsTest, DeleteReportsTheProfilesItFixed) {
     ASSERT_EQ(Ivractl("macro add").status, 0);
     Json::Value profile(Json::objectValue);

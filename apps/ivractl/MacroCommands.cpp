@@ -27,6 +27,14 @@ namespace {
 
 int EditMacros(CommandContext& context, const std::vector<std::string>& args);
 int WriteMacros(CommandContext& context, const std::vector<std::string>& args);
+int EditMacroEvents(CommandContext& context, const std::vector<std::string>& args);
+
+constexpr VerbOption kEventSetOptions[] = {
+    {"--type T", "1 mouse button, 4/5 pointer move, 9 modifier, 10 key"},
+    {"--button B", "the button, distance, modifier mask or key usage"},
+    {"--action down|up", "press or release"},
+    {"--delay MS", "milliseconds after the event, 0..65535"},
+};
 
 constexpr Verb kMacroVerbList[] = {
     {"list", "", "the macros in order, with their index", EditMacros},
@@ -37,6 +45,12 @@ constexpr Verb kMacroVerbList[] = {
      "their default back, keys of later macros move down by one",
      EditMacros},
     {"show", "I", "the events of macro I and their 4-byte device form", EditMacros},
+    {"event", "add I TYPE BUTTON down|up DELAY [--at J]",
+     "\nedit macro I's events (J: an event's number as show\n"
+     "prints it); add appends, or inserts before event J",
+     EditMacroEvents},
+    {"event", "delete I J | move I J TO | set I J OPTIONS",
+     "\ndelete event J, move it to TO, or change its fields:", EditMacroEvents, kEventSetOptions},
     {"import", "FILE", "add a macro from an exported macro file", EditMacros},
     {"export", "I FILE", "write macro I's file to FILE", EditMacros},
     {"write", "",
@@ -52,8 +66,8 @@ constexpr VerbTable kMacroVerbs{
     .verbs = kMacroVerbList,
     .tail = "\n"
             "I is the macro index that macro key assignments use, counted from 0. The kind\n"
-            "defaults to keyboard. Every verb but show prints the resulting list; a refusal\n"
-            "prints the reason and exits with 1.\n",
+            "defaults to keyboard. Every verb but show and event prints the resulting list\n"
+            "(event prints the macro); a refusal prints the reason and exits with 1.\n",
 };
 
 std::optional<std::size_t> ParseIndex(const std::string& text) {
@@ -133,6 +147,122 @@ int ShowMacro(CommandContext& context, const MacroList& macros, std::size_t inde
 }
 
 // macro write
+std::optional<long> EventNumber(const std::string& text, long most) {
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0 || value > most) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// One field of an event from its option; the reason when the value is wrong.
+bool SetEventField(MacroEvent& event, const std::string& option, const std::string& value, std::string& error) {
+    if (option == "--action") {
+        if (value != kActionDown && value != kActionUp) {
+            error = "--action takes down or up";
+            return false;
+        }
+        event.action = value;
+        return true;
+    }
+    const long most = option == "--delay" ? kMaxMacroDelay : option == "--type" ? 255 : 0xFFFF;
+    const std::optional<long> number = EventNumber(value, most);
+    if (!number || (option != "--delay" && option != "--type" && option != "--button")) {
+        error = number ? "unknown option " + option : option + " takes 0.." + std::to_string(most);
+        return false;
+    }
+    if (option == "--delay") event.delay = static_cast<uint16_t>(*number);
+    if (option == "--type") event.type = static_cast<int>(*number);
+    if (option == "--button") event.button = static_cast<int>(*number);
+    return true;
+}
+
+// macro event add I TYPE BUTTON down|up DELAY [--at J] | delete I J |
+// move I J TO | set I J OPTIONS: the events read, changed and written back
+// (the write under the folder's lock, as every macro change), then shown.
+int EditMacroEvents(CommandContext& context, const std::vector<std::string>& args) {
+    const std::string what = args.size() > 1 ? args[1] : std::string();
+    const auto usage = [&](const std::string& message) {
+        return UsageError(context, "macro event " + what + (what.empty() ? "" : ": ") + message, kMacroVerbs);
+    };
+    const bool known = what == "add" || what == "delete" || what == "move" || what == "set";
+    if (!known) return usage("needs add, delete, move or set");
+    if (args.size() < 3) return usage("needs a macro index");
+    const std::optional<std::size_t> index = ParseIndex(args[2]);
+    if (!index) return usage("\"" + args[2] + "\" is not a macro index");
+
+    // What the change is, checked before anything is read.
+    MacroEvent added;
+    std::optional<long> at;
+    std::optional<long> event;
+    std::optional<long> to;
+    std::vector<std::pair<std::string, std::string>> fields;
+    std::string error;
+    if (what == "add") {
+        if (args.size() != 7 && !(args.size() == 9 && args[7] == "--at")) {
+            return usage("needs I TYPE BUTTON down|up DELAY [--at J]");
+        }
+        fields = {{"--type", args[3]}, {"--button", args[4]}, {"--action", args[5]}, {"--delay", args[6]}};
+        if (args.size() == 9 && !(at = EventNumber(args[8], kMaxMacroEvents)))
+            return usage("--at takes an event number");
+    } else {
+        const size_t needed = what == "move" ? 5 : 4;
+        if (args.size() < needed || (what != "set" && args.size() != needed) ||
+            (what == "set" && (args.size() == 4 || (args.size() - 4) % 2 != 0))) {
+            return usage(what == "move" ? "needs I J TO" : what == "set" ? "needs I J and options" : "needs I J");
+        }
+        event = EventNumber(args[3], kMaxMacroEvents);
+        if (!event) return usage("\"" + args[3] + "\" is not an event number");
+        if (what == "move" && !(to = EventNumber(args[4], kMaxMacroEvents))) return usage("TO is not an event number");
+        for (size_t i = 4; what == "set" && i + 1 < args.size(); i += 2) fields.emplace_back(args[i], args[i + 1]);
+    }
+    MacroEvent probe;
+    for (const auto& [option, value] : fields) {
+        if (!SetEventField(what == "add" ? added : probe, option, value, error)) return usage(error);
+    }
+
+    std::string folderError;
+    bool exists = false;
+    const std::filesystem::path folder = context.KindDataFolder(false, exists, folderError);
+    if (folder.empty()) return Refused(context, folderError);
+    MacroList macros(folder);
+    if (exists) {
+        if (MacroListResult loaded = macros.Load(); !loaded) return Refused(context, loaded.reason);
+    }
+    if (*index >= macros.Count()) {
+        return Refused(context, "there is no macro " + std::to_string(*index) + " (the list has " +
+                                    std::to_string(macros.Count()) + ")");
+    }
+    const MacroFileRead read = macros.LoadEvents(*index);
+    if (read.state == JsonFileState::kUnreadable) return Refused(context, read.error);
+    std::vector<MacroEvent> events = read.content.events;
+    const auto count = static_cast<long>(events.size());
+    if (event && *event >= count) {
+        return Refused(context, "macro " + std::to_string(*index) + " has no event " + std::to_string(*event) +
+                                    " (it has " + std::to_string(count) + ")");
+    }
+    if (what == "add") {
+        if (events.size() >= kMaxMacroEvents) return Refused(context, "the macro already has the most events");
+        if (at && *at > count) return Refused(context, "--at " + std::to_string(*at) + " is past the last event");
+        events.insert(at ? events.begin() + *at : events.end(), added);
+    } else if (what == "delete") {
+        events.erase(events.begin() + *event);
+    } else if (what == "move") {
+        if (*to >= count) return Refused(context, "TO " + std::to_string(*to) + " is past the last event");
+        const MacroEvent moved = events[static_cast<size_t>(*event)];
+        events.erase(events.begin() + *event);
+        events.insert(events.begin() + *to, moved);
+    } else {
+        for (const auto& [option, value] : fields)
+            SetEventField(events[static_cast<size_t>(*event)], option, value, error);
+    }
+    if (MacroListResult saved = macros.SaveEvents(*index, events); !saved) {
+        return Refused(context, "macro event " + what + ": " + saved.reason);
+    }
+    return ShowMacro(context, macros, *index);
+}
+
 int WriteMacros(CommandContext& context, const std::vector<std::string>& args) {
     if (args.size() != 1) return UsageError(context, "macro write: takes no arguments", kMacroVerbs);
     // Every file is read and checked before the keyboard is touched: an
