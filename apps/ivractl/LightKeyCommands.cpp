@@ -134,15 +134,28 @@ int RunLightPaint(CommandContext& context, const std::vector<std::string>& args)
     KeyboardSession session(context);
     if (!Connect(context, session)) return kExitFailed;
     KestrelKeyboardDevice& keyboard = session.Keyboard();
-    bool painted = false;
-    session.OnOwner([&] { painted = keyboard.PaintCustomKeys(*positions, off ? std::nullopt : colour); });
-    if (!painted) {
-        return Failed(context, "light paint: the custom effect is not chosen (light set --effect with the "
-                               "custom effect first), or a position has no light");
+    CustomPaintOutcome outcome = CustomPaintOutcome::kNotCustomEffect;
+    int group = 0;
+    session.OnOwner([&] {
+        outcome = keyboard.PaintCustomKeys(*positions, off ? std::nullopt : colour);
+        group = keyboard.CurrentLight()[light::info::kCustomGroup];
+    });
+    const std::string inGroup = " (custom group " + std::to_string(group) + ")";
+    switch (outcome) {
+        case CustomPaintOutcome::kPainted: break;
+        case CustomPaintOutcome::kNotCustomEffect:
+            return Failed(context, "light paint: the custom effect is not chosen (light set --effect " +
+                                       std::to_string(light::kCustomEffect) + " first); nothing was painted");
+        case CustomPaintOutcome::kNoSuchLight:
+            return Failed(context, "light paint: a position has no light on this keyboard; nothing was painted");
+        case CustomPaintOutcome::kNotStored:
+            return Failed(context, "light paint: the keys could not be stored in the profile" + inGroup);
+        case CustomPaintOutcome::kNotSaved: return Failed(context, "the profile could not be saved");
+        case CustomPaintOutcome::kNotSent:
+            return Failed(context, "light paint: the keys were saved but not written to the keyboard" + inGroup);
     }
-    if (!keyboard.LastSaveSucceeded()) return Failed(context, "the profile could not be saved");
     context.Out() << "painted " << positions->size() << (positions->size() == 1 ? " key" : " keys") << " in group "
-                  << static_cast<int>(keyboard.CurrentLight()[light::info::kCustomGroup]) << "\n";
+                  << group << "\n";
     return kExitDone;
 }
 

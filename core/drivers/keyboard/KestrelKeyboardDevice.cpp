@@ -511,12 +511,13 @@ void KestrelKeyboardDevice::CustomPaint(int position) {
     if (!CommandTransport().ReceiverMode()) SendGroupImage(colours);
 }
 
-bool KestrelKeyboardDevice::PaintCustomKeys(const std::vector<int>& positions, std::optional<light::Rgb> colour) {
+CustomPaintOutcome KestrelKeyboardDevice::PaintCustomKeys(const std::vector<int>& positions,
+                                                          std::optional<light::Rgb> colour) {
     const LightInfo record = Lights().Record();
-    if (record[light::info::kSelectItem] != light::kCustomEffect) return false;
+    if (record[light::info::kSelectItem] != light::kCustomEffect) return CustomPaintOutcome::kNotCustomEffect;
     const int leds = LedCount();
     for (int position : positions) {
-        if (position < 0 || position >= leds) return false;
+        if (position < 0 || position >= leds) return CustomPaintOutcome::kNoSuchLight;
     }
     const std::vector<uint32_t> colours = Lights().WithColours([&](std::vector<uint32_t>& buffer) {
         for (int position : positions) {
@@ -528,12 +529,18 @@ bool KestrelKeyboardDevice::PaintCustomKeys(const std::vector<int>& positions, s
         return buffer;
     });
     LedColoursChanged();
+    bool stored = false;
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        if (profile_.SetCustomGroup(record[light::info::kCustomGroup], colours)) SaveProfile();
+        stored = profile_.SetCustomGroup(record[light::info::kCustomGroup], colours);
+        if (stored) SaveProfile();
     }
-    if (!CommandTransport().ReceiverMode()) SendGroupImage(colours);
-    return true;
+    // Sent whether or not the file was written, as a single paint is; the
+    // outcome names the first step that did not happen.
+    const bool sent = CommandTransport().ReceiverMode() || SendGroupImageTo(record[light::info::kCustomGroup], colours);
+    if (!stored) return CustomPaintOutcome::kNotStored;
+    if (!LastSaveSucceeded()) return CustomPaintOutcome::kNotSaved;
+    return sent ? CustomPaintOutcome::kPainted : CustomPaintOutcome::kNotSent;
 }
 
 std::vector<uint32_t> KestrelKeyboardDevice::CustomGroupColours(int group) {

@@ -56,6 +56,16 @@ struct SettingsReadBackResult {
     bool Ok() const { return outcome == Outcome::kStored; }
 };
 
+// How a paint of custom keys ended. Nothing changes unless it was painted.
+enum class CustomPaintOutcome {
+    kPainted,          // stored, saved and (on the cable) sent
+    kNotCustomEffect,  // the custom effect is not chosen
+    kNoSuchLight,      // a position is outside the keyboard's LEDs
+    kNotStored,        // painted, but the group in use cannot be stored in the profile
+    kNotSaved,         // painted and stored, but the profile file was not written
+    kNotSent,          // painted and saved, but the group was not written to the keyboard
+};
+
 class KestrelKeyboardDevice : public KestrelUSBDevice {
 public:
     explicit KestrelKeyboardDevice(IHidBackend& backend, IClock& clock = DefaultSystemClock());
@@ -113,10 +123,8 @@ public:
     void SelectCustomGroup(int group);
     // Custom effect: the positions painted with `colour` (at the light's
     // brightness, full when it was off) or, without a colour, turned off;
-    // the group in use stored, saved once and (cable only) sent once. False
-    // when the custom effect is not chosen or a position is outside the
-    // LEDs (nothing changes then).
-    bool PaintCustomKeys(const std::vector<int>& positions, std::optional<light::Rgb> colour);
+    // the group in use stored, saved once and (cable only) sent once.
+    CustomPaintOutcome PaintCustomKeys(const std::vector<int>& positions, std::optional<light::Rgb> colour);
     // A stored custom group's colours, one per LED (black at brightness 0
     // where the profile has none).
     std::vector<uint32_t> CustomGroupColours(int group);
