@@ -17,9 +17,11 @@ using testing::RunIvractl;
 
 class KeyboardCommandsTest : public ::testing::Test {
 protected:
-    testing::CommandRun Run(const std::string& args, const std::string& simulate = "keyboard") {
+    // `shell`: commands the shell runs first (a file size limit, say).
+    testing::CommandRun Run(const std::string& args, const std::string& simulate = "keyboard",
+                            const std::string& shell = "") {
         return RunIvractl("--simulate '" + simulate + "' --data-dir '" + data.Path().string() + "' " + args,
-                          scratch.Path(), "IVRA_HOME='" IVRA_SOURCE_DIR "'");
+                          scratch.Path(), shell + " IVRA_HOME='" IVRA_SOURCE_DIR "'");
     }
     // "keyboard:FILE" for a simulated keyboard with this device file.
     std::string KeyboardWith(const std::string& name, const std::string& json) {
@@ -100,9 +102,51 @@ TEST_F(KeyboardCommandsTest, CustomKeysAndTheMusicLightAreScriptable) {
         {"light audio show", 0, "background: 102030\nforeground: 00FF00\nmode: 3", ""},
         {"light audio set --mode 7", 2, "", "--mode takes 0..6"},
         {"light audio set", 2, "", "needs at least one option"},
+        {"light audio set --foreground 12345", 2, "", "\"12345\" is not a colour RRGGBB"},
+        {"light paint --colour FF0000", 2, "", "needs --keys POS[,POS...]"},
     };
     testing::RunIvractlSteps(
         steps, [this](const std::string& args) { return Run(args); }, testing::OutputMatch::kContains);
+}
+
+TEST_F(KeyboardCommandsTest, ACustomColourOrMusicLightChangeNotSavedOrNotWrittenIsAFailure) {
+    ASSERT_EQ(Run("light set --effect 21 --group 3").status, 0);
+    ASSERT_EQ(Run("light paint --keys 1 --colour FF0000").status, 0);
+    const std::string audio = Run("light audio show").out;
+    const std::string group5 = Run("light group show 5").out;
+    // Files above 8 KiB cannot be written (as on a full disk): the profile
+    // (about 60 KiB) is not saved.
+    const std::string fullDisk = "trap '' XFSZ; ulimit -f 8;";
+    const std::string lightBlockFails =
+        KeyboardWith("light-block.json", R"({"faults": [{"command": 11, "kind": "status"}]})");
+    struct Case {
+        std::string args;
+        std::string simulate;
+        std::string shell;
+        std::string inErr;
+        std::string notOut;  // what stdout must not say ("": no check)
+    };
+    const Case cases[] = {
+        {"light paint --keys 2 --colour 00FF00", "keyboard", fullDisk, "the profile could not be saved", "painted"},
+        {"light group save 5", "keyboard", fullDisk, "the group could not be saved", "saved"},
+        {"light audio set --mode 2", "keyboard", fullDisk, "the profile could not be saved", ""},
+        {"light paint --keys 2 --colour 00FF00", lightBlockFails, "", "saved but not written to the keyboard",
+         "painted"},
+        {"light group upload 3", lightBlockFails, "", "not written to the keyboard", "uploaded"},
+    };
+    for (const Case& c : cases) {
+        const testing::CommandRun run = Run(c.args, c.simulate, c.shell);
+        EXPECT_EQ(run.status, 1) << c.args << " " << c.simulate << "\n" << run.out << run.err;
+        EXPECT_NE(run.err.find(c.inErr), std::string::npos) << c.args << " " << c.simulate << "\n" << run.err;
+        if (!c.notOut.empty()) {
+            EXPECT_EQ(run.out.find(c.notOut), std::string::npos) << c.args << "\n" << run.out;
+        }
+    }
+    // What the full disk refused is not in the profile; the paint the
+    // keyboard refused is.
+    EXPECT_EQ(Run("light audio show").out, audio);
+    EXPECT_EQ(Run("light group show 5").out, group5);
+    EXPECT_NE(Run("light group show 3").out.find("\n1 FF0000 255\n2 00FF00 255\n"), std::string::npos);
 }
 
 TEST_F(KeyboardCommandsTest, WhatTheKeyboardCouldNotDoIsAFailureWithItsReason) {
