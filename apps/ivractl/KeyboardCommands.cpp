@@ -107,13 +107,6 @@ constexpr VerbTable kSettingsVerbs{
     .unknownVerbError = "unknown verb or arguments",
 };
 
-std::optional<long> ParseNumber(const std::string& text, int base = 10) {
-    long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
-
 std::string Hex(const std::vector<uint8_t>& bytes) {
     std::string text;
     char byte[4];
@@ -378,6 +371,13 @@ bool ParsePosition(const std::string& text, int& position) {
 }
 
 }  // namespace
+
+std::optional<long> ParseNumber(const std::string& text, int base) {
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
 
 int Failed(CommandContext& context, const std::string& what) {
     context.Err() << "ivractl: " << what << "\n";

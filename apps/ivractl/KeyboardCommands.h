@@ -35,6 +35,8 @@ const VerbTable& LightVerbs();
 // connection, its failure said; a flat object as "key: value" lines or one
 // JSON line.
 int Failed(CommandContext& context, const std::string& what);
+// A whole number in `base`; nothing for any other text.
+std::optional<long> ParseNumber(const std::string& text, int base = 10);
 bool Connect(CommandContext& context, KeyboardSession& session);
 void Print(CommandContext& context, const Json::Value& object);
 

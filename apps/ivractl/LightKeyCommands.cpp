@@ -21,13 +21,6 @@ namespace {
 
 constexpr const char* kPaintUsage = "light paint: needs --keys POS[,POS...] and --colour RRGGBB or --off";
 
-std::optional<long> Number(const std::string& text) {
-    long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
-
 std::optional<light::Rgb> Colour(const std::string& text) {
     if (text.size() != 6) return std::nullopt;
     unsigned value = 0;
@@ -49,7 +42,7 @@ std::optional<std::vector<int>> Positions(const std::string& text) {
     while (start <= text.size()) {
         size_t comma = text.find(',', start);
         if (comma == std::string::npos) comma = text.size();
-        const std::optional<long> number = Number(text.substr(start, comma - start));
+        const std::optional<long> number = ParseNumber(text.substr(start, comma - start));
         if (!number || *number < 0 || *number >= static_cast<long>(kKeyboardPositions)) return std::nullopt;
         positions.push_back(static_cast<int>(*number));
         start = comma + 1;
@@ -81,7 +74,7 @@ bool ParseAudioOptions(const std::vector<std::string>& options, light::AudioLigh
         }
         const std::string& value = options[i + 1];
         if (name == "--mode" || name == "--multicolour") {
-            const std::optional<long> number = Number(value);
+            const std::optional<long> number = ParseNumber(value);
             const long most = name == "--mode" ? 6 : 1;
             if (!number || *number < 0 || *number > most) {
                 error = "light audio set: " + name + " takes 0.." + std::to_string(most);
@@ -161,7 +154,7 @@ int RunLightPaint(CommandContext& context, const std::vector<std::string>& args)
 
 int RunLightGroup(CommandContext& context, const std::vector<std::string>& args) {
     const bool known = args.size() == 3 && (args[1] == "show" || args[1] == "save" || args[1] == "upload");
-    const std::optional<long> group = known ? Number(args[2]) : std::nullopt;
+    const std::optional<long> group = known ? ParseNumber(args[2]) : std::nullopt;
     if (!group || *group < 0 || *group >= static_cast<long>(light::kMaxCustomGroups)) {
         return UsageError(context, "light group: needs show, save or upload with a group 0..127", LightVerbs());
     }

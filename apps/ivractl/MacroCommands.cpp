@@ -166,16 +166,25 @@ bool SetEventField(MacroEvent& event, const std::string& option, const std::stri
         event.action = value;
         return true;
     }
-    const long most = option == "--delay" ? kMaxMacroDelay : option == "--type" ? 255 : 0xFFFF;
-    const std::optional<long> number = EventNumber(value, most);
-    if (!number || (option != "--delay" && option != "--type" && option != "--button")) {
-        error = number ? "unknown option " + option : option + " takes 0.." + std::to_string(most);
-        return false;
+    struct NumberField {
+        const char* option;
+        long most;
+    };
+    static constexpr NumberField kFields[] = {{"--type", 255}, {"--button", 0xFFFF}, {"--delay", kMaxMacroDelay}};
+    for (const NumberField& field : kFields) {
+        if (option != field.option) continue;
+        const std::optional<long> number = EventNumber(value, field.most);
+        if (!number) {
+            error = option + " takes 0.." + std::to_string(field.most);
+            return false;
+        }
+        if (option == "--type") event.type = static_cast<int>(*number);
+        if (option == "--button") event.button = static_cast<int>(*number);
+        if (option == "--delay") event.delay = static_cast<uint16_t>(*number);
+        return true;
     }
-    if (option == "--delay") event.delay = static_cast<uint16_t>(*number);
-    if (option == "--type") event.type = static_cast<int>(*number);
-    if (option == "--button") event.button = static_cast<int>(*number);
-    return true;
+    error = "unknown option " + option;
+    return false;
 }
 
 // macro event add I TYPE BUTTON down|up DELAY [--at J] | delete I J |

@@ -504,11 +504,23 @@ void KestrelKeyboardDevice::CustomPaint(int position) {
         return leds;
     });
     LedColoursChanged();
+    StoreAndSendCustomGroup(record[light::info::kCustomGroup], colours);
+}
+
+CustomPaintOutcome KestrelKeyboardDevice::StoreAndSendCustomGroup(int group, const std::vector<uint32_t>& colours) {
+    bool stored = false;
     {
         std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        if (profile_.SetCustomGroup(record[light::info::kCustomGroup], colours)) SaveProfile();
+        stored = group >= 0 && profile_.SetCustomGroup(static_cast<size_t>(group), colours);
+        if (stored) SaveProfile();
     }
-    if (!CommandTransport().ReceiverMode()) SendGroupImage(colours);
+    // Sent whether or not the file was written; through the receiver the
+    // colours are never sent. The outcome names the first step that did not
+    // happen.
+    const bool sent = CommandTransport().ReceiverMode() || SendGroupImageTo(group, colours);
+    if (!stored) return CustomPaintOutcome::kNotStored;
+    if (!LastSaveSucceeded()) return CustomPaintOutcome::kNotSaved;
+    return sent ? CustomPaintOutcome::kPainted : CustomPaintOutcome::kNotSent;
 }
 
 CustomPaintOutcome KestrelKeyboardDevice::PaintCustomKeys(const std::vector<int>& positions,
@@ -529,18 +541,7 @@ CustomPaintOutcome KestrelKeyboardDevice::PaintCustomKeys(const std::vector<int>
         return buffer;
     });
     LedColoursChanged();
-    bool stored = false;
-    {
-        std::lock_guard<std::recursive_mutex> lock(profileMutex_);
-        stored = profile_.SetCustomGroup(record[light::info::kCustomGroup], colours);
-        if (stored) SaveProfile();
-    }
-    // Sent whether or not the file was written, as a single paint is; the
-    // outcome names the first step that did not happen.
-    const bool sent = CommandTransport().ReceiverMode() || SendGroupImageTo(record[light::info::kCustomGroup], colours);
-    if (!stored) return CustomPaintOutcome::kNotStored;
-    if (!LastSaveSucceeded()) return CustomPaintOutcome::kNotSaved;
-    return sent ? CustomPaintOutcome::kPainted : CustomPaintOutcome::kNotSent;
+    return StoreAndSendCustomGroup(record[light::info::kCustomGroup], colours);
 }
 
 std::vector<uint32_t> KestrelKeyboardDevice::CustomGroupColours(int group) {

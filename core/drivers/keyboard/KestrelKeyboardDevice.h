@@ -212,6 +212,9 @@ private:
     // Writes `colours` as custom group `group` to the keyboard; false when the
     // group cannot be addressed, the keyboard is away or the write failed.
     bool SendGroupImageTo(int group, const std::vector<uint32_t>& colours);
+    // Stores `colours` as custom group `group` in the profile, saves it and
+    // (cable only) sends it: the one write sequence of every custom paint.
+    CustomPaintOutcome StoreAndSendCustomGroup(int group, const std::vector<uint32_t>& colours);
     bool EffectPass();
     // The current effect's frames go to this keyboard (cable, light control).
     bool StreamedToKeyboard();

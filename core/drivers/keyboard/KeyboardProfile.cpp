@@ -1,5 +1,6 @@
 #include "drivers/keyboard/KeyboardProfile.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "models/lighting/LightSections.h"
@@ -72,25 +73,30 @@ bool KeyboardProfile::SetKeyAssignment(size_t position, Assignment assignment) {
     return true;
 }
 
-void KeyboardProfile::KeepCustomGroups() {
+void KeyboardProfile::KeepCustomGroup(size_t group) {
     // The group writers and the group reader pad, complete and keep entries
-    // of the section's groups; the model takes the groups as they now are.
+    // of the section's group (and add empty groups before it); the model
+    // takes those groups as they now are.
     const Json::Value& section = data_.DeviceSection();
-    settings_.customGroups = ReadKeyboardCustomGroups(section);
+    const size_t count = std::min(light::CustomGroupCount(section), light::kMaxCustomGroups);
+    for (size_t added = settings_.customGroups.size(); added < count; ++added) {
+        settings_.customGroups.push_back(ReadKeyboardCustomGroup(section, added));
+    }
+    if (group < settings_.customGroups.size()) settings_.customGroups[group] = ReadKeyboardCustomGroup(section, group);
     settings_.customGroupIndex = light::ReadCustomGroupIndex(section);
 }
 
 bool KeyboardProfile::SetCustomGroup(size_t group, const std::vector<uint32_t>& colours) {
     Json::Value* section = Section();
     if (section == nullptr || !light::WriteCustomGroup(*section, group, colours)) return false;
-    KeepCustomGroups();
+    KeepCustomGroup(group);
     return true;
 }
 
 bool KeyboardProfile::ReadCustomGroup(size_t group, size_t positions, std::vector<uint32_t>& colours) {
     Json::Value* section = Section();
     if (section == nullptr || !light::ReadCustomGroup(*section, group, positions, colours)) return false;
-    KeepCustomGroups();
+    KeepCustomGroup(group);
     return true;
 }
 

@@ -58,7 +58,7 @@ public:
 private:
     // The section as an object, once a profile is loaded.
     Json::Value* Section();
-    void KeepCustomGroups();
+    void KeepCustomGroup(size_t group);
 
     KeyboardProfileData data_;
     KeyboardSettings settings_;

@@ -34,7 +34,7 @@ std::string EnglishName(Assignment assignment, KeyDeviceFamily family) {
 // Every single assignment the family's key setting panel offers, by its
 // folded English name; the first of two with one name wins (keyboard rows
 // before the option lists).
-std::map<std::string, Assignment> NamedAssignments(KeyDeviceFamily family) {
+std::map<std::string, Assignment> BuildNamedAssignments(KeyDeviceFamily family) {
     std::map<std::string, Assignment> named;
     auto add = [&](Assignment assignment) {
         const std::string name = Folded(EnglishName(assignment, family));
@@ -50,6 +50,13 @@ std::map<std::string, Assignment> NamedAssignments(KeyDeviceFamily family) {
         for (const Assignment& assignment : DpiOptions()) add(assignment);
     }
     return named;
+}
+
+// The tables are fixed: each family's index is built once.
+const std::map<std::string, Assignment>& NamedAssignments(KeyDeviceFamily family) {
+    static const std::map<std::string, Assignment> kKeyboardNames = BuildNamedAssignments(KeyDeviceFamily::kKeyboard);
+    static const std::map<std::string, Assignment> kMouseNames = BuildNamedAssignments(KeyDeviceFamily::kMouse);
+    return family == KeyDeviceFamily::kMouse ? kMouseNames : kKeyboardNames;
 }
 
 // The modifier bit a name stands for; 0 when it is no modifier.
@@ -127,7 +134,7 @@ std::optional<Assignment> AssignmentFromName(std::string_view text, const std::v
         }
         return std::nullopt;
     }
-    const std::map<std::string, Assignment> named = NamedAssignments(family);
+    const std::map<std::string, Assignment>& named = NamedAssignments(family);
     if (const auto found = named.find(folded); found != named.end()) return found->second;
     if (folded.find('+') == std::string::npos) return std::nullopt;
     return Combination(folded, named);

@@ -82,21 +82,26 @@ void WritePerKeyLights(Json::Value& section, const std::vector<LightInfo>& recor
 
 }  // namespace
 
+std::vector<uint32_t> ReadKeyboardCustomGroup(const Json::Value& section, size_t group) {
+    const Json::Value& entries =
+        ElementOf(MemberOf(MemberOf(section, kCustomModeKey), kGroupsKey), static_cast<long long>(group));
+    const size_t positions = entries.isArray() ? entries.size() : 0;
+    // ReadCustomGroup completes the group it reads; it reads a copy of this
+    // group alone, so the caller's section stays as it is.
+    Json::Value scratch(Json::objectValue);
+    Json::Value& groups = scratch[kCustomModeKey][kGroupsKey];
+    groups = Json::Value(Json::arrayValue);
+    groups.resize(static_cast<Json::ArrayIndex>(group + 1));
+    groups[static_cast<Json::ArrayIndex>(group)] = entries;
+    std::vector<uint32_t> colours;
+    light::ReadCustomGroup(scratch, group, positions, colours);
+    return colours;
+}
+
 std::vector<std::vector<uint32_t>> ReadKeyboardCustomGroups(const Json::Value& section) {
     std::vector<std::vector<uint32_t>> groups;
     const size_t count = std::min(light::CustomGroupCount(section), light::kMaxCustomGroups);
-    if (count == 0) return groups;
-    const Json::Value& stored = MemberOf(MemberOf(section, kCustomModeKey), kGroupsKey);
-    // ReadCustomGroup completes the group it reads in the section; it works
-    // on a copy so the caller's section stays as it is.
-    Json::Value scratch = section;
-    for (size_t group = 0; group < count; ++group) {
-        const Json::Value& entries = ElementOf(stored, static_cast<long long>(group));
-        const size_t positions = entries.isArray() ? entries.size() : 0;
-        std::vector<uint32_t> colours;
-        light::ReadCustomGroup(scratch, group, positions, colours);
-        groups.push_back(std::move(colours));
-    }
+    for (size_t group = 0; group < count; ++group) groups.push_back(ReadKeyboardCustomGroup(section, group));
     return groups;
 }
 

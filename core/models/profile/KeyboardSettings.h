@@ -45,6 +45,8 @@ KeyboardSettings ReadKeyboardSettings(const Json::Value& deviceSection);
 // group as long as the section's, completed as the group reader completes
 // it), for a model that keeps them after the section's group writers ran.
 std::vector<std::vector<uint32_t>> ReadKeyboardCustomGroups(const Json::Value& deviceSection);
+// One of them (empty for a group the section does not have).
+std::vector<uint32_t> ReadKeyboardCustomGroup(const Json::Value& deviceSection, size_t group);
 
 // Stores every part of `settings` into `deviceSection`, keeping its other
 // members. A key list, per-key list or custom group set that is empty is
