@@ -543,11 +543,21 @@ TEST_F(KeyboardProtocolTest, LightThreadPassesOnlyAtTicksThatChangeThePicture) {
     Sync();
     auto status = [&] { return device.EffectStatus(); };
     auto resting = [&] { return status().wait.waiting && !status().wait.deadlineMs.has_value(); };
-    // Lets time pass in small steps until the condition holds.
+    // Lets time pass in small steps until the condition holds. Time moves
+    // only while the thread waits, and never past the time it waits for: a
+    // thread that wakes late to several elapsed ticks would keep a step due
+    // for later, which the checks below must not meet.
     auto advanceUntil = [&](auto condition) {
         return Eventually([&] {
             if (condition()) return true;
-            clock.Advance(4);
+            const WorkerThread::WaitState wait = status().wait;
+            const uint64_t now = clock.NowMs();
+            if (!wait.waiting) return false;
+            if (!wait.deadlineMs) {
+                clock.Advance(4);
+            } else if (*wait.deadlineMs > now) {
+                clock.Advance(std::min<uint64_t>(4, *wait.deadlineMs - now));
+            }
             return false;
         });
     };
