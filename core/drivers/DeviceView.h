@@ -60,6 +60,10 @@ public:
     // The text of a language key in the page's current language; the key
     // itself when the view has no language.
     virtual std::string Translate(const std::string& languageKey) { return languageKey; }
+    // The device's settings were replaced (it connected, a profile was
+    // loaded or reset, or the device sent its settings back): the panels
+    // that show them show them again. Any thread.
+    virtual void ShowSettings() {}
     // The 6-byte power record shown on the device's power panel.
     virtual void ShowPowerStatus(const std::array<uint8_t, 6>& record) = 0;
 

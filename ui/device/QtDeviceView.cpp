@@ -239,6 +239,14 @@ void QtDeviceView::SetKeyEnabled(size_t position, bool enabled) {
     }
 }
 
+void QtDeviceView::ShowSettings() {
+    if (OnUiThread()) {
+        emit SettingsReplaced();
+    } else {
+        QMetaObject::invokeMethod(this, &QtDeviceView::SettingsReplaced, Qt::QueuedConnection);
+    }
+}
+
 std::string QtDeviceView::Translate(const std::string& languageKey) {
     return translate_ ? translate_(languageKey) : languageKey;
 }

@@ -57,6 +57,8 @@ public:
     void ShowKeyInfo(size_t position, const std::string& title, const std::string& text, bool unchanged) override;
     void SetKeyEnabled(size_t position, bool enabled) override;
     void ShowPowerStatus(const PowerStatus& record) override;
+    // Emits SettingsReplaced on the UI thread.
+    void ShowSettings() override;
     std::string Translate(const std::string& languageKey) override;
     bool IsPageShowing() override { return showing_.load(); }
     void SetOnPageShown(std::function<void()> shown) override;
@@ -91,6 +93,10 @@ public:
 
     // A colour packed green << 16 | blue << 8 | red -> the colour shown.
     static QColor UnpackColour(uint32_t colour);
+
+signals:
+    // The device's settings were replaced: the page's panels show them again.
+    void SettingsReplaced();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
@@ -25,7 +26,9 @@
 #include "device/QtDeviceView.h"
 #include "base/DebugOutput.h"
 #include "models/profile/DataLocations.h"
+#include "panels/PageContext.h"
 #include "profile/DeviceProfileUI.h"
+#include "shell/PanelForRoute.h"
 #include "shell/AboutWnd.h"
 #include "shell/AppIcon.h"
 #include "shell/MsgWnd.h"
@@ -57,6 +60,7 @@ MainWnd::MainWnd(IHidBackend& backend, const DeviceCatalogue& catalogue)
     : backend_(backend), catalogue_(catalogue), devices_(std::make_unique<DeviceService>(catalogue, &backend)) {
     setWindowTitle(QString::fromUtf8(kProductName));
     setWindowIcon(AppIcon());
+    SetUpPanelServices();
 }
 
 MainWnd::~MainWnd() {
@@ -95,6 +99,7 @@ std::unique_ptr<IDeviceView> MainWnd::BuildPage(const DeviceOptionRow& option, c
     pm.AddControls(pageWidget);
     controls::DecorateSkin(pageWidget, GetSkinFolder());
     BuildProfilePanel(option, pageWidget);
+    pagePanels_[pageWidget] = new panels::PageContext(pageWidget, panelServices_, this);
 
     dui::DialogBuilder entryBuilder(GetSkinFolder(), nullptr);
     QWidget* entryRoot =
@@ -129,6 +134,52 @@ void MainWnd::AdoptLateControls(QWidget* content) {
     GetPaintManager().AddControls(content);
     controls::DecorateSkin(content, GetSkinFolder());
     dui::LanguageResources::Instance().ReloadText(content);
+    if (panels::PageContext* page = PageHolding(content)) page->AdoptPanel(content);
+}
+
+panels::PageContext* MainWnd::PageHolding(const QWidget* control) const {
+    for (const QWidget* widget = control; widget != nullptr; widget = widget->parentWidget()) {
+        const auto it = pagePanels_.find(widget);
+        if (it != pagePanels_.end()) return it->second.data();
+    }
+    return nullptr;
+}
+
+void MainWnd::SetUpPanelServices() {
+    panelServices_.message = [this](const QString& key, int buttons, int number) {
+        return ShowProfileMessage(key, buttons, number);
+    };
+    panelServices_.openFile = [this](const QString& filter) {
+        return QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+    };
+    panelServices_.saveFile = [this](const QString& filter) {
+        return QFileDialog::getSaveFileName(this, QString(), QString(), filter);
+    };
+    panelServices_.recordingLock = [this](bool recording) { LockForRecording(recording); };
+}
+
+void MainWnd::LockForRecording(bool recording) {
+    // The selector strip and the profile panels take no input while a
+    // macro is recorded.
+    if (QWidget* strip = GetPaintManager().FindControl(QStringLiteral("device_select_layout"))) {
+        strip->setEnabled(!recording);
+    }
+    for (auto& [panelWidget, panel] : profilePanels_) {
+        if (panel) const_cast<QWidget*>(panelWidget)->setEnabled(!recording);
+    }
+}
+
+bool MainWnd::RouteToPanel(const RouteTarget& target, const dui::TNotifyUI& msg, const QString& name) {
+    panels::PageContext* page = PageHolding(msg.pSender);
+    if (page == nullptr) return false;
+    if (target.route == Route::KeyButton) {
+        page->OnKeyClicked(target.number);
+        return true;
+    }
+    panels::PagePanel* panel = PanelForRoute(*page, target.route);
+    if (panel == nullptr) return false;
+    panel->Handle(panels::PanelNotice{msg.sType, name, msg.pSender, msg.wParam, target.number});
+    return true;
 }
 
 void MainWnd::BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWidget) {
@@ -155,6 +206,8 @@ void MainWnd::BindProfilePanels() {
         for (auto& [panelWidget, panel] : profilePanels_) {
             if (panel && view->Page()->isAncestorOf(panelWidget)) panel->SetDevice(page.device.get());
         }
+        const auto panels = pagePanels_.find(view->Page());
+        if (panels != pagePanels_.end() && panels->second) panels->second->Bind(page.device.get(), view);
     }
 }
 
@@ -221,10 +274,10 @@ void MainWnd::Notify(dui::TNotifyUI& msg) {
     if (msg.sType == QLatin1String("windowinit")) {
         OnWindowInit();
     } else if (msg.sType == QLatin1String("click")) {
-        OnClick(msg.pSender, name);
+        OnClick(msg, msg.pSender, name);
     } else if (msg.sType == QLatin1String("selectchanged")) {
         auto* option = qobject_cast<QAbstractButton*>(msg.pSender);
-        OnSelectChanged(msg.pSender, name, option == nullptr || option->isChecked());
+        OnSelectChanged(msg, msg.pSender, name, option == nullptr || option->isChecked());
     } else if (msg.sType == QLatin1String("timer")) {
         if (msg.wParam == kTimerFitToMonitor) {
             FitToMonitor();
@@ -234,10 +287,10 @@ void MainWnd::Notify(dui::TNotifyUI& msg) {
                name.compare(QLatin1String("device_profile_combo"), Qt::CaseInsensitive) == 0) {
         // Applied to the page the choice was made on, after a pause.
         if (profile::ui::DeviceProfileUI* panel = ProfilePanelHolding(msg.pSender)) panel->OnItemSelect();
-    } else if (msg.sType == QLatin1String("itemselect") || msg.sType == QLatin1String("killfocus") ||
-               msg.sType == QLatin1String("valuechanged") || msg.sType == QLatin1String("movevaluechanged") ||
-               msg.sType == QLatin1String("return")) {
-        emit Unrouted(msg.sType, name, Route::None);
+    } else if (msg.sType != QLatin1String("windowsize")) {
+        const RouteTarget target = RouteNotification(Utf8(msg.sType), Utf8(name));
+        if (target.route != Route::None && !RouteToPanel(target, msg, name))
+            emit Unrouted(msg.sType, name, target.route);
     }
 }
 
@@ -276,7 +329,7 @@ void MainWnd::OnWindowInit() {
     GetPaintManager().SetTimer(this, kTimerFitToMonitor, 100);
 }
 
-void MainWnd::OnClick(QWidget* sender, const QString& name) {
+void MainWnd::OnClick(const dui::TNotifyUI& msg, QWidget* sender, const QString& name) {
     const RouteTarget target = RouteClick(Utf8(name));
     switch (target.route) {
         case Route::CloseMainWindow:
@@ -327,11 +380,13 @@ void MainWnd::OnClick(QWidget* sender, const QString& name) {
                 emit Unrouted(QStringLiteral("click"), name, target.route);
             }
             break;
-        default: emit Unrouted(QStringLiteral("click"), name, target.route); break;
+        default:
+            if (!RouteToPanel(target, msg, name)) emit Unrouted(QStringLiteral("click"), name, target.route);
+            break;
     }
 }
 
-void MainWnd::OnSelectChanged(QWidget* sender, const QString& name, bool selected) {
+void MainWnd::OnSelectChanged(const dui::TNotifyUI& msg, QWidget* sender, const QString& name, bool selected) {
     const RouteTarget target = RouteSelectChanged(Utf8(name));
     switch (target.route) {
         case Route::DeviceSelect: {
@@ -354,7 +409,9 @@ void MainWnd::OnSelectChanged(QWidget* sender, const QString& name, bool selecte
             if (panel) panel->SelectFunctionTab(target.number);
             break;
         }
-        default: emit Unrouted(QStringLiteral("selectchanged"), name, target.route); break;
+        default:
+            if (!RouteToPanel(target, msg, name)) emit Unrouted(QStringLiteral("selectchanged"), name, target.route);
+            break;
     }
 }
 

@@ -18,6 +18,7 @@
 #include "shell/QtOwnerThread.h"
 #include "shell/QtTimerService.h"
 #include "dui/WindowImplBase.h"
+#include "panels/PageServices.h"
 
 class QLabel;
 class QMenu;
@@ -33,6 +34,10 @@ class AboutWnd;
 
 namespace ivra::profile::ui {
 class DeviceProfileUI;
+}
+
+namespace ivra::panels {
+class PageContext;
 }
 
 namespace ivra::shell {
@@ -78,6 +83,12 @@ public:
     profile::ui::DeviceProfileUI* ProfilePanelOf(const KestrelUSBDevice& device) const;
     // The profile panel that holds `control`; none when no panel does.
     profile::ui::DeviceProfileUI* ProfilePanelHolding(const QWidget* control) const;
+    // The panels of the device page that holds `control`; none outside the pages.
+    panels::PageContext* PageHolding(const QWidget* control) const;
+    // What the pages' panels borrow from the window (messages, file
+    // dialogs, input sources, the recording lock); tests replace parts of
+    // it before the window is initialised.
+    panels::PageServices& PanelServices() { return panelServices_; }
 
     // Cleared while the system sleeps: hook and game messages are dropped.
     static std::atomic<bool>& ProcessingEnabled();
@@ -106,16 +117,21 @@ private:
     void AdoptLateControls(QWidget* content);
     controls::DeviceOptionUI* EntryWidget(const SelectorEntry& entry);
     void OnWindowInit();
-    void OnClick(QWidget* sender, const QString& name);
-    void OnSelectChanged(QWidget* sender, const QString& name, bool selected);
+    void OnClick(const dui::TNotifyUI& msg, QWidget* sender, const QString& name);
+    void OnSelectChanged(const dui::TNotifyUI& msg, QWidget* sender, const QString& name, bool selected);
     void HideToTray();
     void ApplyLightControlToDevices();
     void CreateTray();
     KestrelUSBDevice* SelectedDevice();
     // Sets up the profile panel of a page that was just built.
     void BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWidget);
-    // Gives each profile panel the device of its page.
+    // Gives each profile panel and each page's panels the device of its page.
     void BindProfilePanels();
+    // Hands a notification to the page panel its route names; false when
+    // no panel of the sender's page takes it.
+    bool RouteToPanel(const RouteTarget& target, const dui::TNotifyUI& msg, const QString& name);
+    void SetUpPanelServices();
+    void LockForRecording(bool recording);
     int ShowProfileMessage(const QString& textKey, int buttons, int number);
 
     IHidBackend& backend_;
@@ -130,6 +146,8 @@ private:
     QPointer<AboutWnd> aboutWindow_;
     std::map<int, QPointer<controls::DeviceOptionUI>> entryWidgets_;                  // by option row
     std::map<const QWidget*, QPointer<profile::ui::DeviceProfileUI>> profilePanels_;  // by page widget
+    std::map<const QWidget*, QPointer<panels::PageContext>> pagePanels_;              // by page widget
+    panels::PageServices panelServices_;
     bool lightControl_ = true;
     bool quitting_ = false;
     bool initialised_ = false;

@@ -154,6 +154,118 @@ RouteTarget RouteSelectChanged(std::string_view controlName) {
                   });
 }
 
+namespace {
+
+RouteTarget RouteItemSelect(std::string_view controlName) {
+    return Lookup(controlName,
+                  {
+                      {"device_profile_combo", Route::ProfilePanel, 0},
+                      {"light_combo_modeselect", Route::LightPanel, 0},
+                      {"light_combo_custommodeselect", Route::LightPanel, 0},
+                      {"light_combo_zzccmodeselect", Route::LightPanel, 0},
+                      {"light_combo_audiomodeselect", Route::AudioLightPanel, 0},
+                      {"custom_eq_name_combo", Route::HeadsetPanel, 0},
+                      {"macro_name_list", Route::MacroPanel, 0},
+                      {"keyset_function_combo", Route::KeySetPanel, 0},
+                      {"keyset_macro_over_combo", Route::KeySetPanel, 0},
+                      {"keyset_mousekey_combo", Route::KeySetPanel, 0},
+                      {"keyset_mouseswing_combo", Route::KeySetPanel, 0},
+                      {"keyset_mousewheel_combo", Route::KeySetPanel, 0},
+                      {"keyset_mousedpi_combo", Route::KeySetPanel, 0},
+                      {"keyset_media_combo", Route::KeySetPanel, 0},
+                      {"keyset_system_combo", Route::KeySetPanel, 0},
+                      {"keyset_macro_combo", Route::KeySetPanel, 0},
+                      {"keyset_gunkey_combo", Route::KeySetPanel, 0},
+                      {"keyset_combokey_combo", Route::KeySetPanel, 0},
+                  },
+                  {});
+}
+
+RouteTarget RouteValueChanged(std::string_view controlName) {
+    return Lookup(controlName,
+                  {
+                      {"pointer_speed_slider", Route::MouseSettings, 0},
+                      {"scroll_speed_slider", Route::MouseSettings, 0},
+                      {"double_click_slider", Route::MouseSettings, 0},
+                      {"repeat_rate_slider", Route::KeyboardSettings, 0},
+                      {"deng_light_slider", Route::LightPanel, 0},
+                      {"deng_speed_slider", Route::LightPanel, 0},
+                      {"6533_micin_slider", Route::HeadsetPanel, 0},
+                      {"6533_micmoniter_slider", Route::HeadsetPanel, 0},
+                  },
+                  {
+                      {"dpi_slider_", Route::MouseSettings},
+                      {"6533_eq_hz_slider_", Route::HeadsetPanel},
+                  });
+}
+
+RouteTarget RouteMoveValueChanged(std::string_view controlName) {
+    return Lookup(controlName, {},
+                  {
+                      {"norvo_dpi_slider_", Route::MouseSettings},
+                      {"dpi_slider_", Route::MouseSettings},
+                  });
+}
+
+RouteTarget RouteKillFocus(std::string_view controlName) {
+    return Lookup(controlName,
+                  {
+                      {"deng_edit_r", Route::LightPanel, 0},
+                      {"deng_edit_g", Route::LightPanel, 0},
+                      {"deng_edit_b", Route::LightPanel, 0},
+                      {"deng_audioedit_r", Route::AudioLightPanel, 0},
+                      {"deng_audioedit_g", Route::AudioLightPanel, 0},
+                      {"deng_audioedit_b", Route::AudioLightPanel, 0},
+                      {"bullet_x_eidt", Route::RecoilPanel, 0},
+                      {"bullet_y_eidt", Route::RecoilPanel, 0},
+                      {"bullet_delay_eidt", Route::RecoilPanel, 0},
+                      {"macro_delay", Route::MacroPanel, 0},
+                      {"keyset_keyboard_text_edit", Route::KeySetPanel, 0},
+                      {"keyset_mouseswing_num_edit", Route::KeySetPanel, 0},
+                      {"keyset_mouseswing_delay_edit", Route::KeySetPanel, 0},
+                      {"keyset_mouseswing_speed_edit", Route::KeySetPanel, 0},
+                      {"keyset_mousewheel_num_edit", Route::KeySetPanel, 0},
+                      {"keyset_mousewheel_delay_edit", Route::KeySetPanel, 0},
+                      {"keyset_mousewheel_speed_edit", Route::KeySetPanel, 0},
+                      {"keyset_mousefire_interval_edit", Route::KeySetPanel, 0},
+                      {"keyset_mousefire_num_edit", Route::KeySetPanel, 0},
+                      {"keyset_macro_cycle_edit", Route::KeySetPanel, 0},
+                  },
+                  {
+                      {"norvo_dpi_edit_", Route::MouseSettings},
+                      {"dpi_edit_", Route::MouseSettings},
+                  });
+}
+
+}  // namespace
+
+RouteTarget RouteNotification(std::string_view type, std::string_view controlName) {
+    if (type == "click") return RouteClick(controlName);
+    if (type == "selectchanged") return RouteSelectChanged(controlName);
+    if (type == "itemselect") return RouteItemSelect(controlName);
+    if (type == "valuechanged") return RouteValueChanged(controlName);
+    if (type == "movevaluechanged") return RouteMoveValueChanged(controlName);
+    if (type == "killfocus") return RouteKillFocus(controlName);
+    // Key capture runs while the key edit has the focus, and starts on Return.
+    if (type == "setfocus" || type == "return") {
+        return Lookup(controlName, {{"keyset_keyboard_text_edit", Route::KeySetPanel, 0}}, {});
+    }
+    if (type == "colorchanged") {
+        return Lookup(
+            controlName,
+            {{"deng_color_pallet", Route::LightPanel, 0}, {"deng_audiocolor_pallet", Route::AudioLightPanel, 0}}, {});
+    }
+    if (type == "click_select_end") {
+        return Lookup(controlName,
+                      {{"device_key_light", Route::LightPanel, 0}, {"mouse_device_key_light", Route::LightPanel, 0}},
+                      {});
+    }
+    if (type == "itemactivate" || type == "menu") {
+        return Lookup(controlName, {{"macro_action", Route::MacroPanel, 0}}, {});
+    }
+    return {};
+}
+
 const char* RouteName(Route route) {
     switch (route) {
         case Route::None: return "none";

@@ -47,6 +47,11 @@ struct RouteTarget {
 
 RouteTarget RouteClick(std::string_view controlName);
 RouteTarget RouteSelectChanged(std::string_view controlName);
+// Any notification type: "click" and "selectchanged" as above, then the
+// tables of "itemselect", "valuechanged", "movevaluechanged", "killfocus",
+// "setfocus", "colorchanged", "click_select_end", "itemactivate", "menu"
+// and "return". Route::None for a type or control no table names.
+RouteTarget RouteNotification(std::string_view type, std::string_view controlName);
 
 const char* RouteName(Route route);
 

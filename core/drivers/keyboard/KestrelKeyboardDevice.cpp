@@ -745,6 +745,7 @@ int KestrelKeyboardDevice::WriteMacros() {
 
 void KestrelKeyboardDevice::RefreshPage() {
     RemapKeys();
+    if (IDeviceView* page = View()) page->ShowSettings();
 }
 
 void KestrelKeyboardDevice::RemapKeys() {

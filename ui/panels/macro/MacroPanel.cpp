@@ -1,0 +1,13 @@
+#include "panels/macro/MacroPanel.h"
+
+#include "panels/PageContext.h"
+
+namespace ivra::panels {
+
+MacroPanel::MacroPanel(QWidget* root, PageContext& page) : PagePanel(root, page) {}
+
+void MacroPanel::Handle(const PanelNotice& /*notice*/) {}
+
+void MacroPanel::ShowSettings() {}
+
+}  // namespace ivra::panels
