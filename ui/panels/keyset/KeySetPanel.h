@@ -2,6 +2,8 @@
 // function and parameters, key capture, and writing the keys to the device.
 #pragma once
 
+#include <QStringList>
+
 #include "panels/PagePanel.h"
 
 namespace ivra::panels {
@@ -16,6 +18,19 @@ public:
 
     // Opens the key at `position` for assignment.
     void OpenKey(int position);
+
+    // The macro choices, kept in the order of the macro editor's list.
+    void SetMacroNames(const QStringList& names);
+    void AddMacroName(const QString& name);
+    void RenameMacroName(int index, const QString& name);
+    void RemoveMacroName(int index);
+    // Enables or disables "key_butt_keysave", "key_butt_keycancel" and
+    // "key_butt_prosave".
+    void EnableSaveButtons(bool on);
+    // What "key_butt_prosave" does: writes the macros and the key
+    // assignments to the device and saves the profile; false (with the
+    // message shown) when the device did not take them.
+    bool SaveToDevice();
 };
 
 }  // namespace ivra::panels

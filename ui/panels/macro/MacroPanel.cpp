@@ -10,4 +10,8 @@ void MacroPanel::Handle(const PanelNotice& /*notice*/) {}
 
 void MacroPanel::ShowSettings() {}
 
+QStringList MacroPanel::MacroNames() const {
+    return {};
+}
+
 }  // namespace ivra::panels

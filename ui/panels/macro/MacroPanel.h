@@ -2,6 +2,8 @@
 // macro, recording, and import and export.
 #pragma once
 
+#include <QStringList>
+
 #include "panels/PagePanel.h"
 
 namespace ivra::panels {
@@ -13,6 +15,9 @@ public:
 
     void Handle(const PanelNotice& notice) override;
     void ShowSettings() override;
+
+    // The device kind's macro names, in the order of the list.
+    QStringList MacroNames() const;
 };
 
 }  // namespace ivra::panels
