@@ -145,6 +145,13 @@ panels::PageContext* MainWnd::PageHolding(const QWidget* control) const {
     return nullptr;
 }
 
+panels::PageContext* MainWnd::PagePanelsOf(const KestrelUSBDevice& device) const {
+    for (const auto& [pageWidget, page] : pagePanels_) {
+        if (page && page->Device() == &device) return page.data();
+    }
+    return nullptr;
+}
+
 void MainWnd::SetUpPanelServices() {
     panelServices_.message = [this](const QString& key, int buttons, int number) {
         return ShowProfileMessage(key, buttons, number);

@@ -85,6 +85,8 @@ public:
     profile::ui::DeviceProfileUI* ProfilePanelHolding(const QWidget* control) const;
     // The panels of the device page that holds `control`; none outside the pages.
     panels::PageContext* PageHolding(const QWidget* control) const;
+    // The panels of a device's page; none before the device is bound.
+    panels::PageContext* PagePanelsOf(const KestrelUSBDevice& device) const;
     // What the pages' panels borrow from the window (messages, file
     // dialogs, input sources, the recording lock); tests replace parts of
     // it before the window is initialised.
