@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <functional>
-#include <memory>
 #include <vector>
 
 #include "models/keys/InputSource.h"
@@ -21,9 +20,10 @@ struct PageServices {
     // as "Macro Files(*.mac)"; empty when the user cancels.
     std::function<QString(const QString& filter)> openFile;
     std::function<QString(const QString& filter)> saveFile;
-    // The input sources to try, best first (a global source, evdev, the
-    // window's own events); the first that starts is used.
-    std::function<std::vector<std::unique_ptr<IInputSource>>()> inputSources;
+    // The input sources to try, best first (X11's global events, evdev, the
+    // window's own events); the first that starts is used. The sources
+    // belong to the window and live as long as it.
+    std::function<std::vector<IInputSource*>()> inputSources;
     // While a macro is recorded the selector strip and the profile panel
     // take no input (on = recording).
     std::function<void(bool recording)> recordingLock;

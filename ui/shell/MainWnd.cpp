@@ -26,6 +26,9 @@
 #include "device/QtDeviceView.h"
 #include "base/DebugOutput.h"
 #include "models/profile/DataLocations.h"
+#include "EvdevInputSource.h"
+#include "XInputSource.h"
+#include "input/WindowInputSource.h"
 #include "panels/PageContext.h"
 #include "profile/DeviceProfileUI.h"
 #include "shell/PanelForRoute.h"
@@ -163,6 +166,19 @@ void MainWnd::SetUpPanelServices() {
         return QFileDialog::getSaveFileName(this, QString(), QString(), filter);
     };
     panelServices_.recordingLock = [this](bool recording) { LockForRecording(recording); };
+    panelServices_.inputSources = [this] {
+        if (inputSources_.empty()) {
+            // Best first: X11's events reach us wherever the focus is;
+            // evdev does too where /dev/input is readable; the window's own
+            // events work everywhere but only while it has the focus.
+            inputSources_.push_back(std::make_unique<XInputSource>());
+            inputSources_.push_back(std::make_unique<EvdevInputSource>());
+            inputSources_.push_back(std::make_unique<ui::WindowInputSource>());
+        }
+        std::vector<IInputSource*> sources;
+        for (const auto& source : inputSources_) sources.push_back(source.get());
+        return sources;
+    };
 }
 
 void MainWnd::LockForRecording(bool recording) {

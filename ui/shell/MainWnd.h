@@ -18,6 +18,7 @@
 #include "shell/QtOwnerThread.h"
 #include "shell/QtTimerService.h"
 #include "dui/WindowImplBase.h"
+#include "models/keys/InputSource.h"
 #include "panels/PageServices.h"
 
 class QLabel;
@@ -150,6 +151,8 @@ private:
     std::map<const QWidget*, QPointer<profile::ui::DeviceProfileUI>> profilePanels_;  // by page widget
     std::map<const QWidget*, QPointer<panels::PageContext>> pagePanels_;              // by page widget
     panels::PageServices panelServices_;
+    // Made when a panel first asks for them.
+    std::vector<std::unique_ptr<IInputSource>> inputSources_;
     bool lightControl_ = true;
     bool quitting_ = false;
     bool initialised_ = false;
