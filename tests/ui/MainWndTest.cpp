@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "QtPrinters.h"
+#include "dui/LanguageResources.h"
 #include "shell/MainWnd.h"
 #include "shell/NotificationRoutes.h"
 #include "shell/SingleInstance.h"
@@ -109,10 +110,12 @@ TEST_F(MainWndTest, LightControlFollowsTheToggleAndOtherPrograms) {
     auto* label = qobject_cast<QLabel*>(Control("control_light_status"));
     ASSERT_NE(label, nullptr);
     window.SetLightControl(false);
-    EXPECT_EQ(label->text(), QStringLiteral("不控制灯光"));
+    // The label's text comes from the language files.
+    EXPECT_EQ(label->property("textKey").toString(), QStringLiteral("no_control_light_text"));
+    EXPECT_EQ(label->text(), dui::LanguageResources::Instance().Text(QStringLiteral("no_control_light_text")));
     EXPECT_TRUE(window.SendMessage(message::kLightControlSet, 1, 1));
     EXPECT_TRUE(window.LightControl());
-    EXPECT_EQ(label->text(), QStringLiteral("控制灯光"));
+    EXPECT_EQ(label->property("textKey").toString(), QStringLiteral("control_light_text"));
     EXPECT_TRUE(window.SendMessage(message::kLightControlSet, 1, 7));  // re-applies, changes nothing
     EXPECT_TRUE(window.LightControl());
     EXPECT_TRUE(window.SendMessage(message::kLightControlSet, 0, 0));  // wParam other than 1: ignored

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTextEdit>
 #include <QWidget>
 #include <QXmlStreamReader>
 
@@ -18,6 +19,8 @@ void ApplyText(QWidget* control, const QString& text) {
         button->setText(text);
     } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         edit->setPlaceholderText(text);
+    } else if (auto* richEdit = qobject_cast<QTextEdit*>(control)) {
+        richEdit->setPlaceholderText(text);
     } else if (auto* box = qobject_cast<QGroupBox*>(control)) {
         box->setTitle(text);
     } else {

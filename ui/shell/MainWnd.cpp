@@ -268,13 +268,10 @@ controls::DeviceOptionUI* MainWnd::EntryWidget(const SelectorEntry& entry) {
 }
 
 void MainWnd::CreateTray() {
+    trayMenu_ = BuildTrayMenu();
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
     tray_ = new QSystemTrayIcon(AppIcon(), this);
     tray_->setToolTip(QString::fromUtf8(kProductName));
-    trayMenu_ = new QMenu(this);
-    QAction* exitAction = trayMenu_->addAction(tr("Exit"));
-    exitAction->setObjectName(QStringLiteral("exit"));
-    connect(exitAction, &QAction::triggered, this, &MainWnd::ExitProgram);
     tray_->setContextMenu(trayMenu_);
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason != QSystemTrayIcon::Trigger) return;
@@ -288,6 +285,60 @@ void MainWnd::CreateTray() {
         }
     });
     tray_->show();
+}
+
+QMenu* MainWnd::BuildTrayMenu() {
+    // The skin's menu file names the items, in order, and their text keys.
+    auto* menu = new QMenu(this);
+    QString error;
+    dui::DialogBuilder builder(GetSkinFolder());
+    const std::unique_ptr<QWidget> items(builder.Create(QStringLiteral("menu.xml"), nullptr, &error));
+    QList<QAbstractButton*> buttons;
+    if (items) buttons = items->findChildren<QAbstractButton*>();
+    if (buttons.isEmpty()) DebugLine("tray menu: " + error.toStdString() + "; only exit is offered");
+    const auto add = [this, menu](const QString& name, const QString& textKey) {
+        QAction* action = menu->addAction(dui::LanguageResources::Instance().Text(textKey));
+        action->setObjectName(name);
+        action->setProperty("textKey", textKey);
+        connect(action, &QAction::triggered, this, [this, name] { OnMenuCommand(name); });
+        return action;
+    };
+    for (QAbstractButton* button : buttons) {
+        QAction* action = add(button->objectName(), button->property("textKey").toString());
+        if (button->objectName() == QLatin1String("control_light")) {
+            action->setCheckable(true);
+            action->setChecked(lightControl_);
+        }
+    }
+    if (buttons.isEmpty()) add(QStringLiteral("exit"), QStringLiteral("menu_exit_text"));
+    return menu;
+}
+
+QMenu* MainWnd::TrayMenu() const {
+    return trayMenu_.data();
+}
+
+void MainWnd::RetranslateTrayMenu() {
+    if (!trayMenu_) return;
+    for (QAction* action : trayMenu_->actions()) {
+        const QString key = action->property("textKey").toString();
+        if (!key.isEmpty()) action->setText(dui::LanguageResources::Instance().Text(key));
+    }
+}
+
+void MainWnd::OnMenuCommand(const QString& name) {
+    if (name == QLatin1String("exit")) {
+        ExitProgram();
+    } else if (name == QLatin1String("show")) {
+        FitToMonitor();
+        RaiseWindow();
+    } else if (name == QLatin1String("control_light")) {
+        SetLightControl(!lightControl_);
+    } else if (name == QLatin1String("about")) {
+        ShowAboutWindow();
+    } else {
+        DebugLine("tray menu: no command " + Utf8(name));
+    }
 }
 
 void MainWnd::Notify(dui::TNotifyUI& msg) {
@@ -340,6 +391,7 @@ void MainWnd::OnWindowInit() {
         }
     }
     language_->Apply(languageIndex, GetPaintManager(), this, storing);
+    RetranslateTrayMenu();
 
     devices_->SetDataRoots(UserDataRoot(), ProgramFolder());
     devices_->BuildDevices(owner_, timers_, this, [this](const DeviceOptionRow& option, const DevicePageRow& page) {
@@ -473,6 +525,7 @@ bool MainWnd::HandleMessage(uint message, quintptr wParam, qintptr lParam) {
             return true;
         case message::kLanguageChanged:
             if (language_) language_->Apply(static_cast<int>(wParam), GetPaintManager(), this);
+            RetranslateTrayMenu();
             if (aboutWindow_) aboutWindow_->SendMessage(message::kLanguageChanged, 0, 0);
             return true;
         case message::kShowProgress:
@@ -487,10 +540,13 @@ bool MainWnd::HandleMessage(uint message, quintptr wParam, qintptr lParam) {
 
 void MainWnd::SetLightControl(bool on) {
     lightControl_ = on;
-    if (auto* label = GetPaintManager().Find<QLabel>(QStringLiteral("control_light_status"))) {
-        label->setText(on ? QStringLiteral("控制灯光") : QStringLiteral("不控制灯光"));
-    } else if (auto* button = GetPaintManager().Find<QAbstractButton>(QStringLiteral("control_light_status"))) {
-        button->setText(on ? QStringLiteral("控制灯光") : QStringLiteral("不控制灯光"));
+    // Through the language files, so that a language change re-applies it.
+    if (QWidget* status = GetPaintManager().FindControl(QStringLiteral("control_light_status"))) {
+        dui::LanguageResources::Instance().SetTextKey(status, on ? QStringLiteral("control_light_text")
+                                                                 : QStringLiteral("no_control_light_text"));
+    }
+    if (trayMenu_) {
+        if (QAction* toggle = trayMenu_->findChild<QAction*>(QStringLiteral("control_light"))) toggle->setChecked(on);
     }
     emit LightControlChanged(on);
     ApplyLightControlToDevices();
@@ -614,9 +670,7 @@ void MainWnd::OnAccessDenied(const DeviceSlot& candidate) {
     DebugLine(line);
     if (tray_) {
         tray_->showMessage(QString::fromUtf8(kProductName),
-                           tr("A supported device is connected, but this user may not open it. "
-                              "Install the udev rule 70-ivra-wireless-manager.rules (see the README), "
-                              "then plug the device in again."));
+                           dui::LanguageResources::Instance().Text(QStringLiteral("access_denied_text")));
     }
 }
 

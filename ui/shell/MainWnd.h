@@ -67,6 +67,10 @@ public:
     void CloseChildWindows();
     // Stops the device threads; the program then quits.
     void ExitProgram();
+    // A tray menu command: "show", "control_light", "about", "exit".
+    void OnMenuCommand(const QString& name);
+    // The tray menu (also where no tray is, for tests).
+    QMenu* TrayMenu() const;
 
     bool LightControl() const { return lightControl_; }
     void SetLightControl(bool on);
@@ -125,6 +129,9 @@ private:
     void HideToTray();
     void ApplyLightControlToDevices();
     void CreateTray();
+    // The tray menu's items from the skin's menu file, in its language.
+    QMenu* BuildTrayMenu();
+    void RetranslateTrayMenu();
     KestrelUSBDevice* SelectedDevice();
     // Sets up the profile panel of a page that was just built.
     void BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWidget);
