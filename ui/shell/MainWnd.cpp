@@ -118,7 +118,9 @@ std::unique_ptr<IDeviceView> MainWnd::BuildPage(const DeviceOptionRow& option, c
         if (QAbstractButton* select = entry->SelectOption()) {
             pm.SetGroup(select, QString::fromStdString(option.tabGroupName));
         }
-        if (QLabel* name = entry->NameLabel()) name->setText(QString::fromStdString(option.kindName));
+        // The kind's name in the window's language.
+        if (QLabel* name = entry->NameLabel())
+            dui::LanguageResources::Instance().SetTextKey(name, entry->Icons().tooltipKey);
         entry->SetVisible(false);
         const int optionRow = static_cast<int>(&option - catalogue_.Options().data());
         entryWidgets_[optionRow] = entry;
