@@ -79,6 +79,13 @@ void DeviceKeyButtonUI::SetLight(bool on, const QColor& colour, int level) {
     Repaint();
 }
 
+void DeviceKeyButtonUI::SetKeyInfo(const QString& label, const QString& assignment, bool unchanged) {
+    keyLabel_ = label;
+    assignment_ = assignment;
+    setToolTip(label + QLatin1Char('\n') + assignment);
+    SetHideKeySetImage(unchanged);
+}
+
 void DeviceKeyButtonUI::SetSelected(bool selected) {
     if (selected_ == selected) return;
     selected_ = selected;

@@ -55,6 +55,14 @@ public:
     QColor LightColour() const { return lightColour_; }
     int LightLevel() const { return lightLevel_; }
 
+    // What the key is and does: its label, the name of its assignment, and
+    // whether it does what its label says. The tooltip shows the first two;
+    // the accessible name says all of it with the light.
+    void SetKeyInfo(const QString& label, const QString& assignment, bool unchanged);
+    QString KeyLabel() const { return keyLabel_; }
+    QString AssignmentName() const { return assignment_; }
+    bool IsUnchanged() const { return hideKeySetImage_; }
+
     // Set by the selection panel's rubber band.
     void SetSelected(bool selected);
     bool IsSelected() const { return selected_; }
@@ -115,6 +123,8 @@ private:
 
     QString lightImage_;
     QString keySetImage_;
+    QString keyLabel_;
+    QString assignment_;
     bool hideKeySetImage_ = true;
     bool lightOn_ = false;
     QColor lightColour_ = QColor(0x00, 0x00, 0xFF);

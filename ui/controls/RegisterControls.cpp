@@ -2,6 +2,7 @@
 
 #include "controls/DeviceKeyButtonUI.h"
 #include "controls/DeviceOptionUI.h"
+#include "controls/KeyButtonAccessible.h"
 #include "controls/SelectPanelUI.h"
 #include "dui/ControlFactory.h"
 
@@ -30,6 +31,7 @@ const ControlClass* Classes(size_t& count) {
 }  // namespace
 
 void RegisterControlClasses() {
+    InstallKeyButtonAccessibility();
     size_t count = 0;
     const ControlClass* classes = Classes(count);
     for (size_t i = 0; i < count; ++i) {

@@ -216,8 +216,7 @@ void QtDeviceView::ShowKeyInfo(size_t position, const std::string& title, const 
     auto apply = [this, button, title, text, unchanged] {
         controls::DeviceKeyButtonUI* key = KeyButton(button);
         if (key == nullptr) return;
-        key->setToolTip(QString::fromStdString(title) + QLatin1Char('\n') + QString::fromStdString(text));
-        key->SetHideKeySetImage(unchanged);
+        key->SetKeyInfo(QString::fromStdString(title), QString::fromStdString(text), unchanged);
     };
     if (OnUiThread()) {
         apply();

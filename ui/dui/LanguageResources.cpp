@@ -1,5 +1,7 @@
 #include "dui/LanguageResources.h"
 
+#include "dui/AccessibleNames.h"
+
 #include <QAbstractButton>
 #include <QFile>
 #include <QGroupBox>
@@ -82,6 +84,8 @@ void LanguageResources::ReloadText(QWidget* root) const {
         const QString tip = control->property("tooltipKey").toString();
         if (!tip.isEmpty()) control->setToolTip(Text(tip));
     }
+    // Captions changed with the language: so do the names derived from them.
+    NameForAssistiveTools(root);
 }
 
 void LanguageResources::SetTextKey(QWidget* control, const QString& key) const {

@@ -101,6 +101,8 @@ std::unique_ptr<IDeviceView> MainWnd::BuildPage(const DeviceOptionRow& option, c
     const int index = switcher->addWidget(new PageFrame(pageWidget));
     pm.AddControls(pageWidget);
     controls::DecorateSkin(pageWidget, GetSkinFolder());
+    // Pages are built after the language was applied: they take it now.
+    dui::LanguageResources::Instance().ReloadText(pageWidget);
     BuildProfilePanel(option, pageWidget);
     pagePanels_[pageWidget] = new panels::PageContext(pageWidget, panelServices_, this);
 
@@ -121,6 +123,7 @@ std::unique_ptr<IDeviceView> MainWnd::BuildPage(const DeviceOptionRow& option, c
         // The kind's name in the window's language.
         if (QLabel* name = entry->NameLabel())
             dui::LanguageResources::Instance().SetTextKey(name, entry->Icons().tooltipKey);
+        dui::LanguageResources::Instance().ReloadText(entry);
         entry->SetVisible(false);
         const int optionRow = static_cast<int>(&option - catalogue_.Options().data());
         entryWidgets_[optionRow] = entry;

@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QAccessibleInterface>
+#include <QColor>
+#include <QSet>
+
+#include "KeyboardPageHarness.h"
+#include "controls/DeviceKeyButtonUI.h"
+#include "controls/KeyButtonAccessible.h"
+#include "dui/LanguageResources.h"
+
+namespace ivra::shell {
+namespace {
+
+bool Interactive(QAccessible::Role role) {
+    static const QSet<QAccessible::Role> kRoles = {
+        QAccessible::PushButton, QAccessible::Button,         QAccessible::CheckBox, QAccessible::RadioButton,
+        QAccessible::ComboBox,   QAccessible::Slider,         QAccessible::SpinBox,  QAccessible::EditableText,
+        QAccessible::ButtonMenu, QAccessible::ButtonDropDown, QAccessible::List,     QAccessible::PageTab};
+    return kRoles.contains(role);
+}
+
+// The panels still being built are held to this when they land.
+bool InPanelBeingBuilt(const QObject* object) {
+    for (; object != nullptr; object = object->parent()) {
+        const QString name = object->objectName();
+        if (name == QLatin1String("LightControlItem") || name == QLatin1String("MacroControlItem")) return true;
+    }
+    return false;
+}
+
+// Every shown interactive control below `root` that assistive tools would
+// hear without a name, as "objectName (role)".
+QStringList UnnamedControls(QObject* root) {
+    QStringList unnamed;
+    std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+        if (node == nullptr || !node->isValid() || node->state().invisible) return;
+        if (Interactive(node->role()) && node->text(QAccessible::Name).trimmed().isEmpty() &&
+            !InPanelBeingBuilt(node->object())) {
+            const QObject* object = node->object();
+            unnamed << (object ? object->objectName() : QStringLiteral("?")) + QStringLiteral(" (") +
+                           QString::number(node->role(), 16) + QLatin1Char(')');
+        }
+        for (int i = 0; i < node->childCount(); ++i) walk(node->child(i));
+    };
+    walk(QAccessible::queryAccessibleInterface(root));
+    return unnamed;
+}
+
+// The main window and each panel of the keyboard page, as a user of a
+// screen reader meets them: no interactive control is nameless.
+TEST(AccessibilityTest, EveryControlOfTheWindowAndTheKeyboardPanelsHasAName) {
+    testing::KeyboardPageHarness harness;
+    ASSERT_TRUE(harness.Start());
+    for (const char* tab : {"deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab"}) {
+        harness.OpenTab(tab);
+        const QStringList unnamed = UnnamedControls(&harness.Window());
+        EXPECT_TRUE(unnamed.isEmpty()) << tab << ": " << unnamed.join(QStringLiteral(", ")).toStdString();
+    }
+}
+
+// A key button says its label, its light and what it does instead.
+TEST(AccessibilityTest, AKeyButtonSaysItsLabelLightAndAssignment) {
+    testing::KeyboardPageHarness harness;  // loads the language
+    ASSERT_TRUE(harness.Start());
+    const auto text = [](const char* key) { return dui::LanguageResources::Instance().Text(QString::fromLatin1(key)); };
+    const QString red = text("key_state_lit_text").arg(text("colour_red_text"));
+    EXPECT_EQ(controls::KeyButtonAccessibleName("A", "Ctrl+C", false, true, QColor(255, 0, 0), 255),
+              "A, " + red + ", " + text("key_state_assigned_text").arg("Ctrl+C"));
+    EXPECT_EQ(controls::KeyButtonAccessibleName("A", "A", true, true, QColor(250, 10, 5), 120), "A, " + red);
+    EXPECT_EQ(controls::KeyButtonAccessibleName("A", "A", true, true, QColor(255, 0, 0), 0),
+              "A, " + text("key_state_unlit_text"));
+    EXPECT_EQ(controls::ColourName(QColor(240, 240, 255)), text("colour_white_text"));
+    EXPECT_EQ(controls::ColourName(QColor(0, 0, 255)), text("colour_blue_text"));
+
+    // The page's key buttons answer through Qt's accessibility.
+    controls::DeviceKeyButtonUI* key = nullptr;
+    for (auto* button : harness.Page()->findChildren<controls::DeviceKeyButtonUI*>()) {
+        if (!button->KeyLabel().isEmpty()) {
+            key = button;
+            break;
+        }
+    }
+    ASSERT_NE(key, nullptr);
+    QAccessibleInterface* node = QAccessible::queryAccessibleInterface(key);
+    ASSERT_NE(node, nullptr);
+    EXPECT_TRUE(node->text(QAccessible::Name).startsWith(key->KeyLabel() + ", "))
+        << node->text(QAccessible::Name).toStdString();
+}
+
+}  // namespace
+}  // namespace ivra::shell
