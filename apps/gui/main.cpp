@@ -1,4 +1,5 @@
 // ivra-wireless-manager: the configuration program's window.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -31,6 +32,34 @@
 #include "SimHidBackend.h"
 #include "SimulateOption.h"
 
+namespace {
+
+// Opens a function tab of the shown device's page as the user would, for a
+// screenshot: the tab's option is clicked; for the key tab a key is chosen
+// too, so that its settings show.
+void OpenTabForScreenshot(ivra::shell::MainWnd& window, const QString& tab) {
+    static const std::pair<const char*, const char*> kTabs[] = {
+        {"lighting", "deng_Op_tab"}, {"keys", "key_Op_tab"}, {"macros", "macro_Op_tab"}, {"settings", "system_Op_tab"}};
+    for (const auto& [name, option] : kTabs) {
+        if (tab != QLatin1String(name)) continue;
+        const QList<QAbstractButton*> found = window.findChildren<QAbstractButton*>(QString::fromLatin1(option));
+        for (QAbstractButton* button : found) {
+            if (!button->isVisible()) continue;
+            button->click();
+            if (tab == QLatin1String("keys")) {
+                // The first key of the picture's second row ("Tab" or "~").
+                for (QAbstractButton* key : window.findChildren<QAbstractButton*>(QStringLiteral("key_2"))) {
+                    if (key->isVisible()) key->click();
+                }
+            }
+            return;
+        }
+    }
+    if (!tab.isEmpty()) std::fprintf(stderr, "ivra-wireless-manager: no tab %s to open\n", qPrintable(tab));
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ivra Wireless Manager 1.0"));
@@ -56,9 +85,15 @@ int main(int argc, char** argv) {
                                                      "DefaultData/Language.config (also IVRA_LANGUAGE); the "
                                                      "stored choice stays."),
                                       QStringLiteral("id"));
+    // With --screenshot: the function tab to open first, as a click would.
+    const QCommandLineOption tab(QStringLiteral("tab"),
+                                 QStringLiteral("With --screenshot: open the tab lighting, keys (with a key "
+                                                "chosen), macros or settings of the shown device first."),
+                                 QStringLiteral("name"));
     parser.addOption(simulate);
     parser.addOption(debug);
     parser.addOption(screenshot);
+    parser.addOption(tab);
     parser.addOption(language);
     parser.process(app);
     if (parser.isSet(debug)) ivra::EnableDebugToStderr(true);
@@ -164,6 +199,8 @@ int main(int argc, char** argv) {
                      [&window] { window.SendMessage(ivra::shell::message::kResume, 0, 0); });
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
+        const QString tabName = parser.value(tab);
+        QTimer::singleShot(1000, &window, [&window, tabName] { OpenTabForScreenshot(window, tabName); });
         QTimer::singleShot(2000, &window, [&window, file] {
             const bool saved = window.grab().save(file, "PNG");
             if (!saved) std::fprintf(stderr, "ivra-wireless-manager: cannot save %s\n", qPrintable(file));
