@@ -2,6 +2,7 @@
 
 #include "controls/DeviceKeyButtonUI.h"
 #include "controls/DeviceOptionUI.h"
+#include "controls/HandImgButtonUI.h"
 #include "controls/KeyButtonAccessible.h"
 #include "controls/SelectPanelUI.h"
 #include "dui/ControlFactory.h"
@@ -23,6 +24,9 @@ const ControlClass* Classes(size_t& count) {
         {"DeviceKeyButtonUI", DeviceKeyButtonUI::kClassName,
          [](QWidget* parent) { return new DeviceKeyButtonUI(parent); }},
         {"DeviceOptionUI", DeviceOptionUI::kClassName, [](QWidget* parent) { return new DeviceOptionUI(parent); }},
+        {"HandImgButtonUI", HandImgButtonUI::kClassName, [](QWidget* parent) { return new HandImgButtonUI(parent); }},
+        {"HandImgSelectButtonUI", HandImgSelectButtonUI::kClassName,
+         [](QWidget* parent) { return new HandImgSelectButtonUI(parent); }},
     };
     count = std::size(classes);
     return classes;
