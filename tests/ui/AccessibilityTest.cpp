@@ -3,7 +3,10 @@
 #include <QAccessible>
 #include <QAccessibleInterface>
 #include <QColor>
+#include <QApplication>
 #include <QSet>
+#include <QSignalSpy>
+#include <QTest>
 
 #include "KeyboardPageHarness.h"
 #include "controls/DeviceKeyButtonUI.h"
@@ -87,6 +90,48 @@ TEST(AccessibilityTest, AKeyButtonSaysItsLabelLightAndAssignment) {
     ASSERT_NE(node, nullptr);
     EXPECT_TRUE(node->text(QAccessible::Name).startsWith(key->KeyLabel() + ", "))
         << node->text(QAccessible::Name).toStdString();
+}
+
+// The key picture is one stop of the focus chain: Tab reaches one key, the
+// arrows move between keys, Return picks one, and Tab goes on to the panels.
+TEST(AccessibilityTest, TheKeyPictureIsOneFocusStopWalkedWithTheArrows) {
+    testing::KeyboardPageHarness harness;
+    ASSERT_TRUE(harness.Start());
+    harness.OpenTab("key_Op_tab");
+    const QList<controls::DeviceKeyButtonUI*> keys = harness.Page()->findChildren<controls::DeviceKeyButtonUI*>();
+    ASSERT_GT(keys.size(), 60);
+    controls::DeviceKeyButtonUI* stop = nullptr;
+    int stops = 0;
+    for (controls::DeviceKeyButtonUI* key : keys) {
+        if ((key->focusPolicy() & Qt::TabFocus) != 0) {
+            stop = key;
+            ++stops;
+        }
+    }
+    ASSERT_EQ(stops, 1);
+    harness.Window().activateWindow();
+    stop->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(stop->hasFocus());
+
+    QTest::keyClick(stop, Qt::Key_Right);
+    auto* right = qobject_cast<controls::DeviceKeyButtonUI*>(QApplication::focusWidget());
+    ASSERT_NE(right, nullptr);
+    EXPECT_GT(right->geometry().center().x(), stop->geometry().center().x());
+    EXPECT_LT(std::abs(right->geometry().center().y() - stop->geometry().center().y()), stop->height());
+    QTest::keyClick(right, Qt::Key_Down);
+    auto* below = qobject_cast<controls::DeviceKeyButtonUI*>(QApplication::focusWidget());
+    ASSERT_NE(below, nullptr);
+    EXPECT_GT(below->geometry().center().y(), right->geometry().center().y());
+    // The key focused last holds the stop now.
+    EXPECT_NE(below->focusPolicy() & Qt::TabFocus, 0);
+    EXPECT_EQ(stop->focusPolicy() & Qt::TabFocus, 0);
+
+    QSignalSpy picked(below, &QAbstractButton::clicked);
+    QTest::keyClick(below, Qt::Key_Return);
+    EXPECT_EQ(picked.size(), 1);
+
+    QTest::keyClick(below, Qt::Key_Tab);
+    EXPECT_EQ(qobject_cast<controls::DeviceKeyButtonUI*>(QApplication::focusWidget()), nullptr);
 }
 
 }  // namespace

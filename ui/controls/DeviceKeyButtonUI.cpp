@@ -1,5 +1,8 @@
 #include "controls/DeviceKeyButtonUI.h"
 
+#include <QFocusEvent>
+#include <QKeyEvent>
+
 #include <QDynamicPropertyChangeEvent>
 #include <QImage>
 #include <QMouseEvent>
@@ -30,12 +33,44 @@ SelectPanelUI* DeviceKeyButtonUI::Panel() const {
     return qobject_cast<SelectPanelUI*>(parentWidget());
 }
 
+void DeviceKeyButtonUI::focusInEvent(QFocusEvent* e) {
+    if (SelectPanelUI* panel = Panel()) panel->SetFocusKey(this);
+    Repaint();
+    QPushButton::focusInEvent(e);
+}
+
+void DeviceKeyButtonUI::focusOutEvent(QFocusEvent* e) {
+    Repaint();
+    QPushButton::focusOutEvent(e);
+}
+
+void DeviceKeyButtonUI::keyPressEvent(QKeyEvent* e) {
+    // On a picture the arrow keys move between the keys; Tab leaves it.
+    SelectPanelUI* panel = Panel();
+    const int key = e->key();
+    if (panel != nullptr && (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down)) {
+        if (DeviceKeyButtonUI* next = panel->NeighbourOf(this, static_cast<Qt::Key>(key))) {
+            next->setFocus(Qt::TabFocusReason);
+        }
+        e->accept();
+        return;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        click();
+        e->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(e);
+}
+
 void DeviceKeyButtonUI::FollowParent() {
     // On a panel the button paints nothing itself, so Qt has no background
     // to fill behind it either.
     const bool onPanel = Panel() != nullptr;
     setAttribute(Qt::WA_NoSystemBackground, onPanel);
     if (onPanel) setAttribute(Qt::WA_OpaquePaintEvent, false);
+    // The picture is one stop of the focus chain: the panel says which key.
+    if (SelectPanelUI* panel = Panel()) panel->AdoptKeyFocus(this);
 }
 
 void DeviceKeyButtonUI::Repaint() {
@@ -94,8 +129,9 @@ void DeviceKeyButtonUI::SetSelected(bool selected) {
 
 bool DeviceKeyButtonUI::LayerKey::operator==(const LayerKey& other) const {
     return size == other.size && geometry == other.geometry && parentSize == other.parentSize && ratio == other.ratio &&
-           enabled == other.enabled && down == other.down && hover == other.hover && selected == other.selected &&
-           mark == other.mark && skin == other.skin && text == other.text && font == other.font;
+           enabled == other.enabled && down == other.down && hover == other.hover && focus == other.focus &&
+           selected == other.selected && mark == other.mark && skin == other.skin && text == other.text &&
+           font == other.font;
 }
 
 bool DeviceKeyButtonUI::event(QEvent* e) {
@@ -241,6 +277,12 @@ void DeviceKeyButtonUI::BuildLayers(const LayerKey& key) {
         painter.setPen(textColour_.isValid() ? textColour_ : (key.enabled ? kLegend : kLegendDisabled));
         painter.drawText(area, flags, key.text);
     }
+    if (key.focus) {
+        // The keyboard's place on the picture: a ring outside the cap.
+        painter.setPen(QPen(kLegend, 1.5, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75), radius + 1, radius + 1);
+    }
     if (key.selected) {
         painter.setPen(QPen(kSelection, 2.0));
         painter.setBrush(Qt::NoBrush);
@@ -276,6 +318,7 @@ void DeviceKeyButtonUI::PrepareLayers(qreal ratio) {
     key.enabled = isEnabled();
     key.down = isDown();
     key.hover = underMouse() && isEnabled();
+    key.focus = hasFocus();
     key.selected = selected_;
     key.mark = !hideKeySetImage_ && !keySetImage_.isEmpty();
     key.skin = skinGeneration_;

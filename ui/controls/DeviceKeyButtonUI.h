@@ -90,6 +90,10 @@ protected:
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    // Arrows move to the neighbouring key on a picture; Return clicks.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     // What the cached layers depend on, besides the skin colours.
@@ -103,6 +107,7 @@ private:
         bool enabled = false;
         bool down = false;
         bool hover = false;
+        bool focus = false;
         bool selected = false;
         bool mark = false;
         quint64 skin = 0;

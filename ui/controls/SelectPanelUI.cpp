@@ -1,5 +1,7 @@
 #include "controls/SelectPanelUI.h"
 
+#include <cmath>
+
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -188,6 +190,90 @@ const QPixmap& SelectPanelUI::Backdrop(qreal ratio) {
         PaintBackdrop(painter, rect());
     }
     return backdrop_;
+}
+
+bool SelectPanelUI::CanTakeFocus(const DeviceKeyButtonUI* button) {
+    return button != nullptr && button->isEnabled() && !button->isHidden();
+}
+
+void SelectPanelUI::AdoptKeyFocus(DeviceKeyButtonUI* button) {
+    button->installEventFilter(this);
+    if (!focusKey_ && CanTakeFocus(button)) {
+        SetFocusKey(button);
+    } else if (button != focusKey_) {
+        // A click still focuses the key, which then holds the stop.
+        button->setFocusPolicy(Qt::ClickFocus);
+    }
+}
+
+void SelectPanelUI::SetFocusKey(DeviceKeyButtonUI* button) {
+    if (focusKey_ == button) return;
+    if (focusKey_) focusKey_->setFocusPolicy(Qt::ClickFocus);
+    focusKey_ = button;
+    if (button != nullptr) button->setFocusPolicy(Qt::StrongFocus);
+}
+
+bool SelectPanelUI::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::EnabledChange || type == QEvent::HideToParent || type == QEvent::ShowToParent) {
+        auto* button = qobject_cast<DeviceKeyButtonUI*>(watched);
+        if (button != nullptr && button->parentWidget() == this) {
+            if (button == focusKey_ && !CanTakeFocus(button)) {
+                // The stop passes to the first key that may be picked.
+                DeviceKeyButtonUI* next = nullptr;
+                for (DeviceKeyButtonUI* key : KeyButtons()) {
+                    if (CanTakeFocus(key)) {
+                        next = key;
+                        break;
+                    }
+                }
+                SetFocusKey(next);
+            } else if (!CanTakeFocus(focusKey_) && CanTakeFocus(button)) {
+                SetFocusKey(button);
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+DeviceKeyButtonUI* SelectPanelUI::NeighbourOf(const DeviceKeyButtonUI* from, Qt::Key arrow) const {
+    if (from == nullptr) return nullptr;
+    const QPointF origin = QRectF(from->geometry()).center();
+    DeviceKeyButtonUI* best = nullptr;
+    qreal bestScore = 0;
+    for (DeviceKeyButtonUI* key : KeyButtons()) {
+        if (key == from || !CanTakeFocus(key)) continue;
+        const QPointF d = QRectF(key->geometry()).center() - origin;
+        // Along the arrow, and how far off to the side.
+        qreal along = 0;
+        qreal aside = 0;
+        switch (arrow) {
+            case Qt::Key_Right:
+                along = d.x();
+                aside = d.y();
+                break;
+            case Qt::Key_Left:
+                along = -d.x();
+                aside = d.y();
+                break;
+            case Qt::Key_Down:
+                along = d.y();
+                aside = d.x();
+                break;
+            case Qt::Key_Up:
+                along = -d.y();
+                aside = d.x();
+                break;
+            default: return nullptr;
+        }
+        if (along <= 1.0) continue;
+        const qreal score = along + 2.0 * std::abs(aside);
+        if (best == nullptr || score < bestScore) {
+            best = key;
+            bestScore = score;
+        }
+    }
+    return best;
 }
 
 void SelectPanelUI::paintEvent(QPaintEvent* e) {

@@ -41,6 +41,17 @@ public:
     QList<DeviceKeyButtonUI*> KeyButtons() const;
     QList<DeviceKeyButtonUI*> SelectedButtons() const;
 
+    // Keyboard focus: the picture is one stop of the focus chain, held by
+    // one key (the first at first, then the last one focused); the arrow
+    // keys move between keys. A key that may not be picked passes the stop
+    // on to the next one that may.
+    void AdoptKeyFocus(DeviceKeyButtonUI* button);
+    void SetFocusKey(DeviceKeyButtonUI* button);
+    DeviceKeyButtonUI* FocusKey() const { return focusKey_; }
+    // The nearest shown, enabled key from `from` in the arrow's direction;
+    // null when there is none that way.
+    DeviceKeyButtonUI* NeighbourOf(const DeviceKeyButtonUI* from, Qt::Key arrow) const;
+
     bool IsDragging() const { return dragging_; }
     // The rectangle of the drag in progress; empty when there is none.
     QRect SelectionRect() const { return dragging_ ? selection_ : QRect(); }
@@ -72,6 +83,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     bool event(QEvent* e) override;
+    // Follows the keys' enabled and shown state for the focus stop.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void PaintChassis(class QPainter& painter) const;
@@ -79,7 +92,10 @@ private:
     // Places the surface over the opaque part of the backdrop, or hides it.
     void PlaceSurface();
 
+    static bool CanTakeFocus(const DeviceKeyButtonUI* button);
+
     QWidget* surface_ = nullptr;
+    QPointer<DeviceKeyButtonUI> focusKey_;
 
     bool pressed_ = false;
     bool dragging_ = false;

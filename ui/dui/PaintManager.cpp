@@ -173,8 +173,10 @@ void PaintManager::Wire(QWidget* control) {
 
     if (auto* button = qobject_cast<QAbstractButton*>(control)) {
         // Taking focus on click makes an edit's "killfocus" arrive before
-        // the click that moved the focus away from it.
-        button->setFocusPolicy(Qt::StrongFocus);
+        // the click that moved the focus away from it. Whether Tab reaches
+        // the button stays the button's own business (the keys of a device
+        // picture share one stop).
+        button->setFocusPolicy(static_cast<Qt::FocusPolicy>(button->focusPolicy() | Qt::ClickFocus));
         button->installEventFilter(this);
         connect(button, &QAbstractButton::clicked, this, [this, button] {
             if (button->property(kClickSentProperty).toBool()) {
