@@ -531,6 +531,10 @@ bool MainWnd::HandleMessage(uint message, quintptr wParam, qintptr lParam) {
         case message::kLanguageChanged:
             if (language_) language_->Apply(static_cast<int>(wParam), GetPaintManager(), this);
             RetranslateTrayMenu();
+            // Key names and the panels' lists are made in the language.
+            if (Model()) {
+                for (const DeviceModel::Page& page : Model()->Pages()) page.device->RefreshPage();
+            }
             if (aboutWindow_) aboutWindow_->SendMessage(message::kLanguageChanged, 0, 0);
             return true;
         case message::kShowProgress:
