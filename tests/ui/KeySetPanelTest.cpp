@@ -7,6 +7,9 @@
 #include <QLineEdit>
 #include <QStackedWidget>
 #include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -371,24 +374,50 @@ TEST_F(KeySetPanelTest, AKeyboardIsNotOfferedDpiOrRecoilKeys) {
     EXPECT_EQ(functions->currentIndex(), -1);
 }
 
-// A write the keyboard refuses is said, and the save buttons stay enabled
-// so that the user can try again.
+// A write the keyboard refuses, or macros that cannot be sent, are said,
+// and the save buttons stay enabled so that the user can try again.
 TEST_F(KeySetPanelTest, AFailedSaveToTheDeviceIsShownAndNotTakenForDone) {
-    OpenKey(position_);
-    ChooseFunction(KeyFunctionId::kSystem);
-    Choose("keyset_system_combo", 0);
-    messages_.clear();
-    harness_.Keyboard().Faults().Add({kKeyTableWriteCommand, 0, sim::SimFaultKind::Status, 0xFF});
-    EXPECT_FALSE(panel_->SaveToDevice());
-    EXPECT_EQ(messages_, (std::vector<std::string>{"keyset_keys_not_written_text"}));
-    EXPECT_TRUE(SaveButtonsEnabled());
+    const std::filesystem::path macroList =
+        std::filesystem::path(Keyboard().Binding().UserDataFolder()) / MacroList::kListFileName;
+    struct Case {
+        const char* what;
+        std::function<void()> breakIt;
+        std::function<void()> mendIt;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {"the keyboard refuses the key table",
+         [&] {
+             harness_.Keyboard().Faults().Add({kKeyTableWriteCommand, 0, sim::SimFaultKind::Status, 0xFF});
+         },
+         [&] { harness_.Keyboard().Faults().Clear(); },
+         {"keyset_keys_not_written_text"}},
+        {"the macro list cannot be read",
+         [&] { std::ofstream(macroList) << "not a macro list"; },
+         [&] { std::filesystem::remove(macroList); },
+         {"message_text_7"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenKey(position_);
+        ChooseFunction(KeyFunctionId::kSystem);
+        Choose("keyset_system_combo", 0);
+        messages_.clear();
+        c.breakIt();
+        harness_.Click("key_butt_prosave");
+        EXPECT_EQ(messages_, c.messages);
+        EXPECT_TRUE(SaveButtonsEnabled());
 
-    harness_.Keyboard().Faults().Clear();
-    messages_.clear();
-    harness_.Click("key_butt_prosave");
-    EXPECT_TRUE(messages_.empty());
-    EXPECT_TRUE(SaveButtonsDisabled());
-    EXPECT_EQ(DeviceAssignment(position_), "40 01 00");
+        c.mendIt();
+        messages_.clear();
+        EXPECT_TRUE(panel_->SaveToDevice());
+        EXPECT_TRUE(messages_.empty());
+        EXPECT_TRUE(SaveButtonsDisabled());
+        EXPECT_EQ(DeviceAssignment(position_), "40 01 00");
+        harness_.Click(("key_" + std::to_string(position_)).c_str());
+        harness_.Click("key_butt_keydefalut");
+        harness_.Click("key_butt_keysave");
+    }
 }
 
 // After the profile was reset (or loaded, or read back) no key is open and
