@@ -31,7 +31,7 @@ struct MoveFields {
     bool operator==(const MoveFields&) const = default;
 };
 
-// The modifier options "key_ComBox_check_0" to "key_ComBox_check_4".
+// The five modifier options of the keyboard-key function, in their order.
 namespace modifier_option {
 constexpr int kNone = 0;
 constexpr int kCtrl = 1;
@@ -57,7 +57,7 @@ struct KeySetFields {
     int macroItem = kNoItem;
     int macroOverItem = kNoItem;  // repeat mode 0-3, or kMacroRepeatCountItem
     int macroCount = 0;
-    bool macroCountShown = false;  // "keyset_macro_cycle_layout"
+    bool macroCountShown = false;  // the repeat count is shown
     int gunItem = kNoItem;
     int combinationItem = kNoItem;
 
