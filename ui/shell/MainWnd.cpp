@@ -68,6 +68,9 @@ MainWnd::MainWnd(IHidBackend& backend, const DeviceCatalogue& catalogue)
 
 MainWnd::~MainWnd() {
     devices_->CloseDevices();
+    // The page panels go before the services and input sources they borrow:
+    // a panel that still captures keys stops its source as it goes.
+    for (auto& [pageWidget, page] : pagePanels_) delete page.data();
 }
 
 void MainWnd::InitWindow() {
