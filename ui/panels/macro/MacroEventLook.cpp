@@ -64,7 +64,8 @@ QString DescribeEvent(const MacroEvent& event) {
     if (look.pointerMove) {
         return texts.Text(QStringLiteral("macro_access_move_text")).arg(name, look.actionText);
     }
-    return name + QLatin1Char(' ') + texts.Text(look.actionKey);
+    return name + QLatin1Char(' ') +
+           texts.Text(QString::fromLatin1(event.IsDown() ? "macro_access_pressed_text" : "macro_access_released_text"));
 }
 
 }  // namespace ivra::panels
