@@ -21,13 +21,13 @@ using testing::ProfileTestFolder;
 class MacroRecordCommandTest : public ::testing::Test {
 protected:
     CommandRun Ivractl(const std::string& args) const {
-        return testing::RunIvractl("--data-dir '" + Data().string() + "' " + args, folder.Root());
+        return testing::RunIvractl("--data-dir '" + Data().string() + "' " + args, folder_.Root());
     }
-    std::filesystem::path Data() const { return folder.Root() / "data"; }
+    std::filesystem::path Data() const { return folder_.Root() / "data"; }
 
     // A node that delivers `events` (type, code, value) and then ends.
     std::filesystem::path EventFile(const std::vector<std::array<int, 3>>& events) const {
-        const std::filesystem::path path = folder.Root() / "event-node";
+        const std::filesystem::path path = folder_.Root() / "event-node";
         std::ofstream out(path, std::ios::binary);
         for (const auto& [type, code, value] : events) {
             input_event raw{};
@@ -45,12 +45,12 @@ protected:
         return macros.LoadEvents(index).content.events;
     }
 
-    ProfileTestFolder folder;
+    ProfileTestFolder folder_;
 };
 
 TEST_F(MacroRecordCommandTest, RefusesWithTheReasonBeforeRecording) {
     ASSERT_EQ(Ivractl("macro add").status, 0);
-    const std::string missing = (folder.Root() / "no-such-node").string();
+    const std::string missing = (folder_.Root() / "no-such-node").string();
     const std::string defaultReason = EvdevInputSource().Unavailable();
     struct Case {
         std::string args;

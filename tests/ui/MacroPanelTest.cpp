@@ -290,6 +290,62 @@ TEST_F(MacroPanelTest, EditingCommandsChangeTheRowsAndSaveEveryTime) {
     EXPECT_TRUE(messages_.empty());
 }
 
+TEST_F(MacroPanelTest, ActionMenuRecordsAroundTheSelectedEventInTheOrderPressed) {
+    const std::vector<MacroEvent> two = {Key(kUsageA, true, 10), Key(kUsageA, false, 20)};
+    struct Case {
+        const char* item;
+        int row;  // the row whose menu is opened
+        std::vector<MacroEvent> expected;
+    };
+    const Case cases[] = {
+        // The first recording of the editor leaves the events before it alone.
+        {"redio_previous_ignore_time", 1, {two[0], Key(kUsageB, true, 0), Key(kUsageB, false, 0), two[1]}},
+        // The editor has recorded before, so the selected event now waits
+        // the recording's time (none) until the first new one.
+        {"redio_later_ignore_time", 0, {Key(kUsageA, true, 0), Key(kUsageB, true, 0), Key(kUsageB, false, 0), two[1]}},
+        // The key replaces the selected event's key; its action and delay stay.
+        {"macro_action_edit", 0, {Key(kUsageB, true, 10), two[1]}},
+    };
+    ShowMacroWith(two);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item);
+        ASSERT_TRUE(Macros().SaveEvents(0, two));
+        harness_.Click("macro_btn_cancel");
+        MacroEventRow* row = Row(c.row);
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5), row->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(row, &menu);
+        ASSERT_NE(panel_->ActionMenu(), nullptr);
+        auto* item = panel_->ActionMenu()->findChild<QAbstractButton*>(QString::fromLatin1(c.item));
+        ASSERT_NE(item, nullptr);
+        QTest::mouseClick(item, Qt::LeftButton);
+        ASSERT_TRUE(panel_->Recording());
+        script_.Press(KEY_B);
+        script_.Release(KEY_B);
+        harness_.Click("macro_btn_stopredio");
+        EXPECT_EQ(Describe(FileEvents(0)), Describe(c.expected));
+    }
+}
+
+TEST_F(MacroPanelTest, EveryControlHasAnAccessibleNameInTheLanguage) {
+    ShowMacroWith({Key(kUsageA, true, 10)});
+    const dui::LanguageResources& texts = dui::LanguageResources::Instance();
+    QWidget* panel = harness_.Control("macro_name_tab")->parentWidget();
+    std::vector<QWidget*> controls;
+    for (QWidget* widget : panel->findChildren<QWidget*>()) {
+        if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLineEdit*>(widget) ||
+            qobject_cast<QListWidget*>(widget) || qobject_cast<MacroEventRow*>(widget)) {
+            controls.push_back(widget);
+        }
+    }
+    ASSERT_GT(controls.size(), 30u);
+    for (QWidget* control : controls) {
+        const QString name = control->accessibleName();
+        EXPECT_FALSE(name.isEmpty()) << control->objectName().toStdString();
+        EXPECT_FALSE(name.startsWith(QStringLiteral("macro_"))) << name.toStdString() << " is a bare text key";
+        EXPECT_FALSE(texts.Has(name)) << name.toStdString() << " is a bare text key";
+    }
+}
+
 TEST_F(MacroPanelTest, DeletingAMacroThatAKeyRunsAsksTwice) {
     constexpr int kPosition = 3;
     struct Case {
