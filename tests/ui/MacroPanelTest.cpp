@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -344,6 +345,23 @@ TEST_F(MacroPanelTest, EveryControlHasAnAccessibleNameInTheLanguage) {
         EXPECT_FALSE(name.startsWith(QStringLiteral("macro_"))) << name.toStdString() << " is a bare text key";
         EXPECT_FALSE(texts.Has(name)) << name.toStdString() << " is a bare text key";
     }
+}
+
+TEST_F(MacroPanelTest, AMacroFileThatCannotBeReadIsNeverSavedOver) {
+    ShowMacroWith({Key(kUsageA, true, 10)});
+    const std::filesystem::path file = Macros().MacroFile(0);
+    {
+        std::ofstream out(file, std::ios::trunc);
+        out << "{ \"Events\": [ not json";
+    }
+    harness_.Click("macro_btn_cancel");  // shows the file again
+    EXPECT_EQ(List("macro_action_list")->count(), 0);
+    ASSERT_EQ(messages_.size(), 1u);
+    harness_.Click("macro_btn_deleteall");
+    harness_.Click("macro_btn_save");
+    EXPECT_EQ(messages_.size(), 3u);
+    std::ifstream in(file);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "{ \"Events\": [ not json");
 }
 
 TEST_F(MacroPanelTest, DeletingAMacroThatAKeyRunsAsksTwice) {

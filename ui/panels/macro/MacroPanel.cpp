@@ -292,12 +292,15 @@ void MacroPanel::FillNameList(const std::string& selectId) {
 void MacroPanel::ShowSelectedMacro() {
     const int index = CurrentMacroIndex();
     if (index < 0) {
+        unreadable_.clear();
         SetRows({}, std::nullopt);
         return;
     }
     EnableMacroControls(true);
     const MacroFileRead read = macros_->LoadEvents(static_cast<std::size_t>(index));
     SetRows(read.content.events, std::nullopt);
+    unreadable_ = read.state == JsonFileState::kUnreadable ? read.error : std::string();
+    if (!unreadable_.empty()) ShowReason(unreadable_);
 }
 
 void MacroPanel::EnableMacroControls(bool on) {
@@ -536,6 +539,11 @@ void MacroPanel::SaveEvents() {
     const int index = CurrentMacroIndex();
     if (index < 0) return;
     TakeDelayCells();
+    if (!unreadable_.empty()) {
+        // The rows do not hold what the file held: writing them would lose it.
+        ShowReason(unreadable_ + "; the macro was not saved over it");
+        return;
+    }
     const MacroListResult saved = macros_->SaveEvents(static_cast<std::size_t>(index), events_);
     // A macro that was not saved must not look saved.
     if (!saved) ShowReason(saved.reason);

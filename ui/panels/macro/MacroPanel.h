@@ -106,6 +106,9 @@ private:
     std::unique_ptr<MacroList> macros_;
     std::string dataFolder_;
     std::vector<MacroEvent> events_;
+    // Why the shown macro's file could not be read; while set, the file is
+    // never overwritten by the (empty) rows.
+    std::string unreadable_;
     uint16_t fixedDelay_ = 0;
     std::unique_ptr<MacroRecorder> recorder_;
     MacroInputFeed* feed_;
