@@ -345,6 +345,17 @@ TEST_F(MacroPanelTest, EveryControlHasAnAccessibleNameInTheLanguage) {
         EXPECT_FALSE(name.startsWith(QStringLiteral("macro_"))) << name.toStdString() << " is a bare text key";
         EXPECT_FALSE(texts.Has(name)) << name.toStdString() << " is a bare text key";
     }
+    // The names follow the language (the next window loads its own again).
+    QWidget* add = harness_.Control("macro_btn_name_add");
+    QStringList names;
+    for (const char* file : {"lan_en.xml", "lan_cn.xml"}) {
+        ASSERT_TRUE(dui::LanguageResources::Instance().LoadLanguage(QStringLiteral(IVRA_SOURCE_DIR "/skin/") +
+                                                                    QString::fromLatin1(file)));
+        texts.ReloadText(panel);
+        EXPECT_EQ(add->accessibleName(), texts.Text(QStringLiteral("macro_access_add"))) << file;
+        names << add->accessibleName();
+    }
+    EXPECT_NE(names[0], names[1]);
 }
 
 TEST_F(MacroPanelTest, AMacroFileThatCannotBeReadIsNeverSavedOver) {

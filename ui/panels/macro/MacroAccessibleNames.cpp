@@ -53,6 +53,8 @@ void NameMacroControls(QWidget* root) {
     for (const AccessibleName& entry : kAccessibleNames) {
         QWidget* control = dui::PaintManager::FindSubControlByName(root, QString::fromLatin1(entry.control));
         if (control == nullptr) continue;
+        // The key makes the name follow the language (LanguageResources::ReloadText).
+        control->setProperty("accessibleKey", QString::fromLatin1(entry.textKey));
         const QString text = texts.Text(QString::fromLatin1(entry.textKey));
         control->setAccessibleName(text);
         if (control->toolTip().isEmpty()) control->setToolTip(text);
