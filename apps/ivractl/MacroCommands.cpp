@@ -1,5 +1,5 @@
 // ivractl macro list | add | rename I NAME | delete I | show I |
-//               import FILE | export I FILE
+//               import FILE | export I FILE | record I --seconds N
 //
 // Works on the macros of one device kind (--kind, default keyboard) in the
 // per-user data folder (--data-dir replaces the data root), through the same
@@ -7,6 +7,7 @@
 // the position a macro key assignment refers to, counted from 0.
 #include <charconv>
 #include <cstdio>
+#include <mutex>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -15,9 +16,13 @@
 #include <json/value.h>
 
 #include "CommandContext.h"
+#include "EvdevInputSource.h"
+#include "StopSignals.h"
+#include "base/Clock.h"
 #include "KeyboardCommands.h"
 #include "models/keys/MacroEvent.h"
 #include "models/keys/MacroList.h"
+#include "models/keys/MacroRecorder.h"
 #include "models/profile/DataLocations.h"
 #include "base/TextHelpers.h"
 #include "VerbTable.h"
@@ -28,12 +33,20 @@ namespace {
 int EditMacros(CommandContext& context, const std::vector<std::string>& args);
 int WriteMacros(CommandContext& context, const std::vector<std::string>& args);
 int EditMacroEvents(CommandContext& context, const std::vector<std::string>& args);
+int RecordMacro(CommandContext& context, const std::vector<std::string>& args);
 
 constexpr VerbOption kEventSetOptions[] = {
     {"--type T", "1 mouse button, 4/5 pointer move, 9 modifier, 10 key"},
     {"--button B", "the button, distance, modifier mask or key usage"},
     {"--action down|up", "press or release"},
     {"--delay MS", "milliseconds after the event, 0..65535"},
+};
+
+constexpr VerbOption kRecordOptions[] = {
+    {"--seconds N", "how long to record, 1..86400 (Ctrl+C stops earlier)"},
+    {"--fixed MS", "each event waits MS ms, 0..65535 (default: as pressed)"},
+    {"--device NODE", "read this input device only (repeatable; default: every\n"
+                      "readable keyboard and mouse in /dev/input)"},
 };
 
 constexpr Verb kMacroVerbList[] = {
@@ -51,6 +64,10 @@ constexpr Verb kMacroVerbList[] = {
      EditMacroEvents},
     {"event", "delete I J | move I J TO | set I J OPTIONS",
      "\ndelete event J, move it to TO, or change its fields:", EditMacroEvents, kEventSetOptions},
+    {"record", "I --seconds N [OPTIONS]",
+     "\nappend the keys and buttons pressed now to macro I (the\n"
+     "input devices are only read, other programs still get them):",
+     RecordMacro, kRecordOptions},
     {"import", "FILE", "add a macro from an exported macro file", EditMacros},
     {"export", "I FILE", "write macro I's file to FILE", EditMacros},
     {"write", "",
@@ -66,8 +83,8 @@ constexpr VerbTable kMacroVerbs{
     .verbs = kMacroVerbList,
     .tail = "\n"
             "I is the macro index that macro key assignments use, counted from 0. The kind\n"
-            "defaults to keyboard. Every verb but show and event prints the resulting list\n"
-            "(event prints the macro); a refusal prints the reason and exits with 1.\n",
+            "defaults to keyboard. Every verb but show, event and record prints the resulting\n"
+            "list (they print the macro); a refusal prints the reason and exits with 1.\n",
 };
 
 std::optional<std::size_t> ParseIndex(const std::string& text) {
@@ -268,6 +285,89 @@ int EditMacroEvents(CommandContext& context, const std::vector<std::string>& arg
     }
     if (MacroListResult saved = macros.SaveEvents(*index, events); !saved) {
         return Refused(context, "macro event " + what + ": " + saved.reason);
+    }
+    return ShowMacro(context, macros, *index);
+}
+
+// macro record I --seconds N [--fixed MS] [--device NODE]...: the events of
+// the input devices, while the time runs, appended to macro I through the
+// same recorder the editor uses (auto-repeat dropped, delays measured or
+// fixed), then written once and shown.
+int RecordMacro(CommandContext& context, const std::vector<std::string>& args) {
+    const auto usage = [&](const std::string& message) {
+        return UsageError(context, "macro record: " + message, kMacroVerbs);
+    };
+    if (args.size() < 2) return usage("needs a macro index and --seconds N");
+    const std::optional<std::size_t> index = ParseIndex(args[1]);
+    if (!index) return usage("\"" + args[1] + "\" is not a macro index");
+    constexpr long kMostSeconds = 86400;
+    std::optional<long> seconds;
+    std::optional<long> fixed;
+    std::vector<std::string> devices;
+    for (std::size_t i = 2; i < args.size(); i += 2) {
+        const std::string& option = args[i];
+        if (i + 1 >= args.size()) return usage(option + " needs a value");
+        const std::string& value = args[i + 1];
+        if (option == "--seconds") {
+            seconds = EventNumber(value, kMostSeconds);
+            if (!seconds || *seconds < 1) return usage("--seconds takes 1.." + std::to_string(kMostSeconds));
+        } else if (option == "--fixed") {
+            fixed = EventNumber(value, kMaxMacroDelay);
+            if (!fixed) return usage("--fixed takes 0.." + std::to_string(kMaxMacroDelay));
+        } else if (option == "--device") {
+            if (value.empty()) return usage("--device needs a node");
+            devices.push_back(value);
+        } else {
+            return usage("unknown option " + option);
+        }
+    }
+    if (!seconds) return usage("needs --seconds N");
+
+    std::string error;
+    bool exists = false;
+    const std::filesystem::path folder = context.KindDataFolder(false, exists, error);
+    if (folder.empty()) return Refused(context, error);
+    MacroList macros(folder);
+    if (exists) {
+        if (MacroListResult loaded = macros.Load(); !loaded) return Refused(context, loaded.reason);
+    }
+    if (*index >= macros.Count()) {
+        return Refused(context, "there is no macro " + std::to_string(*index) + " (the list has " +
+                                    std::to_string(macros.Count()) + ")");
+    }
+    const MacroFileRead read = macros.LoadEvents(*index);
+    if (read.state == JsonFileState::kUnreadable) return Refused(context, read.error);
+
+    EvdevInputSource source(devices);
+    if (const std::string why = source.Unavailable(); !why.empty()) {
+        return Refused(context, "macro record: " + why);
+    }
+    // Blocked before the reader thread starts, so only Wait takes them.
+    StopSignals signals;
+    std::mutex mutex;
+    std::vector<MacroEvent> events = read.content.events;
+    MacroRecorder recorder(DefaultSystemClock());
+    recorder.Start(fixed ? RecordDelayMode::kFixed : RecordDelayMode::kRealTime, RecordPlacement::kAppend,
+                   static_cast<uint16_t>(fixed.value_or(0)));
+    std::size_t full = 0;
+    const bool started = source.Start([&](const InputEvent& event) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (recorder.Record(event, events, std::nullopt).what == MacroRecorder::Outcome::What::kFull) ++full;
+    });
+    if (!started) {
+        const std::string why = source.Unavailable();
+        return Refused(context,
+                       "macro record: " + (why.empty() ? std::string("the input devices could not be read") : why));
+    }
+    context.Err() << "ivractl: recording into macro " << *index << " for " << *seconds
+                  << (*seconds == 1 ? " second" : " seconds") << " (Ctrl+C stops)\n";
+    signals.Wait(*seconds * 1000);
+    source.Stop();  // no event is recorded after this
+    recorder.Stop();
+    if (full > 0)
+        context.Err() << "ivractl: the macro is full (" << kMaxMacroEvents << " events); later events were dropped\n";
+    if (MacroListResult saved = macros.SaveEvents(*index, events); !saved) {
+        return Refused(context, "macro record: " + saved.reason);
     }
     return ShowMacro(context, macros, *index);
 }
