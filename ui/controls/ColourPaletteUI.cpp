@@ -1,6 +1,7 @@
 #include "controls/ColourPaletteUI.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -45,11 +46,8 @@ QAccessibleInterface* PaletteAccessibleFactory(const QString& className, QObject
 }  // namespace
 
 ColourPaletteUI::ColourPaletteUI(QWidget* parent) : QWidget(parent) {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(PaletteAccessibleFactory);
-        return true;
-    }();
-    (void)factoryInstalled;
+    static std::once_flag factory;
+    std::call_once(factory, [] { QAccessible::installFactory(PaletteAccessibleFactory); });
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::CrossCursor);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
