@@ -30,8 +30,8 @@ TEST_F(ColourPaletteTest, AClickPicksTheColourUnderItAndSaysSoOnce) {
         int saturation;
     };
     const Case cases[] = {
-        {field.topLeft() + QPoint(1, 1), 0,
-         255},  // (0, 0) would be the centre to QTest                            // red
+        // Red; not at (0, 0), which QTest takes for the centre.
+        {field.topLeft() + QPoint(1, 1), 0, 255},
         {QPoint(field.center().x(), field.top()), 180, 255},  // cyan, half way along
         {QPoint(field.left() + 5, field.bottom()), -1, 0},    // no saturation: white
     };
