@@ -134,6 +134,10 @@ struct PickVariant {
     std::function<Colour(LightPanelTest&)> pickColour;
 };
 
+void PrintTo(const PickVariant& variant, std::ostream* out) {
+    *out << variant.name;
+}
+
 class LightPanelPickTest : public LightPanelTest, public ::testing::WithParamInterface<PickVariant> {};
 
 TEST_P(LightPanelPickTest, PickAnEffectAndAColour) {
@@ -199,6 +203,39 @@ INSTANTIATE_TEST_SUITE_P(
                                       return Colour{preset.red, preset.green, 0};
                                   }}),
     [](const ::testing::TestParamInfo<PickVariant>& param) { return std::string(param.param.name); });
+
+// Brightness, speed and multicolour, each by its own control; an edit the
+// focus only passes through changes nothing.
+TEST_F(LightPanelTest, SlidersAndMulticolourWriteTheRecord) {
+    PickEffectByKeys(3);
+    const LightInfo before = Device().CurrentLight();
+    ASSERT_EQ(before[info::kLight], 4);
+    ASSERT_NE(before[info::kMultiColor], 0);
+
+    auto* brightness = harness.Control<QSlider>("deng_light_slider");
+    brightness->setFocus();
+    QTest::keyClick(brightness, Qt::Key_Left);
+    EXPECT_EQ(Device().CurrentLight()[info::kLight], 3);
+    EXPECT_EQ(Written()[2], 3);
+    auto* speed = harness.Control<QSlider>("deng_speed_slider");
+    speed->setFocus();
+    QTest::keyClick(speed, Qt::Key_End);
+    EXPECT_EQ(Device().CurrentLight()[info::kSpeed], 4);
+    EXPECT_EQ(Written()[3], 0) << "the keyboard counts 0 as fastest";
+    EXPECT_EQ(Profile()["LightInfo"]["Speed"].asInt(), 4);
+
+    QTest::mouseClick(harness.Control("deng_edit_R"), Qt::LeftButton);
+    harness.Click("deng_colordp_btn");
+    EXPECT_NE(Device().CurrentLight()[info::kMultiColor], 0);
+
+    harness.Click("deng_7color_check");
+    EXPECT_EQ(Device().CurrentLight()[info::kMultiColor], 0);
+    EXPECT_EQ(Written()[5], 0);
+    harness.Click("deng_7color_check");
+    EXPECT_EQ(Written()[5], 1);
+    EXPECT_TRUE(Profile()["LightInfo"]["MultiColor"].asBool());
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(", ").toStdString();
+}
 
 // Effect 9 on a keyboard takes the colour away and names the direction pair
 // inside out / outside in; the same-mode button is offered only by the
