@@ -454,7 +454,7 @@ TEST_F(LightPanelTest, ControlsHaveAccessibleNamesThatFollowTheLanguage) {
         ASSERT_TRUE(texts.LoadLanguage(QStringLiteral(IVRA_SOURCE_DIR "/skin/") + file)) << file;
         texts.ReloadText(harness.Page());
         EXPECT_EQ(slider->accessibleName(), texts.Text("light_brightness_text")) << file;
-        EXPECT_EQ(preset->accessibleName(), texts.Text("light_colour_red")) << file;
+        EXPECT_EQ(preset->accessibleName(), texts.Text("colour_red_text")) << file;
         auto* combo = harness.Control<QComboBox>("light_combo_modeSelect");
         EXPECT_EQ(combo->itemText(1), texts.Text("Steady")) << file;
     }
