@@ -81,12 +81,12 @@ TEST_F(ColourPaletteTest, RepaintsReuseTheField) {
 }
 
 TEST_F(ColourPaletteTest, IsAColourChooserWhoseValueIsTheColour) {
-    palette_.setAccessibleName(QStringLiteral("Colour palette_"));
+    palette_.setAccessibleName(QStringLiteral("Colour palette"));
     palette_.SetColour(QColor(0xFF, 0x80, 0x00));
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&palette_);
     ASSERT_NE(accessible, nullptr);
     EXPECT_EQ(accessible->role(), QAccessible::ColorChooser);
-    EXPECT_EQ(accessible->text(QAccessible::Name), "Colour palette_");
+    EXPECT_EQ(accessible->text(QAccessible::Name), "Colour palette");
     EXPECT_EQ(accessible->text(QAccessible::Value), "#FF8000");
 }
 
