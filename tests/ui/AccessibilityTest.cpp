@@ -28,7 +28,7 @@ bool Interactive(QAccessible::Role role) {
 bool InPanelBeingBuilt(const QObject* object) {
     for (; object != nullptr; object = object->parent()) {
         const QString name = object->objectName();
-        if (name == QLatin1String("LightControlItem") || name == QLatin1String("MacroControlItem")) return true;
+        if (name == QLatin1String("MacroControlItem")) return true;
     }
     return false;
 }

@@ -19,7 +19,7 @@ const QString kSources = QStringLiteral(IVRA_SOURCE_DIR "/ui");
 // Pages of the device kinds whose panels come later; their texts are
 // translated with them.
 const QStringList kLaterPages = {"Voice6533Control.ui", "ShootControl.ui", "MagicControl.ui",     "VirtualSet.ui",
-                                 "LightControl.ui",     "MacroControl.ui", "macro_action_menu.ui"};
+                                 "MacroControl.ui", "macro_action_menu.ui"};
 
 struct SkinWidget {
     QString file;

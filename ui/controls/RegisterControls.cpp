@@ -1,5 +1,6 @@
 #include "controls/RegisterControls.h"
 
+#include "controls/ColourPaletteUI.h"
 #include "controls/DeviceKeyButtonUI.h"
 #include "controls/DeviceOptionUI.h"
 #include "controls/HandImgButtonUI.h"
@@ -27,6 +28,7 @@ const ControlClass* Classes(size_t& count) {
         {"HandImgButtonUI", HandImgButtonUI::kClassName, [](QWidget* parent) { return new HandImgButtonUI(parent); }},
         {"HandImgSelectButtonUI", HandImgSelectButtonUI::kClassName,
          [](QWidget* parent) { return new HandImgSelectButtonUI(parent); }},
+        {"ColourPaletteUI", ColourPaletteUI::kClassName, [](QWidget* parent) { return new ColourPaletteUI(parent); }},
     };
     count = std::size(classes);
     return classes;

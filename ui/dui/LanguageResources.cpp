@@ -3,6 +3,7 @@
 #include "dui/AccessibleNames.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -83,9 +84,22 @@ void LanguageResources::ReloadText(QWidget* root) const {
         if (!key.isEmpty()) ApplyText(control, Text(key));
         const QString tip = control->property("tooltipKey").toString();
         if (!tip.isEmpty()) control->setToolTip(Text(tip));
+        if (auto* combo = qobject_cast<QComboBox*>(control)) {
+            for (int i = 0; i < combo->count(); ++i) {
+                const QString itemKey = combo->itemData(i, kItemTextKeyRole).toString();
+                if (itemKey.isEmpty()) continue;
+                combo->setItemText(i, Text(itemKey));
+                combo->setItemData(i, Text(itemKey), Qt::ToolTipRole);
+            }
+        }
     }
     // Captions changed with the language: so do the names derived from them.
     NameForAssistiveTools(root);
+}
+
+void LanguageResources::SetAccessibleKey(QWidget* control, const QString& key) const {
+    control->setProperty("accessibleKey", key);
+    control->setAccessibleName(Text(key));
 }
 
 void LanguageResources::SetTextKey(QWidget* control, const QString& key) const {

@@ -1,6 +1,7 @@
 // The texts of the current language, by text key. Controls that show a
 // resource text carry the key in their "textKey" property (and a tooltip key
-// in "tooltipKey"); ReloadText gives them the current language's texts.
+// in "tooltipKey"; a combo item the key of its text under kItemTextKeyRole);
+// ReloadText gives them the current language's texts.
 //
 // A language file is XML:
 //   <Language name="English"><Text key="main_title" value="..."/>...</Language>
@@ -32,6 +33,13 @@ public:
     void ReloadText(QWidget* root) const;
     // Sets a control's text key and text at once.
     void SetTextKey(QWidget* control, const QString& key) const;
+    // Sets the key of a control's accessible name ("accessibleKey", which
+    // NameForAssistiveTools follows on language changes) and the name.
+    void SetAccessibleKey(QWidget* control, const QString& key) const;
+
+    // The item data role under which a combo item keeps the key of its text
+    // (and tooltip).
+    static constexpr int kItemTextKeyRole = Qt::UserRole + 0x4C54;
 
 private:
     QHash<QString, QString> texts_;
