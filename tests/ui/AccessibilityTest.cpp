@@ -24,23 +24,13 @@ bool Interactive(QAccessible::Role role) {
     return kRoles.contains(role);
 }
 
-// The panels still being built are held to this when they land.
-bool InPanelBeingBuilt(const QObject* object) {
-    for (; object != nullptr; object = object->parent()) {
-        const QString name = object->objectName();
-        if (name == QLatin1String("MacroControlItem")) return true;
-    }
-    return false;
-}
-
 // Every shown interactive control below `root` that assistive tools would
 // hear without a name, as "objectName (role)".
 QStringList UnnamedControls(QObject* root) {
     QStringList unnamed;
     std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
         if (node == nullptr || !node->isValid() || node->state().invisible) return;
-        if (Interactive(node->role()) && node->text(QAccessible::Name).trimmed().isEmpty() &&
-            !InPanelBeingBuilt(node->object())) {
+        if (Interactive(node->role()) && node->text(QAccessible::Name).trimmed().isEmpty()) {
             const QObject* object = node->object();
             unnamed << (object ? object->objectName() : QStringLiteral("?")) + QStringLiteral(" (") +
                            QString::number(node->role(), 16) + QLatin1Char(')');

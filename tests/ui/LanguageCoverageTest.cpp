@@ -18,8 +18,7 @@ const QString kSources = QStringLiteral(IVRA_SOURCE_DIR "/ui");
 
 // Pages of the device kinds whose panels come later; their texts are
 // translated with them.
-const QStringList kLaterPages = {"Voice6533Control.ui", "ShootControl.ui", "MagicControl.ui",     "VirtualSet.ui",
-                                 "MacroControl.ui", "macro_action_menu.ui"};
+const QStringList kLaterPages = {"Voice6533Control.ui", "ShootControl.ui", "MagicControl.ui", "VirtualSet.ui"};
 
 struct SkinWidget {
     QString file;
@@ -77,12 +76,14 @@ std::vector<SkinWidget> ShippedWidgets() {
     return all;
 }
 
-// Texts that are the same in every language: numbers with their units, and
-// the legends printed on the keyboard's keys.
+// Texts that are the same in every language: signs without a letter (an
+// arrow, a pencil), numbers with their units, and the legends printed on the
+// keyboard's keys.
 bool NeedsNoTranslation(const SkinWidget& widget, const QString& text) {
-    static const QRegularExpression kNumeric(
-        QStringLiteral("^[\\d\\s.,%+\\-*/=;:'`\\[\\]\\\\()<>]*(Hz|ms|k|G|dB|%|s)?$"));
-    return widget.className == QLatin1String("DeviceKeyButton") || kNumeric.match(text.trimmed()).hasMatch();
+    static const QRegularExpression kLetter(QStringLiteral("\\p{L}"));
+    static const QRegularExpression kNumeric(QStringLiteral("^[\\d\\s.,]*(Hz|ms|k|G|dB|s)?$"));
+    return widget.className == QLatin1String("DeviceKeyButton") || !kLetter.match(text).hasMatch() ||
+           kNumeric.match(text.trimmed()).hasMatch();
 }
 
 // Every visible text of the window, the keyboard pages, their panels and
