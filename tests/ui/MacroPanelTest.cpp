@@ -9,8 +9,10 @@
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QComboBox>
 #include <QListWidget>
 #include <QTest>
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -20,6 +22,7 @@
 #include "KeyboardPageHarness.h"
 #include "dui/LanguageResources.h"
 #include "ScriptedInputSource.h"
+#include "models/keys/KeyFunctionOptions.h"
 #include "models/keys/MacroList.h"
 #include "panels/macro/MacroActionMenu.h"
 #include "panels/macro/MacroEventRow.h"
@@ -132,7 +135,7 @@ protected:
     MacroPanel* panel_ = nullptr;
 };
 
-TEST_F(MacroPanelTest, RecordWithFixedDelaysEditADelayMoveARowAndSave) {
+TEST_F(MacroPanelTest, RecordWithFixedDelaysEditADelayMoveARowThenAKeyRunsItFromTheKeyboard) {
     harness_.Click("macro_btn_name_add");
     ASSERT_EQ(Macros().Count(), 1u);
     EXPECT_EQ(List("macro_name_list")->item(0)->text(), QStringLiteral("macro_1"));
@@ -189,6 +192,47 @@ TEST_F(MacroPanelTest, RecordWithFixedDelaysEditADelayMoveARowAndSave) {
     EXPECT_EQ(Describe(FileEvents(0)), Describe({Key(kUsageA, false, 25000), Key(kUsageA, true, 30),
                                                  Key(kUsageB, true, 30), Key(kUsageB, false, 30)}));
     EXPECT_TRUE(messages_.empty());
+
+    // The macro goes onto a key on the key tab, and "Save to device" puts the
+    // macro into the keyboard's macro memory and the key into its key table.
+    harness_.OpenTab("key_Op_tab");
+    KestrelKeyboardDevice& keyboard = *harness_.Device();
+    const KeyPositionMaps maps = keyboard.Maps();
+    int position = -1;
+    for (size_t p = 0; p < maps.deviceKey.size() && position < 0; ++p) {
+        const std::string name = "key_" + std::to_string(p);
+        auto* button = harness_.Control<QAbstractButton>(name.c_str());
+        if (maps.deviceKey[p] != kNoDeviceKey && button && button->isVisible() && button->isEnabled()) {
+            position = static_cast<int>(p);
+        }
+    }
+    ASSERT_GE(position, 0);
+    harness_.Click(("key_" + std::to_string(position)).c_str());
+    const auto choose = [this](const char* comboName, int item) {
+        auto* combo = harness_.Control<QComboBox>(comboName);
+        ASSERT_NE(combo, nullptr) << comboName;
+        ASSERT_TRUE(combo->isVisible()) << comboName;
+        combo->setFocus();
+        QTest::keyClick(combo, Qt::Key_Home);
+        while (combo->currentIndex() < item) QTest::keyClick(combo, Qt::Key_Down);
+        ASSERT_EQ(combo->currentIndex(), item) << comboName;
+    };
+    auto* functions = harness_.Control<QComboBox>("keyset_function_combo");
+    ASSERT_NE(functions, nullptr);
+    choose("keyset_function_combo", functions->findData(static_cast<int>(KeyFunctionId::kMacro)));
+    choose("keyset_macro_combo", 0);
+    harness_.Keyboard().Firmware().ModifyMemory([](sim::SimFirmwareMemory& memory) {
+        memory.keyTable.fill(0);
+        memory.macroMemory.fill(0);
+    });
+    harness_.Click("key_butt_prosave");
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    const sim::SimFirmwareMemory memory = harness_.Keyboard().Firmware().Memory();
+    const size_t key = maps.deviceKey[static_cast<size_t>(position)];
+    EXPECT_EQ(memory.keyTable[3 * key], 0x70);      // runs a macro
+    EXPECT_EQ(memory.keyTable[3 * key + 1], 0x00);  // the first one
+    EXPECT_TRUE(std::any_of(memory.macroMemory.begin(), memory.macroMemory.end(), [](uint8_t b) { return b != 0; }));
+    EXPECT_EQ(keyboard.KeyList()[static_cast<size_t>(position)].current.type, 0x70);
 }
 
 TEST_F(MacroPanelTest, RecordingDeliveredFromAnotherThreadReachesTheRowsOnTheUiThread) {
