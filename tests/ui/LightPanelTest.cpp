@@ -265,7 +265,8 @@ TEST_F(LightPanelTest, DiagonalRainbowDisablesColoursAndRenamesTheDirections) {
     EXPECT_EQ(Profile()["LightInfo"]["Fx"].asInt(), 1);
 
     QWidget* sameMode = harness.Control("deng_same_mode");
-    Panel()->SetSameModeAllowed(true);
+    // The window allows it through the page while several devices show.
+    harness.Panels()->SetSameModeAllowed(true);
     EXPECT_FALSE(sameMode->isVisible()) << "effect 9 offers no same mode";
     PickEffectByKeys(8);
     EXPECT_TRUE(harness.Control("colorpallet_layout")->isEnabled());
@@ -273,7 +274,7 @@ TEST_F(LightPanelTest, DiagonalRainbowDisablesColoursAndRenamesTheDirections) {
     PickEffectByKeys(3);
     EXPECT_TRUE(sameMode->isVisible());
     EXPECT_EQ(first->text(), texts.Text("light_set_right_to_left_text"));
-    Panel()->SetSameModeAllowed(false);
+    harness.Panels()->SetSameModeAllowed(false);
     EXPECT_FALSE(sameMode->isVisible());
 }
 

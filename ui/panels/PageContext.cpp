@@ -38,6 +38,7 @@ void PageContext::AdoptPanel(QWidget* content) {
     const QString name = holder->objectName();
     if (name.compare(QLatin1String("LightControlItem"), Qt::CaseInsensitive) == 0 && !light_) {
         light_ = new LightPanel(content, *this);
+        light_->SetSameModeAllowed(sameModeAllowed_);
         Adopt(light_);
     } else if (name.compare(QLatin1String("KeySetControlItem"), Qt::CaseInsensitive) == 0 && !keySet_) {
         keySet_ = new KeySetPanel(content, *this);
@@ -59,6 +60,11 @@ void PageContext::OnKeyClicked(int position) {
     } else if (device_->ShownFunction() == DeviceFunction::kKeys) {
         if (keySet_) keySet_->OpenKey(position);
     }
+}
+
+void PageContext::SetSameModeAllowed(bool allowed) {
+    sameModeAllowed_ = allowed;
+    if (light_ != nullptr) light_->SetSameModeAllowed(allowed);
 }
 
 void PageContext::ShowSettings() {

@@ -63,12 +63,17 @@ public:
     // Has every panel show the device's settings again.
     void ShowSettings();
 
+    // Whether "apply to all devices" is offered: while more than one device
+    // is shown in the selector strip. Kept for a lighting panel made later.
+    void SetSameModeAllowed(bool allowed);
+
 private:
     void Adopt(PagePanel* panel);
 
     QPointer<QWidget> page_;
     const PageServices& services_;
     KestrelUSBDevice* device_ = nullptr;
+    bool sameModeAllowed_ = false;
     LightPanel* light_ = nullptr;  // the panels are the context's children
     KeySetPanel* keySet_ = nullptr;
     MacroPanel* macros_ = nullptr;

@@ -660,6 +660,17 @@ void MainWnd::OnEntryChanged(const SelectorEntry& entry, bool shown, bool select
             }
         }
     }
+    // "Same on all devices" is offered while more than one device is shown.
+    size_t shownEntries = 0;
+    if (Model()) {
+        for (size_t i = 0; i < Model()->Strip().Size(); ++i) {
+            const SelectorEntry& other = Model()->Strip().At(i);
+            if (&other == &entry ? shown : other.Shown()) ++shownEntries;
+        }
+    }
+    for (auto& [pageWidget, page] : pagePanels_) {
+        if (page) page->SetSameModeAllowed(shownEntries > 1);
+    }
     RefreshNoDeviceLink();
 }
 
