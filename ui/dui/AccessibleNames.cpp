@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "dui/LanguageResources.h"
+#include "dui/PaintManager.h"
 
 namespace ivra::dui {
 namespace {
@@ -60,6 +61,17 @@ QString NameOf(QWidget* control) {
 }
 
 }  // namespace
+
+void SetAccessibleKeys(QWidget* root, std::span<const AccessibleKey> keys, bool tooltips) {
+    if (root == nullptr) return;
+    const LanguageResources& texts = LanguageResources::Instance();
+    for (const AccessibleKey& entry : keys) {
+        QWidget* control = PaintManager::FindSubControlByName(root, QString::fromLatin1(entry.control));
+        if (control == nullptr) continue;
+        texts.SetAccessibleKey(control, QString::fromLatin1(entry.textKey));
+        if (tooltips && control->toolTip().isEmpty()) control->setToolTip(control->accessibleName());
+    }
+}
 
 void NameForAssistiveTools(QWidget* root) {
     if (root == nullptr) return;

@@ -6,10 +6,23 @@
 // tooltip. Names given by code are kept. Runs with every language change.
 #pragma once
 
+#include <span>
+
 class QWidget;
 
 namespace ivra::dui {
 
 void NameForAssistiveTools(QWidget* root);
+
+// A control of a panel and the language key of what assistive tools call it.
+struct AccessibleKey {
+    const char* control;
+    const char* textKey;
+};
+// Gives each control below `root` that `keys` names its key ("accessibleKey",
+// so that the name follows the language) and its name; a control the skin
+// lacks is passed over. With `tooltips`, a control without a tooltip shows
+// the name as its tooltip too (icon-only buttons).
+void SetAccessibleKeys(QWidget* root, std::span<const AccessibleKey> keys, bool tooltips = false);
 
 }  // namespace ivra::dui

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "drivers/keyboard/KestrelKeyboardDevice.h"
+#include "dui/AccessibleNames.h"
 #include "dui/LanguageResources.h"
 #include "models/keys/KeyFunctionOptions.h"
 #include "models/keys/MacroList.h"
@@ -72,11 +73,7 @@ constexpr const char* kModifierTexts[] = {"keyset_modifier_none", "keyset_modifi
 
 // The names assistive technology reads for the controls: the language text
 // of the label beside each.
-struct AccessibleName {
-    const char* control;
-    const char* textKey;
-};
-constexpr AccessibleName kAccessibleNames[] = {
+constexpr dui::AccessibleKey kAccessibleNames[] = {
     {"keyset_function_combo", "keyset_function_text"},
     {"keyset_mousekey_combo", "keyset_mousekey_text"},
     {"keyset_mouseswing_combo", "keyset_swing_direction_text"},
@@ -229,9 +226,7 @@ void KeySetPanel::Retranslate() {
     SetItemTexts(wheelCombo_, kWheelTexts);
     SetItemTexts(macroOverCombo_, kMacroOverTexts);
     SetItemTexts(gunCombo_, kGunTexts);
-    for (const AccessibleName& entry : kAccessibleNames) {
-        if (QWidget* control = Find(QString::fromLatin1(entry.control))) control->setAccessibleName(Tr(entry.textKey));
-    }
+    dui::SetAccessibleKeys(Root(), kAccessibleNames);
     if (captureSource_ == nullptr) ShowCaptureState(Tr("keyset_capture_idle_text"));
 }
 

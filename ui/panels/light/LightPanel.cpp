@@ -16,6 +16,7 @@
 #include "controls/DeviceKeyButtonUI.h"
 #include "controls/SelectPanelUI.h"
 #include "drivers/keyboard/KestrelKeyboardDevice.h"
+#include "dui/AccessibleNames.h"
 #include "dui/LanguageResources.h"
 #include "dui/PaintManager.h"
 #include "models/lighting/LightRecordLayout.h"
@@ -33,11 +34,7 @@ constexpr int kPresetCount = 7;
 constexpr int kComponentMax = 255;
 
 // Controls named by the language text of what they are or do.
-struct AccessibleName {
-    const char* control;
-    const char* textKey;
-};
-constexpr AccessibleName kAccessibleNames[] = {
+constexpr dui::AccessibleKey kAccessibleNames[] = {
     {"light_combo_modeSelect", "light_effect_title_text"},
     {"light_combo_ZZCCmodeSelect", "light_colour_preset_title_text"},
     {"light_combo_custommodeSelect", "light_custom_group_title_text"},
@@ -138,11 +135,7 @@ void LightPanel::FillChoiceCombos() {
 }
 
 void LightPanel::NameControls() {
-    for (const AccessibleName& entry : kAccessibleNames) {
-        if (QWidget* control = Find(QString::fromLatin1(entry.control))) {
-            Texts().SetAccessibleKey(control, QString::fromLatin1(entry.textKey));
-        }
-    }
+    dui::SetAccessibleKeys(Root(), kAccessibleNames);
     // Presets are named by their colour (the skin says which it is).
     for (const char* prefix : {"color_option_", "audiocolor_option_"}) {
         for (int n = 0; n < kPresetCount; ++n) {

@@ -2,18 +2,12 @@
 
 #include <QWidget>
 
-#include "dui/LanguageResources.h"
-#include "dui/PaintManager.h"
+#include "dui/AccessibleNames.h"
 
 namespace ivra::panels {
 namespace {
 
-struct AccessibleName {
-    const char* control;
-    const char* textKey;
-};
-
-constexpr AccessibleName kAccessibleNames[] = {
+constexpr dui::AccessibleKey kAccessibleNames[] = {
     {"macro_name_list", "macro_access_name_list"},
     {"macro_action_list", "macro_access_action_list"},
     {"macro_edit_macroname", "macro_access_name_edit"},
@@ -48,17 +42,8 @@ constexpr AccessibleName kAccessibleNames[] = {
 }  // namespace
 
 void NameMacroControls(QWidget* root) {
-    if (root == nullptr) return;
-    const dui::LanguageResources& texts = dui::LanguageResources::Instance();
-    for (const AccessibleName& entry : kAccessibleNames) {
-        QWidget* control = dui::PaintManager::FindSubControlByName(root, QString::fromLatin1(entry.control));
-        if (control == nullptr) continue;
-        // The key makes the name follow the language (LanguageResources::ReloadText).
-        control->setProperty("accessibleKey", QString::fromLatin1(entry.textKey));
-        const QString text = texts.Text(QString::fromLatin1(entry.textKey));
-        control->setAccessibleName(text);
-        if (control->toolTip().isEmpty()) control->setToolTip(text);
-    }
+    // Several buttons show only a sign: their name is their tooltip too.
+    dui::SetAccessibleKeys(root, kAccessibleNames, true);
 }
 
 }  // namespace ivra::panels
