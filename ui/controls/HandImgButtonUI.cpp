@@ -8,7 +8,7 @@
 #include <QScreen>
 
 #include "controls/ControlNotify.h"
-#include "dui/WindowImplBase.h"
+#include "controls/SkinImage.h"
 
 namespace ivra::controls {
 namespace {
@@ -23,19 +23,6 @@ void NotifyHover(QWidget* button, const QEvent* e) {
     if (!button->isEnabled()) return;
     if (e->type() == QEvent::Enter) NotifyFrom(button, QStringLiteral("msenter"));
     if (e->type() == QEvent::Leave) NotifyFrom(button, QStringLiteral("msleave"));
-}
-
-QPixmap SkinImage(const QWidget* widget, const QString& file) {
-    if (file.isEmpty()) return {};
-    // Relative to the skin folder of the window the button is in.
-    for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
-        if (const auto* window = qobject_cast<const dui::WindowImplBase*>(w)) {
-            QPixmap image(window->GetSkinFolder() + QLatin1Char('/') + file);
-            if (!image.isNull()) return image;
-            break;
-        }
-    }
-    return QPixmap(file);
 }
 
 void PaintPicture(QPushButton* button, const QPixmap& picture) {

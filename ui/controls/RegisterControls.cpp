@@ -1,10 +1,12 @@
 #include "controls/RegisterControls.h"
 
 #include "controls/ColourPaletteUI.h"
+#include "controls/ComboEditContainerElementUI.h"
 #include "controls/DeviceKeyButtonUI.h"
 #include "controls/DeviceOptionUI.h"
 #include "controls/HandImgButtonUI.h"
 #include "controls/KeyButtonAccessible.h"
+#include "controls/RedioMacroButtonUI.h"
 #include "controls/SelectPanelUI.h"
 #include "dui/ControlFactory.h"
 
@@ -26,6 +28,10 @@ const ControlClass* Classes(size_t& count) {
          [](QWidget* parent) { return new DeviceKeyButtonUI(parent); }},
         {"DeviceOptionUI", DeviceOptionUI::kClassName, [](QWidget* parent) { return new DeviceOptionUI(parent); }},
         {"HandImgButtonUI", HandImgButtonUI::kClassName, [](QWidget* parent) { return new HandImgButtonUI(parent); }},
+        {"RedioMacroButtonUI", RedioMacroButtonUI::kClassName,
+         [](QWidget* parent) { return new RedioMacroButtonUI(parent); }},
+        {"ComboEditContainerElementUI", ComboEditContainerElementUI::kClassName,
+         [](QWidget* parent) { return new ComboEditContainerElementUI(parent); }},
         {"HandImgSelectButtonUI", HandImgSelectButtonUI::kClassName,
          [](QWidget* parent) { return new HandImgSelectButtonUI(parent); }},
         {"ColourPaletteUI", ColourPaletteUI::kClassName, [](QWidget* parent) { return new ColourPaletteUI(parent); }},
