@@ -6,6 +6,7 @@
 #include <QSlider>
 
 #include "KeyboardPageHarness.h"
+#include "ScriptedInputSource.h"
 #include "panels/keyset/KeySetPanel.h"
 #include "panels/light/LightPanel.h"
 #include "panels/macro/MacroPanel.h"
@@ -16,9 +17,16 @@ namespace ivra::shell {
 namespace {
 
 // Every control of the keyboard page that a routing table names reaches the
-// panel that table names for it, and that panel is built on the page.
+// panel that table names for it, that panel is built on the page, and the
+// panel takes the notification as one of its controls' (a panel answers
+// false for a control it has nothing for).
 TEST(PanelRoutingTest, EveryKeyboardPageControlReachesItsPanel) {
+    sim::ScriptedInputSource script;  // outlives the window that borrows it
     testing::KeyboardPageHarness harness;
+    harness.Services().inputSources = [&script] { return std::vector<IInputSource*>{&script}; };
+    harness.Services().message = [](const QString&, int, int) { return 0; };  // every question: no
+    harness.Services().openFile = [](const QString&) { return QString(); };
+    harness.Services().saveFile = [](const QString&) { return QString(); };
     ASSERT_TRUE(harness.Start());
     panels::PageContext& page = *harness.Panels();
     ASSERT_NE(harness.Control("light_combo_modeSelect"), nullptr);  // builds every panel
@@ -113,10 +121,21 @@ TEST(PanelRoutingTest, EveryKeyboardPageControlReachesItsPanel) {
         const std::string className = panel->metaObject()->className();
         EXPECT_EQ(className, std::string("ivra::panels::") + c.panel) << c.type << " " << c.name;
         // The control is on the page, except the rows the macro editor adds.
+        QWidget* sender = harness.Control(c.name);
         if (std::string(c.name) != "macro_action") {
-            EXPECT_NE(harness.Control(c.name), nullptr) << c.name << " is not on the keyboard page";
+            EXPECT_NE(sender, nullptr) << c.name << " is not on the keyboard page";
         }
+        const panels::PanelNotice notice{QString::fromLatin1(c.type), QString::fromLatin1(c.name), sender, 0,
+                                         target.number};
+        EXPECT_TRUE(panel->Handle(notice)) << c.type << " " << c.name << " is not handled by its panel";
     }
+    // A control a panel has nothing for is not taken as handled.
+    panels::PagePanel* light = PanelForRoute(page, Route::LightPanel);
+    ASSERT_NE(light, nullptr);
+    EXPECT_FALSE(light->Handle({QStringLiteral("click"), QStringLiteral("no_such_control"), nullptr, 0, 0}));
+    EXPECT_FALSE(page.KeySet()->Handle({QStringLiteral("click"), QStringLiteral("no_such_control"), nullptr, 0, 0}));
+    EXPECT_FALSE(page.Macros()->Handle({QStringLiteral("click"), QStringLiteral("no_such_control"), nullptr, 0, 0}));
+    EXPECT_FALSE(page.Settings()->Handle({QStringLiteral("click"), QStringLiteral("no_such_control"), nullptr, 0, 0}));
 }
 
 }  // namespace

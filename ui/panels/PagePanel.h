@@ -33,8 +33,10 @@ public:
     QWidget* Root() const { return root_; }
     PageContext& Page() const { return page_; }
 
-    // Handles a notification the window routes to this panel.
-    virtual void Handle(const PanelNotice& notice) = 0;
+    // Handles a notification the window routes to this panel; false when
+    // the notification is for no control of this panel (then nothing
+    // happened), true when it is, whatever the control's state let it do.
+    virtual bool Handle(const PanelNotice& notice) = 0;
     // Shows the device's settings again: after the device connected, a
     // profile was loaded or reset, or the device sent its settings back.
     virtual void ShowSettings() {}

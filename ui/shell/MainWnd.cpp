@@ -209,8 +209,7 @@ bool MainWnd::RouteToPanel(const RouteTarget& target, const dui::TNotifyUI& msg,
     }
     panels::PagePanel* panel = PanelForRoute(*page, target.route);
     if (panel == nullptr) return false;
-    panel->Handle(panels::PanelNotice{msg.sType, name, msg.pSender, msg.wParam, target.number});
-    return true;
+    return panel->Handle(panels::PanelNotice{msg.sType, name, msg.pSender, msg.wParam, target.number});
 }
 
 void MainWnd::BuildProfilePanel(const DeviceOptionRow& option, QWidget* pageWidget) {

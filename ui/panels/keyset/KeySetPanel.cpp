@@ -279,7 +279,7 @@ void KeySetPanel::ReloadMacroNames() {
     SetMacroNames(names);
 }
 
-void KeySetPanel::Handle(const PanelNotice& notice) {
+bool KeySetPanel::Handle(const PanelNotice& notice) {
     const QString& name = notice.name;
     if (notice.type == QLatin1String("itemselect")) {
         if (Is(name, "keyset_function_combo")) {
@@ -295,15 +295,22 @@ void KeySetPanel::Handle(const PanelNotice& notice) {
             Store();
         } else if (IsAnyOf(name, kStoringCombos)) {
             Store();
+        } else {
+            return false;
         }
-    } else if (notice.type == QLatin1String("selectchanged")) {
+        return true;
+    }
+    if (notice.type == QLatin1String("selectchanged")) {
+        if (!name.startsWith(QLatin1String("key_ComBox_check_"), Qt::CaseInsensitive)) return false;
         // Only the option that became selected counts; the group's
         // deselections arrive as well.
-        if (name.startsWith(QLatin1String("key_ComBox_check_"), Qt::CaseInsensitive) && notice.wParam != 0) {
+        if (notice.wParam != 0) {
             SelectModifier(notice.number);
             Store();
         }
-    } else if (notice.type == QLatin1String("click")) {
+        return true;
+    }
+    if (notice.type == QLatin1String("click")) {
         if (Is(name, "key_butt_keysave")) {
             Store();
         } else if (Is(name, "key_butt_keydefalut")) {
@@ -314,16 +321,26 @@ void KeySetPanel::Handle(const PanelNotice& notice) {
             EnableSaveButtons(false);
         } else if (Is(name, "key_butt_prosave")) {
             SaveToDevice();
+        } else {
+            return false;
         }
-    } else if (Is(name, "keyset_keyboard_text_edit")) {
+        return true;
+    }
+    if (Is(name, "keyset_keyboard_text_edit")) {
         if (notice.type == QLatin1String("setfocus") || notice.type == QLatin1String("return")) {
             StartCapture();
         } else if (notice.type == QLatin1String("killfocus")) {
             StopCapture();
+        } else {
+            return false;
         }
-    } else if (notice.type == QLatin1String("killfocus") && IsAnyOf(name, kNumberEdits)) {
-        Store();
+        return true;
     }
+    if (notice.type == QLatin1String("killfocus") && IsAnyOf(name, kNumberEdits)) {
+        Store();
+        return true;
+    }
+    return false;
 }
 
 void KeySetPanel::OpenKey(int position) {

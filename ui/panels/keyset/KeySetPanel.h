@@ -34,7 +34,7 @@ public:
     KeySetPanel(QWidget* root, PageContext& page);
     ~KeySetPanel() override;
 
-    void Handle(const PanelNotice& notice) override;
+    bool Handle(const PanelNotice& notice) override;
     // After a connection, a profile load or reset and a read-back: the panel
     // closes (no key is open any more) and the save buttons are disabled.
     void ShowSettings() override;

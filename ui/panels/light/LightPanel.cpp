@@ -340,53 +340,51 @@ void LightPanel::ApplyLayoutRule(int effect) {
 
 // ---- Changes ------------------------------------------------------------------
 
-void LightPanel::Handle(const PanelNotice& notice) {
-    if (Keyboard() == nullptr) return;
-    if (notice.type == QLatin1String("itemselect")) {
-        OnItemSelect(notice);
-    } else if (notice.type == QLatin1String("valuechanged")) {
-        OnValueChanged(notice);
-    } else if (notice.type == QLatin1String("colorchanged")) {
-        OnColourChanged(notice);
-    } else if (notice.type == QLatin1String("click")) {
-        OnClick(notice);
-    } else if (notice.type == QLatin1String("killfocus")) {
-        OnKillFocus(notice);
-    } else if (notice.type == QLatin1String("selectchanged")) {
-        OnSelectChanged(notice);
-    }
+bool LightPanel::Handle(const PanelNotice& notice) {
     // "click_select_end": the selection marks stay on the keys; the paint
     // buttons read them.
+    if (notice.type == QLatin1String("click_select_end")) return true;
+    if (Keyboard() == nullptr) return false;
+    if (notice.type == QLatin1String("itemselect")) return OnItemSelect(notice);
+    if (notice.type == QLatin1String("valuechanged")) return OnValueChanged(notice);
+    if (notice.type == QLatin1String("colorchanged")) return OnColourChanged(notice);
+    if (notice.type == QLatin1String("click")) return OnClick(notice);
+    if (notice.type == QLatin1String("killfocus")) return OnKillFocus(notice);
+    if (notice.type == QLatin1String("selectchanged")) return OnSelectChanged(notice);
+    return false;
 }
 
-void LightPanel::OnItemSelect(const PanelNotice& notice) {
+bool LightPanel::OnItemSelect(const PanelNotice& notice) {
     KestrelKeyboardDevice& keyboard = *Keyboard();
     const int item = static_cast<int>(notice.wParam);
     LightInfo record = keyboard.CurrentLight();
     if (Is(notice.name, "light_combo_modeSelect")) {
-        if (item < 0 || item > 255) return;
+        if (item < 0 || item > 255) return true;
         record[info::kSelectItem] = static_cast<uint8_t>(item);
         SelectEffectItem(item);
         WriteLight(record);
     } else if (Is(notice.name, "light_combo_custommodeSelect")) {
-        if (item < 0 || item >= static_cast<int>(light::kMaxCustomGroups)) return;
+        if (item < 0 || item >= static_cast<int>(light::kMaxCustomGroups)) return true;
         keyboard.SelectCustomGroup(item);
         record[info::kCustomGroup] = static_cast<uint8_t>(item);
         WriteLight(record);
         keyboard.LoadCustomGroup();
     } else if (Is(notice.name, "light_combo_ZZCCmodeSelect")) {
-        if (item < 0 || item >= kColourPresetChoices) return;
+        if (item < 0 || item >= kColourPresetChoices) return true;
         record[info::kZZCCLedMode] = static_cast<uint8_t>(item);
         WriteLight(record);
     } else if (Is(notice.name, "light_combo_audiomodeSelect")) {
-        if (item < 0 || item >= kMusicModes) return;
+        if (item < 0 || item >= kMusicModes) return true;
         light::AudioLightSettings music = keyboard.AudioLight();
         music.mode = static_cast<uint8_t>(item);
         WriteMusicLight(music);
+    } else {
+        return false;
     }
+    return true;
 }
 
-void LightPanel::OnValueChanged(const PanelNotice& notice) {
+bool LightPanel::OnValueChanged(const PanelNotice& notice) {
     LightInfo record = Keyboard()->CurrentLight();
     const auto value = static_cast<uint8_t>(qMin<quintptr>(notice.wParam, 255));
     if (Is(notice.name, "deng_light_slider")) {
@@ -394,21 +392,25 @@ void LightPanel::OnValueChanged(const PanelNotice& notice) {
     } else if (Is(notice.name, "deng_speed_slider")) {
         record[info::kSpeed] = value;
     } else {
-        return;
+        return false;
     }
     WriteLight(record);
+    return true;
 }
 
-void LightPanel::OnColourChanged(const PanelNotice& notice) {
+bool LightPanel::OnColourChanged(const PanelNotice& notice) {
     const auto colour = static_cast<QRgb>(notice.wParam & 0xFFFFFFu);
     if (Is(notice.name, "deng_Color_Pallet")) {
         ChooseColour(colour);
     } else if (Is(notice.name, "deng_audioColor_Pallet")) {
         ChooseMusicColour(colour);
+    } else {
+        return false;
     }
+    return true;
 }
 
-void LightPanel::OnClick(const PanelNotice& notice) {
+bool LightPanel::OnClick(const PanelNotice& notice) {
     const QString prefix = notice.name.left(notice.name.lastIndexOf(QLatin1Char('_')) + 1);
     if (Is(prefix, "color_option_")) {
         ChooseColour(PresetColour(notice.number));
@@ -418,7 +420,7 @@ void LightPanel::OnClick(const PanelNotice& notice) {
         const std::vector<int> positions = SelectedKeyPositions();
         if (positions.empty()) {
             DebugLine("lighting panel: no key is selected; drag over the keys to select them");
-            return;
+            return true;
         }
         const bool bright = Is(notice.name, "custom_bright_color_btn");
         const LightInfo record = Keyboard()->CurrentLight();
@@ -430,13 +432,17 @@ void LightPanel::OnClick(const PanelNotice& notice) {
         PaintKeys(positions, std::nullopt);
     } else if (Is(notice.name, "deng_same_mode")) {
         DebugLine("lighting panel: same mode asked for; it is not carried out by this panel");
+    } else {
+        return false;
     }
+    return true;
 }
 
-void LightPanel::OnKillFocus(const PanelNotice& notice) {
+bool LightPanel::OnKillFocus(const PanelNotice& notice) {
+    if (EditIndex(notice.name, kColourEdits) < 0 && EditIndex(notice.name, kMusicEdits) < 0) return false;
     auto* edit = qobject_cast<QLineEdit*>(notice.sender);
     // Focus that only passes through an edit changes nothing.
-    if (edit == nullptr || !edit->isModified()) return;
+    if (edit == nullptr || !edit->isModified()) return true;
     if (const int component = EditIndex(notice.name, kColourEdits); component >= 0) {
         LightInfo record = Keyboard()->CurrentLight();
         record[info::kRed + static_cast<size_t>(component)] = static_cast<uint8_t>(TakeComponent(edit));
@@ -450,6 +456,7 @@ void LightPanel::OnKillFocus(const PanelNotice& notice) {
         (music == 0 ? colour.red : music == 1 ? colour.green : colour.blue) = value;
         WriteMusicLight(settings);
     }
+    return true;
 }
 
 int LightPanel::TakeComponent(QLineEdit* edit) {
@@ -462,7 +469,7 @@ int LightPanel::TakeComponent(QLineEdit* edit) {
     return value;
 }
 
-void LightPanel::OnSelectChanged(const PanelNotice& notice) {
+bool LightPanel::OnSelectChanged(const PanelNotice& notice) {
     const bool on = notice.wParam != 0;
     KestrelKeyboardDevice& keyboard = *Keyboard();
     if (Is(notice.name, "deng_7color_check")) {
@@ -472,7 +479,7 @@ void LightPanel::OnSelectChanged(const PanelNotice& notice) {
     } else if (Is(notice.name, "deng_FXL_check") || Is(notice.name, "deng_FXR_check")) {
         // The pair says it twice (one on, the other off): the one turned on
         // decides.
-        if (!on) return;
+        if (!on) return true;
         LightInfo record = keyboard.CurrentLight();
         record[info::kFx] = Is(notice.name, "deng_FXL_check") ? 1 : 0;
         WriteLight(record);
@@ -481,11 +488,14 @@ void LightPanel::OnSelectChanged(const PanelNotice& notice) {
         settings.sevenColourFlags = on ? 1 : 0;
         WriteMusicLight(settings);
     } else if (Is(notice.name, "audio_BkColor_check") || Is(notice.name, "audio_FgColor_check")) {
-        if (!on) return;
+        if (!on) return true;
         light::AudioLightSettings settings = keyboard.AudioLight();
         settings.colourTypeFlags = Is(notice.name, "audio_FgColor_check") ? 1 : 0;
         WriteMusicLight(settings);
+    } else {
+        return false;
     }
+    return true;
 }
 
 void LightPanel::ChooseColour(QRgb colour) {

@@ -37,7 +37,7 @@ public:
 
     LightPanel(QWidget* root, PageContext& page);
 
-    void Handle(const PanelNotice& notice) override;
+    bool Handle(const PanelNotice& notice) override;
     void ShowSettings() override;
 
     // A click on the key at `position` while the lighting tab is shown: with
@@ -73,12 +73,12 @@ public:
     QRgb MusicPresetColour(int n) const;
 
 private:
-    void OnItemSelect(const PanelNotice& notice);
-    void OnValueChanged(const PanelNotice& notice);
-    void OnColourChanged(const PanelNotice& notice);
-    void OnClick(const PanelNotice& notice);
-    void OnKillFocus(const PanelNotice& notice);
-    void OnSelectChanged(const PanelNotice& notice);
+    bool OnItemSelect(const PanelNotice& notice);
+    bool OnValueChanged(const PanelNotice& notice);
+    bool OnColourChanged(const PanelNotice& notice);
+    bool OnClick(const PanelNotice& notice);
+    bool OnKillFocus(const PanelNotice& notice);
+    bool OnSelectChanged(const PanelNotice& notice);
 
     // Stores the record through the device's one write sequence and shows
     // what the device now holds; a failure is said to the user.

@@ -77,6 +77,18 @@ bool Is(const QString& name, const char* expected) {
     return name.compare(QLatin1String(expected), Qt::CaseInsensitive) == 0;
 }
 
+// The editor's buttons, which its clicks reach.
+bool IsMacroButton(const QString& name) {
+    static const char* const kButtons[] = {"macro_btn_starredio",  "macro_btn_stopredio", "macro_btn_name_add",
+                                           "macro_btn_name_sub",   "macro_btn_name_edit", "macro_btn_save",
+                                           "macro_btn_cancel",     "macro_btn_export",    "macro_btn_import",
+                                           "macro_btn_up",         "macro_btn_down",      "macro_btn_uptop",
+                                           "macro_btn_downbottom", "macro_btn_delete",    "macro_btn_deleteall"};
+    return std::any_of(std::begin(kButtons), std::end(kButtons), [&name](const char* b) { return Is(name, b); }) ||
+           std::any_of(std::begin(kPointerMoveButtons), std::end(kPointerMoveButtons),
+                       [&name](const PointerMoveButton& move) { return Is(name, move.button); });
+}
+
 bool UsesMacro(const std::vector<KeyRecord>& keys, std::size_t index) {
     return std::any_of(keys.begin(), keys.end(), [index](const KeyRecord& key) {
         return (key.current.type == 0x70 || key.current.type == 0x71) && key.current.byte1 == index;
@@ -144,37 +156,40 @@ QListWidget* MacroPanel::ActionList() const {
     return Find<QListWidget>(QStringLiteral("macro_action_list"));
 }
 
-void MacroPanel::Handle(const PanelNotice& notice) {
+bool MacroPanel::Handle(const PanelNotice& notice) {
     const QString& name = notice.name;
     if (notice.type == QLatin1String("killfocus")) {
-        if (!Is(name, "macro_delay") || busy_ || Recording()) return;
+        if (!Is(name, "macro_delay")) return false;
+        if (busy_ || Recording()) return true;
         if (notice.sender != nullptr && notice.sender == selectedDelay_) {
             const std::optional<std::size_t> selected = SelectedRow();
             if (!selected || selectedDelay_->text().isEmpty()) {
                 ShowSelectedDelay();
-                return;
+                return true;
             }
             if (MacroEventRow* row = RowAt(*selected))
                 row->SetDelay(ParseDelayText(selectedDelay_->text().toStdString()));
         }
         SaveEvents();
-        return;
+        return true;
     }
     if (notice.type == QLatin1String("itemselect")) {
-        if (Is(name, "macro_name_list") && !Recording()) ShowSelectedMacro();
-        return;
+        if (!Is(name, "macro_name_list")) return false;
+        if (!Recording()) ShowSelectedMacro();
+        return true;
     }
+    const bool row = Is(name, "macro_action");
     if (notice.type == QLatin1String("menu")) {
-        if (!Recording()) OpenActionMenu(notice.sender);
-        return;
+        if (row && !Recording()) OpenActionMenu(notice.sender);
+        return row;
     }
-    if (notice.type == QLatin1String("itemactivate")) return;  // the row selected itself
-    if (notice.type != QLatin1String("click")) return;
+    if (notice.type == QLatin1String("itemactivate")) return row;  // the row selected itself
+    if (notice.type != QLatin1String("click") || !IsMacroButton(name)) return false;
 
     if (Recording()) {
         // Everything else is locked while recording.
         if (Is(name, "macro_btn_stopredio")) StopRecording();
-        return;
+        return true;
     }
     if (Is(name, "macro_btn_starredio")) {
         StartRecording(FixedTimeChosen() ? RecordDelayMode::kFixed : RecordDelayMode::kRealTime,
@@ -203,6 +218,7 @@ void MacroPanel::Handle(const PanelNotice& notice) {
     } else {
         InsertPointerMove(name);
     }
+    return true;
 }
 
 void MacroPanel::ShowSettings() {

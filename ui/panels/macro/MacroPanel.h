@@ -39,7 +39,7 @@ public:
     MacroPanel(QWidget* root, PageContext& page);
     ~MacroPanel() override;
 
-    void Handle(const PanelNotice& notice) override;
+    bool Handle(const PanelNotice& notice) override;
     void ShowSettings() override;
 
     // The device kind's macro names, in the order of the list.

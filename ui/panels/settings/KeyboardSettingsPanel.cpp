@@ -24,24 +24,27 @@ QString Text(const char* key) {
 
 KeyboardSettingsPanel::KeyboardSettingsPanel(QWidget* root, PageContext& page) : PagePanel(root, page) {}
 
-void KeyboardSettingsPanel::Handle(const PanelNotice& notice) {
+bool KeyboardSettingsPanel::Handle(const PanelNotice& notice) {
     const QString name = notice.name.toLower();
     auto* option = qobject_cast<QAbstractButton*>(notice.sender);
     const bool checked = option != nullptr && option->isChecked();
     if (notice.type == QLatin1String("valuechanged") && name == QLatin1String("repeat_rate_slider")) {
         Change(KeyboardSetting::kRepeat, static_cast<uint16_t>(notice.wParam));
-    } else if (notice.type == QLatin1String("click") && name == QLatin1String("reset_repeat_btn")) {
+        return true;
+    }
+    if (notice.type == QLatin1String("click") && name == QLatin1String("reset_repeat_btn")) {
         ClearTryField();
-    } else if (notice.type != QLatin1String("selectchanged")) {
-        return;
-    } else if (name.startsWith(QLatin1String("repeat_delay_check_"))) {
+        return true;
+    }
+    if (notice.type != QLatin1String("selectchanged")) return false;
+    if (name.startsWith(QLatin1String("repeat_delay_check_"))) {
         // Only the option that became selected speaks for the group.
-        if (!checked || notice.number < 0 || notice.number >= kChoices) return;
+        if (!checked || notice.number < 0 || notice.number >= kChoices) return true;
         SelectIndexed("repeat_delay_check_", notice.number);
         ShowDelayLabel(notice.number);
         Change(KeyboardSetting::kRepeatDelay, static_cast<uint16_t>(notice.number));
     } else if (name.startsWith(QLatin1String("polling_rate_option_"))) {
-        if (!checked || notice.number < 0 || notice.number >= kChoices) return;
+        if (!checked || notice.number < 0 || notice.number >= kChoices) return true;
         SelectIndexed("polling_rate_option_", notice.number);
         Change(KeyboardSetting::kPollingRate, static_cast<uint16_t>(notice.number));
     } else if (name == QLatin1String("winlockflag_option")) {
@@ -50,7 +53,10 @@ void KeyboardSettingsPanel::Handle(const PanelNotice& notice) {
         Change(KeyboardSetting::kWFlag, checked ? 1 : 0);
     } else if (name == QLatin1String("6flag_option")) {
         Change(KeyboardSetting::kKey6Flag, checked ? 1 : 0);
+    } else {
+        return false;
     }
+    return true;
 }
 
 void KeyboardSettingsPanel::Change(KeyboardSetting setting, uint16_t value) {

@@ -14,7 +14,7 @@ class KeyboardSettingsPanel final : public PagePanel {
 public:
     KeyboardSettingsPanel(QWidget* root, PageContext& page);
 
-    void Handle(const PanelNotice& notice) override;
+    bool Handle(const PanelNotice& notice) override;
     // Shows the profile's system record: switches, slider, delay and report
     // rate options (a stored choice of 4 or more shows the first option).
     void ShowSettings() override;
