@@ -68,9 +68,6 @@ constexpr const char* kGunTexts[] = {"gun_1_txt", "gun_2_txt", "gun_3_txt", "gun
 static_assert(std::size(kMediaTexts) == 18 && std::size(kCombinationTexts) == 11);
 static_assert(std::size(kMacroOverTexts) == kMacroRepeatCountItem + 1);
 
-constexpr const char* kModifierTexts[] = {"keyset_modifier_none", "keyset_modifier_ctrl", "keyset_modifier_shift",
-                                          "keyset_modifier_alt", "keyset_modifier_win"};
-
 // The names assistive technology reads for the controls: the language text
 // of the label beside each.
 constexpr dui::AccessibleKey kAccessibleNames[] = {

@@ -468,7 +468,9 @@ void MacroPanel::ShowReason(const std::string& reason) {
     const PageServices& services = Page().Services();
     if (!services.message || reason.empty()) return;
     const BusyScope busy(busy_);
-    services.message(QString::fromStdString(reason), kButtonsOk, -1);
+    // What happened in the user's language; why, as the macro files say it.
+    services.message(Text("macro_not_changed_text") + QLatin1Char('\n') + QString::fromStdString(reason), kButtonsOk,
+                     -1);
 }
 
 // ---- The rows ----------------------------------------------------------------
