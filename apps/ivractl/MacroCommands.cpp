@@ -204,6 +204,42 @@ bool SetEventField(MacroEvent& event, const std::string& option, const std::stri
     return false;
 }
 
+// Macro `index` of the kind's folder, read for a change: its list and its
+// events. Nothing, with the refusal's exit status in `refused`, when the
+// list or the macro cannot be read or there is no such macro.
+struct MacroToEdit {
+    MacroList macros;
+    std::vector<MacroEvent> events;
+};
+
+std::optional<MacroToEdit> OpenMacro(CommandContext& context, std::size_t index, int& refused) {
+    std::string error;
+    bool exists = false;
+    const std::filesystem::path folder = context.KindDataFolder(false, exists, error);
+    if (folder.empty()) {
+        refused = Refused(context, error);
+        return std::nullopt;
+    }
+    MacroList macros(folder);
+    if (exists) {
+        if (MacroListResult loaded = macros.Load(); !loaded) {
+            refused = Refused(context, loaded.reason);
+            return std::nullopt;
+        }
+    }
+    if (index >= macros.Count()) {
+        refused = Refused(context, "there is no macro " + std::to_string(index) + " (the list has " +
+                                       std::to_string(macros.Count()) + ")");
+        return std::nullopt;
+    }
+    const MacroFileRead read = macros.LoadEvents(index);
+    if (read.state == JsonFileState::kUnreadable) {
+        refused = Refused(context, read.error);
+        return std::nullopt;
+    }
+    return MacroToEdit{std::move(macros), read.content.events};
+}
+
 // macro event add I TYPE BUTTON down|up DELAY [--at J] | delete I J |
 // move I J TO | set I J OPTIONS: the events read, changed and written back
 // (the write under the folder's lock, as every macro change), then shown.
@@ -248,21 +284,11 @@ int EditMacroEvents(CommandContext& context, const std::vector<std::string>& arg
         if (!SetEventField(what == "add" ? added : probe, option, value, error)) return usage(error);
     }
 
-    std::string folderError;
-    bool exists = false;
-    const std::filesystem::path folder = context.KindDataFolder(false, exists, folderError);
-    if (folder.empty()) return Refused(context, folderError);
-    MacroList macros(folder);
-    if (exists) {
-        if (MacroListResult loaded = macros.Load(); !loaded) return Refused(context, loaded.reason);
-    }
-    if (*index >= macros.Count()) {
-        return Refused(context, "there is no macro " + std::to_string(*index) + " (the list has " +
-                                    std::to_string(macros.Count()) + ")");
-    }
-    const MacroFileRead read = macros.LoadEvents(*index);
-    if (read.state == JsonFileState::kUnreadable) return Refused(context, read.error);
-    std::vector<MacroEvent> events = read.content.events;
+    int refused = 0;
+    std::optional<MacroToEdit> opened = OpenMacro(context, *index, refused);
+    if (!opened) return refused;
+    MacroList& macros = opened->macros;
+    std::vector<MacroEvent>& events = opened->events;
     const auto count = static_cast<long>(events.size());
     if (event && *event >= count) {
         return Refused(context, "macro " + std::to_string(*index) + " has no event " + std::to_string(*event) +
@@ -323,20 +349,10 @@ int RecordMacro(CommandContext& context, const std::vector<std::string>& args) {
     }
     if (!seconds) return usage("needs --seconds N");
 
-    std::string error;
-    bool exists = false;
-    const std::filesystem::path folder = context.KindDataFolder(false, exists, error);
-    if (folder.empty()) return Refused(context, error);
-    MacroList macros(folder);
-    if (exists) {
-        if (MacroListResult loaded = macros.Load(); !loaded) return Refused(context, loaded.reason);
-    }
-    if (*index >= macros.Count()) {
-        return Refused(context, "there is no macro " + std::to_string(*index) + " (the list has " +
-                                    std::to_string(macros.Count()) + ")");
-    }
-    const MacroFileRead read = macros.LoadEvents(*index);
-    if (read.state == JsonFileState::kUnreadable) return Refused(context, read.error);
+    int refused = 0;
+    std::optional<MacroToEdit> opened = OpenMacro(context, *index, refused);
+    if (!opened) return refused;
+    MacroList& macros = opened->macros;
 
     EvdevInputSource source(devices);
     if (const std::string why = source.Unavailable(); !why.empty()) {
@@ -345,7 +361,7 @@ int RecordMacro(CommandContext& context, const std::vector<std::string>& args) {
     // Blocked before the reader thread starts, so only Wait takes them.
     StopSignals signals;
     std::mutex mutex;
-    std::vector<MacroEvent> events = read.content.events;
+    std::vector<MacroEvent>& events = opened->events;
     MacroRecorder recorder(DefaultSystemClock());
     recorder.Start(fixed ? RecordDelayMode::kFixed : RecordDelayMode::kRealTime, RecordPlacement::kAppend,
                    static_cast<uint16_t>(fixed.value_or(0)));

@@ -108,17 +108,22 @@ LightLayoutRule KeyboardRule(int effect) {
     return row(kNone, false);
 }
 
+// A row of the mouse, pad and headset tables: the groups enabled, the
+// direction group's state and whether the same-mode button is offered (it
+// starts hidden for these kinds).
+LightLayoutRule OtherKindRow(Enabled on, bool direction, bool offered) {
+    LightLayoutRule rule;
+    rule.sameMode = SameModeButton::kHidden;
+    LightLayoutRule out = WithEnabled(rule, on);
+    out.direction = direction;
+    if (offered) out.sameMode = SameModeButton::kOffered;
+    return out;
+}
+
 // Kind 2 (mouse): the direction group starts enabled, the same-mode button
 // hidden.
 LightLayoutRule MouseRule(int effect) {
-    LightLayoutRule rule;
-    rule.sameMode = SameModeButton::kHidden;
-    const auto row = [&rule](Enabled on, bool direction, bool offered) {
-        LightLayoutRule out = WithEnabled(rule, on);
-        out.direction = direction;
-        if (offered) out.sameMode = SameModeButton::kOffered;
-        return out;
-    };
+    const auto row = OtherKindRow;
     switch (effect) {
         case 0:
         case 5: return row(kAll, true, false);
@@ -135,14 +140,7 @@ LightLayoutRule MouseRule(int effect) {
 
 // Kinds 3, 4 and 7 (mouse pad, headset): as the mouse, with their own rows.
 LightLayoutRule PadRule(int effect) {
-    LightLayoutRule rule;
-    rule.sameMode = SameModeButton::kHidden;
-    const auto row = [&rule](Enabled on, bool direction, bool offered) {
-        LightLayoutRule out = WithEnabled(rule, on);
-        out.direction = direction;
-        if (offered) out.sameMode = SameModeButton::kOffered;
-        return out;
-    };
+    const auto row = OtherKindRow;
     switch (effect) {
         case 0: return row(kAll, true, false);
         case 1: return row({false, false, false, true, true}, false, true);
