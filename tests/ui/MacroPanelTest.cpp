@@ -27,6 +27,7 @@
 #include "panels/macro/MacroActionMenu.h"
 #include "panels/macro/MacroEventRow.h"
 #include "panels/macro/MacroPanel.h"
+#include "shell/WindowMessages.h"
 
 namespace ivra::panels {
 namespace {
@@ -250,6 +251,21 @@ TEST_F(MacroPanelTest, RecordingDeliveredFromAnotherThreadReachesTheRowsOnTheUiT
     });
     EXPECT_EQ(harness_.Control<QLineEdit>("macro_fixed_time_edit")->text(), QStringLiteral("65535"));
     EXPECT_EQ(Describe(FileEvents(0)), Describe({Key(kUsageA, true, 65535), Key(kUsageA, false, 65535)}));
+}
+
+// While the computer goes to sleep or wakes, nothing is recorded.
+TEST_F(MacroPanelTest, NothingIsRecordedWhileTheComputerSleeps) {
+    harness_.Click("macro_btn_name_add");
+    Record([this] {
+        harness_.Window().SendMessage(shell::message::kSuspend, 0, 0);
+        script_.Press(KEY_A);
+        script_.Release(KEY_A);
+        harness_.Window().SendMessage(shell::message::kResume, 0, 0);
+        script_.Press(KEY_B);
+        script_.Release(KEY_B);
+    });
+    ASSERT_EQ(FileEvents(0).size(), 2u);
+    EXPECT_EQ(FileEvents(0)[0].button, kUsageB);
 }
 
 TEST_F(MacroPanelTest, EditingCommandsChangeTheRowsAndSaveEveryTime) {

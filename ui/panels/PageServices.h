@@ -27,6 +27,9 @@ struct PageServices {
     // While a macro is recorded the selector strip and the profile panel
     // take no input (on = recording).
     std::function<void(bool recording)> recordingLock;
+    // False while the computer goes to sleep or wakes: captured keys and
+    // recorded events are dropped then. None: always true.
+    std::function<bool()> takingInput;
 };
 
 }  // namespace ivra::panels

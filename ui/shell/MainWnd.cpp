@@ -174,6 +174,7 @@ void MainWnd::SetUpPanelServices() {
         return QFileDialog::getSaveFileName(this, QString(), QString(), filter);
     };
     panelServices_.recordingLock = [this](bool recording) { LockForRecording(recording); };
+    panelServices_.takingInput = [] { return ProcessingEnabled().load(); };
     panelServices_.inputSources = [this] {
         if (inputSources_.empty()) {
             // Best first: X11's events reach us wherever the focus is;

@@ -572,6 +572,7 @@ void KeySetPanel::StopCapture() {
 
 void KeySetPanel::OnCaptured(uint64_t generation, const InputEvent& event) {
     if (generation != captureGeneration_ || captureSource_ == nullptr) return;
+    if (const auto& taking = Page().Services().takingInput; taking && !taking()) return;
     // Key downs only: releasing the modifier of a combination after its key
     // would otherwise replace the combination with the modifier alone.
     if (event.kind != InputEvent::Kind::kKey || !event.down || !event.scan) return;

@@ -724,6 +724,7 @@ void MacroPanel::StopRecording() {
 
 void MacroPanel::OnInput(const InputEvent& input) {
     if (!Recording()) return;
+    if (const auto& taking = Page().Services().takingInput; taking && !taking()) return;
     const RecordPlacement placement = recorder_->Placement();
     const MacroRecorder::Outcome outcome = recorder_->Record(input, events_, SelectedRow());
     using What = MacroRecorder::Outcome::What;
