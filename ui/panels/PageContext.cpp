@@ -24,7 +24,9 @@ PageContext::~PageContext() = default;
 
 void PageContext::Bind(KestrelUSBDevice* device, ui::QtDeviceView* view) {
     device_ = device;
-    if (view != nullptr) connect(view, &ui::QtDeviceView::SettingsReplaced, this, &PageContext::ShowSettings);
+    if (view != nullptr) {
+        connect(view, &ui::QtDeviceView::SettingsReplaced, this, &PageContext::ShowSettings, Qt::UniqueConnection);
+    }
     ShowSettings();
 }
 

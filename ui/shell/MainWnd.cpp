@@ -197,7 +197,7 @@ void MainWnd::LockForRecording(bool recording) {
         strip->setEnabled(!recording);
     }
     for (auto& [panelWidget, panel] : profilePanels_) {
-        if (panel) const_cast<QWidget*>(panelWidget)->setEnabled(!recording);
+        if (panel && panel->Panel()) panel->Panel()->setEnabled(!recording);
     }
 }
 
